@@ -1,0 +1,113 @@
+# Build conventions shared by every folder: one static library per source
+# folder (sources found by glob), one test program per test folder.
+
+add_library(kk_warnings INTERFACE)
+target_compile_options(kk_warnings INTERFACE
+  -Wall -Wextra -Wimplicit-fallthrough -Wunreachable-code
+  $<$<BOOL:${KK_WERROR}>:-Werror>)
+
+add_library(kk_sanitizers INTERFACE)
+if(KK_SANITIZE)
+  target_compile_options(kk_sanitizers INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined
+    -fno-omit-frame-pointer)
+  target_link_options(kk_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+if(KK_TSAN)
+  target_compile_options(kk_sanitizers INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(kk_sanitizers INTERFACE -fsanitize=thread)
+endif()
+if(KK_FUZZ)
+  # Every object is instrumented for coverage; the fuzzer's main comes with
+  # -fsanitize=fuzzer at link time of the fuzz programs only.
+  target_compile_options(kk_sanitizers INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(kk_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+
+add_custom_target(kk_fuzzers)
+add_custom_target(kk_thread_tests)
+set_property(GLOBAL PROPERTY KK_FUZZ_LIST "")
+
+# kk_library(<name> [DEPS libs...] [PRIVATE_DEPS libs...] [RECURSE])
+# Builds every .cpp file of the current folder into the static library <name>.
+function(kk_library name)
+  cmake_parse_arguments(A "RECURSE" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  if(A_RECURSE)
+    file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  else()
+    file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${A_DEPS} kk_sanitizers
+                                PRIVATE ${A_PRIVATE_DEPS} kk_warnings)
+endfunction()
+
+# kk_test_folder(<library> [LIBS extra...])
+# In a tests/<folder>/ directory:
+#   *_test.cpp     -> one GoogleTest program test_<library>
+#   *_mt_test.cpp  -> one program test_<library>_mt, labelled "threads"
+#                     (the ThreadSanitizer job builds and runs only these)
+#   *_fuzz.cpp     -> libFuzzer targets (LLVMFuzzerTestOneInput); with
+#                     KK_FUZZ a fuzzer program, otherwise a replay test that
+#                     runs the seed corpus corpus/<name>/ once
+#   *_bench.cpp    -> Google Benchmark programs (never run by ctest)
+function(kk_test_folder lib)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB all_tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  file(GLOB mt_tests CONFIGURE_DEPENDS ${dir}/*_mt_test.cpp)
+  file(GLOB fuzzers CONFIGURE_DEPENDS ${dir}/*_fuzz.cpp)
+  file(GLOB benches CONFIGURE_DEPENDS ${dir}/*_bench.cpp)
+  set(tests ${all_tests})
+  if(mt_tests)
+    list(REMOVE_ITEM tests ${mt_tests})
+  endif()
+
+  if(tests AND NOT KK_FUZZ AND NOT KK_TSAN)
+    add_executable(test_${lib} ${tests})
+    target_link_libraries(test_${lib} PRIVATE ${lib} ${A_LIBS} kk_testsupport
+                          GTest::gtest_main kk_warnings)
+    gtest_discover_tests(test_${lib} DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT 120
+                         PROPERTIES ENVIRONMENT "KK_TEST_DATA=${dir}")
+  endif()
+
+  if(mt_tests AND NOT KK_FUZZ)
+    add_executable(test_${lib}_mt ${mt_tests})
+    target_link_libraries(test_${lib}_mt PRIVATE ${lib} ${A_LIBS} kk_testsupport
+                          GTest::gtest_main kk_warnings)
+    gtest_discover_tests(test_${lib}_mt DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT 120 PROPERTIES LABELS threads)
+    add_dependencies(kk_thread_tests test_${lib}_mt)
+  endif()
+
+  foreach(f ${fuzzers})
+    get_filename_component(n ${f} NAME_WE)
+    set(corpus ${dir}/corpus/${n})
+    if(KK_FUZZ)
+      add_executable(${n} ${f})
+      target_link_libraries(${n} PRIVATE ${lib} ${A_LIBS} kk_warnings)
+      target_link_options(${n} PRIVATE -fsanitize=fuzzer)
+      add_dependencies(kk_fuzzers ${n})
+      set_property(GLOBAL APPEND PROPERTY KK_FUZZ_LIST "${n}=${corpus}")
+    elseif(NOT KK_TSAN)
+      add_executable(${n}_replay ${f} ${PROJECT_SOURCE_DIR}/tests/support/fuzz_replay_main.cpp)
+      target_link_libraries(${n}_replay PRIVATE ${lib} ${A_LIBS} kk_warnings)
+      add_test(NAME ${n}.replay COMMAND ${n}_replay ${corpus})
+    endif()
+  endforeach()
+
+  if(NOT KK_FUZZ AND NOT KK_TSAN AND NOT KK_SANITIZE)
+    find_package(benchmark QUIET)
+    foreach(f ${benches})
+      get_filename_component(n ${f} NAME_WE)
+      if(benchmark_FOUND)
+        add_executable(${n} ${f})
+        target_link_libraries(${n} PRIVATE ${lib} ${A_LIBS} kk_testsupport
+                              benchmark::benchmark kk_warnings)
+      endif()
+    endforeach()
+  endif()
+endfunction()
