@@ -22,11 +22,21 @@ int strcmp(const char* a, const char* b);
 int ItoX(char* out, const uint32_t* value);
 int ItoA(char* out, const int32_t* value, int minDigits);
 int UtoA(char* out, const uint32_t* value, int minDigits);
+// FtoA: fixed point with `decimals` digits (0 to 19; a larger count is
+// reduced) behind a '.', rounded half to even; 0 decimals truncate. A value
+// that is not >= 0 gets a '-' (so -0.0 has none); NaN gives "nan", infinities
+// "inf" and "-inf". Writes at most kMaxNumberChars characters.
 int FtoA(char* out, const double* value, int decimals);
 
+// Longest output of one number conversion (FtoA of the largest double).
+constexpr int kMaxNumberChars = 330;
+
 // The formatters. Conversions: %% %c %d %u %x %X %s %f %.Nf, and %S (an
-// AM_String*) for sprintv and printv. Each returns the length written (the
-// terminator not counted).
+// AM_String*, written as UTF-8) for sprintv and printv. Each returns the
+// length written (the terminator not counted). A bad precision (%.2d, %.-1f)
+// writes "format mismatch error\n" to the standard-output channel and the
+// formatting goes on; other unknown conversions vanish together with the
+// character that follows them.
 //
 // The forms with a capacity never write more than capacity bytes, the
 // terminator included (the text is cut at a character boundary of the
@@ -36,6 +46,9 @@ int sprint(char* out, const char* format, ...);
 int sprintv(char* out, const char* format, ...);
 int sprintn(char* out, size_t capacity, const char* format, ...);
 int sprintvn(char* out, size_t capacity, const char* format, ...);
+// printv formats like sprintv and sends the text to the debug trace in pieces
+// (after each line end, or once more than 250 characters are waiting), then
+// a "\n" of its own. Never allocates.
 void printv(const char* format, ...);
 
 // scanv: position-based scanner. Conversions %d (int32_t*), %u, %x, %X
@@ -51,9 +64,11 @@ int AtoF(const char* text, float* value);
 // Escapes tab, LF, CR, '"', '\'' and '\\' in place; the result and its
 // terminator stay inside size bytes.
 void escapeString(char* buffer, uint32_t size);
-// Undoes escapeString in place; returns the new length.
+// Undoes escapeString in place; returns the new length. \n and \r each give
+// CR LF, a \r\n or \n\r pair gives one; an unknown escape stays as written.
 int unescapeString(char* buffer);
-// Position after the last '/' or '\' that counts (see the implementation).
+// Position after the last '/' or '\' of the path; a separator in the first
+// or the last position does not count (a/b/ gives b/).
 const char* getFileName(const char* path);
 // Index of the first occurrence of needle in text, or -1.
 int32_t findString(const char* needle, const char* text);
