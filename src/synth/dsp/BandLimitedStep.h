@@ -1,0 +1,48 @@
+#pragma once
+// The band-limited step that the oscillators use to correct their jumps.
+//
+// S is a minimum-phase band-limited unit step as a function of the time
+// since the jump, sampled at kStepPhases points per sample over kStepTaps
+// samples (samples of the oversampled voice rate): entry
+// kStepPhases * n + j is S(n + j / kStepPhases). It starts at 0, overshoots
+// once, rings down and is exactly 1 over its last samples, so a correction
+// 1 - S is exactly zero there.
+//
+// The step is designed for the voice's 4-to-1 decimation: everything it lets
+// through that would alias lands where the decimator rejects it. Its
+// frequency response is flat up to 0.45 of the host rate (0.1125 of the
+// oversampled rate) and deep in stopband from the oversampled rate minus
+// 0.54 of the host rate (0.865 of the oversampled rate) upwards.
+
+#include <cstdint>
+#include <vector>
+
+namespace synthdsp {
+
+constexpr int32_t kStepPhases = 128;
+constexpr int32_t kStepTaps = 128;
+constexpr int32_t kStepTableSize = kStepPhases * kStepTaps;
+
+// Parameters of the design: a Kaiser-windowed sinc low-pass, made minimum
+// phase by the real cepstrum, integrated and normalised to end at 1.
+struct StepDesign {
+    double cutoff;         // -6 dB point, fraction of the oversampled rate
+    int32_t prototypeTaps; // length of the linear-phase prototype in samples
+    double kaiserBeta;     // window shape
+    int32_t settledFrom;   // first sample at which the step is exactly 1
+    int32_t taperSamples;  // the ringing is faded out over these samples before it
+};
+
+// The design used for the process-wide table.
+StepDesign defaultStepDesign();
+
+// Computes a step table of kStepTableSize values (double-precision design,
+// rounded to float). Takes some milliseconds; not on the audio thread.
+std::vector<float> designBandLimitedStep(const StepDesign& design);
+
+// The process-wide step table, built on first use (thread-safe) and never
+// changed or freed afterwards. Any thread; the first call must not be on the
+// audio thread.
+const float* bandLimitedStep();
+
+}  // namespace synthdsp
