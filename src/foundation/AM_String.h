@@ -16,7 +16,8 @@ public:
     AM_String(const AM_String& other);
     AM_String(AM_String&& other) noexcept;
     // The narrow (UTF-8) text converted; null gives the empty string.
-    explicit AM_String(const char* narrow);
+    // Not explicit: a literal name can be passed where an AM_String is taken.
+    AM_String(const char* narrow);
     virtual ~AM_String();
 
     AM_String& operator=(const AM_String& other);

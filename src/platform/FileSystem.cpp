@@ -1,0 +1,357 @@
+#include "platform/FileSystem.h"
+
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+constexpr mode_t kNewFileMode = 0666;  // reduced by the umask
+constexpr mode_t kNewFolderMode = 0777;
+constexpr mode_t kPermissionBits = 07777;
+constexpr size_t kCopyChunk = 1 << 16;
+constexpr int64_t kMsPerSecond = 1000;
+constexpr int64_t kNsPerMs = 1000000;
+
+FileError fail(FileOperation op, const char* path) { return errorFromErrno(errno, op, path); }
+
+bool isFolder(const char* path)
+{
+    struct stat st {};
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool entryExists(const char* path)
+{
+    struct stat st {};
+    return ::lstat(path, &st) == 0;
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string joinPath(const char* folder, const std::string& name)
+{
+    std::string path(folder);
+    if (!path.empty() && path.back() != kPathSeparator)
+        path += kPathSeparator;
+    return path + name;
+}
+
+FileError copyContents(int from, int to, const char* toPath)
+{
+    std::unique_ptr<char[]> chunk(new char[kCopyChunk]);
+    for (;;) {
+        const ssize_t got = ::read(from, chunk.get(), kCopyChunk);
+        if (got == 0)
+            return fileerror::kNone;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(FileOperation::openFile, toPath);
+        }
+        size_t done = 0;
+        if (const FileError error = writeFile(to, chunk.get(), static_cast<size_t>(got), done))
+            return error;
+    }
+}
+
+}  // namespace
+
+EntryKind queryEntry(const char* path)
+{
+    struct stat st {};
+    if (path == nullptr || path[0] == 0)
+        return EntryKind::missing;
+    if (::stat(path, &st) == 0)
+        return S_ISDIR(st.st_mode) ? EntryKind::folder : EntryKind::file;
+    return entryExists(path) ? EntryKind::file : EntryKind::missing;
+}
+
+FileError getEntryInfo(const char* path, EntryInfo& info)
+{
+    info = EntryInfo{};
+    struct stat st {};
+    if (path == nullptr || ::stat(path, &st) != 0)
+        return fail(FileOperation::query, path);
+    info.kind = S_ISDIR(st.st_mode) ? EntryKind::folder : EntryKind::file;
+    info.size = info.kind == EntryKind::file ? static_cast<uint64_t>(st.st_size) : 0;
+    info.modifiedMs = static_cast<int64_t>(st.st_mtim.tv_sec) * kMsPerSecond +
+                      st.st_mtim.tv_nsec / kNsPerMs;
+    return fileerror::kNone;
+}
+
+FileError openFile(const char* path, FileAccess access, bool truncate, FileHandle& handle)
+{
+    handle = kNoFile;
+    int flags = O_CLOEXEC;
+    switch (access) {
+    case FileAccess::read:
+        flags |= O_RDONLY;
+        break;
+    case FileAccess::write:
+        flags |= O_WRONLY | (truncate ? O_TRUNC : 0);
+        break;
+    case FileAccess::readWrite:
+        flags |= O_RDWR | (truncate ? O_TRUNC : 0);
+        break;
+    }
+    if (path == nullptr)
+        return fileerror::kInvalidParameter;
+    // A folder is refused before a truncating open could touch it.
+    if (isFolder(path))
+        return fileerror::kAccessDenied;
+    int fd;
+    do {
+        fd = ::open(path, flags);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return fail(FileOperation::openFile, path);
+    handle = fd;
+    return fileerror::kNone;
+}
+
+FileError createFile(const char* path, bool overwrite, FileHandle& handle)
+{
+    handle = kNoFile;
+    if (path == nullptr)
+        return fileerror::kInvalidParameter;
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
+    int fd;
+    do {
+        fd = ::open(path, flags, kNewFileMode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return fail(FileOperation::createFile, path);
+    handle = fd;
+    return fileerror::kNone;
+}
+
+FileError closeFile(FileHandle& handle)
+{
+    const FileHandle fd = handle;
+    handle = kNoFile;
+    if (fd < 0)
+        return fileerror::kInvalidHandle;
+    // The descriptor is released even when close reports an error.
+    if (::close(fd) != 0 && errno != EINTR)
+        return fail(FileOperation::openFile, nullptr);
+    return fileerror::kNone;
+}
+
+FileError readFile(FileHandle handle, void* buffer, size_t count, size_t& done)
+{
+    done = 0;
+    if (handle < 0)
+        return fileerror::kInvalidHandle;
+    auto* bytes = static_cast<char*>(buffer);
+    while (done < count) {
+        const ssize_t got = ::read(handle, bytes + done, count - done);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(FileOperation::openFile, nullptr);
+        }
+        done += static_cast<size_t>(got);
+    }
+    return fileerror::kNone;
+}
+
+FileError writeFile(FileHandle handle, const void* buffer, size_t count, size_t& done)
+{
+    done = 0;
+    if (handle < 0)
+        return fileerror::kInvalidHandle;
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (done < count) {
+        const ssize_t put = ::write(handle, bytes + done, count - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(FileOperation::createFile, nullptr);
+        }
+        done += static_cast<size_t>(put);
+    }
+    return fileerror::kNone;
+}
+
+FileError getFileSize(FileHandle handle, uint64_t& size)
+{
+    size = 0;
+    if (handle < 0)
+        return fileerror::kInvalidHandle;
+    struct stat st {};
+    if (::fstat(handle, &st) != 0)
+        return fail(FileOperation::query, nullptr);
+    size = static_cast<uint64_t>(st.st_size);
+    return fileerror::kNone;
+}
+
+FileError removeFile(const char* path)
+{
+    if (path == nullptr)
+        return fileerror::kInvalidParameter;
+    if (::unlink(path) != 0)
+        return fail(FileOperation::removeFile, path);
+    return fileerror::kNone;
+}
+
+FileError removeFolder(const char* path)
+{
+    if (path == nullptr)
+        return fileerror::kInvalidParameter;
+    if (::rmdir(path) != 0)
+        return fail(FileOperation::removeFolder, path);
+    return fileerror::kNone;
+}
+
+FileError createFolder(const char* path)
+{
+    if (path == nullptr)
+        return fileerror::kInvalidParameter;
+    if (::mkdir(path, kNewFolderMode) != 0)
+        return fail(FileOperation::createFolder, path);
+    return fileerror::kNone;
+}
+
+FileError createFolders(const char* path)
+{
+    if (path == nullptr || path[0] == 0)
+        return fileerror::kInvalidParameter;
+    std::string partial;
+    const std::string full(path);
+    for (size_t i = 0; i <= full.size(); ++i) {
+        if (i < full.size() && full[i] != kPathSeparator) {
+            partial += full[i];
+            continue;
+        }
+        if (!partial.empty() && !isFolder(partial.c_str())) {
+            if (::mkdir(partial.c_str(), kNewFolderMode) != 0 && !(errno == EEXIST && isFolder(partial.c_str())))
+                return fail(FileOperation::createFolder, partial.c_str());
+        }
+        if (i < full.size())
+            partial += kPathSeparator;
+    }
+    return fileerror::kNone;
+}
+
+FileError copyFile(const char* from, const char* to, bool failIfExists)
+{
+    if (from == nullptr || to == nullptr)
+        return fileerror::kInvalidParameter;
+    FileHandle source = kNoFile;
+    if (const FileError error = openFile(from, FileAccess::read, false, source))
+        return error;
+    struct stat st {};
+    if (::fstat(source, &st) != 0) {
+        const FileError error = fail(FileOperation::query, from);
+        closeFile(source);
+        return error;
+    }
+    if (isFolder(to)) {
+        closeFile(source);
+        return fileerror::kAccessDenied;
+    }
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+    const int target = ::open(to, flags, st.st_mode & kPermissionBits);
+    if (target < 0) {
+        const FileError error = fail(FileOperation::copyFile, to);
+        closeFile(source);
+        return error;
+    }
+    FileError error = copyContents(source, target, to);
+    if (error == fileerror::kNone) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(target, times);
+    }
+    if (::close(target) != 0 && error == fileerror::kNone && errno != EINTR)
+        error = fail(FileOperation::copyFile, to);
+    closeFile(source);
+    if (error != fileerror::kNone)
+        ::unlink(to);
+    return error;
+}
+
+FileError moveFile(const char* from, const char* to)
+{
+    if (from == nullptr || to == nullptr)
+        return fileerror::kInvalidParameter;
+    if (!entryExists(from))
+        return errorFromErrno(ENOENT, FileOperation::moveFile, from);
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return fileerror::kNone;
+    if (errno == EINVAL || errno == ENOSYS) {
+        // The file system cannot refuse to replace: check first.
+        if (entryExists(to))
+            return fileerror::kAlreadyExists;
+        if (::rename(from, to) == 0)
+            return fileerror::kNone;
+    }
+    if (errno == EXDEV && !isFolder(from)) {
+        if (const FileError error = copyFile(from, to, true))
+            return error == fileerror::kFileExists ? fileerror::kAlreadyExists : error;
+        if (::unlink(from) != 0)
+            return fail(FileOperation::removeFile, from);
+        return fileerror::kNone;
+    }
+    return fail(FileOperation::moveFile, to);
+}
+
+int compareNames(const std::string& a, const std::string& b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(lowerAscii(a[i]));
+        const auto cb = static_cast<unsigned char>(lowerAscii(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+FileError listFolder(const char* path, std::vector<FolderEntry>& entries)
+{
+    entries.clear();
+    if (path == nullptr)
+        return fileerror::kInvalidParameter;
+    DIR* dir = ::opendir(path);
+    if (dir == nullptr)
+        return fail(FileOperation::listFolder, path);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        FolderEntry item;
+        item.name = name;
+        if (entry->d_type == DT_DIR)
+            item.isFolder = true;
+        else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            item.isFolder = isFolder(joinPath(path, name).c_str());
+        entries.push_back(std::move(item));
+        errno = 0;
+    }
+    const int readError = errno;
+    ::closedir(dir);
+    if (readError != 0) {
+        entries.clear();
+        return errorFromErrno(readError, FileOperation::listFolder, path);
+    }
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return compareNames(a.name, b.name) < 0;
+    });
+    return fileerror::kNone;
+}
+
+}  // namespace platform

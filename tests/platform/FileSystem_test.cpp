@@ -1,0 +1,218 @@
+#include "platform/FileSystem.h"
+
+#include "TempDir.h"
+#include "TraceCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace platform::fileerror;
+using platform::FileOperation;
+
+TEST(FileErrors, TableMapsErrnoPerOperation)
+{
+    struct Case {
+        int errnoValue;
+        FileOperation op;
+        platform::FileError expected;
+    };
+    const Case cases[] = {
+        {EACCES, FileOperation::openFile, kAccessDenied},
+        {EPERM, FileOperation::removeFile, kAccessDenied},
+        {EISDIR, FileOperation::openFile, kAccessDenied},
+        {EEXIST, FileOperation::createFile, kFileExists},
+        {EEXIST, FileOperation::copyFile, kFileExists},
+        {EEXIST, FileOperation::createFolder, kAlreadyExists},
+        {EEXIST, FileOperation::moveFile, kAlreadyExists},
+        {EEXIST, FileOperation::removeFolder, kFolderNotEmpty},
+        {ENOTEMPTY, FileOperation::removeFolder, kFolderNotEmpty},
+        {ENOSPC, FileOperation::createFile, kDiskFull},
+        {EDQUOT, FileOperation::createFile, kDiskFull},
+        {ENAMETOOLONG, FileOperation::openFile, kNameTooLong},
+        {EBADF, FileOperation::openFile, kInvalidHandle},
+        {EROFS, FileOperation::createFile, kWriteProtected},
+        {ENOENT, FileOperation::listFolder, kPathNotFound},
+        {ENOENT, FileOperation::createFolder, kPathNotFound},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::errorFromErrno(c.errnoValue, c.op, "/nowhere/x"), c.expected)
+            << c.errnoValue;
+}
+
+TEST(FileErrors, UnmappedErrnoIsTracedAndNeverZero)
+{
+    testsupport::TraceCapture capture;
+    EXPECT_EQ(platform::errorFromErrno(EIO, FileOperation::openFile, "/some/file"),
+              kGeneralFailure);
+    EXPECT_TRUE(capture.contains("errno " + std::to_string(EIO)));
+    EXPECT_TRUE(capture.contains("/some/file"));
+}
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    std::string path(const std::string& relative) const { return dir.file(relative); }
+    testsupport::TempDir dir;
+};
+
+TEST_F(FileSystemTest, MissingEntriesAnswerFileOrPathNotFound)
+{
+    platform::FileHandle handle = 7;
+    EXPECT_EQ(platform::openFile(path("missing.txt").c_str(), platform::FileAccess::read, false,
+                                 handle),
+              kFileNotFound);
+    EXPECT_EQ(handle, platform::kNoFile);
+    EXPECT_EQ(platform::openFile(path("nodir/missing.txt").c_str(), platform::FileAccess::read,
+                                 false, handle),
+              kPathNotFound);
+    EXPECT_EQ(platform::createFile(path("nodir/new.txt").c_str(), false, handle), kPathNotFound);
+    EXPECT_EQ(platform::createFolder(path("nodir/sub").c_str()), kPathNotFound);
+    EXPECT_EQ(platform::removeFile(path("missing.txt").c_str()), kFileNotFound);
+    EXPECT_EQ(platform::removeFolder(path("missing").c_str()), kFileNotFound);
+    std::vector<platform::FolderEntry> entries;
+    EXPECT_EQ(platform::listFolder(path("missing").c_str(), entries), kPathNotFound);
+}
+
+TEST_F(FileSystemTest, WrongKindOfEntry)
+{
+    dir.writeFile("file.txt", "x");
+    dir.makeDir("folder");
+    std::vector<platform::FolderEntry> entries;
+    EXPECT_EQ(platform::listFolder(path("file.txt").c_str(), entries), kNotAFolder);
+    EXPECT_EQ(platform::removeFolder(path("file.txt").c_str()), kNotAFolder);
+    EXPECT_EQ(platform::removeFile(path("folder").c_str()), kAccessDenied);
+    platform::FileHandle handle;
+    EXPECT_EQ(platform::openFile(path("folder").c_str(), platform::FileAccess::write, true, handle),
+              kAccessDenied);
+    EXPECT_EQ(platform::createFolder(path("file.txt").c_str()), kAlreadyExists);
+    EXPECT_EQ(platform::openFile(path("file.txt/x").c_str(), platform::FileAccess::read, false,
+                                 handle),
+              kPathNotFound);
+    EXPECT_EQ(platform::createFolders(path("file.txt/deeper").c_str()), kAlreadyExists);
+}
+
+TEST_F(FileSystemTest, CreateReadWriteAndTruncate)
+{
+    platform::FileHandle handle;
+    ASSERT_EQ(platform::createFile(path("a.txt").c_str(), false, handle), kNone);
+    size_t done = 0;
+    EXPECT_EQ(platform::writeFile(handle, "long contents", 13, done), kNone);
+    EXPECT_EQ(done, 13u);
+    EXPECT_EQ(platform::closeFile(handle), kNone);
+    EXPECT_EQ(handle, platform::kNoFile);
+    EXPECT_EQ(platform::closeFile(handle), kInvalidHandle);
+    EXPECT_EQ(platform::createFile(path("a.txt").c_str(), false, handle), kFileExists);
+
+    // Writing with truncation replaces the contents without a stale tail.
+    ASSERT_EQ(platform::openFile(path("a.txt").c_str(), platform::FileAccess::write, true, handle),
+              kNone);
+    platform::writeFile(handle, "short", 5, done);
+    platform::closeFile(handle);
+    EXPECT_EQ(dir.readFile("a.txt"), "short");
+
+    ASSERT_EQ(platform::openFile(path("a.txt").c_str(), platform::FileAccess::read, false, handle),
+              kNone);
+    uint64_t size = 0;
+    EXPECT_EQ(platform::getFileSize(handle, size), kNone);
+    EXPECT_EQ(size, 5u);
+    char buffer[16] = {};
+    EXPECT_EQ(platform::readFile(handle, buffer, sizeof buffer, done), kNone);
+    EXPECT_EQ(done, 5u);  // fewer at the end of the file
+    EXPECT_EQ(platform::writeFile(handle, "x", 1, done), kInvalidHandle);
+    platform::closeFile(handle);
+
+    // Overwriting creation empties the file.
+    ASSERT_EQ(platform::createFile(path("a.txt").c_str(), true, handle), kNone);
+    platform::closeFile(handle);
+    EXPECT_EQ(dir.readFile("a.txt"), "");
+}
+
+TEST_F(FileSystemTest, FoldersCreateAndRemove)
+{
+    EXPECT_EQ(platform::createFolder(path("f").c_str()), kNone);
+    EXPECT_EQ(platform::createFolder(path("f").c_str()), kAlreadyExists);
+    dir.writeFile("f/inside.txt", "x");
+    EXPECT_EQ(platform::removeFolder(path("f").c_str()), kFolderNotEmpty);
+    EXPECT_EQ(platform::removeFile(path("f/inside.txt").c_str()), kNone);
+    EXPECT_EQ(platform::removeFolder(path("f").c_str()), kNone);
+    EXPECT_EQ(platform::createFolders(path("x/y/z/").c_str()), kNone);
+    EXPECT_EQ(platform::queryEntry(path("x/y/z").c_str()), platform::EntryKind::folder);
+    EXPECT_EQ(platform::createFolders(path("x/y/z").c_str()), kNone);  // already there
+}
+
+TEST_F(FileSystemTest, ListingIsSortedWithoutDotEntries)
+{
+    for (const char* name : {"b", "A", "a", "C", "B.txt", ".hidden"})
+        dir.writeFile(name, "");
+    dir.makeDir("sub");
+    ASSERT_EQ(symlink(path("sub").c_str(), path("linked").c_str()), 0);
+    ASSERT_EQ(symlink(path("gone").c_str(), path("dangling").c_str()), 0);
+
+    std::vector<platform::FolderEntry> entries;
+    ASSERT_EQ(platform::listFolder(path("").c_str(), entries), kNone);
+    std::vector<std::string> names;
+    std::vector<std::string> folders;
+    for (const auto& e : entries) {
+        names.push_back(e.name);
+        if (e.isFolder)
+            folders.push_back(e.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "A", "a", "b", "B.txt", "C", "dangling",
+                                               "linked", "sub"}));
+    EXPECT_EQ(folders, (std::vector<std::string>{"linked", "sub"}));
+    EXPECT_EQ(platform::queryEntry(path("dangling").c_str()), platform::EntryKind::file);
+}
+
+TEST_F(FileSystemTest, CopyKeepsContentsAndTime)
+{
+    dir.writeFile("src.txt", "source");
+    dir.writeFile("old.txt", "much longer old contents");
+    struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path("src.txt").c_str(), times, 0), 0);
+
+    EXPECT_EQ(platform::copyFile(path("src.txt").c_str(), path("old.txt").c_str(), true),
+              kFileExists);
+    EXPECT_EQ(dir.readFile("old.txt"), "much longer old contents");
+    EXPECT_EQ(platform::copyFile(path("src.txt").c_str(), path("old.txt").c_str(), false), kNone);
+    EXPECT_EQ(dir.readFile("old.txt"), "source");
+    platform::EntryInfo info;
+    ASSERT_EQ(platform::getEntryInfo(path("old.txt").c_str(), info), kNone);
+    EXPECT_EQ(info.modifiedMs, 1000000000LL * 1000);
+    EXPECT_EQ(info.size, 6u);
+
+    EXPECT_EQ(platform::copyFile(path("missing").c_str(), path("x").c_str(), false), kFileNotFound);
+    EXPECT_FALSE(dir.exists("x"));
+    EXPECT_EQ(platform::copyFile(path("src.txt").c_str(), path("nodir/x").c_str(), false),
+              kPathNotFound);
+}
+
+TEST_F(FileSystemTest, MoveNeverReplaces)
+{
+    dir.writeFile("a.txt", "a");
+    dir.writeFile("b.txt", "b");
+    EXPECT_EQ(platform::moveFile(path("a.txt").c_str(), path("b.txt").c_str()), kAlreadyExists);
+    EXPECT_EQ(dir.readFile("b.txt"), "b");
+    EXPECT_EQ(platform::moveFile(path("a.txt").c_str(), path("c.txt").c_str()), kNone);
+    EXPECT_FALSE(dir.exists("a.txt"));
+    EXPECT_EQ(dir.readFile("c.txt"), "a");
+    EXPECT_EQ(platform::moveFile(path("a.txt").c_str(), path("d.txt").c_str()), kFileNotFound);
+    dir.makeDir("folder");
+    EXPECT_EQ(platform::moveFile(path("folder").c_str(), path("moved").c_str()), kNone);
+    EXPECT_EQ(platform::queryEntry(path("moved").c_str()), platform::EntryKind::folder);
+}
+
+TEST(FileNames, CompareIgnoresAsciiCaseThenBytes)
+{
+    EXPECT_LT(platform::compareNames("apple", "Banana"), 0);
+    EXPECT_LT(platform::compareNames("A", "a"), 0);
+    EXPECT_GT(platform::compareNames("b.txt", "b"), 0);
+    EXPECT_EQ(platform::compareNames("same", "same"), 0);
+}
+
+}  // namespace
