@@ -8,11 +8,12 @@
 // once, rings down and is exactly 1 over its last samples, so a correction
 // 1 - S is exactly zero there.
 //
-// The step is designed for the voice's 4-to-1 decimation: everything it lets
-// through that would alias lands where the decimator rejects it. Its
-// frequency response is flat up to 0.45 of the host rate (0.1125 of the
-// oversampled rate) and deep in stopband from the oversampled rate minus
-// 0.54 of the host rate (0.865 of the oversampled rate) upwards.
+// Its frequency response (that of the step's derivative) is flat within
+// 0.001 dB up to a quarter of the oversampled rate (the host rate itself), is
+// -6 dB at 0.45 of the oversampled rate and at least 115 dB down from the
+// oversampled Nyquist on: an oscillator corrected with it is free of aliases
+// already at the oversampled rate, before the saturating filter stage and
+// the decimator. The table rounds the design to single precision.
 
 #include <cstdint>
 #include <vector>
