@@ -19,7 +19,7 @@ int32_t bitCountFor(int32_t length)
     return std::min(int32_t(bits), AM_RealFFT::kMaxBits);
 }
 
-}  // namespace
+} // namespace
 
 AM_RealFFT::AM_RealFFT(int32_t length)
     : sqrt2Half_(float(std::sqrt(2.0) * 0.5)), length_(1), bitCount_(bitCountFor(length)),

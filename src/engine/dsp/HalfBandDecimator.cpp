@@ -59,7 +59,7 @@ private:
     __m128 coefficients_[kAllpassSections];
 };
 
-}  // namespace
+} // namespace
 
 void halfBandAllpassCascade(float* vectors, int32_t count, HalfBandState& state)
 {
@@ -99,11 +99,11 @@ void decimateHalfBand(float* left, float* right, float* work, int32_t n, HalfBan
         const __m128 v2 = _mm_mul_ps(_mm_load_ps(work + kLanes * (i + 2)), gain);
         const __m128 v3 = _mm_mul_ps(_mm_load_ps(work + kLanes * (i + 3)), gain);
         // Lanes 0 and 1 of four vectors: left samples and right samples.
-        const __m128 lr01 = _mm_movelh_ps(v0, v1);  // l0 r0 l1 r1
-        const __m128 lr23 = _mm_movelh_ps(v2, v3);  // l2 r2 l3 r3
+        const __m128 lr01 = _mm_movelh_ps(v0, v1); // l0 r0 l1 r1
+        const __m128 lr23 = _mm_movelh_ps(v2, v3); // l2 r2 l3 r3
         _mm_storeu_ps(left + i, _mm_shuffle_ps(lr01, lr23, _MM_SHUFFLE(2, 0, 2, 0)));
         _mm_storeu_ps(right + i, _mm_shuffle_ps(lr01, lr23, _MM_SHUFFLE(3, 1, 3, 1)));
     }
 }
 
-}  // namespace enginedsp
+} // namespace enginedsp

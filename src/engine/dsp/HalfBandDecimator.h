@@ -42,4 +42,4 @@ void halfBandAllpassCascade(float* vectors, int32_t count, HalfBandState& state)
 void decimateHalfBand(float* left, float* right, float* work, int32_t n, HalfBandState& stateA,
                       HalfBandState& stateB);
 
-}  // namespace enginedsp
+} // namespace enginedsp

@@ -43,9 +43,11 @@ std::vector<double> prototype(const StepDesign& design)
     for (int32_t i = 0; i < length; ++i) {
         const double t = double(i) - centre;
         const double sinc =
-            t == 0.0 ? 1.0 : std::sin(2.0 * kPi * cutoffPerPoint * t) / (2.0 * kPi * cutoffPerPoint * t);
+            t == 0.0 ? 1.0
+                     : std::sin(2.0 * kPi * cutoffPerPoint * t) / (2.0 * kPi * cutoffPerPoint * t);
         const double r = t / centre;
-        const double window = besselI0(design.kaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / norm;
+        const double window =
+            besselI0(design.kaiserBeta * std::sqrt(std::max(0.0, 1.0 - r * r))) / norm;
         h[size_t(i)] = sinc * window;
     }
     return h;
@@ -65,7 +67,7 @@ std::vector<double> minimumPhase(const std::vector<double>& h, int32_t size)
         data[size_t(2 * k)] = std::log(std::max(magnitude, kMagnitudeFloor));
         data[size_t(2 * k + 1)] = 0.0;
     }
-    fft.inverse(data.data());  // real cepstrum (even)
+    fft.inverse(data.data()); // real cepstrum (even)
     for (int32_t n = 1; n < size / 2; ++n) {
         data[size_t(2 * n)] *= 2.0;
         data[size_t(2 * n + 1)] = 0.0;
@@ -99,7 +101,7 @@ int32_t powerOfTwoAtLeast(int32_t n)
     return p;
 }
 
-}  // namespace
+} // namespace
 
 StepDesign defaultStepDesign()
 {
@@ -109,8 +111,8 @@ StepDesign defaultStepDesign()
 std::vector<float> designBandLimitedStep(const StepDesign& design)
 {
     const std::vector<double> linear = prototype(design);
-    const int32_t size =
-        powerOfTwoAtLeast(std::max<int32_t>(int32_t(linear.size()), kStepTableSize) * kCepstrumOversize);
+    const int32_t size = powerOfTwoAtLeast(
+        std::max<int32_t>(int32_t(linear.size()), kStepTableSize) * kCepstrumOversize);
     const std::vector<double> h = minimumPhase(linear, size);
 
     // Integrate: S at point i is the sum of the taps before it, so S starts
@@ -145,8 +147,17 @@ std::vector<float> designBandLimitedStep(const StepDesign& design)
 
 const float* bandLimitedStep()
 {
-    static const std::vector<float> table = designBandLimitedStep(defaultStepDesign());
-    return table.data();
+    // Trivially destructible: the table outlives every other static object.
+    struct Storage {
+        Storage()
+        {
+            const std::vector<float> design = designBandLimitedStep(defaultStepDesign());
+            std::copy(design.begin(), design.end(), values);
+        }
+        float values[kStepTableSize];
+    };
+    static const Storage storage;
+    return storage.values;
 }
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -46,4 +46,4 @@ std::vector<float> designBandLimitedStep(const StepDesign& design);
 // audio thread.
 const float* bandLimitedStep();
 
-}  // namespace synthdsp
+} // namespace synthdsp

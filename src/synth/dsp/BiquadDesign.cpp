@@ -33,22 +33,20 @@ constexpr float kPow1 = 0.69606566f;
 constexpr float kRoundingBias = 12582912.0f;
 constexpr int32_t kMantissaBits = 23;
 
-template <typename T>
-T sineOf(T x)
+template <typename T> T sineOf(T x)
 {
     const T x2 = x * x;
     return x * (T(1) + x2 * (T(kSin1) + x2 * (T(kSin2) + x2 * (T(kSin3) + x2 * T(kSin4)))));
 }
 
-template <typename T>
-T cosineOf(T x)
+template <typename T> T cosineOf(T x)
 {
     const T x2 = x * x;
-    return T(1) + x2 * (T(kCos1) + x2 * (T(kCos2) + x2 * (T(kCos3) + x2 * (T(kCos4) + x2 * T(kCos5)))));
+    return T(1) +
+           x2 * (T(kCos1) + x2 * (T(kCos2) + x2 * (T(kCos3) + x2 * (T(kCos4) + x2 * T(kCos5)))));
 }
 
-template <typename T>
-BiquadCoefficients<T> design(T frequency, T q, T samplePeriod, bool highpass)
+template <typename T> BiquadCoefficients<T> design(T frequency, T q, T samplePeriod, bool highpass)
 {
     const T w = T(kTwoPi) * frequency * samplePeriod;
     const T s = sineOf(w);
@@ -84,7 +82,7 @@ void ramp(BiquadRecord<T>& record, const BiquadCoefficients<T>& target, T k, boo
     }
 }
 
-}  // namespace
+} // namespace
 
 float sinePolynomial(float x)
 {
@@ -142,4 +140,4 @@ void biquadRampFloat(BiquadRecord<float>& record, const BiquadCoefficients<float
     }
 }
 
-}  // namespace synthdsp
+} // namespace synthdsp

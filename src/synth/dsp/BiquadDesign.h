@@ -17,15 +17,13 @@
 
 namespace synthdsp {
 
-template <typename T>
-struct BiquadCoefficients {
-    T b0, b1, b2, a1, a2;  // normalised by a0
+template <typename T> struct BiquadCoefficients {
+    T b0, b1, b2, a1, a2; // normalised by a0
 };
 
 // A biquad's memory: 4 state values, the per-sample increments of the 5
 // coefficients and the 5 running coefficients (b0, b1, b2, a1, a2).
-template <typename T>
-struct BiquadRecord {
+template <typename T> struct BiquadRecord {
     T state[4];
     T increment[5];
     T coefficient[5];
@@ -60,4 +58,4 @@ void biquadRampDouble(BiquadRecord<double>& record, const BiquadCoefficients<dou
 void biquadRampFloat(BiquadRecord<float>& record, const BiquadCoefficients<float>& target, float k,
                      bool reset);
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -58,4 +58,4 @@ void ComplexFFT::transform(double* data, bool conjugate) const
     }
 }
 
-}  // namespace synthdsp
+} // namespace synthdsp

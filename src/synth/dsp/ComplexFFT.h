@@ -24,8 +24,8 @@ private:
     void transform(double* data, bool conjugate) const;
 
     int32_t size_;
-    std::vector<double> cosines_;  // cos(2 pi k / N), k < N / 2
-    std::vector<double> sines_;    // sin(2 pi k / N), k < N / 2
+    std::vector<double> cosines_; // cos(2 pi k / N), k < N / 2
+    std::vector<double> sines_;   // sin(2 pi k / N), k < N / 2
 };
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -8,19 +8,19 @@ namespace synthdsp {
 namespace {
 
 constexpr uint32_t kMultiplier = 1645983751u;
-constexpr uint32_t kIncrement = 483207709u;  // subtracted
-constexpr uint32_t kTwoBits = 0x40000000u;   // the float 2.0
+constexpr uint32_t kIncrement = 483207709u; // subtracted
+constexpr uint32_t kTwoBits = 0x40000000u;  // the float 2.0
 constexpr uint32_t kMantissaMask = 0x7FFFFFu;
 constexpr float kWhiteOffset = 3.0f;
 
-constexpr double kRedCorner = 10.0;  // Hz
+constexpr double kRedCorner = 10.0; // Hz
 constexpr float kRedGain = 16.0f;
 constexpr uint32_t kPinkCycle = 256;
 constexpr int32_t kFirstPinkRow = 2;
 constexpr float kPinkGain = 0.125f;
 constexpr float kPinkLeak = 0.99f;
 
-}  // namespace
+} // namespace
 
 uint32_t nextNoiseState(uint32_t state)
 {
@@ -64,4 +64,4 @@ void generateNoise(NoiseState& state, uint32_t& generator, float samplePeriod, i
     }
 }
 
-}  // namespace synthdsp
+} // namespace synthdsp

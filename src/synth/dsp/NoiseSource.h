@@ -10,14 +10,14 @@
 
 namespace synthdsp {
 
-constexpr int32_t kPinkRows = 9;  // rows 2 to 10
+constexpr int32_t kPinkRows = 9; // rows 2 to 10
 
 // The noise memory, in the order the module keeps it.
 struct NoiseState {
     uint32_t sampleCounter = 0;
     float redPreviousWhite = 0.0f;
     float redLowpass = 0.0f;
-    uint32_t blockStamp = 0;  // kept by the caller: the block of the last generation
+    uint32_t blockStamp = 0; // kept by the caller: the block of the last generation
     float pinkAccumulator = 0.0f;
     float pinkPreviousWhite = 0.0f;
     float pinkRows[kPinkRows] = {};
@@ -34,4 +34,4 @@ float whiteFromNoiseState(uint32_t state);
 void generateNoise(NoiseState& state, uint32_t& generator, float samplePeriod, int32_t count,
                    float* white, float* red, float* pink);
 
-}  // namespace synthdsp
+} // namespace synthdsp

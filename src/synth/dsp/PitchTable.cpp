@@ -7,10 +7,10 @@ namespace synthdsp {
 
 namespace {
 
-constexpr double kReferenceFrequency = 110.0;  // Hz at the reference pitch
+constexpr double kReferenceFrequency = 110.0; // Hz at the reference pitch
 constexpr double kReferencePitch = 69.0;
 constexpr double kSemitonesPerOctave = 12.0;
-constexpr int32_t kLowestOctaveExponent = -7;  // the first octave factor is 2^-7
+constexpr int32_t kLowestOctaveExponent = -7; // the first octave factor is 2^-7
 constexpr int32_t kMantissaBits = 23;
 constexpr int32_t kOctaveShift = kMantissaBits - 4;
 constexpr int32_t kSegmentShift = kOctaveShift - 4;
@@ -47,7 +47,7 @@ void fitSegment(int32_t segment, double base, float* out)
         for (int i = kNodes - 1; i >= level; --i)
             dd[i] = (dd[i] - dd[i - 1]) / (t[i] - t[i - level]);
     // p(t) = dd0 + dd1 (t - t0) + dd2 (t - t0)(t - t1) + dd3 (t - t0)(t - t1)(t - t2)
-    double poly[kNodes] = {dd[kNodes - 1], 0.0, 0.0, 0.0};  // ascending powers
+    double poly[kNodes] = {dd[kNodes - 1], 0.0, 0.0, 0.0}; // ascending powers
     for (int i = kNodes - 2; i >= 0; --i) {
         // poly := poly * (t - t_i) + dd_i
         for (int p = kNodes - 1; p >= 1; --p)
@@ -60,7 +60,7 @@ void fitSegment(int32_t segment, double base, float* out)
     out[3] = float(poly[0]);
 }
 
-}  // namespace
+} // namespace
 
 PitchTable fitPitchTable()
 {
@@ -90,4 +90,4 @@ float pitchToFrequency(const PitchTable& table, float pitch)
     return (((c[0] * t + c[1]) * t + c[2]) * t + c[3]) * table.octaveFactor[octave];
 }
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -20,11 +20,11 @@ namespace synthdsp {
 constexpr int32_t kPitchOctaves = 16;
 constexpr int32_t kPitchSegments = 16;
 constexpr int32_t kPitchCoefficientsPerSegment = 4;
-constexpr float kPitchRange = 192.0f;  // pitches lie in [0, kPitchRange)
+constexpr float kPitchRange = 192.0f; // pitches lie in [0, kPitchRange)
 
 struct PitchTable {
-    float octaveFactor[kPitchOctaves];  // 1/128, 1/64, ... 256
-    float segments[kPitchSegments * kPitchCoefficientsPerSegment];  // c0 c1 c2 c3 per segment
+    float octaveFactor[kPitchOctaves];                             // 1/128, 1/64, ... 256
+    float segments[kPitchSegments * kPitchCoefficientsPerSegment]; // c0 c1 c2 c3 per segment
 };
 
 // Builds the table (the fit). Not on the audio thread.
@@ -59,4 +59,4 @@ inline float clampTablePitch(float pitch)
 // Any thread, real-time safe once pitchTable() has been called.
 float pitchToFrequency(const PitchTable& table, float pitch);
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -15,7 +15,7 @@ struct alignas(16) CorrectionStorage {
     float values[kCorrectionTableFloats];
 };
 
-}  // namespace
+} // namespace
 
 static_assert(kStepTaps * kStepPhases <= kCorrectionCopyStride - kCorrectionCopies,
               "a copy holds the whole table plus the lanes read before row 0");
@@ -37,4 +37,4 @@ const float* stepCorrectionTable()
     return storage.values;
 }
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -34,4 +34,4 @@ void fillStepCorrectionTable(float* table, const float* step);
 // first call must not be on the audio thread.
 const float* stepCorrectionTable();
 
-}  // namespace synthdsp
+} // namespace synthdsp

@@ -177,8 +177,8 @@ TEST(AM_RealFFT, LengthIsTheNearestPowerOfTwo)
         int32_t requested;
         int32_t length;
     };
-    const Case cases[] = {{-7, 1}, {0, 1},   {1, 1},   {2, 2},     {3, 4},      {5, 4},
-                          {6, 8},  {11, 8},  {12, 16}, {1000, 1024}, {1500, 2048}, {2048, 2048}};
+    const Case cases[] = {{-7, 1}, {0, 1},  {1, 1},   {2, 2},       {3, 4},       {5, 4},
+                          {6, 8},  {11, 8}, {12, 16}, {1000, 1024}, {1500, 2048}, {2048, 2048}};
     for (const Case& c : cases) {
         AM_RealFFT fft(c.requested);
         EXPECT_EQ(fft.length(), c.length) << "requested " << c.requested;
@@ -255,4 +255,4 @@ TEST(AM_RealFFT, TransformsAllocateNothing)
     }
 }
 
-}  // namespace
+} // namespace

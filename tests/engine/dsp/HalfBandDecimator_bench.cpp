@@ -33,6 +33,6 @@ void BM_DecimateVoiceBlock(benchmark::State& state)
 }
 BENCHMARK(BM_DecimateVoiceBlock);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

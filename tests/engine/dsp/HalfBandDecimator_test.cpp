@@ -19,10 +19,10 @@ using enginedsp::HalfBandState;
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int32_t kOversampling = 4;
-constexpr int32_t kBlock = 64;           // output samples per call, as a voice block
-constexpr int32_t kSettle = 4096;        // output samples discarded (the filter's memory)
-constexpr int32_t kAnalysis = 8192;      // output samples analysed
-constexpr int32_t kFloatsPerOutput = 2 * kOversampling;  // 4 frames of 2 channels
+constexpr int32_t kBlock = 64;      // output samples per call, as a voice block
+constexpr int32_t kSettle = 4096;   // output samples discarded (the filter's memory)
+constexpr int32_t kAnalysis = 8192; // output samples analysed
+constexpr int32_t kFloatsPerOutput = 2 * kOversampling; // 4 frames of 2 channels
 
 // A voice's decimator: two states and an aligned work buffer for one block.
 class DecimatorChain {
@@ -39,7 +39,10 @@ public:
         return work_.data() + ((16 - address % 16) % 16) / sizeof(float);
     }
 
-    void run(float* left, float* right, int32_t n) { decimateHalfBand(left, right, work(), n, a_, b_); }
+    void run(float* left, float* right, int32_t n)
+    {
+        decimateHalfBand(left, right, work(), n, a_, b_);
+    }
 
     HalfBandState a_;
     HalfBandState b_;
@@ -101,8 +104,12 @@ ChannelGains chainGainDb(int32_t cycles)
 {
     const double perFrame = double(cycles) / (double(kAnalysis) * kOversampling);
     const StereoOutput out = render(
-        [perFrame](int64_t t) { return std::sin(2.0 * kPi * std::fmod(perFrame * double(t), 1.0)); },
-        [perFrame](int64_t t) { return std::cos(2.0 * kPi * std::fmod(perFrame * double(t), 1.0)); },
+        [perFrame](int64_t t) {
+            return std::sin(2.0 * kPi * std::fmod(perFrame * double(t), 1.0));
+        },
+        [perFrame](int64_t t) {
+            return std::cos(2.0 * kPi * std::fmod(perFrame * double(t), 1.0));
+        },
         kSettle + kAnalysis);
     // Fold the frequency into the output band.
     int32_t landed = cycles % kAnalysis;
@@ -125,7 +132,8 @@ TEST(HalfBandDecimator, ConstantInputSettlesToTheSameConstant)
 {
     // A few single-precision steps of rounding through twelve sections.
     constexpr float kFloatTolerance = 4e-6f;
-    const StereoOutput out = render([](int64_t) { return 0.7; }, [](int64_t) { return -0.3; }, 2048);
+    const StereoOutput out =
+        render([](int64_t) { return 0.7; }, [](int64_t) { return -0.3; }, 2048);
     for (int32_t i = 1024; i < 2048; ++i) {
         ASSERT_NEAR(out.left[size_t(i)], 0.7f, kFloatTolerance) << "sample " << i;
         ASSERT_NEAR(out.right[size_t(i)], -0.3f, kFloatTolerance) << "sample " << i;
@@ -184,9 +192,8 @@ std::vector<double> equivalentMagnitudeDb(int32_t taps)
     const int32_t outputs = taps / kOversampling;
     std::vector<float> h(static_cast<size_t>(taps), 0.0f);
     for (int32_t phase = 0; phase < kOversampling; ++phase) {
-        const StereoOutput out =
-            render([phase](int64_t t) { return t == phase ? 1.0 : 0.0; },
-                   [](int64_t) { return 0.0; }, outputs);
+        const StereoOutput out = render([phase](int64_t t) { return t == phase ? 1.0 : 0.0; },
+                                        [](int64_t) { return 0.0; }, outputs);
         // Output m is h[4m - phase].
         for (int32_t m = 0; m < outputs; ++m) {
             const int32_t tap = kOversampling * m - phase;
@@ -214,7 +221,7 @@ TEST(HalfBandDecimator, DenseResponseOfTheEquivalentFilter)
     double passWorst = 0.0;
     double stopWorst = -1000.0;
     double stopWorstAt = 0.0;
-    int32_t lastAbove = 0;  // last bin that is not at least 100 dB down
+    int32_t lastAbove = 0; // last bin that is not at least 100 dB down
     for (int32_t k = 0; k <= kTaps / 2; ++k) {
         if (at(k) <= 0.45)
             passWorst = std::max(passWorst, std::fabs(db[size_t(k)]));
@@ -234,8 +241,8 @@ TEST(HalfBandDecimator, DenseResponseOfTheEquivalentFilter)
 
 TEST(HalfBandDecimator, ChannelsStayApart)
 {
-    const StereoOutput out = render(
-        [](int64_t t) { return std::sin(0.01 * double(t)); }, [](int64_t) { return 0.0; }, 512);
+    const StereoOutput out = render([](int64_t t) { return std::sin(0.01 * double(t)); },
+                                    [](int64_t) { return 0.0; }, 512);
     for (float v : out.right)
         ASSERT_EQ(v, 0.0f);
 }
@@ -264,7 +271,7 @@ TEST(HalfBandDecimator, OnlyWholeGroupsOfFourAreProduced)
         SCOPED_TRACE(testing::Message() << "n " << c.n);
         const int32_t frames = kOversampling * std::max(c.n, 0);
         DecimatorChain chain;
-        DecimatorChain whole;  // the same input cut to the whole groups
+        DecimatorChain whole; // the same input cut to the whole groups
         std::vector<float> input(size_t(2 * frames));
         for (size_t i = 0; i < input.size(); ++i)
             input[i] = float(std::sin(0.3 * double(i)));
@@ -305,4 +312,4 @@ TEST(HalfBandDecimator, DecimationAllocatesNothing)
     EXPECT_EQ(counter.count(), 0u);
 }
 
-}  // namespace
+} // namespace

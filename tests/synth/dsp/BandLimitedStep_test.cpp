@@ -48,8 +48,8 @@ TEST(BandLimitedStep, OvershootsOnceThenRingsDownSteadily)
     for (int32_t w = peakIndex / (kWindowSamples * kStepPhases); w < kStepTaps / kWindowSamples;
          ++w) {
         double largest = 0.0;
-        for (int32_t i = w * kWindowSamples * kStepPhases; i < (w + 1) * kWindowSamples * kStepPhases;
-             ++i)
+        for (int32_t i = w * kWindowSamples * kStepPhases;
+             i < (w + 1) * kWindowSamples * kStepPhases; ++i)
             largest = std::max(largest, std::fabs(double(s[i]) - 1.0));
         EXPECT_LE(largest, previous) << "window from sample " << w * kWindowSamples;
         previous = largest;
@@ -120,4 +120,4 @@ TEST(BandLimitedStep, PassesTheAudioBandAndStopsAtTheOversampledNyquist)
     EXPECT_LT(stop, -115.0);
 }
 
-}  // namespace
+} // namespace

@@ -44,7 +44,7 @@ double gainAt(const BiquadCoefficients<T>& c, double frequency, double samplePer
 
 TEST(BiquadDesign, ResponsesAtTheirCorners)
 {
-    constexpr double kPeriod = 1.0 / 176400.0;  // four times 44.1 kHz
+    constexpr double kPeriod = 1.0 / 176400.0; // four times 44.1 kHz
     // q 0.7 gives a quality of (0.7 + 0.707) / 2: nearly Butterworth.
     const double cornerGain = (0.7 + 0.707) / 2.0;
     struct Case {
@@ -61,7 +61,8 @@ TEST(BiquadDesign, ResponsesAtTheirCorners)
         EXPECT_NEAR(gainAt(low, hertzOf(pitch), kPeriod), cornerGain, 1e-3);
         EXPECT_LT(gainAt(low, 16.0 * hertzOf(pitch), kPeriod), 0.01);
     }
-    const Case cases[] = {{30.0f, hertzOf(30.0)}, {69.0f, 110.0}, {93.0f, 440.0}, {125.0f, hertzOf(125.0)}};
+    const Case cases[] = {
+        {30.0f, hertzOf(30.0)}, {69.0f, 110.0}, {93.0f, 440.0}, {125.0f, hertzOf(125.0)}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "high-pass pitch " << c.pitch);
         const auto high = highpassBiquadDouble(c.pitch, 0.7, kPeriod);
@@ -92,7 +93,8 @@ TEST(BiquadDesign, RampsMoveTowardTheNewCoefficients)
 
     // A voice reset jumps and clears the memory; so does a vanishing k, but
     // it keeps the memory.
-    BiquadRecord<double> d{{1.0, 2.0, 3.0, 4.0}, {9.0, 9.0, 9.0, 9.0, 9.0}, {1.0, 2.0, 3.0, 4.0, 5.0}};
+    BiquadRecord<double> d{
+        {1.0, 2.0, 3.0, 4.0}, {9.0, 9.0, 9.0, 9.0, 9.0}, {1.0, 2.0, 3.0, 4.0, 5.0}};
     biquadRampDouble(d, {0.5, 0.25, 0.125, -1.0, 0.5}, 1e-6, false);
     EXPECT_EQ(d.coefficient[3], -1.0);
     EXPECT_EQ(d.increment[3], 0.0);
@@ -107,7 +109,8 @@ TEST(BiquadDesign, RampsMoveTowardTheNewCoefficients)
 TEST(BiquadDesign, FloatRampClearsUnusableMemory)
 {
     const float inf = std::numeric_limits<float>::infinity();
-    BiquadRecord<float> record{{std::numeric_limits<float>::quiet_NaN(), inf, 1e-40f, 0.25f}, {}, {}};
+    BiquadRecord<float> record{
+        {std::numeric_limits<float>::quiet_NaN(), inf, 1e-40f, 0.25f}, {}, {}};
     biquadRampFloat(record, {1.0f, 0.0f, 0.0f, 0.0f, 0.0f}, 0.01f, false);
     EXPECT_EQ(record.state[0], 0.0f);
     EXPECT_EQ(record.state[1], 0.0f);
@@ -115,4 +118,4 @@ TEST(BiquadDesign, FloatRampClearsUnusableMemory)
     EXPECT_EQ(record.state[3], 0.25f);
 }
 
-}  // namespace
+} // namespace

@@ -37,4 +37,4 @@ TEST(ComplexFFT, MatchesTheDefinitionAndInvertsExactly)
     }
 }
 
-}  // namespace
+} // namespace

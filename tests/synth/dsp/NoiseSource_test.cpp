@@ -23,7 +23,8 @@ Colours generate(NoiseState& state, uint32_t& generator, int32_t count)
 {
     const size_t size = static_cast<size_t>(std::max(count, int32_t(0)));
     Colours c{std::vector<float>(size), std::vector<float>(size), std::vector<float>(size)};
-    generateNoise(state, generator, kSamplePeriod, count, c.white.data(), c.red.data(), c.pink.data());
+    generateNoise(state, generator, kSamplePeriod, count, c.white.data(), c.red.data(),
+                  c.pink.data());
     return c;
 }
 
@@ -33,7 +34,9 @@ TEST(NoiseSource, WhiteValuesComeFromTheGeneratorsLow23Bits)
         uint32_t state;
         float white;
     };
-    const Case cases[] = {{0u, -1.0f}, {0x7FFFFFu, 1.0f - 2.0f * 1.1920929e-7f}, {0x400000u, 0.0f},
+    const Case cases[] = {{0u, -1.0f},
+                          {0x7FFFFFu, 1.0f - 2.0f * 1.1920929e-7f},
+                          {0x400000u, 0.0f},
                           {0xFF800000u, -1.0f}};
     for (const Case& c : cases)
         EXPECT_EQ(synthdsp::whiteFromNoiseState(c.state), c.white) << c.state;
@@ -87,8 +90,8 @@ TEST(NoiseSource, ColoursFallByTheirSlopes)
             }
             fft.forward(data.data());
             for (int32_t k = 0; k < kSize / 2; ++k)
-                power[colour][size_t(k)] +=
-                    data[2 * size_t(k)] * data[2 * size_t(k)] + data[2 * size_t(k) + 1] * data[2 * size_t(k) + 1];
+                power[colour][size_t(k)] += data[2 * size_t(k)] * data[2 * size_t(k)] +
+                                            data[2 * size_t(k) + 1] * data[2 * size_t(k) + 1];
         }
         for (float w : c.white) {
             ASSERT_GE(w, -1.0f);
@@ -116,10 +119,10 @@ TEST(NoiseSource, ColoursFallByTheirSlopes)
         const double red = bandDb(1, 2.0 * low) - bandDb(1, low);
         const double pink = bandDb(2, 2.0 * low) - bandDb(2, low);
         EXPECT_NEAR(white, 0.0, 0.5);
-        EXPECT_NEAR(red, -6.0, 1.0);  // one pole at 10 Hz
-        EXPECT_LT(pink, -2.0);        // between white and red
+        EXPECT_NEAR(red, -6.0, 1.0); // one pole at 10 Hz
+        EXPECT_LT(pink, -2.0);       // between white and red
         EXPECT_GT(pink, -6.5);
     }
 }
 
-}  // namespace
+} // namespace

@@ -31,7 +31,7 @@ TEST(PitchTable, FollowsTheLawWithinOnePartPerMillionOverTheWholeRange)
     // with its neighbours, and random pitches.
     double worst = 0.0;
     float worstAt = 0.0f;
-    double worstOfTheCubics = 0.0;  // against the pitch the index float stands for
+    double worstOfTheCubics = 0.0; // against the pitch the index float stands for
     const auto check = [&](float q) {
         const double e = relativeError(q);
         if (e > worst) {
@@ -55,8 +55,8 @@ TEST(PitchTable, FollowsTheLawWithinOnePartPerMillionOverTheWholeRange)
     std::uniform_real_distribution<float> dist(0.0f, kMaxTablePitch);
     for (int i = 0; i < 200000; ++i)
         check(dist(rng));
-    std::printf("pitch table: largest relative error %.3g at pitch %.6f (%.3g of it from the "
-                "cubics in single precision, the rest from the index resolution)\n",
+    std::printf("pitch table: largest relative error %.3g at pitch %.6f; the cubics alone, "
+                "against the pitch the index float stands for: %.3g\n",
                 worst, double(worstAt), worstOfTheCubics);
     EXPECT_LT(worst, 1e-6) << "at pitch " << worstAt;
 }
@@ -67,8 +67,11 @@ TEST(PitchTable, ReferencePitches)
         float pitch;
         double hertz;
     };
-    const Case cases[] = {{69.0f, 110.0}, {93.0f, 440.0}, {81.0f, 220.0},
-                          {0.0f, 110.0 * std::exp2(-69.0 / 12.0)}, {180.0f, 110.0 * std::exp2(111.0 / 12.0)}};
+    const Case cases[] = {{69.0f, 110.0},
+                          {93.0f, 440.0},
+                          {81.0f, 220.0},
+                          {0.0f, 110.0 * std::exp2(-69.0 / 12.0)},
+                          {180.0f, 110.0 * std::exp2(111.0 / 12.0)}};
     for (const Case& c : cases)
         EXPECT_NEAR(pitchToFrequency(pitchTable(), c.pitch), c.hertz, c.hertz * 1e-6) << c.pitch;
 }
@@ -101,4 +104,4 @@ TEST(PitchTable, OctaveFactorsArePowersOfTwoFromOneOver128To256)
         EXPECT_EQ(table.octaveFactor[o], std::ldexp(1.0f, o - 7)) << o;
 }
 
-}  // namespace
+} // namespace

@@ -22,18 +22,18 @@ using synthdsp::kStepTaps;
 
 constexpr double kHostRate = 44100.0;
 constexpr int32_t kOversampling = 4;
-constexpr int32_t kBlock = 64;            // host samples per decimation call
-constexpr int32_t kSettle = 2048;         // host samples skipped
-constexpr int32_t kAnalysis = 1 << 15;    // host samples analysed
+constexpr int32_t kBlock = 64;         // host samples per decimation call
+constexpr int32_t kSettle = 2048;      // host samples skipped
+constexpr int32_t kAnalysis = 1 << 15; // host samples analysed
 constexpr int32_t kRing = 256;
 constexpr double kAudioTop = 20000.0;
-constexpr int32_t kGuardBins = 12;        // the window's main lobe and then some
-constexpr double kKaiserBeta = 20.0;      // sidelobes far below the floor measured
+constexpr int32_t kGuardBins = 12;   // the window's main lobe and then some
+constexpr double kKaiserBeta = 20.0; // sidelobes far below the floor measured
 
 // How a jump's sub-sample position picks its correction.
 enum class Placement {
-    PhaseRow,      // the row of the phase just below the position, as the voice does
-    Interpolated,  // between the two neighbouring rows: the step table's own floor
+    PhaseRow,     // the row of the phase just below the position, as the voice does
+    Interpolated, // between the two neighbouring rows: the step table's own floor
 };
 
 double besselI0(double x)
@@ -74,7 +74,8 @@ std::vector<float> renderSaw(double f0, Placement placement)
                 const double fraction = placement == Placement::Interpolated ? position - row : 0.0;
                 for (int32_t n = 0; n < kStepTaps; ++n) {
                     const int32_t index = kStepPhases * n + row;
-                    const double next = index + 1 < synthdsp::kStepTableSize ? step[index + 1] : 1.0;
+                    const double next =
+                        index + 1 < synthdsp::kStepTableSize ? step[index + 1] : 1.0;
                     const double s = step[index] + (next - step[index]) * fraction;
                     ring[size_t((p + n) % kRing)] += 2.0 * (1.0 - s);
                 }
@@ -91,7 +92,7 @@ std::vector<float> renderSaw(double f0, Placement placement)
 }
 
 struct AliasFloor {
-    double worstDb;  // relative to the fundamental
+    double worstDb; // relative to the fundamental
     double atHz;
 };
 
@@ -105,14 +106,17 @@ AliasFloor measureAliases(const std::vector<float>& y, double f0)
         data[2 * size_t(i)] = y[size_t(kSettle + i)] * w;
     }
     synthdsp::ComplexFFT(kAnalysis).forward(data.data());
-    const auto magnitude = [&](int32_t k) { return std::hypot(data[2 * size_t(k)], data[2 * size_t(k) + 1]); };
+    const auto magnitude = [&](int32_t k) {
+        return std::hypot(data[2 * size_t(k)], data[2 * size_t(k) + 1]);
+    };
     const double binHz = kHostRate / kAnalysis;
 
     // Mask DC and every harmonic below the host Nyquist.
     std::vector<bool> masked(kAnalysis / 2 + 1, false);
     const auto mask = [&](double hz) {
         const int32_t c = int32_t(std::lround(hz / binHz));
-        for (int32_t k = std::max(0, c - kGuardBins); k <= std::min(kAnalysis / 2, c + kGuardBins); ++k)
+        for (int32_t k = std::max(0, c - kGuardBins); k <= std::min(kAnalysis / 2, c + kGuardBins);
+             ++k)
             masked[size_t(k)] = true;
     };
     mask(0.0);
@@ -163,8 +167,9 @@ TEST(SawAliasFloor, TheStepTableItselfKeepsAliasesFarDown)
 {
     double f0 = 0.0;
     const AliasFloor worst = worstOver(fundamentals(), Placement::Interpolated, &f0);
-    std::printf("saw alias floor, sub-sample exact placement: %.1f dB (f0 %.1f Hz, alias at %.1f Hz)\n",
-                worst.worstDb, f0, worst.atHz);
+    std::printf(
+        "saw alias floor, sub-sample exact placement: %.1f dB (f0 %.1f Hz, alias at %.1f Hz)\n",
+        worst.worstDb, f0, worst.atHz);
     EXPECT_LT(worst.worstDb, -100.0);
 }
 
@@ -191,11 +196,12 @@ TEST(SawAliasFloor, PhaseRowPlacementWorstCaseNear5kHz)
     const std::vector<double> worstCases = {kOversampledRate * 256.0 / 9031.0,
                                             kOversampledRate * 256.0 / 9033.0};
     const AliasFloor worst = worstOver(worstCases, Placement::PhaseRow, &f0);
-    const double predicted = 20.0 * std::log10(2.0 * std::acos(-1.0) * f0 / (512.0 * kOversampledRate));
+    const double predicted =
+        20.0 * std::log10(2.0 * std::acos(-1.0) * f0 / (512.0 * kOversampledRate));
     std::printf("saw alias floor, phase-row placement at its worst: %.1f dB (f0 %.2f Hz, alias at "
                 "%.1f Hz; predicted %.1f dB)\n",
                 worst.worstDb, f0, worst.atHz, predicted);
     EXPECT_NEAR(worst.worstDb, predicted, 1.0);
 }
 
-}  // namespace
+} // namespace

@@ -51,10 +51,10 @@ TEST(StepCorrectionTable, EverythingOutsideTheRowsIsZero)
     for (int32_t copy = 0; copy < kCorrectionCopies; ++copy) {
         const int32_t start = copy * kCorrectionCopyOffset + kStepPhases * kStepTaps;
         const int32_t end = copy + 1 < kCorrectionCopies ? (copy + 1) * kCorrectionCopyOffset
-                                                          : kCorrectionTableFloats;
+                                                         : kCorrectionTableFloats;
         for (int32_t i = start; i < end; ++i)
             ASSERT_EQ(table[i], 0.0f) << "entry " << i;
     }
 }
 
-}  // namespace
+} // namespace

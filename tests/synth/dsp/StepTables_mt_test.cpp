@@ -47,4 +47,4 @@ TEST(StepTables, ConcurrentFirstUseBuildsOneTableThatEveryoneSees)
     EXPECT_NE(sums[0], 0.0f);
 }
 
-}  // namespace
+} // namespace
