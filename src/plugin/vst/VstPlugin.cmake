@@ -1,0 +1,35 @@
+# Building VST 2.4 plug-in modules.
+#
+# kk_vst_plugin(<target> OUTPUT_NAME <file name without .so>
+#               SOURCES <files...> [LIBS <libraries...>] [OUTPUT_DIRECTORY <dir>])
+# Builds the module <name>.so from the sources, the entry points
+# (entry/VstPluginMain.cpp) and kk_vst. Everything is hidden except
+# VSTPluginMain and main, which a version script exports at one address;
+# undefined symbols fail the link. A test "<target>.exports" checks the
+# module's dynamic symbol table.
+
+set(KK_VST_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "Folder of the VST adapter sources")
+
+function(kk_vst_plugin target)
+  cmake_parse_arguments(A "" "OUTPUT_NAME;OUTPUT_DIRECTORY" "SOURCES;LIBS" ${ARGN})
+  if(NOT A_OUTPUT_NAME)
+    set(A_OUTPUT_NAME ${target})
+  endif()
+  add_library(${target} MODULE ${A_SOURCES} ${KK_VST_DIR}/entry/VstPluginMain.cpp)
+  target_link_libraries(${target} PRIVATE kk_vst ${A_LIBS} kk_warnings)
+  set_target_properties(${target} PROPERTIES
+    PREFIX ""
+    OUTPUT_NAME ${A_OUTPUT_NAME}
+    LINK_DEPENDS ${KK_VST_DIR}/exports.map)
+  if(A_OUTPUT_DIRECTORY)
+    set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${A_OUTPUT_DIRECTORY})
+  endif()
+  target_link_options(${target} PRIVATE
+    -Wl,--version-script=${KK_VST_DIR}/exports.map
+    -Wl,--no-undefined)
+  if(NOT KK_FUZZ AND NOT KK_TSAN)
+    add_test(NAME ${target}.exports
+             COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DMODULE=$<TARGET_FILE:${target}>
+                     -P ${KK_VST_DIR}/CheckExports.cmake)
+  endif()
+endfunction()
