@@ -20,7 +20,7 @@ constexpr char16_t kSeparator = static_cast<char16_t>(platform::kPathSeparator);
 
 struct SearchState {
     std::recursive_mutex mutex;
-    bool alternate = true;  // until the first search says otherwise
+    bool alternate = true; // until the first search says otherwise
     AM_String cachedRoot;
     AM_String lastResult;
 };
@@ -31,21 +31,24 @@ SearchState& searchState()
     return s;
 }
 
-void traceNarrow(const AM_String& text) { AM_STD::printv("%S", &text); }
+void traceNarrow(const AM_String& text)
+{
+    AM_STD::printv("%S", &text);
+}
 
 struct KindLayout {
     const char* subFolder;
-    bool makerLevel;    // normal layout: below the maker folder
-    bool productLevel;  // normal layout: below maker/product
+    bool makerLevel;   // normal layout: below the maker folder
+    bool productLevel; // normal layout: below maker/product
 };
 
 // Kinds 1 to 9; kind 7 is not below the root.
 const KindLayout* layoutOf(int32_t kind)
 {
     static const KindLayout layouts[] = {
-        {"Data", true, true},      {"Presets", true, false}, {"Modules", true, true},
+        {"Data", true, true},           {"Presets", true, false},   {"Modules", true, true},
         {"MetaAssignment", true, true}, {"Tunefiles", true, false}, {"CCMaps", true, false},
-        {nullptr, false, false},   {"Support", true, false}, {"VST", false, false},
+        {nullptr, false, false},        {"Support", true, false},   {"VST", false, false},
     };
     if (kind < kAM_FolderData || kind > kAM_FolderVST)
         return nullptr;
@@ -61,7 +64,7 @@ AM_FileErr setToDocuments(AM_Directory& folder)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 bool resolveShellLink(char* path, uint32_t capacity)
 {
@@ -144,10 +147,10 @@ AM_FileErr getDataRootFolder(AM_Directory& folder)
     return 0;
 }
 
-AM_FileErr getSpecialFolder(AM_Directory& folder, int32_t kind, int32_t option,
-                            const char* maker, const char* product)
+AM_FileErr getSpecialFolder(AM_Directory& folder, int32_t kind, int32_t option, const char* maker,
+                            const char* product)
 {
-    (void)option;  // both documents folders are the user's own here
+    (void)option; // both documents folders are the user's own here
     const KindLayout* layout = layoutOf(kind);
     if (layout == nullptr)
         return 0;

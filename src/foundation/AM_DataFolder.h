@@ -47,8 +47,8 @@ AM_FileErr getDataRootFolder(AM_Directory& folder);
 // whatever the option. Any other kind leaves the folder unchanged and answers
 // 0. The first failing step's error is answered, the folder left where that
 // step left it.
-AM_FileErr getSpecialFolder(AM_Directory& folder, int32_t kind, int32_t option,
-                            const char* maker, const char* product);
+AM_FileErr getSpecialFolder(AM_Directory& folder, int32_t kind, int32_t option, const char* maker,
+                            const char* product);
 
 // Forgets the search so that the next request searches again (tests).
 void resetDataFolderSearch();

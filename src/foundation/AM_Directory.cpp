@@ -86,8 +86,14 @@ AM_FileErr AM_Directory::enterSubDirectory(const AM_String& name, bool create)
     if (const AM_FileErr error = childPath(name, child))
         return error;
     bool isFolder = false;
-    if (!exists(name, &isFolder))
-        return create ? createAndEnter(name) : 0;
+    if (!exists(name, &isFolder)) {
+        if (!create)
+            return 0;
+        const AM_FileErr error = createAndEnter(name);
+        // Someone else may have created the folder in the meantime.
+        if (error != platform::fileerror::kAlreadyExists || !exists(name, &isFolder))
+            return error;
+    }
     if (!isFolder)
         return platform::fileerror::kNotAFolder;
     setPath(child);

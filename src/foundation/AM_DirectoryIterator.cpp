@@ -8,7 +8,7 @@
 #include <vector>
 
 struct AM_DirectoryIterator::Listing {
-    AM_String folderPath;  // with its trailing separator
+    AM_String folderPath; // with its trailing separator
     std::vector<platform::FolderEntry> entries;
     size_t next = 0;
 };

@@ -6,7 +6,8 @@
 
 #include <type_traits>
 
-static_assert(std::is_same_v<platform::FileHandle, int>, "AM_File keeps the platform handle as int");
+static_assert(std::is_same_v<platform::FileHandle, int>,
+              "AM_File keeps the platform handle as int");
 
 AM_File::AM_File() : AM_FileObject(kTypeFile), handle_(platform::kNoFile) {}
 
@@ -32,7 +33,10 @@ AM_File::~AM_File()
         close();
 }
 
-bool AM_File::isOpen() const { return handle_ != platform::kNoFile; }
+bool AM_File::isOpen() const
+{
+    return handle_ != platform::kNoFile;
+}
 
 AM_FileErr AM_File::open(int32_t mode)
 {
@@ -61,7 +65,10 @@ AM_FileErr AM_File::open(int32_t mode)
     return error;
 }
 
-AM_FileErr AM_File::close() { return platform::closeFile(handle_); }
+AM_FileErr AM_File::close()
+{
+    return platform::closeFile(handle_);
+}
 
 AM_FileErr AM_File::readBytes(void* buffer, uint32_t count, uint32_t& bytesRead)
 {
@@ -81,4 +88,7 @@ AM_FileErr AM_File::writeBytes(const void* buffer, uint32_t count, uint32_t& byt
     return error;
 }
 
-AM_FileErr AM_File::size(uint64_t& bytes) { return platform::getFileSize(handle_, bytes); }
+AM_FileErr AM_File::size(uint64_t& bytes)
+{
+    return platform::getFileSize(handle_, bytes);
+}

@@ -14,7 +14,7 @@ constexpr size_t kMessageBytes = platform::kMaxPathBytes + 64;
 std::atomic<bool> g_openMessagePending{true};
 std::atomic<bool> g_createMessagePending{true};
 
-}  // namespace
+} // namespace
 
 void AM_FileMessages::openFailed(const AM_String& path, int32_t mode, int32_t access)
 {

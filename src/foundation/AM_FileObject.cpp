@@ -12,7 +12,7 @@ int32_t lastInnerSeparator(const AM_String& path)
 {
     return path.lastIndexOf(kSeparator, path.length() - 2);
 }
-}  // namespace
+} // namespace
 
 AM_FileObject::AM_FileObject(int32_t type) : type_(type) {}
 
@@ -31,7 +31,10 @@ void AM_FileObject::ensureTrailingSeparator()
         path_.appendChar(kSeparator);
 }
 
-void AM_FileObject::getPath(AM_String& out) const { out = path_; }
+void AM_FileObject::getPath(AM_String& out) const
+{
+    out = path_;
+}
 
 void AM_FileObject::setPath(const AM_String& path)
 {

@@ -1,8 +1,11 @@
 #include "foundation/AM_LineReader.h"
 
 namespace {
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
-}  // namespace
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+} // namespace
 
 AM_LineReader::AM_LineReader(const char* text) : text_(text ? text : "") {}
 

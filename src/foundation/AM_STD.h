@@ -78,4 +78,4 @@ int replaceChars(char* text, const char* set, char replacement);
 // middle when needed; out must hold maxLen + 1 bytes. Returns the length.
 int shortenString(char* out, const char* source, int maxLen);
 
-}  // namespace AM_STD
+} // namespace AM_STD

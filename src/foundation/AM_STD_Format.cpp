@@ -88,8 +88,8 @@ int writeIntegerPart(char* out, double integral)
 {
     if (integral < kTwoPow64)
         return writeUnsigned(out, static_cast<uint64_t>(integral), 0);
-    const auto result = std::to_chars(out, out + kMaxIntegerDigits + 1, integral,
-                                      std::chars_format::fixed, 0);
+    const auto result =
+        std::to_chars(out, out + kMaxIntegerDigits + 1, integral, std::chars_format::fixed, 0);
     return static_cast<int>(result.ptr - out);
 }
 
@@ -164,8 +164,7 @@ private:
 };
 
 // Copies the narrow form of an AM_String argument, stopping at a zero unit.
-template <class Output>
-void putWide(Output& output, const AM_String* string)
+template <class Output> void putWide(Output& output, const AM_String* string)
 {
     if (string == nullptr) {
         for (const char* s = kNullString; *s; ++s)
@@ -179,7 +178,8 @@ void putWide(Output& output, const AM_String* string)
     char bytes[platform::kMaxUtf8SequenceBytes];
     for (size_t i = 0; i < static_cast<size_t>(length);) {
         size_t used = 0;
-        const size_t n = platform::encodeUtf8(units + i, static_cast<size_t>(length) - i, bytes, used);
+        const size_t n =
+            platform::encodeUtf8(units + i, static_cast<size_t>(length) - i, bytes, used);
         for (size_t k = 0; k < n; ++k) {
             if (bytes[k] == 0)
                 return;
@@ -301,9 +301,12 @@ int formatToBuffer(char* out, size_t capacity, const char* fmt, va_list args, bo
     return output.finish();
 }
 
-}  // namespace
+} // namespace
 
-int ItoX(char* out, const uint32_t* value) { return writeHex(out, *value, kUpperHex); }
+int ItoX(char* out, const uint32_t* value)
+{
+    return writeHex(out, *value, kUpperHex);
+}
 
 int ItoA(char* out, const int32_t* value, int minDigits)
 {
@@ -315,7 +318,10 @@ int ItoA(char* out, const int32_t* value, int minDigits)
     return writeUnsigned(out, static_cast<uint64_t>(v), minDigits);
 }
 
-int UtoA(char* out, const uint32_t* value, int minDigits) { return writeUnsigned(out, *value, minDigits); }
+int UtoA(char* out, const uint32_t* value, int minDigits)
+{
+    return writeUnsigned(out, *value, minDigits);
+}
 
 int FtoA(char* out, const double* value, int decimals)
 {
@@ -451,4 +457,4 @@ void printv(const char* fmt, ...)
     output.finish();
 }
 
-}  // namespace AM_STD
+} // namespace AM_STD

@@ -19,8 +19,14 @@ constexpr double kNegativePowersOfTen[kTabulatedPowers + 1] = {
     1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,  1e-10, 1e-11,
     1e-12, 1e-13, 1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22, 1e-23};
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c)
 {
@@ -66,7 +72,7 @@ size_t copyField(const char* text, char delimiter, char* target, uint32_t capaci
     return field;
 }
 
-}  // namespace
+} // namespace
 
 int AtoF(const char* text, float* value)
 {
@@ -219,4 +225,4 @@ int scanv(const char* text, const char* format, ...)
     return count;
 }
 
-}  // namespace AM_STD
+} // namespace AM_STD

@@ -31,11 +31,17 @@ char escapeLetter(char c)
     }
 }
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
 
-}  // namespace
+} // namespace
 
-uint32_t strlen(const char* text) { return text ? static_cast<uint32_t>(std::strlen(text)) : 0; }
+uint32_t strlen(const char* text)
+{
+    return text ? static_cast<uint32_t>(std::strlen(text)) : 0;
+}
 
 int strcmp(const char* a, const char* b)
 {
@@ -194,4 +200,4 @@ int shortenString(char* out, const char* source, int maxLen)
     return maxLen;
 }
 
-}  // namespace AM_STD
+} // namespace AM_STD

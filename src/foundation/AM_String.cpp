@@ -26,20 +26,24 @@ char16_t* copyUnits(const char16_t* units, int32_t count)
     return buffer;
 }
 
-}  // namespace
+} // namespace
 
 AM_String::AM_String(const AM_String& other)
     : buffer_(other.buffer_ ? copyUnits(other.buffer_, other.length()) : nullptr)
 {
 }
 
-AM_String::AM_String(AM_String&& other) noexcept : buffer_(std::exchange(other.buffer_, nullptr))
+AM_String::AM_String(AM_String&& other) noexcept : buffer_(std::exchange(other.buffer_, nullptr)) {}
+
+AM_String::AM_String(const char* narrow)
 {
+    appendNarrow(narrow);
 }
 
-AM_String::AM_String(const char* narrow) { appendNarrow(narrow); }
-
-AM_String::~AM_String() { delete[] buffer_; }
+AM_String::~AM_String()
+{
+    delete[] buffer_;
+}
 
 AM_String& AM_String::operator=(const AM_String& other)
 {
@@ -60,7 +64,10 @@ AM_String& AM_String::operator=(AM_String&& other) noexcept
     return *this;
 }
 
-int32_t AM_String::length() const { return wideLength(buffer_); }
+int32_t AM_String::length() const
+{
+    return wideLength(buffer_);
+}
 
 char16_t AM_String::charAt(int32_t index) const
 {
@@ -80,9 +87,8 @@ int32_t AM_String::getNarrow(char* out, int32_t maxLen, int32_t start) const
         out[0] = 0;
         return 0;
     }
-    return static_cast<int32_t>(platform::utf16ToUtf8(out, static_cast<size_t>(maxLen) + 1,
-                                                      buffer_ + start,
-                                                      static_cast<size_t>(len - start)));
+    return static_cast<int32_t>(platform::utf16ToUtf8(
+        out, static_cast<size_t>(maxLen) + 1, buffer_ + start, static_cast<size_t>(len - start)));
 }
 
 int32_t AM_String::getNarrowLength(int32_t start) const
@@ -132,7 +138,10 @@ int32_t AM_String::lastIndexOf(char16_t character, int32_t start) const
     return -1;
 }
 
-int32_t AM_String::lastDot() const { return lastIndexOf(u'.', length() - 1); }
+int32_t AM_String::lastDot() const
+{
+    return lastIndexOf(u'.', length() - 1);
+}
 
 bool AM_String::getExtension(AM_String& target) const
 {
@@ -166,9 +175,15 @@ void AM_String::appendUnits(const char16_t* units, int32_t count)
     buffer_ = grown;
 }
 
-void AM_String::append(const AM_String& other) { appendUnits(other.buffer_, other.length()); }
+void AM_String::append(const AM_String& other)
+{
+    appendUnits(other.buffer_, other.length());
+}
 
-void AM_String::appendWide(const char16_t* text) { appendUnits(text, wideLength(text)); }
+void AM_String::appendWide(const char16_t* text)
+{
+    appendUnits(text, wideLength(text));
+}
 
 void AM_String::appendNarrow(const char* text)
 {
@@ -180,7 +195,10 @@ void AM_String::appendNarrow(const char* text)
     delete[] converted;
 }
 
-void AM_String::appendChar(char16_t character) { appendUnits(&character, 1); }
+void AM_String::appendChar(char16_t character)
+{
+    appendUnits(&character, 1);
+}
 
 void AM_String::appendSubstring(const AM_String& other, int32_t start, int32_t count)
 {

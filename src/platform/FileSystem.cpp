@@ -14,14 +14,17 @@
 namespace platform {
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;  // reduced by the umask
+constexpr mode_t kNewFileMode = 0666; // reduced by the umask
 constexpr mode_t kNewFolderMode = 0777;
 constexpr mode_t kPermissionBits = 07777;
 constexpr size_t kCopyChunk = 1 << 16;
 constexpr int64_t kMsPerSecond = 1000;
 constexpr int64_t kNsPerMs = 1000000;
 
-FileError fail(FileOperation op, const char* path) { return errorFromErrno(errno, op, path); }
+FileError fail(FileOperation op, const char* path)
+{
+    return errorFromErrno(errno, op, path);
+}
 
 bool isFolder(const char* path)
 {
@@ -35,7 +38,10 @@ bool entryExists(const char* path)
     return ::lstat(path, &st) == 0;
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string joinPath(const char* folder, const std::string& name)
 {
@@ -63,16 +69,18 @@ FileError copyContents(int from, int to, const char* toPath)
     }
 }
 
-}  // namespace
+} // namespace
 
 EntryKind queryEntry(const char* path)
 {
     struct stat st {};
     if (path == nullptr || path[0] == 0)
         return EntryKind::missing;
-    if (::stat(path, &st) == 0)
-        return S_ISDIR(st.st_mode) ? EntryKind::folder : EntryKind::file;
-    return entryExists(path) ? EntryKind::file : EntryKind::missing;
+    // A dangling link is not followed: lstat then sees the link itself (or
+    // whatever has been created there in the meantime).
+    if (::stat(path, &st) != 0 && ::lstat(path, &st) != 0)
+        return EntryKind::missing;
+    return S_ISDIR(st.st_mode) ? EntryKind::folder : EntryKind::file;
 }
 
 FileError getEntryInfo(const char* path, EntryInfo& info)
@@ -83,8 +91,8 @@ FileError getEntryInfo(const char* path, EntryInfo& info)
         return fail(FileOperation::query, path);
     info.kind = S_ISDIR(st.st_mode) ? EntryKind::folder : EntryKind::file;
     info.size = info.kind == EntryKind::file ? static_cast<uint64_t>(st.st_size) : 0;
-    info.modifiedMs = static_cast<int64_t>(st.st_mtim.tv_sec) * kMsPerSecond +
-                      st.st_mtim.tv_nsec / kNsPerMs;
+    info.modifiedMs =
+        static_cast<int64_t>(st.st_mtim.tv_sec) * kMsPerSecond + st.st_mtim.tv_nsec / kNsPerMs;
     return fileerror::kNone;
 }
 
@@ -235,7 +243,8 @@ FileError createFolders(const char* path)
             continue;
         }
         if (!partial.empty() && !isFolder(partial.c_str())) {
-            if (::mkdir(partial.c_str(), kNewFolderMode) != 0 && !(errno == EEXIST && isFolder(partial.c_str())))
+            if (::mkdir(partial.c_str(), kNewFolderMode) != 0 &&
+                !(errno == EEXIST && isFolder(partial.c_str())))
                 return fail(FileOperation::createFolder, partial.c_str());
         }
         if (i < full.size())
@@ -354,4 +363,4 @@ FileError listFolder(const char* path, std::vector<FolderEntry>& entries)
     return fileerror::kNone;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -111,7 +111,7 @@ TEST_F(DataFolderTest, NormalLayoutBelowTheDataHome)
         EXPECT_EQ(special(c.kind), c.path) << "kind " << c.kind;
         EXPECT_TRUE(dir.exists(c.path.substr(dir.path().size() + 1))) << c.path;
     }
-    EXPECT_EQ(capture.count("TRYING TO RETRIEVE\n"), 1);  // the search runs once
+    EXPECT_EQ(capture.count("TRYING TO RETRIEVE\n"), 1); // the search runs once
     EXPECT_TRUE(capture.contains("DOESN'T USE ALT LINK\n"));
     EXPECT_FALSE(capture.contains("going back from ProductApp Support"));
 }
@@ -125,9 +125,15 @@ TEST_F(DataFolderTest, AlternateFolderBesideTheModule)
         std::string path;
     };
     const Case cases[] = {
-        {1, root + "Data/"},       {2, root + "Presets/KestanK4/"}, {3, root + "Modules/"},
-        {4, root + "MetaAssignment/"}, {5, root + "Tunefiles/"},    {6, root + "CCMaps/"},
-        {7, dir.file("home/Documents") + "/"}, {8, root + "Support/"}, {9, root + "VST/"},
+        {1, root + "Data/"},
+        {2, root + "Presets/KestanK4/"},
+        {3, root + "Modules/"},
+        {4, root + "MetaAssignment/"},
+        {5, root + "Tunefiles/"},
+        {6, root + "CCMaps/"},
+        {7, dir.file("home/Documents") + "/"},
+        {8, root + "Support/"},
+        {9, root + "VST/"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(special(c.kind), c.path) << "kind " << c.kind;
@@ -144,17 +150,18 @@ TEST_F(DataFolderTest, AlternateFolderBesideTheModule)
 TEST_F(DataFolderTest, LinkToAFolderElsewhere)
 {
     dir.makeDir("elsewhere");
-    ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("plugins/KestanK4.data.lnk").c_str()),
-              0);
+    ASSERT_EQ(
+        ::symlink(dir.file("elsewhere").c_str(), dir.file("plugins/KestanK4.data.lnk").c_str()), 0);
     const std::string target = realPath(dir.file("elsewhere"));
     EXPECT_EQ(special(2), target + "/Presets/KestanK4/");
-    EXPECT_TRUE(capture.contains("Link found, HERE WE GO:\n" + dir.file("plugins/KestanK4.data.lnk") +
-                                 "\n" + target + "\n"));
+    EXPECT_TRUE(capture.contains("Link found, HERE WE GO:\n" +
+                                 dir.file("plugins/KestanK4.data.lnk") + "\n" + target + "\n"));
 }
 
 TEST_F(DataFolderTest, BrokenLinkFallsBackForTheWholeProcess)
 {
-    ASSERT_EQ(::symlink(dir.file("gone").c_str(), dir.file("plugins/KestanK4.data.lnk").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("gone").c_str(), dir.file("plugins/KestanK4.data.lnk").c_str()),
+              0);
     EXPECT_EQ(special(2), dir.file("share") + "/Orlen/Presets/KestanK4/");
     EXPECT_TRUE(capture.contains("WRONG Link\n" + dir.file("plugins/KestanK4.data.lnk") + "\n"));
 
@@ -173,8 +180,8 @@ TEST_F(DataFolderTest, FolderWinsOverLinkAndAPlainFileSelectsNothing)
     ::unlink(dir.file("plugins/KestanK4.data").c_str());
     dir.makeDir("plugins/KestanK4.data");
     dir.makeDir("elsewhere");
-    ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("plugins/KestanK4.data.lnk").c_str()),
-              0);
+    ASSERT_EQ(
+        ::symlink(dir.file("elsewhere").c_str(), dir.file("plugins/KestanK4.data.lnk").c_str()), 0);
     capture.clear();
     EXPECT_EQ(special(5), dir.file("plugins/KestanK4.data") + "/Tunefiles/");
     EXPECT_FALSE(capture.contains("Link found"));
@@ -196,7 +203,7 @@ TEST_F(DataFolderTest, AFileInTheWayIsAnError)
     AM_FileErr error = 0;
     const std::string path = special(2, &error);
     EXPECT_EQ(error, 267u);
-    EXPECT_EQ(path, dir.file("share") + "/");  // left where the failing step left it
+    EXPECT_EQ(path, dir.file("share") + "/"); // left where the failing step left it
 }
 
 TEST_F(DataFolderTest, UnknownModulePathUsesTheDataHome)
@@ -236,4 +243,4 @@ TEST(ResolveShellLink, ReplacesTheBufferOnlyOnSuccess)
     EXPECT_EQ(std::string(buffer), realPath(dir.file("target")).substr(0, 4));
 }
 
-}  // namespace
+} // namespace

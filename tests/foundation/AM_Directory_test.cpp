@@ -165,4 +165,4 @@ TEST_F(DirectoryTest, ListingAMissingFolderIsEmpty)
     EXPECT_TRUE(list(pathless, nullptr).empty());
 }
 
-}  // namespace
+} // namespace

@@ -46,13 +46,13 @@ TEST(AM_FileObject, ParentAndName)
     struct Case {
         const char* path;
         int32_t type;
-        const char* parent;  // "" when left unchanged
+        const char* parent; // "" when left unchanged
         const char* name;
     };
     const Case cases[] = {
         {"/a/b/", AM_FileObject::kTypeFolder, "/a/", "b"},
         {"/a/b.txt", AM_FileObject::kTypeFile, "/a/", "b.txt"},
-        {"/a/b/", AM_FileObject::kTypeUnset, "/a/", "b/"},  // unset counts as a file
+        {"/a/b/", AM_FileObject::kTypeUnset, "/a/", "b/"}, // unset counts as a file
         {"/x", AM_FileObject::kTypeFile, "/", "x"},
         {"/", AM_FileObject::kTypeFolder, "", ""},
         {"plain", AM_FileObject::kTypeFile, "", "plain"},
@@ -176,7 +176,7 @@ TEST_F(FileTest, FilesLeftOpenAreClosed)
     {
         AM_File file(path("a"));
         ASSERT_EQ(file.open(AM_File::kModeRead), 0u);
-        ASSERT_EQ(file.open(AM_File::kModeRead), 0u);  // reopening closes the first
+        ASSERT_EQ(file.open(AM_File::kModeRead), 0u); // reopening closes the first
         AM_File copy(file);
         EXPECT_FALSE(copy.isOpen());
         EXPECT_EQ(openDescriptors(), before + 1);
@@ -186,7 +186,7 @@ TEST_F(FileTest, FilesLeftOpenAreClosed)
 
 TEST_F(FileTest, NamesWithInvalidBytesStillWork)
 {
-    const std::string name = "caf\xE9.h2p";  // not valid UTF-8
+    const std::string name = "caf\xE9.h2p"; // not valid UTF-8
     dir.writeFile(name, "bytes");
     AM_File file(path(name));
     ASSERT_EQ(file.open(AM_File::kModeRead), 0u);
@@ -195,4 +195,4 @@ TEST_F(FileTest, NamesWithInvalidBytesStillWork)
     EXPECT_EQ(size, 5u);
 }
 
-}  // namespace
+} // namespace

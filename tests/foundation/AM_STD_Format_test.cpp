@@ -1,7 +1,9 @@
 #include "foundation/AM_STD.h"
 #include "foundation/AM_String.h"
 
+#include "AllocationCounter.h"
 #include "TraceCapture.h"
+#include "platform/Trace.h"
 
 #include <gtest/gtest.h>
 
@@ -26,24 +28,24 @@ TEST(AM_STD_Format, FloatConversions)
         const char* expected;
     };
     const Case cases[] = {
-        {"%f", 0.125, "0.12"},       // exact half rounds to even
+        {"%f", 0.125, "0.12"}, // exact half rounds to even
         {"%f", 0.375, "0.38"},
-        {"%f", -0.0, "0.00"},        // -0.0 is >= 0: no sign
-        {"%f", 0.5, "0.50"},         // the zero before the point stays
+        {"%f", -0.0, "0.00"}, // -0.0 is >= 0: no sign
+        {"%f", 0.5, "0.50"},  // the zero before the point stays
         {"%f", -1.5, "-1.50"},
         {"%f", 1234.5678, "1234.57"},
-        {"%.1f", 9.96, "10.0"},      // carry into the guard digit
+        {"%.1f", 9.96, "10.0"}, // carry into the guard digit
         {"%f", 9.999, "10.00"},
-        {"%.0f", 2.7, "2"},          // no decimals: truncated
+        {"%.0f", 2.7, "2"}, // no decimals: truncated
         {"%.0f", 0.4, "0"},
         {"%.0f", -2.7, "-2"},
-        {"%.f", 1.0, "1.00"},        // %.f keeps 2 decimals
+        {"%.f", 1.0, "1.00"}, // %.f keeps 2 decimals
         {"%.3f", 0.001, "0.001"},
-        {"%.9f", 0.123456789, "0.123456789"},  // two chunks of decimals
+        {"%.9f", 0.123456789, "0.123456789"}, // two chunks of decimals
         {"%.-0f", 3.25, "3"},
-        {"%f", 3000000000.0, "3000000000.00"},  // beyond 32 bits
+        {"%f", 3000000000.0, "3000000000.00"}, // beyond 32 bits
         {"%f", 1e20, "100000000000000000000.00"},
-        {"%.30f", 0.5, "0.5000000000000000000"},  // precision reduced to 19
+        {"%.30f", 0.5, "0.5000000000000000000"}, // precision reduced to 19
         {"%f", 1.0 / 0.0, "inf"},
         {"%f", -1.0 / 0.0, "-inf"},
         {"%f", 0.0 / 0.0, "nan"},
@@ -83,10 +85,10 @@ TEST(AM_STD_Format, IntegerAndTextConversions)
         {f("%c%c", 'o', 'k'), "ok"},
         {f("%s|%d", static_cast<const char*>(nullptr), 4), "NULL|4"},
         {f("100%%"), "100%"},
-        {f("%5d|%d", 3), "|3"},       // width vanishes with its next character; 3 stays
+        {f("%5d|%d", 3), "|3"}, // width vanishes with its next character; 3 stays
         {f("%ld!"), "!"},
-        {f("%i,x"), "x"},             // unknown letter eats the comma
-        {f("end%"), "end"},           // a format ending in '%'
+        {f("%i,x"), "x"},   // unknown letter eats the comma
+        {f("end%"), "end"}, // a format ending in '%'
         {f("end%l"), "end"},
         {f(""), ""},
     };
@@ -108,14 +110,14 @@ TEST(AM_STD_Format, BadPrecisionReportsOnStandardOutputAndGoesOn)
 
 TEST(AM_STD_Format, WideStringOnlyInTheVForms)
 {
-    AM_String name("Bass \xE2\x82\xAC");  // euro sign: 3 bytes for one unit
+    AM_String name("Bass \xE2\x82\xAC"); // euro sign: 3 bytes for one unit
     AM_String empty;
     char out[64];
     EXPECT_EQ(AM_STD::sprintv(out, "[%S]", &name), 10);
     EXPECT_STREQ(out, "[Bass \xE2\x82\xAC]");
     AM_STD::sprintv(out, "[%S|%d]", &empty, 5);
     EXPECT_STREQ(out, "[|5]");
-    AM_STD::sprint(out, "[%S|%d]", 5);  // sprint knows no %S: it vanishes with '|'
+    AM_STD::sprint(out, "[%S|%d]", 5); // sprint knows no %S: it vanishes with '|'
     EXPECT_STREQ(out, "[5]");
 }
 
@@ -152,8 +154,16 @@ TEST(AM_STD_Format, CapacityFormsNeverWritePastTheirCapacity)
     };
     // "ab" + euro sign + "cd": the euro sign is never cut in half.
     const Case cases[] = {
-        {0, nullptr, 0}, {1, "", 0}, {3, "ab", 2}, {4, "ab", 2},
-        {5, "ab", 2},    {6, "ab\xE2\x82\xAC", 5}, {64, "ab\xE2\x82\xAC" "cd", 7},
+        {0, nullptr, 0},
+        {1, "", 0},
+        {3, "ab", 2},
+        {4, "ab", 2},
+        {5, "ab", 2},
+        {6, "ab\xE2\x82\xAC", 5},
+        {64,
+         "ab\xE2\x82\xAC"
+         "cd",
+         7},
     };
     for (const auto& c : cases) {
         char out[72];
@@ -193,14 +203,13 @@ TEST(AM_STD_Printv, LineEndsCloseTheirPiece)
     testsupport::TraceCapture capture;
     AM_STD::printv("a\nb");
     AM_STD::printv("c\r\n");
-    EXPECT_EQ(capture.pieces(),
-              (std::vector<std::string>{"a\n", "b", "\n", "c\r", "\n", "\n"}));
+    EXPECT_EQ(capture.pieces(), (std::vector<std::string>{"a\n", "b", "\n", "c\r", "\n", "\n"}));
 }
 
 TEST(AM_STD_Printv, ConversionsDoNotSendButNeverOverflow)
 {
     testsupport::TraceCapture capture;
-    AM_STD::printv("%c%d", '\n', 12);  // a line feed from %c does not send
+    AM_STD::printv("%c%d", '\n', 12); // a line feed from %c does not send
     EXPECT_EQ(capture.pieces(), (std::vector<std::string>{"\n12", "\n"}));
 
     // Many large numbers in a row: the line is sent before it would overflow.
@@ -215,9 +224,9 @@ TEST(AM_STD_Printv, ConversionsDoNotSendButNeverOverflow)
         format += "%f";
         expected += one;
     }
-    AM_STD::printv(format.c_str(), big, big, big, big, big, big, big, big, big, big, big, big,
-                   big, big, big, big, big, big, big, big, big, big, big, big, big, big, big,
-                   big, big, big, big, big, big, big, big, big, big, big, big, big);
+    AM_STD::printv(format.c_str(), big, big, big, big, big, big, big, big, big, big, big, big, big,
+                   big, big, big, big, big, big, big, big, big, big, big, big, big, big, big, big,
+                   big, big, big, big, big, big, big, big, big, big, big);
     const auto pieces = capture.pieces();
     std::string joined;
     for (const auto& p : pieces) {
@@ -232,7 +241,7 @@ TEST(AM_STD_Printv, WideTextIsSentInPiecesToo)
     testsupport::TraceCapture capture;
     AM_String path;
     for (int i = 0; i < 300; ++i)
-        path.appendChar(u'\u00E9');  // two bytes each
+        path.appendChar(u'\u00E9'); // two bytes each
     AM_STD::printv("%S", &path);
     std::string joined;
     for (const auto& p : capture.pieces()) {
@@ -245,4 +254,20 @@ TEST(AM_STD_Printv, WideTextIsSentInPiecesToo)
     EXPECT_EQ(joined, expected + "\n");
 }
 
-}  // namespace
+TEST(AM_STD_Printv, NeverAllocates)
+{
+    testsupport::TraceCapture capture;
+    AM_String name("Lead \xE2\x82\xAC");
+    {
+        // On a real-time thread the pieces wait in the trace ring, so only
+        // printv itself is counted (the capturing sink allocates).
+        platform::RealtimeScope realtime;
+        testsupport::AllocationCounter counter;
+        AM_STD::printv("%S %s %d %u %x %X %c %f %.3f %%", &name, "text", -1, 2u, 255u, 255u, 'c',
+                       0.5, 1.25);
+        EXPECT_EQ(counter.count(), 0u);
+    }
+    EXPECT_EQ(capture.text(), "Lead \xE2\x82\xAC text -1 2 ff FF c 0.50 1.250 %\n");
+}
+
+} // namespace

@@ -29,10 +29,10 @@ TEST(AM_STD_Scan, Conversions)
     EXPECT_STREQ(s, "abc");
 
     d = 99;
-    EXPECT_EQ(AM_STD::scanv("abc", "%d", &d), 1);  // counts, stores nothing
+    EXPECT_EQ(AM_STD::scanv("abc", "%d", &d), 1); // counts, stores nothing
     EXPECT_EQ(d, 99);
 
-    EXPECT_EQ(AM_STD::scanv("Y_5", "X_%d", &d), 1);  // literals are stepped over
+    EXPECT_EQ(AM_STD::scanv("Y_5", "X_%d", &d), 1); // literals are stepped over
     EXPECT_EQ(d, 5);
 
     EXPECT_EQ(AM_STD::scanv("  \t-42", "%d", &d), 1);
@@ -73,7 +73,9 @@ TEST(AM_STD_Scan, StringIsCutToItsCapacityAndTheTextMovesOn)
 
     char e[5];
     // "a" + euro sign (3 bytes) + "b": cut before the euro sign, not inside it.
-    AM_STD::scanv("a\xE2\x82\xAC" "b", "%s", e, uint32_t{4});
+    AM_STD::scanv("a\xE2\x82\xAC"
+                  "b",
+                  "%s", e, uint32_t{4});
     EXPECT_STREQ(e, "a");
 
     char untouched = '#';
@@ -87,8 +89,8 @@ TEST(AM_STD_Scan, FormatOrTextEndingEarlyStopsCleanly)
     EXPECT_EQ(AM_STD::scanv("5", "%"), 0);
     EXPECT_EQ(AM_STD::scanv("", "%d", &d), 0);
     EXPECT_EQ(AM_STD::scanv("5 6", "%d %d", &d, &d), 2);
-    EXPECT_EQ(AM_STD::scanv("5", "%d %d", &d, &d), 1);  // the text ends after the first
-    EXPECT_EQ(AM_STD::scanv("ab", "%%%d", &d), 1);      // %% steps over one character
+    EXPECT_EQ(AM_STD::scanv("5", "%d %d", &d, &d), 1); // the text ends after the first
+    EXPECT_EQ(AM_STD::scanv("ab", "%%%d", &d), 1);     // %% steps over one character
     EXPECT_EQ(AM_STD::scanv(nullptr, "%d", &d), 0);
 }
 
@@ -100,10 +102,16 @@ TEST(AM_STD_AtoF, ReadsBothSeparatorsWithoutExponent)
         int used;
     };
     const Case cases[] = {
-        {"3,25", 3.25f, 4},    {"-0.000", -0.0f, 6}, {"7.", 7.0f, 2},
-        {"1e5", 1.0f, 1},      {"0.5x", 0.5f, 3},    {"-12", -12.0f, 3},
-        {".25", 0.25f, 3},     {"abc", 0.0f, 0},     {"2.000x", 2.0f, 5},
-        {"0.000000000000000000000000001", 1e-27f, 29},  // beyond the power table
+        {"3,25", 3.25f, 4},
+        {"-0.000", -0.0f, 6},
+        {"7.", 7.0f, 2},
+        {"1e5", 1.0f, 1},
+        {"0.5x", 0.5f, 3},
+        {"-12", -12.0f, 3},
+        {".25", 0.25f, 3},
+        {"abc", 0.0f, 0},
+        {"2.000x", 2.0f, 5},
+        {"0.000000000000000000000000001", 1e-27f, 29}, // beyond the power table
     };
     for (const auto& c : cases) {
         float value = 99.0f;
@@ -127,4 +135,4 @@ TEST(AM_STD_AtoF, ReadsBackWhatTheFormatterWrote)
     }
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,7 @@ TEST(AM_STD_Strings, LengthAndEquality)
     EXPECT_EQ(AM_STD::strlen("abc"), 3u);
     EXPECT_EQ(AM_STD::strcmp("abc", "abc"), 0);
     EXPECT_EQ(AM_STD::strcmp("abc", "abd"), 1);
-    EXPECT_EQ(AM_STD::strcmp("abd", "abc"), 1);  // no ordering
+    EXPECT_EQ(AM_STD::strcmp("abd", "abc"), 1); // no ordering
     EXPECT_EQ(AM_STD::strcmp("ab", "abc"), 1);
 }
 
@@ -61,12 +61,12 @@ TEST(AM_STD_Strings, Unescape)
         const char* expected;
     };
     const Case cases[] = {
-        {"\\r\\n\\t", "\r\n\t"},         // a \r\n pair gives one line break
+        {"\\r\\n\\t", "\r\n\t"}, // a \r\n pair gives one line break
         {"\\n\\r", "\r\n"},
         {"\\n\\n", "\r\n\r\n"},
-        {"\\r\\n\\r\\n", "\r\n\r\n"},    // two pairs keep both breaks
-        {"a\\qb", "a\\qb"},               // unknown escape stays as written
-        {"end\\", "end\\"},               // trailing backslash
+        {"\\r\\n\\r\\n", "\r\n\r\n"}, // two pairs keep both breaks
+        {"a\\qb", "a\\qb"},           // unknown escape stays as written
+        {"end\\", "end\\"},           // trailing backslash
         {"\\\\n", "\\n"},
         {"", ""},
     };
@@ -86,8 +86,8 @@ TEST(AM_STD_Strings, FileName)
         const char* name;
     };
     const Case cases[] = {
-        {"a\\b\\", "b\\"},  {"/home/u/x.h2p", "x.h2p"}, {"dir/sub/", "sub/"},
-        {"/abc", "/abc"},   {"plain", "plain"},          {"C:\\a\\b.txt", "b.txt"},
+        {"a\\b\\", "b\\"}, {"/home/u/x.h2p", "x.h2p"}, {"dir/sub/", "sub/"},
+        {"/abc", "/abc"},  {"plain", "plain"},         {"C:\\a\\b.txt", "b.txt"},
         {"", ""},
     };
     for (const auto& c : cases)
@@ -154,7 +154,7 @@ TEST(AM_LineReader, SplitsAtEachLineEndCharacter)
     EXPECT_EQ(readAll("a\r\nb", 255), (Lines{{2, "a"}, {1, ""}, {2, "b"}}));
     EXPECT_EQ(readAll("x\n\ny\n", 255), (Lines{{2, "x"}, {1, ""}, {2, "y"}}));
     EXPECT_EQ(readAll("", 255), Lines{});
-    EXPECT_EQ(readAll("abcdef\ngh", 3), (Lines{{4, "abc"}, {3, "gh"}}));  // rest skipped
+    EXPECT_EQ(readAll("abcdef\ngh", 3), (Lines{{4, "abc"}, {3, "gh"}})); // rest skipped
 }
 
 TEST(AM_LineReader, CountsLines)
@@ -167,4 +167,4 @@ TEST(AM_LineReader, CountsLines)
     EXPECT_EQ(reader.readLine(buffer, 7), 0u);
 }
 
-}  // namespace
+} // namespace

@@ -5,9 +5,9 @@
 #include "foundation/AM_LineReader.h"
 #include "foundation/AM_STD.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>

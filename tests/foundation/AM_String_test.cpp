@@ -26,7 +26,7 @@ TEST(AM_String, ConstructionCopyAndAssignment)
     EXPECT_EQ(a.charAt(4), u'\u00E9');
     AM_String b(a);
     EXPECT_TRUE(a == b);
-    EXPECT_NE(a.getWide(), b.getWide());  // a buffer of its own
+    EXPECT_NE(a.getWide(), b.getWide()); // a buffer of its own
 
     AM_String c("other");
     c = a;
@@ -56,15 +56,17 @@ TEST(AM_String, NarrowRoundTripKeepsEveryByte)
 
 TEST(AM_String, GetNarrowIsBoundedAndTerminated)
 {
-    AM_String s("ab\xE2\x82\xAC" "cd");  // a, b, euro sign, c, d
+    AM_String s("ab\xE2\x82\xAC"
+                "cd"); // a, b, euro sign, c, d
     char out[8];
     std::memset(out, '#', sizeof out);
-    EXPECT_EQ(s.getNarrow(out, 3), 2);  // the euro sign does not fit in 3 bytes
+    EXPECT_EQ(s.getNarrow(out, 3), 2); // the euro sign does not fit in 3 bytes
     EXPECT_STREQ(out, "ab");
     EXPECT_EQ(out[4], '#');
-    EXPECT_EQ(s.getNarrow(out, 7, 2), 5);  // from the euro sign on
-    EXPECT_STREQ(out, "\xE2\x82\xAC" "cd");
-    EXPECT_EQ(s.getNarrow(out, 7, 9), 0);  // start beyond the end
+    EXPECT_EQ(s.getNarrow(out, 7, 2), 5); // from the euro sign on
+    EXPECT_STREQ(out, "\xE2\x82\xAC"
+                      "cd");
+    EXPECT_EQ(s.getNarrow(out, 7, 9), 0); // start beyond the end
     EXPECT_STREQ(out, "");
     EXPECT_EQ(s.getNarrowLength(), 7);
 }
@@ -95,7 +97,7 @@ TEST(AM_String, Extensions)
     };
     const Case cases[] = {
         {"a.b.c", true, "c", true, "a.b"},
-        {".fxp", true, "fxp", false, ".fxp"},  // a dot at index 0 counts for one, not the other
+        {".fxp", true, "fxp", false, ".fxp"}, // a dot at index 0 counts for one, not the other
         {"name.", true, "", true, "name"},
         {"x", false, "keep", false, "x"},
         {".", false, "keep", false, "."},
@@ -120,7 +122,7 @@ TEST(AM_String, Appending)
     s.append(AM_String("x"));
     s.appendSubstring(AM_String("0123456"), 2, 3);
     EXPECT_EQ(narrow(s), "Presets/x234");
-    s.appendSubstring(AM_String("abc"), 1, 99);  // range limited to the text
+    s.appendSubstring(AM_String("abc"), 1, 99); // range limited to the text
     EXPECT_EQ(narrow(s), "Presets/x234bc");
     s.append(s);
     EXPECT_EQ(narrow(s), "Presets/x234bcPresets/x234bc");
@@ -129,4 +131,4 @@ TEST(AM_String, Appending)
     EXPECT_EQ(s.charAt(0), 0);
 }
 
-}  // namespace
+} // namespace
