@@ -6,7 +6,7 @@ namespace platform {
 namespace {
 constexpr uint64_t kMsPerSecond = 1000;
 constexpr uint64_t kNsPerMs = 1000000;
-}  // namespace
+} // namespace
 
 uint64_t tickCount64()
 {
@@ -16,6 +16,9 @@ uint64_t tickCount64()
            static_cast<uint64_t>(now.tv_nsec) / kNsPerMs;
 }
 
-uint32_t tickCount() { return static_cast<uint32_t>(tickCount64()); }
+uint32_t tickCount()
+{
+    return static_cast<uint32_t>(tickCount64());
+}
 
-}  // namespace platform
+} // namespace platform

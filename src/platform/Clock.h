@@ -11,4 +11,4 @@ uint32_t tickCount();
 // The same count without the wrap.
 uint64_t tickCount64();
 
-}  // namespace platform
+} // namespace platform

@@ -24,7 +24,7 @@ bool parentFolderExists(const char* path)
     while (end > 0 && path[end - 1] != kPathSeparator)
         --end;
     if (end == 0)
-        return true;  // a bare name lives in the current folder
+        return true; // a bare name lives in the current folder
     if (end >= kMaxPathBytes)
         return false;
     char parent[kMaxPathBytes];
@@ -40,7 +40,7 @@ bool existsAsNonFolder(const char* path)
     return path && ::stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-}  // namespace
+} // namespace
 
 FileError errorFromErrno(int errnoValue, FileOperation op, const char* path)
 {
@@ -100,4 +100,4 @@ FileError errorFromErrno(int errnoValue, FileOperation op, const char* path)
     }
 }
 
-}  // namespace platform
+} // namespace platform

@@ -28,21 +28,21 @@ constexpr FileError kAlreadyExists = 183;
 constexpr FileError kNameTooLong = 206;
 constexpr FileError kNotAFolder = 267;
 constexpr FileError kCannotResolveName = 1921;
-}  // namespace fileerror
+} // namespace fileerror
 
 // What the failed call was doing; some errno values answer differently per
 // operation (an existing name is 80 for a file, 183 for a folder, 145 when
 // removing a folder).
 enum class FileOperation {
-    query,         // attributes of an entry
-    openFile,      // opening an existing file
-    createFile,    // creating a file
-    createFolder,  // creating a folder
+    query,        // attributes of an entry
+    openFile,     // opening an existing file
+    createFile,   // creating a file
+    createFolder, // creating a folder
     removeFile,
     removeFolder,
-    listFolder,  // reading a folder's entries
-    copyFile,    // copy without replacing
-    moveFile,    // move without replacing
+    listFolder, // reading a folder's entries
+    copyFile,   // copy without replacing
+    moveFile,   // move without replacing
 };
 
 // The error number for errnoValue during op on path (never 0). Values
@@ -50,4 +50,4 @@ enum class FileOperation {
 // except a real-time one (it may look at the file system).
 FileError errorFromErrno(int errnoValue, FileOperation op, const char* path);
 
-}  // namespace platform
+} // namespace platform

@@ -21,8 +21,8 @@ enum class EntryKind { missing, file, folder };
 
 struct EntryInfo {
     EntryKind kind = EntryKind::missing;
-    uint64_t size = 0;            // bytes, files only
-    int64_t modifiedMs = 0;       // last change of the contents, ms since 1970
+    uint64_t size = 0;      // bytes, files only
+    int64_t modifiedMs = 0; // last change of the contents, ms since 1970
 };
 
 // What stands at path, following symbolic links (a dangling link counts as a
@@ -66,7 +66,7 @@ FileError moveFile(const char* from, const char* to);
 
 struct FolderEntry {
     std::string name;
-    bool isFolder = false;  // a link to a folder counts as a folder
+    bool isFolder = false; // a link to a folder counts as a folder
 };
 // The entries of a folder, without "." and "..", sorted by name ignoring
 // ASCII case, ties by bytes. A missing folder answers 3, a file 267.
@@ -74,4 +74,4 @@ FileError listFolder(const char* path, std::vector<FolderEntry>& entries);
 // The order listFolder uses: negative, 0 or positive.
 int compareNames(const std::string& a, const std::string& b);
 
-}  // namespace platform
+} // namespace platform

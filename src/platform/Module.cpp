@@ -36,7 +36,7 @@ bool executablePath(std::string& path)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void setModuleAddress(const void* anyAddressInModule)
 {
@@ -83,4 +83,4 @@ bool getModulePath(std::string& path)
     return !path.empty();
 }
 
-}  // namespace platform
+} // namespace platform

@@ -20,4 +20,4 @@ void overrideModulePath(const char* utf8PathOrNull);
 // be found.
 bool getModulePath(std::string& path);
 
-}  // namespace platform
+} // namespace platform

@@ -11,4 +11,4 @@ constexpr char kPathSeparator = '/';
 // Longest path in bytes, terminator included.
 constexpr size_t kMaxPathBytes = 4096;
 
-}  // namespace platform
+} // namespace platform

@@ -16,9 +16,18 @@ constexpr char32_t kSupplementaryFirst = 0x10000;
 constexpr unsigned kSurrogateBits = 10;
 constexpr char32_t kSurrogatePayloadMask = 0x3FF;
 
-bool isHigh(char32_t u) { return u >= kHighSurrogateFirst && u < kLowSurrogateFirst; }
-bool isLow(char32_t u) { return u >= kLowSurrogateFirst && u <= kSurrogateLast; }
-bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool isHigh(char32_t u)
+{
+    return u >= kHighSurrogateFirst && u < kLowSurrogateFirst;
+}
+bool isLow(char32_t u)
+{
+    return u >= kLowSurrogateFirst && u <= kSurrogateLast;
+}
+bool isContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
 
 // Length of the strictly valid UTF-8 sequence (no encoded surrogate, no
 // overlong form, nothing above U+10FFFF) at s[i], 0 when there is none.
@@ -67,7 +76,8 @@ size_t validSequenceAt(const unsigned char* s, size_t n, size_t i, char32_t& cp)
 // A surrogate written in generalised UTF-8 (ED A0..BF 80..BF) at s[i].
 bool encodedSurrogateAt(const unsigned char* s, size_t n, size_t i, char16_t& unit)
 {
-    if (n - i < 3 || s[i] != 0xED || s[i + 1] < 0xA0 || s[i + 1] > 0xBF || !isContinuation(s[i + 2]))
+    if (n - i < 3 || s[i] != 0xED || s[i + 1] < 0xA0 || s[i + 1] > 0xBF ||
+        !isContinuation(s[i + 2]))
         return false;
     unit = static_cast<char16_t>(0xD000 | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
     return true;
@@ -99,7 +109,8 @@ public:
             if (cp >= kSupplementaryFirst) {
                 const char32_t v = cp - kSupplementaryFirst;
                 d.units[0] = static_cast<char16_t>(kHighSurrogateFirst + (v >> kSurrogateBits));
-                d.units[1] = static_cast<char16_t>(kLowSurrogateFirst + (v & kSurrogatePayloadMask));
+                d.units[1] =
+                    static_cast<char16_t>(kLowSurrogateFirst + (v & kSurrogatePayloadMask));
                 d.count = 2;
             } else {
                 d.units[0] = static_cast<char16_t>(cp);
@@ -177,7 +188,7 @@ size_t putUtf8(char32_t cp, char* out)
     return 4;
 }
 
-}  // namespace
+} // namespace
 
 size_t encodeUtf8(const char16_t* text, size_t length, char out[kMaxUtf8SequenceBytes],
                   size_t& consumed)
@@ -263,7 +274,8 @@ size_t incompleteUtf8Tail(const char* text, size_t length)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     size_t tail = 0;
-    while (tail < length && tail < kMaxUtf8SequenceBytes - 1 && isContinuation(s[length - 1 - tail]))
+    while (tail < length && tail < kMaxUtf8SequenceBytes - 1 &&
+           isContinuation(s[length - 1 - tail]))
         ++tail;
     if (tail == length)
         return 0;
@@ -278,4 +290,4 @@ size_t incompleteUtf8Tail(const char* text, size_t length)
     return expected > tail + 1 ? tail + 1 : 0;
 }
 
-}  // namespace platform
+} // namespace platform

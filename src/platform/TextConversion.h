@@ -47,4 +47,4 @@ size_t utf8ToUtf16(char16_t* out, size_t capacity, const char* text, size_t leng
 // announces); 0 when the text ends on a character boundary.
 size_t incompleteUtf8Tail(const char* text, size_t length);
 
-}  // namespace platform
+} // namespace platform

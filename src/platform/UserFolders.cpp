@@ -49,7 +49,7 @@ FileError existingFolder(std::string candidate, std::string& path)
     return fileerror::kNone;
 }
 
-}  // namespace
+} // namespace
 
 FileError getDataHomeFolder(std::string& path)
 {
@@ -85,4 +85,4 @@ bool resolveFolderLink(const char* linkPath, std::string& target)
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -18,4 +18,4 @@ FileError getDocumentsFolder(std::string& path);
 // true; otherwise false with target unchanged.
 bool resolveFolderLink(const char* linkPath, std::string& target);
 
-}  // namespace platform
+} // namespace platform

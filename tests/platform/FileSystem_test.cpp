@@ -64,9 +64,9 @@ protected:
 TEST_F(FileSystemTest, MissingEntriesAnswerFileOrPathNotFound)
 {
     platform::FileHandle handle = 7;
-    EXPECT_EQ(platform::openFile(path("missing.txt").c_str(), platform::FileAccess::read, false,
-                                 handle),
-              kFileNotFound);
+    EXPECT_EQ(
+        platform::openFile(path("missing.txt").c_str(), platform::FileAccess::read, false, handle),
+        kFileNotFound);
     EXPECT_EQ(handle, platform::kNoFile);
     EXPECT_EQ(platform::openFile(path("nodir/missing.txt").c_str(), platform::FileAccess::read,
                                  false, handle),
@@ -91,9 +91,9 @@ TEST_F(FileSystemTest, WrongKindOfEntry)
     EXPECT_EQ(platform::openFile(path("folder").c_str(), platform::FileAccess::write, true, handle),
               kAccessDenied);
     EXPECT_EQ(platform::createFolder(path("file.txt").c_str()), kAlreadyExists);
-    EXPECT_EQ(platform::openFile(path("file.txt/x").c_str(), platform::FileAccess::read, false,
-                                 handle),
-              kPathNotFound);
+    EXPECT_EQ(
+        platform::openFile(path("file.txt/x").c_str(), platform::FileAccess::read, false, handle),
+        kPathNotFound);
     EXPECT_EQ(platform::createFolders(path("file.txt/deeper").c_str()), kAlreadyExists);
 }
 
@@ -123,7 +123,7 @@ TEST_F(FileSystemTest, CreateReadWriteAndTruncate)
     EXPECT_EQ(size, 5u);
     char buffer[16] = {};
     EXPECT_EQ(platform::readFile(handle, buffer, sizeof buffer, done), kNone);
-    EXPECT_EQ(done, 5u);  // fewer at the end of the file
+    EXPECT_EQ(done, 5u); // fewer at the end of the file
     EXPECT_EQ(platform::writeFile(handle, "x", 1, done), kInvalidHandle);
     platform::closeFile(handle);
 
@@ -143,7 +143,7 @@ TEST_F(FileSystemTest, FoldersCreateAndRemove)
     EXPECT_EQ(platform::removeFolder(path("f").c_str()), kNone);
     EXPECT_EQ(platform::createFolders(path("x/y/z/").c_str()), kNone);
     EXPECT_EQ(platform::queryEntry(path("x/y/z").c_str()), platform::EntryKind::folder);
-    EXPECT_EQ(platform::createFolders(path("x/y/z").c_str()), kNone);  // already there
+    EXPECT_EQ(platform::createFolders(path("x/y/z").c_str()), kNone); // already there
 }
 
 TEST_F(FileSystemTest, ListingIsSortedWithoutDotEntries)
@@ -215,4 +215,4 @@ TEST(FileNames, CompareIgnoresAsciiCaseThenBytes)
     EXPECT_EQ(platform::compareNames("same", "same"), 0);
 }
 
-}  // namespace
+} // namespace

@@ -138,4 +138,4 @@ TEST(Clock, TickCountsAgree)
               static_cast<uint32_t>(later - wide));
 }
 
-}  // namespace
+} // namespace

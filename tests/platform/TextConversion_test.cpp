@@ -71,9 +71,17 @@ TEST(TextConversion, InvalidBytesBecomeEscapesAndComeBack)
 TEST(TextConversion, LoneSurrogatesSurviveWideNarrowWide)
 {
     const std::u16string cases[] = {
-        u"\xD800",         u"x\xD800y",        u"\xDBFF\xDBFF!",     u"\xDC00",
-        u"\xDFFF\xDC7F",   u"\xDC80",          u"a\xDCFF",           u"\xD800\U0001F3B9",
-        u"\xDCC3" u"A",    u"\xDC00\xD800",
+        u"\xD800",
+        u"x\xD800y",
+        u"\xDBFF\xDBFF!",
+        u"\xDC00",
+        u"\xDFFF\xDC7F",
+        u"\xDC80",
+        u"a\xDCFF",
+        u"\xD800\U0001F3B9",
+        u"\xDCC3"
+        u"A",
+        u"\xDC00\xD800",
     };
     for (const auto& wide : cases)
         EXPECT_EQ(toWide(toNarrow(wide)), wide);
@@ -84,7 +92,7 @@ TEST(TextConversion, RandomBytesRoundTrip)
     const unsigned seed = 20240611;
     std::mt19937 rng(seed);
     // Bytes drawn mostly from the ranges where UTF-8 decisions are made.
-    const unsigned char pool[] = {'a', 0x80, 0xBF, 0xC2, 0xC3, 0xDF, 0xE0, 0xED,
+    const unsigned char pool[] = {'a',  0x80, 0xBF, 0xC2, 0xC3, 0xDF, 0xE0, 0xED,
                                   0xA0, 0xB0, 0xEF, 0xF0, 0xF4, 0x90, 0x8F, 0xFF};
     for (int round = 0; round < 2000; ++round) {
         std::string narrow(rng() % 12, 'a');
@@ -121,12 +129,17 @@ TEST(TextConversion, IncompleteTailIsFound)
         size_t tail;
     };
     const TailCase cases[] = {
-        {"abc", 0},         {"a\xC3", 1},           {"a\xE2\x82", 2},
-        {"\xF0\x9F\x8E", 3}, {"\xF0\x9F\x8E\xB9", 0}, {"\x80\x80", 0},
-        {"\xC3\xA9", 0},    {"", 0},
+        {"abc", 0},
+        {"a\xC3", 1},
+        {"a\xE2\x82", 2},
+        {"\xF0\x9F\x8E", 3},
+        {"\xF0\x9F\x8E\xB9", 0},
+        {"\x80\x80", 0},
+        {"\xC3\xA9", 0},
+        {"", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(platform::incompleteUtf8Tail(c.text.data(), c.text.size()), c.tail) << c.text;
 }
 
-}  // namespace
+} // namespace
