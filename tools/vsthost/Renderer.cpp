@@ -40,7 +40,6 @@ void Renderer::sendEventsBefore(int64_t end)
         event.type = kVstMidiType;
         event.byteSize = sizeof(VstMidiEvent);
         event.deltaFrames = static_cast<VstInt32>(std::max<int64_t>(0, timed.frame - position_));
-        event.flags = kVstMidiEventIsRealtime;
         std::copy(timed.data, timed.data + 3, event.midiData);
         midi_.push_back(event);
     }

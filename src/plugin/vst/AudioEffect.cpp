@@ -407,8 +407,11 @@ VstIntPtr AudioEffect::dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32
 void AudioEffect::processClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     AudioEffect* effect = fromRecord(e);
-    if (effect != nullptr && sampleFrames > 0)
-        effect->process(inputs, outputs, sampleFrames);
+    if (effect == nullptr || sampleFrames <= 0)
+        return;
+    if (outputs == nullptr && e->numOutputs > 0)
+        return;
+    effect->process(inputs, outputs, sampleFrames);
 }
 
 void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs,

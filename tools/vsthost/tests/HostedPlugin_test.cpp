@@ -1,5 +1,6 @@
 #include "HostedPlugin.h"
 #include "Renderer.h"
+#include "platform/DynamicLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -300,6 +301,50 @@ TEST(HostedPluginFailures, ControlRegisterLeftChangedIsReportedAndRestored)
     ASSERT_TRUE(renderer.render(64, nullptr, error)) << error;
     EXPECT_TRUE(plugin.controlRegisterChanged());
     EXPECT_EQ(_mm_getcsr(), before);
+}
+
+} // namespace
+
+namespace {
+
+VstIntPtr versionZeroHost(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 0 : 1;
+}
+
+VstIntPtr plainHost(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+using Entry = AEffect* (*)(audioMasterCallback);
+
+// The module's two entry names are one function; a host answering version 0
+// gets no effect; the module knows its own file.
+TEST(PluginModule, EntryNamesVersionCheckAndModulePath)
+{
+    platform::DynamicLibrary module;
+    std::string error;
+    ASSERT_TRUE(module.open(kTestSynth, error)) << error;
+    void* entry = module.symbol("VSTPluginMain");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(module.symbol("main"), entry);
+    EXPECT_EQ(module.symbol("createEffectInstance"), nullptr) << "only the entry is exported";
+
+    EXPECT_EQ(reinterpret_cast<Entry>(entry)(versionZeroHost), nullptr);
+    EXPECT_EQ(reinterpret_cast<Entry>(entry)(nullptr), nullptr);
+
+    AEffect* effect = reinterpret_cast<Entry>(entry)(plainHost);
+    ASSERT_NE(effect, nullptr);
+    char path[512] = {};
+    EXPECT_EQ(effect->dispatcher(effect, effVendorSpecific, vst::fourCharCode('k', 'k', 'M', 'p'),
+                                 sizeof(path), path, 0.0f),
+              1);
+    const std::string modulePath = path;
+    const std::string fileName = "/kk_test_synth.so";
+    ASSERT_GE(modulePath.size(), fileName.size());
+    EXPECT_EQ(modulePath.substr(modulePath.size() - fileName.size()), fileName) << modulePath;
+    EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "TestSynth.h"
 
+#include "platform/Module.h"
 #include "plugin/vst/VstStrings.h"
 
 #include <algorithm>
@@ -401,6 +402,16 @@ bool TestSynth::getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
     *pluginInput = inputArrangement_;
     *pluginOutput = outputArrangement_;
     return true;
+}
+
+VstIntPtr TestSynth::vendorSpecific(VstInt32 arg1, VstIntPtr arg2, void* ptrArg, float)
+{
+    if (arg1 != kModulePathQuery || ptrArg == nullptr)
+        return 0;
+    std::string path;
+    platform::getModulePath(path);
+    vst::copyString(static_cast<char*>(ptrArg), path.c_str(), arg2);
+    return 1;
 }
 
 VstInt32 TestSynth::startProcess()

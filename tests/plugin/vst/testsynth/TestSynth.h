@@ -27,6 +27,9 @@ public:
     static constexpr int kMaxVoices = 16;
     static constexpr int kMaxEvents = 256;
     static constexpr size_t kProgramNameBytes = 64;
+    // effVendorSpecific with this index copies the module's file path (as
+    // the platform layer found it) into ptr, at most value bytes; answers 1.
+    static constexpr VstInt32 kModulePathQuery = vst::fourCharCode('k', 'k', 'M', 'p');
 
     explicit TestSynth(audioMasterCallback audioMaster);
     ~TestSynth() override;
@@ -60,6 +63,7 @@ public:
                                VstSpeakerArrangement* pluginOutput) override;
     bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
                                VstSpeakerArrangement** pluginOutput) override;
+    VstIntPtr vendorSpecific(VstInt32 arg1, VstIntPtr arg2, void* ptrArg, float floatArg) override;
     VstInt32 startProcess() override;
     VstInt32 stopProcess() override;
 
