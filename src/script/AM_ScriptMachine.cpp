@@ -84,6 +84,47 @@ void AM_ScriptMachine::releaseVariables()
     }
 }
 
+AM_ScriptMachine::VariableMark AM_ScriptMachine::markVariables() const
+{
+    VariableMark mark;
+    for (int32_t i = 0; i < script::kVariableNameChains; ++i)
+        mark.chains[i] = chains_[i];
+    mark.freeList = freeList_;
+    for (uint32_t t = 0; t < kTypeCount; ++t)
+        mark.slotCounts[t] = slotCounts_[t];
+    mark.arrayElements = arrayElements_;
+    return mark;
+}
+
+void AM_ScriptMachine::releaseVariablesSince(const VariableMark& mark)
+{
+    auto dropTo = [](AM_ScriptVariable*& head, AM_ScriptVariable* keep) {
+        while (head && head != keep) {
+            AM_ScriptVariable* next = head->next;
+            delete head;
+            head = next;
+        }
+    };
+    for (int32_t i = 0; i < script::kVariableNameChains; ++i)
+        dropTo(chains_[i], mark.chains[i]);
+    dropTo(freeList_, mark.freeList);
+    for (int32_t slot = mark.slotCounts[AM_ScriptVariable::kFloatArray];
+         slot < slotCounts_[AM_ScriptVariable::kFloatArray]; ++slot) {
+        delete[] floatArrays_[slot];
+        floatArrays_[slot] = nullptr;
+        floatArrayLengths_[slot] = 0;
+    }
+    for (int32_t slot = mark.slotCounts[AM_ScriptVariable::kIntArray];
+         slot < slotCounts_[AM_ScriptVariable::kIntArray]; ++slot) {
+        delete[] intArrays_[slot];
+        intArrays_[slot] = nullptr;
+        intArrayLengths_[slot] = 0;
+    }
+    for (uint32_t t = 0; t < kTypeCount; ++t)
+        slotCounts_[t] = mark.slotCounts[t];
+    arrayElements_ = mark.arrayElements;
+}
+
 AM_ScriptVariable* AM_ScriptMachine::findVariable(const char* name, uint32_t length)
 {
     if (length < 1 || length > static_cast<uint32_t>(script::kMaxVariableName))

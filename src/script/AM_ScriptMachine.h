@@ -111,6 +111,19 @@ private:
     void abortRun();
 
     int32_t emit(const AM_Instruction& instruction);  // index, or -1 when the code area is full
+
+    // What a compile may have to take back: the newest variable of each
+    // chain, of the free list, and the slot counts when it began.
+    struct VariableMark {
+        AM_ScriptVariable* chains[script::kVariableNameChains];
+        AM_ScriptVariable* freeList;
+        int32_t slotCounts[4];
+        int32_t arrayElements;
+    };
+    VariableMark markVariables() const;
+    // Deletes the variables declared since the mark and gives their slots
+    // back. Only while no scope opened since the mark is open.
+    void releaseVariablesSince(const VariableMark& mark);
     void releaseVariables();
     void attachResolver();
     void releaseResolver();

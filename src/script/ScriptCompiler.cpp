@@ -32,12 +32,14 @@ ScriptCompiler::Outcome ScriptCompiler::compileBlock(const char* text, uint32_t 
     KeyWordMan* resolver = machine_.resolver_;
     AMM_ObjectAccessor* accessorMark = resolver ? resolver->accessors() : nullptr;
     AM_Symbol* symbolMark = resolver ? resolver->symbols() : nullptr;
+    const AM_ScriptMachine::VariableMark variables = machine_.markVariables();
 
     const int32_t result = compileScope(kModeTop, nullptr);
     if (result >= 0)
         return {result, position_};
 
-    // Roll back: nothing of a block that failed stays behind.
+    // Roll back: nothing of a block that failed stays behind (its code,
+    // functions, accessors, scopes and variables).
     for (int32_t i = codeStart; i < machine_.codeCount_; ++i)
         machine_.code_[i] = AM_Instruction();
     machine_.codeCount_ = codeStart;
@@ -45,6 +47,7 @@ ScriptCompiler::Outcome ScriptCompiler::compileBlock(const char* text, uint32_t 
         resolver->releaseTo(accessorMark, symbolMark);
     while (machine_.depth_ > depthStart)
         machine_.popScope();
+    machine_.releaseVariablesSince(variables);
     recordCount_ = 0;
     substitute_ = -1;
     return {result, skipToBlockEnd(position_)};

@@ -440,7 +440,10 @@ int32_t ScriptCompiler::forStatement(Scope& s)
     if (exitBranch < 0)
         return exitBranch;
 
-    // The step is compiled after the body; skip it for now.
+    // The step is compiled after the body; skip it for now. Its length is
+    // counted from its first character that is not a blank.
+    while (lexer::isBlank(at(position_)))
+        ++position_;
     const int32_t stepStart = position_;
     const uint32_t stepLine = machine_.lineNumber_;
     int32_t depth = 1;

@@ -169,10 +169,10 @@ private:
     FakeEngine& engine_;
 };
 
-// A machine over the test resolver, with the standard output captured.
-class ScriptFixture : public ::testing::Test {
-protected:
-    ScriptFixture() : words(engine), machine(std::make_unique<AM_ScriptMachine>(&words)) {}
+// A machine over the test resolver.
+class ScriptRunner {
+public:
+    ScriptRunner() : words(engine), machine(std::make_unique<AM_ScriptMachine>(&words)) {}
 
     // Compiles and runs one block; returns the compile result.
     int32_t run(const std::string& source, uint32_t line = 1)
@@ -211,13 +211,18 @@ protected:
         int32_t* data = v ? machine->intArray(v->slot, &n) : nullptr;
         return data ? std::vector<int32_t>(data, data + n) : std::vector<int32_t>();
     }
-    std::string output() const { return capture.standardOutput(); }
 
-    testsupport::TraceCapture capture;
     FakeEngine engine;
     TestKeyWords words;
     std::unique_ptr<AM_ScriptMachine> machine;
     int32_t consumed = 0;
+};
+
+// A runner with the standard output captured.
+class ScriptFixture : public ::testing::Test, public ScriptRunner {
+protected:
+    std::string output() const { return capture.standardOutput(); }
+    testsupport::TraceCapture capture;
 };
 
 }  // namespace scripttest
