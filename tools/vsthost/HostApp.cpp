@@ -119,14 +119,14 @@ bool restoreChunk(HostedPlugin& plugin, const std::string& path, bool program, s
         err << "kk-vsthost: " << error << "\n";
         return false;
     }
+    // Plug-ins of this project answer 1 only when they read the chunk, but
+    // many others answer 0 whatever happened: a 0 is reported, not fatal.
     const VstIntPtr answer = plugin.setChunk(program, bytes);
-    if (answer == 0) {
-        err << "kk-vsthost: the plug-in rejected the " << (program ? "program" : "bank")
-            << " chunk from " << path << "\n";
-        return false;
-    }
-    out << "loaded " << (program ? "program" : "bank") << " chunk: " << path << " (" << bytes.size()
-        << " bytes)\n";
+    out << "gave " << (program ? "program" : "bank") << " chunk " << path << " (" << bytes.size()
+        << " bytes); the plug-in answered " << answer << "\n";
+    if (answer == 0)
+        err << "kk-vsthost: warning: the plug-in answered 0 to the chunk from " << path
+            << "; it may have rejected it\n";
     return true;
 }
 
