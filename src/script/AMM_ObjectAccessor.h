@@ -32,9 +32,9 @@ public:
     // script::kNoRegister leave their value alone.
     void refreshIndexValues(const int32_t* intRegisters);
 
-    AMM_ObjectAccessor* next = nullptr;            // the resolver's list
-    int16_t indexValues[script::kMaxNameParts];    // subscripts of the name parts
-    uint8_t indexSlots[script::kMaxNameParts];     // int register of each subscript
+    AMM_ObjectAccessor* next = nullptr;         // the resolver's list
+    int16_t indexValues[script::kMaxNameParts]; // subscripts of the name parts
+    uint8_t indexSlots[script::kMaxNameParts];  // int register of each subscript
     uint8_t valueType = kFloatValue;
 };
 
@@ -57,7 +57,10 @@ public:
 
     // Sets the signature; false (and nothing set) for more than 7 parameters.
     bool setSignature(const char* letters);
-    int32_t parameterCount() const { return letterCount > 0 ? static_cast<int32_t>(letterCount) - 1 : 0; }
+    int32_t parameterCount() const
+    {
+        return letterCount > 0 ? static_cast<int32_t>(letterCount) - 1 : 0;
+    }
     float floatArgument(int32_t k) const;
     int32_t intArgument(int32_t k) const;
 
@@ -65,7 +68,7 @@ public:
     virtual int32_t callInt(AM_ScriptMachine& machine) = 0;
     virtual float callFloat(AM_ScriptMachine& machine) = 0;
 
-    uint32_t letterCount = 0;  // the result plus one per parameter
+    uint32_t letterCount = 0; // the result plus one per parameter
     char resultLetter = 'F';
     char parameterLetters[script::kMaxParameters + 1];
     uint32_t arguments[script::kMaxParameters];

@@ -14,7 +14,7 @@ struct AM_FunctionRecord {
     char name[script::kSymbolNameCapacity];
     // The result letter, then one letter per parameter: 'F' float, 'I' int.
     char signature[script::kSignatureCapacity];
-    uint32_t letterCount;  // letters of the signature, result included
+    uint32_t letterCount; // letters of the signature, result included
     AM_ScriptRoutine routine;
-    AM_Symbol* symbol;     // the script function, null for a built-in
+    AM_Symbol* symbol; // the script function, null for a built-in
 };

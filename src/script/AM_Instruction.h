@@ -18,9 +18,9 @@ using AM_ScriptRoutine = int32_t (*)(AM_ScriptMachine& machine, const AM_Instruc
 namespace script {
 
 // Chain ends returned by routines in place of an index.
-constexpr int32_t kChainEndOfLine = -1;  // "end of line": the statement is done
-constexpr int32_t kChainReturn = -2;     // "RTS": the function is done
-constexpr int32_t kChainAbort = -3;      // the run was stopped (budget, call depth)
+constexpr int32_t kChainEndOfLine = -1; // "end of line": the statement is done
+constexpr int32_t kChainReturn = -2;    // "RTS": the function is done
+constexpr int32_t kChainAbort = -3;     // the run was stopped (budget, call depth)
 
 // Operand kinds.
 enum OperandKind : uint8_t {
@@ -45,14 +45,14 @@ enum OperandKind : uint8_t {
     kKindEmpty = 25,
 };
 
-}  // namespace script
+} // namespace script
 
 struct AM_Instruction {
     uint8_t kind = script::kKindControl;
-    uint8_t source = 0;       // right operand / index register / first int argument
-    uint8_t destination = 0;  // left operand and result / tested register / first float argument
+    uint8_t source = 0;      // right operand / index register / first int argument
+    uint8_t destination = 0; // left operand and result / tested register / first float argument
     uint8_t opcode = 0;
-    int32_t value = 0;        // slot, float bits, int constant, jump distance or line number
-    void* object = nullptr;   // accessor, method record or function symbol
+    int32_t value = 0;      // slot, float bits, int constant, jump distance or line number
+    void* object = nullptr; // accessor, method record or function symbol
     AM_ScriptRoutine routine = nullptr;
 };

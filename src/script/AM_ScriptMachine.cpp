@@ -18,11 +18,10 @@ namespace {
 constexpr int32_t kSavePerCall = 2 * script::kRegisterStorage + script::kMaxParameters;
 constexpr uint32_t kTypeCount = 4;
 
-}  // namespace
+} // namespace
 
 AM_ScriptMachine::AM_ScriptMachine(KeyWordMan* resolver)
-    : resolver_(resolver),
-      code_(new AM_Instruction[script::kCodeCapacity]),
+    : resolver_(resolver), code_(new AM_Instruction[script::kCodeCapacity]),
       saveStack_(new uint32_t[static_cast<size_t>(script::kMaxCallDepth) * kSavePerCall]),
       compiler_(new script::ScriptCompiler(*this))
 {
@@ -157,7 +156,8 @@ AM_ScriptVariable* AM_ScriptMachine::declareVariable(const char* name, uint32_t 
         script::print("ERROR can't create variable %s of type %d\n", name, static_cast<int>(type));
         return nullptr;
     }
-    const bool isFloat = type == AM_ScriptVariable::kFloat || type == AM_ScriptVariable::kFloatArray;
+    const bool isFloat =
+        type == AM_ScriptVariable::kFloat || type == AM_ScriptVariable::kFloatArray;
     const int32_t slot = slotCounts_[type];
     if (type <= AM_ScriptVariable::kInt) {
         if (slot >= script::kScalarSlots) {

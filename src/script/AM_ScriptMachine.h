@@ -30,7 +30,7 @@ struct AM_ScriptVariable;
 namespace script {
 class ScriptCompiler;
 struct Routines;
-}
+} // namespace script
 
 class AM_ScriptMachine {
 public:
@@ -110,7 +110,7 @@ private:
     void runFunction(int32_t start);
     void abortRun();
 
-    int32_t emit(const AM_Instruction& instruction);  // index, or -1 when the code area is full
+    int32_t emit(const AM_Instruction& instruction); // index, or -1 when the code area is full
 
     // What a compile may have to take back: the newest variable of each
     // chain, of the free list, and the slot counts when it began.

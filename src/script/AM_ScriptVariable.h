@@ -27,8 +27,8 @@ struct AM_ScriptVariable {
     char name[script::kNameCapacity];
     uint32_t slot;
     uint32_t type;
-    uint32_t count;  // elements of an array, 0 for a scalar
+    uint32_t count; // elements of an array, 0 for a scalar
     uint32_t flags;
-    uint32_t depth = 0;  // scope depth of the declaration
+    uint32_t depth = 0; // scope depth of the declaration
     AM_ScriptVariable* next = nullptr;
 };

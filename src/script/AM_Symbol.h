@@ -26,13 +26,16 @@ public:
 
     // Appends a parameter (letter 'F' or 'I'); false when 7 are there already.
     bool addParameter(char letter, AM_ScriptVariable* variable);
-    int32_t parameterCount() const { return letterCount > 0 ? static_cast<int32_t>(letterCount) - 1 : 0; }
+    int32_t parameterCount() const
+    {
+        return letterCount > 0 ? static_cast<int32_t>(letterCount) - 1 : 0;
+    }
 
     uint32_t codeStart;
     char name[script::kSymbolNameCapacity];
-    uint32_t letterCount = 0;  // the result plus one per parameter
+    uint32_t letterCount = 0; // the result plus one per parameter
     char letters[script::kMaxParameters + 1];
-    AM_ScriptVariable* parameters[script::kMaxParameters + 1];  // parameter k at position k
+    AM_ScriptVariable* parameters[script::kMaxParameters + 1]; // parameter k at position k
     AM_Symbol* next = nullptr;
     // The machine whose code the symbol points into; a symbol of another
     // machine is never called.

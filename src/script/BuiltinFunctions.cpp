@@ -4,8 +4,8 @@
 #include "script/ScriptRandom.h"
 #include "script/ScriptRoutines.h"
 
-#include <math.h>
 #include <cstring>
+#include <math.h>
 
 namespace script {
 namespace {
@@ -38,15 +38,42 @@ int32_t binary(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
     return index + 1;
 }
 
-float absValue(float x) { return fabsf(x); }
-float arcTangent(float x) { return atanf(x); }
-float cosine(float x) { return cosf(x); }
-float sine(float x) { return sinf(x); }
-float tangent(float x) { return tanf(x); }
-float hyperbolicTangent(float x) { return tanhf(x); }
-float naturalLog(float x) { return logf(x); }
-float powerOfTwo(float x) { return powf(2.0f, x); }
-float squareRoot(float x) { return x < 0.0f ? 0.0f : sqrtf(x); }
+float absValue(float x)
+{
+    return fabsf(x);
+}
+float arcTangent(float x)
+{
+    return atanf(x);
+}
+float cosine(float x)
+{
+    return cosf(x);
+}
+float sine(float x)
+{
+    return sinf(x);
+}
+float tangent(float x)
+{
+    return tanf(x);
+}
+float hyperbolicTangent(float x)
+{
+    return tanhf(x);
+}
+float naturalLog(float x)
+{
+    return logf(x);
+}
+float powerOfTwo(float x)
+{
+    return powf(2.0f, x);
+}
+float squareRoot(float x)
+{
+    return x < 0.0f ? 0.0f : sqrtf(x);
+}
 
 float log2Value(float x)
 {
@@ -70,21 +97,34 @@ float clampValue(float x, float limit)
     return v;
 }
 
-float maxValue(float x, float y) { return x > y ? x : y; }
-float minValue(float x, float y) { return x < y ? x : y; }
-float power(float x, float y) { return powf(x, y); }
-float randomValue(float x, float y) { return x + (y - x) * ScriptRandom::next(); }
+float maxValue(float x, float y)
+{
+    return x > y ? x : y;
+}
+float minValue(float x, float y)
+{
+    return x < y ? x : y;
+}
+float power(float x, float y)
+{
+    return powf(x, y);
+}
+float randomValue(float x, float y)
+{
+    return x + (y - x) * ScriptRandom::next();
+}
 
 // "FFIFIIF": floats 1.5, 3.25, 6.0 and ints 2, 4, 5 print in signature order.
 int32_t paramTest(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
     print(" AparamTest( %.2f, %d, %.2f, %d, %d, %.2f )\n", static_cast<double>(arg(m, in, 0)),
-          intArg(m, in, 0), static_cast<double>(arg(m, in, 1)), intArg(m, in, 1),
-          intArg(m, in, 2), static_cast<double>(arg(m, in, 2)));
+          intArg(m, in, 0), static_cast<double>(arg(m, in, 1)), intArg(m, in, 1), intArg(m, in, 2),
+          static_cast<double>(arg(m, in, 2)));
     return index + 1;
 }
 
-constexpr AM_FunctionRecord record(const char* name, const char* signature, AM_ScriptRoutine routine)
+constexpr AM_FunctionRecord record(const char* name, const char* signature,
+                                   AM_ScriptRoutine routine)
 {
     AM_FunctionRecord r{};
     for (int i = 0; name[i] && i < kSymbolNameCapacity - 1; ++i)
@@ -99,29 +139,23 @@ constexpr AM_FunctionRecord record(const char* name, const char* signature, AM_S
 }
 
 const AM_FunctionRecord kBuiltins[] = {
-    record("abs", "FF", unary<absValue>),
-    record("atan", "FF", unary<arcTangent>),
-    record("cos", "FF", unary<cosine>),
-    record("clamp", "FFF", binary<clampValue>),
-    record("ln", "FF", unary<naturalLog>),
-    record("log2", "FF", unary<log2Value>),
-    record("log10", "FF", unary<log10Value>),
-    record("max", "FFF", binary<maxValue>),
-    record("min", "FFF", binary<minValue>),
-    record("pow", "FFF", binary<power>),
-    record("pow2", "FF", unary<powerOfTwo>),
-    record("rand", "FFF", binary<randomValue>),
-    record("sin", "FF", unary<sine>),
-    record("sqrt", "FF", unary<squareRoot>),
-    record("tan", "FF", unary<tangent>),
-    record("tanh", "FF", unary<hyperbolicTangent>),
-    record("paramTest", "FFIFIIF", paramTest),
-    record("", "", nullptr),
+    record("abs", "FF", unary<absValue>),      record("atan", "FF", unary<arcTangent>),
+    record("cos", "FF", unary<cosine>),        record("clamp", "FFF", binary<clampValue>),
+    record("ln", "FF", unary<naturalLog>),     record("log2", "FF", unary<log2Value>),
+    record("log10", "FF", unary<log10Value>),  record("max", "FFF", binary<maxValue>),
+    record("min", "FFF", binary<minValue>),    record("pow", "FFF", binary<power>),
+    record("pow2", "FF", unary<powerOfTwo>),   record("rand", "FFF", binary<randomValue>),
+    record("sin", "FF", unary<sine>),          record("sqrt", "FF", unary<squareRoot>),
+    record("tan", "FF", unary<tangent>),       record("tanh", "FF", unary<hyperbolicTangent>),
+    record("paramTest", "FFIFIIF", paramTest), record("", "", nullptr),
 };
 
-}  // namespace
+} // namespace
 
-const AM_FunctionRecord* builtinFunctions() { return kBuiltins; }
+const AM_FunctionRecord* builtinFunctions()
+{
+    return kBuiltins;
+}
 
 const AM_FunctionRecord* findBuiltin(const char* name)
 {
@@ -131,4 +165,4 @@ const AM_FunctionRecord* findBuiltin(const char* name)
     return nullptr;
 }
 
-}  // namespace script
+} // namespace script

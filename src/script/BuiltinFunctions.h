@@ -17,4 +17,4 @@ const AM_FunctionRecord* builtinFunctions();
 // The built-in of that name, or null. Any thread.
 const AM_FunctionRecord* findBuiltin(const char* name);
 
-}  // namespace script
+} // namespace script

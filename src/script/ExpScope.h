@@ -33,7 +33,7 @@ public:
     uint32_t counter() const { return counter_; }
     AM_ScriptMachine* machine() const { return machine_; }
 
-    ExpScope* next;  // the outer scope object
+    ExpScope* next; // the outer scope object
 
 private:
     uint32_t counter_ = 0;

@@ -39,9 +39,15 @@ const AM_FunctionRecord* KeyWordMan::findFunction(const char* name)
     return &found_;
 }
 
-AMM_ObjectProperty* KeyWordMan::createAccessor(const AM_NameParts&) { return nullptr; }
+AMM_ObjectProperty* KeyWordMan::createAccessor(const AM_NameParts&)
+{
+    return nullptr;
+}
 
-AMM_ObjectMethod* KeyWordMan::findMethod(const AM_NameParts&) { return nullptr; }
+AMM_ObjectMethod* KeyWordMan::findMethod(const AM_NameParts&)
+{
+    return nullptr;
+}
 
 AMM_ObjectAccessor* KeyWordMan::addAccessor(AMM_ObjectAccessor* accessor)
 {
@@ -71,7 +77,10 @@ void KeyWordMan::clear()
     prototype_ = 0;
 }
 
-float KeyWordMan::callMethod(const char*, float, float, void*) { return 0.0f; }
+float KeyWordMan::callMethod(const char*, float, float, void*)
+{
+    return 0.0f;
+}
 
 void KeyWordMan::releaseTo(AMM_ObjectAccessor* accessorMark, AM_Symbol* symbolMark)
 {

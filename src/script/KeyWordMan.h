@@ -85,5 +85,5 @@ private:
     AM_Symbol* symbols_ = nullptr;
     uint64_t prototype_ = 0;
     int32_t machines_ = 0;
-    AM_FunctionRecord found_;  // the record handed out for a script function
+    AM_FunctionRecord found_; // the record handed out for a script function
 };

@@ -16,13 +16,13 @@ namespace script {
 
 struct PreCode {
     uint8_t kind = kKindEmpty;
-    uint8_t indexRegister = kNoRegister;  // int register of an array index
-    uint8_t reg = 0;                      // register holding the value once loaded
-    uint8_t op = 0;                       // opcode of the operator after the operand, 0 none yet
-    bool declared = false;                // a whole array declared by this statement
+    uint8_t indexRegister = kNoRegister; // int register of an array index
+    uint8_t reg = 0;                     // register holding the value once loaded
+    uint8_t op = 0;                      // opcode of the operator after the operand, 0 none yet
+    bool declared = false;               // a whole array declared by this statement
     AM_ScriptVariable* variable = nullptr;
     AMM_ObjectProperty* accessor = nullptr;
-    uint32_t constant = 0;                // bits of a float constant, or an int constant
+    uint32_t constant = 0; // bits of a float constant, or an int constant
 };
 
 // Result types.
@@ -33,17 +33,17 @@ constexpr int8_t kResultFloatArray = 2;
 constexpr int8_t kResultIntArray = 3;
 
 struct ResultList {
-    int32_t count = 0;  // values expected (an initializer: the array's length)
+    int32_t count = 0; // values expected (an initializer: the array's length)
     int8_t types[kMaxParameters + 1] = {};
-    bool uniform = false;  // every value of uniformType (initializers, single values)
+    bool uniform = false; // every value of uniformType (initializers, single values)
     int8_t uniformType = kResultAny;
-    const char* arrayName = nullptr;  // the array of an initializer, for messages
-    bool fixedBase = false;  // the caller set floatBase and intBase (a function result)
+    const char* arrayName = nullptr; // the array of an initializer, for messages
+    bool fixedBase = false;          // the caller set floatBase and intBase (a function result)
 
     // Filled by the writer (the bases unless fixedBase).
-    int32_t matched = 0;    // values delivered
-    int32_t floatBase = 0;  // register of the first float result
-    int32_t intBase = 0;    // register of the first int result
+    int32_t matched = 0;   // values delivered
+    int32_t floatBase = 0; // register of the first float result
+    int32_t intBase = 0;   // register of the first int result
     int8_t resolvedAny = kResultFloat;
 
     static ResultList single(int8_t type)
@@ -72,4 +72,4 @@ struct ResultList {
     }
 };
 
-}  // namespace script
+} // namespace script

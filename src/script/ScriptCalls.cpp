@@ -34,7 +34,7 @@ void unknownLetter(char letter)
     print("ERROR: unknown ObjFunc Attribute '%c' on execution\n", letter);
 }
 
-}  // namespace
+} // namespace
 
 // The caller's live registers (below the argument registers) and the
 // parameter variables are saved on the machine's save stack, so parameters
@@ -134,7 +134,7 @@ int32_t Routines::callMethod(AM_ScriptMachine& m, const AM_Instruction& in, int3
     return m.aborted_ ? kChainAbort : index + 1;
 }
 
-}  // namespace script
+} // namespace script
 
 void AM_ScriptMachine::runFunction(int32_t start)
 {

@@ -1,5 +1,7 @@
 #include "script/ScriptCompiler.h"
 
+#include "foundation/AM_STD.h"
+
 #include "script/AM_ScriptMachine.h"
 #include "script/ScriptErrors.h"
 #include "script/ScriptLexer.h"
@@ -109,9 +111,9 @@ int32_t ScriptCompiler::step(Scope& s)
         print("Conditional Operator not yet implemented. Line %d\n",
               static_cast<int>(machine_.lineNumber_));
     } else if (c == '"') {
-        print("oh, a constant integer array\n");
+        AM_STD::printv("oh, a constant integer array");
     } else if (c == '\'') {
-        print("oh, an integer constant\n");
+        AM_STD::printv("oh, an integer constant");
     } else {
         const auto code = static_cast<unsigned char>(c);
         if (lexer::isStrangeByte(c))
@@ -213,4 +215,4 @@ int32_t ScriptCompiler::skipToBlockEnd(int32_t from) const
     return p;
 }
 
-}  // namespace script
+} // namespace script

@@ -28,8 +28,8 @@ namespace script {
 class ScriptCompiler {
 public:
     struct Outcome {
-        int32_t result;    // 0 or more when compiled, else the error code
-        int32_t consumed;  // characters of the text the block took
+        int32_t result;   // 0 or more when compiled, else the error code
+        int32_t consumed; // characters of the text the block took
     };
 
     explicit ScriptCompiler(AM_ScriptMachine& machine);
@@ -52,19 +52,19 @@ private:
     };
     // Status of the helpers: kContinue or kClosed, or a negative error code.
     static constexpr int32_t kContinue = 0;
-    static constexpr int32_t kClosed = 1;  // the construct this call compiles is complete
+    static constexpr int32_t kClosed = 1; // the construct this call compiles is complete
 
     // One invocation of compileScope.
     struct Scope {
         int32_t mode;
         ResultList* results;
         int32_t firstRecord;
-        int32_t level = 0;  // blocks opened by this call and still open
+        int32_t level = 0; // blocks opened by this call and still open
         int32_t pendingType = -1;
         bool pendingConst = false;
-        bool statementCode = false;  // an initializer wrote code for this statement
+        bool statementCode = false; // an initializer wrote code for this statement
         int32_t separators = 0;
-        int32_t unknownStart = -1;   // a name that could not be placed
+        int32_t unknownStart = -1; // a name that could not be placed
         int32_t unknownLength = 0;
     };
 
@@ -137,16 +137,16 @@ private:
 
     AM_ScriptMachine& machine_;
     const char* text_ = nullptr;
-    int32_t limit_ = 0;        // characters readable
+    int32_t limit_ = 0; // characters readable
     int32_t position_ = 0;
-    int32_t substitute_ = -1;  // a position read as ';' (the closing ')' of a for step)
+    int32_t substitute_ = -1; // a position read as ';' (the closing ')' of a for step)
     std::unique_ptr<PreCode[]> records_;
     int32_t recordCount_ = 0;
-    int32_t floatIndex_ = 0;  // next free float register (f_ix)
-    int32_t intIndex_ = 0;    // next free int register (i_ix)
+    int32_t floatIndex_ = 0; // next free float register (f_ix)
+    int32_t intIndex_ = 0;   // next free int register (i_ix)
     int32_t nesting_ = 0;
     AM_Symbol* currentFunction_ = nullptr;
     bool inFor_ = false;
 };
 
-}  // namespace script
+} // namespace script

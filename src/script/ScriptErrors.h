@@ -81,4 +81,4 @@ enum CompileError : int32_t {
     kErrCodeAreaFull = -81,
 };
 
-}  // namespace script
+} // namespace script

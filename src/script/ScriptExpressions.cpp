@@ -39,7 +39,7 @@ int8_t letterType(char letter, bool arraysAllowed)
     }
 }
 
-}  // namespace
+} // namespace
 
 bool ScriptCompiler::atOperandPosition(const Scope& s) const
 {
@@ -64,8 +64,7 @@ int32_t ScriptCompiler::pushRecord(Scope& s, const PreCode& record)
 
 bool ScriptCompiler::assignable(const PreCode& r)
 {
-    return r.kind <= kKindIntElement || r.kind == kKindFloatProperty ||
-           r.kind == kKindIntProperty;
+    return r.kind <= kKindIntElement || r.kind == kKindFloatProperty || r.kind == kKindIntProperty;
 }
 
 bool ScriptCompiler::findFunction(const char* word, AM_FunctionRecord& out)
@@ -120,7 +119,7 @@ int32_t ScriptCompiler::number(Scope& s)
         record.kind = kKindFloatConstant;
         std::memcpy(&record.constant, &value, sizeof(value));
     } else {
-        uint32_t value = 0;  // wraps like a 32-bit accumulator
+        uint32_t value = 0; // wraps like a 32-bit accumulator
         for (int32_t i = start; i < end; ++i)
             value = value * kDecimalBase + static_cast<uint32_t>(at(i) - '0');
         record.kind = kKindIntConstant;
@@ -173,7 +172,8 @@ int32_t ScriptCompiler::call(Scope& s, int32_t start, int32_t length)
     }
     if (!atOperandPosition(s))
         return kErrOperandAfterOperand;
-    if (function.letterCount < 1 || function.letterCount > static_cast<uint32_t>(kMaxParameters) + 1)
+    if (function.letterCount < 1 ||
+        function.letterCount > static_cast<uint32_t>(kMaxParameters) + 1)
         return kErrBadLetter;
     const char result = function.signature[0];
     if (result != 'F' && result != 'I')
@@ -187,15 +187,14 @@ int32_t ScriptCompiler::call(Scope& s, int32_t start, int32_t length)
     }
     const int32_t floatBefore = floatIndex_;
     const int32_t intBefore = intIndex_;
-    ++position_;  // '('
+    ++position_; // '('
     const int32_t r = compileScope(kModeArguments, &arguments);
     if (r < 0)
         return r;
     const bool isFloat = result == 'F';
-    const int32_t placed = emitRoutine(isFloat ? kOpCallFloat : kOpCallInt,
-                                       isFloat ? kKindFloatCallResult : kKindIntCallResult,
-                                       arguments.floatBase, arguments.intBase, function.symbol,
-                                       function.routine);
+    const int32_t placed = emitRoutine(
+        isFloat ? kOpCallFloat : kOpCallInt, isFloat ? kKindFloatCallResult : kKindIntCallResult,
+        arguments.floatBase, arguments.intBase, function.symbol, function.routine);
     if (placed < 0)
         return placed;
     // The arguments are used up; the result stays where the first argument
@@ -293,7 +292,7 @@ int32_t ScriptCompiler::dottedName(Scope& s, int32_t start, int32_t length)
         accessor->indexSlots[i] = registers[i];
     PreCode record;
     record.kind = accessor->valueType == AMM_ObjectAccessor::kIntValue ? kKindIntProperty
-                                                                        : kKindFloatProperty;
+                                                                       : kKindFloatProperty;
     record.accessor = accessor;
     return pushRecord(s, record);
 }
@@ -324,7 +323,7 @@ int32_t ScriptCompiler::methodCall(Scope& s, const AM_NameParts& parts,
     }
     const int32_t floatBefore = floatIndex_;
     const int32_t intBefore = intIndex_;
-    ++position_;  // '('
+    ++position_; // '('
     if (arguments.count == 0) {
         while (lexer::isBlank(at(position_)))
             ++position_;
@@ -339,10 +338,10 @@ int32_t ScriptCompiler::methodCall(Scope& s, const AM_NameParts& parts,
             return r;
     }
     const bool isFloat = result == 'F';
-    const int32_t placed = emitRoutine(isFloat ? kOpMethodFloat : kOpMethodInt,
-                                       isFloat ? kKindFloatMethodResult : kKindIntMethodResult,
-                                       arguments.floatBase, arguments.intBase, method,
-                                       Routines::callMethod);
+    const int32_t placed =
+        emitRoutine(isFloat ? kOpMethodFloat : kOpMethodInt,
+                    isFloat ? kKindFloatMethodResult : kKindIntMethodResult, arguments.floatBase,
+                    arguments.intBase, method, Routines::callMethod);
     if (placed < 0)
         return placed;
     floatIndex_ = floatBefore;
@@ -379,7 +378,7 @@ int32_t ScriptCompiler::parenthesis(Scope& s)
 int32_t ScriptCompiler::initializer(Scope& s)
 {
     AM_ScriptVariable* array = lastRecord(s)->variable;
-    ++position_;  // '{'
+    ++position_; // '{'
     ResultList values;
     values.count = static_cast<int32_t>(array->count);
     values.uniform = true;
@@ -524,8 +523,8 @@ int32_t ScriptCompiler::unknownName(Scope& s)
     std::memcpy(word, text_ + s.unknownStart, static_cast<size_t>(s.unknownLength));
     const char c = at(position_);
     if (lexer::isDigit(c) || (c == '.' && lexer::isDigit(at(position_ + 1)))) {
-        print("ERROR: a number after the unknown name '%s' in line %d\n", word,
-              static_cast<int>(machine_.lineNumber_));
+        AM_STD::printv("ERROR: a number after the unknown name '%s' in line %d", word,
+                       static_cast<int>(machine_.lineNumber_));
         return kErrNumberAfterName;
     }
     print("ERROR: unknown name '%s' in line %d\n", word, static_cast<int>(machine_.lineNumber_));
@@ -619,9 +618,9 @@ int32_t ScriptCompiler::punctuation(Scope& s, char c)
         if (operand)
             return prefix(s, kOpNot, 1);
         return kErrNotAfterOperand;
-    default:  // '.'
+    default: // '.'
         return kErrStrayPoint;
     }
 }
 
-}  // namespace script
+} // namespace script

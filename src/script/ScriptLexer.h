@@ -3,18 +3,48 @@
 
 namespace script::lexer {
 
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool isNameStart(char c) { return isLetter(c) || c == '$' || c == '_'; }
-inline bool isNameChar(char c) { return isNameStart(c) || isDigit(c); }
-inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+inline bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool isNameStart(char c)
+{
+    return isLetter(c) || c == '$' || c == '_';
+}
+inline bool isNameChar(char c)
+{
+    return isNameStart(c) || isDigit(c);
+}
+inline bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Characters with a meaning of their own (operators and separators).
 inline bool isPunctuation(char c)
 {
     switch (c) {
-    case ';': case ',': case '(': case ')': case '[': case ']': case '{': case '}':
-    case '=': case '+': case '-': case '*': case '/': case '<': case '>': case '!': case '.':
+    case ';':
+    case ',':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '=':
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '<':
+    case '>':
+    case '!':
+    case '.':
         return true;
     default:
         return false;
@@ -39,4 +69,4 @@ inline bool isSkipped(char c, char next)
     return true;
 }
 
-}  // namespace script::lexer
+} // namespace script::lexer

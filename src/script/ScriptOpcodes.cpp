@@ -97,8 +97,7 @@ int32_t moveFI(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 
 int32_t moveIF(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
-    Routines::intRegister(m, in.destination) =
-        truncateToInt(Routines::floatRegister(m, in.source));
+    Routines::intRegister(m, in.destination) = truncateToInt(Routines::floatRegister(m, in.source));
     return index + 1;
 }
 
@@ -280,11 +279,12 @@ const AM_OpcodeInfo kOpcodes[kOpcodeCount] = {
     {173, 0, 0, 0, nullptr, "done"},
 };
 
-}  // namespace
+} // namespace
 
 const AM_OpcodeInfo& opcodeInfo(uint32_t opcode)
 {
-    return kOpcodes[opcode < static_cast<uint32_t>(kOpcodeCount) ? opcode : static_cast<uint32_t>(kOpDone)];
+    return kOpcodes[opcode < static_cast<uint32_t>(kOpcodeCount) ? opcode
+                                                                 : static_cast<uint32_t>(kOpDone)];
 }
 
-}  // namespace script
+} // namespace script

@@ -34,14 +34,14 @@ enum Opcode : uint8_t {
     kOpStoreIntElement = 20,
     kOpStoreFloatProperty = 21,
     kOpStoreIntProperty = 22,
-    kOpSeparator = 23,          // "ix->ix(result)"
-    kOpArgumentSeparator = 24,  // "ix->ix(result(ix))"
-    kOpPreIncrement = 25,       // "++f", +1 for "++i"
-    kOpPreDecrement = 27,       // "--f", +1 for "--i"
-    kOpNegate = 29,             // "-f", "-i"
-    kOpNot = 31,                // "!f", "!i"
-    kOpComplement = 33,         // "~f", "~i"
-    kOpMove = 37,               // "f<-f" .. "i<-f"
+    kOpSeparator = 23,         // "ix->ix(result)"
+    kOpArgumentSeparator = 24, // "ix->ix(result(ix))"
+    kOpPreIncrement = 25,      // "++f", +1 for "++i"
+    kOpPreDecrement = 27,      // "--f", +1 for "--i"
+    kOpNegate = 29,            // "-f", "-i"
+    kOpNot = 31,               // "!f", "!i"
+    kOpComplement = 33,        // "~f", "~i"
+    kOpMove = 37,              // "f<-f" .. "i<-f"
     kOpMultiply = 41,
     kOpDivide = 45,
     kOpModulo = 49,
@@ -62,8 +62,8 @@ enum Opcode : uint8_t {
     kOpLogicalOr = 109,
     kOpConditional = 113,
     kOpAlternative = 117,
-    kOpPostIncrement = 121,  // "f ++", +1 for "i ++"
-    kOpPostDecrement = 123,  // "f --", +1 for "i --"
+    kOpPostIncrement = 121, // "f ++", +1 for "i ++"
+    kOpPostDecrement = 123, // "f --", +1 for "i --"
     kOpAssign = 125,
     kOpAddAssign = 129,
     kOpSubtractAssign = 133,
@@ -102,8 +102,8 @@ enum OpcodeClass : uint32_t {
 struct AM_OpcodeInfo {
     uint32_t opcode;
     uint32_t opClass;
-    uint32_t binary;      // 1 when the operator has a right operand
-    uint32_t precedence;  // smaller binds tighter
+    uint32_t binary;     // 1 when the operator has a right operand
+    uint32_t precedence; // smaller binds tighter
     AM_ScriptRoutine routine;
     char name[32];
 };
@@ -112,4 +112,4 @@ struct AM_OpcodeInfo {
 // Any thread.
 const AM_OpcodeInfo& opcodeInfo(uint32_t opcode);
 
-}  // namespace script
+} // namespace script

@@ -15,16 +15,25 @@ namespace script::ops {
 
 constexpr uint32_t kShiftMask = 31;
 
-inline int32_t wrap(uint32_t value) { return static_cast<int32_t>(value); }
-inline uint32_t bits(int32_t value) { return static_cast<uint32_t>(value); }
-inline float boolFloat(bool value) { return value ? 1.0f : 0.0f; }
+inline int32_t wrap(uint32_t value)
+{
+    return static_cast<int32_t>(value);
+}
+inline uint32_t bits(int32_t value)
+{
+    return static_cast<uint32_t>(value);
+}
+inline float boolFloat(bool value)
+{
+    return value ? 1.0f : 0.0f;
+}
 
 inline int32_t divide(int32_t a, int32_t b)
 {
     if (b == 0)
         return 0;
     if (b == -1)
-        return wrap(0u - bits(a));  // the most negative int stays itself
+        return wrap(0u - bits(a)); // the most negative int stays itself
     return a / b;
 }
 
@@ -35,13 +44,18 @@ inline int32_t remainder(int32_t a, int32_t b)
     return a % b;
 }
 
-inline int32_t shiftLeft(int32_t a, int32_t count) { return wrap(bits(a) << (bits(count) & kShiftMask)); }
-inline int32_t shiftRight(int32_t a, int32_t count) { return a >> (bits(count) & kShiftMask); }
+inline int32_t shiftLeft(int32_t a, int32_t count)
+{
+    return wrap(bits(a) << (bits(count) & kShiftMask));
+}
+inline int32_t shiftRight(int32_t a, int32_t count)
+{
+    return a >> (bits(count) & kShiftMask);
+}
 
 // Float operations that work on truncated ints give the int result back as
 // a float.
-template <int32_t (*Int)(int32_t, int32_t)>
-inline float viaInt(float a, float b)
+template <int32_t (*Int)(int32_t, int32_t)> inline float viaInt(float a, float b)
 {
     return static_cast<float>(Int(truncateToInt(a), truncateToInt(b)));
 }
@@ -123,16 +137,14 @@ struct LogicalOr {
 };
 
 // dst (float) op= src (float)
-template <class Op>
-int32_t floatFloat(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
+template <class Op> int32_t floatFloat(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
     float& d = Routines::floatRegister(m, in.destination);
     d = Op::f(d, Routines::floatRegister(m, in.source));
     return index + 1;
 }
 
-template <class Op>
-int32_t intInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
+template <class Op> int32_t intInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
     int32_t& d = Routines::intRegister(m, in.destination);
     d = Op::i(d, Routines::intRegister(m, in.source));
@@ -140,8 +152,7 @@ int32_t intInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 }
 
 // The int source converted to float.
-template <class Op>
-int32_t floatInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
+template <class Op> int32_t floatInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
     float& d = Routines::floatRegister(m, in.destination);
     d = Op::f(d, static_cast<float>(Routines::intRegister(m, in.source)));
@@ -149,12 +160,11 @@ int32_t floatInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 }
 
 // The float source truncated to int.
-template <class Op>
-int32_t intFloat(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
+template <class Op> int32_t intFloat(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
     int32_t& d = Routines::intRegister(m, in.destination);
     d = Op::i(d, truncateToInt(Routines::floatRegister(m, in.source)));
     return index + 1;
 }
 
-}  // namespace script::ops
+} // namespace script::ops

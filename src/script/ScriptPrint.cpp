@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kMaxPrecision = 64;
 constexpr int kDefaultFloatPrecision = 6;
-constexpr size_t kNumberCapacity = 400;  // any double in fixed notation with kMaxPrecision
+constexpr size_t kNumberCapacity = 400; // any double in fixed notation with kMaxPrecision
 
 struct Spec {
     bool left = false;
@@ -104,8 +104,8 @@ void emitFloat(Writer& w, const Spec& spec, double value)
     if (precision > kMaxPrecision)
         precision = kMaxPrecision;
     char digits[kNumberCapacity];
-    auto result = std::to_chars(digits, digits + sizeof(digits), value,
-                                std::chars_format::fixed, precision);
+    auto result =
+        std::to_chars(digits, digits + sizeof(digits), value, std::chars_format::fixed, precision);
     if (result.ec != std::errc()) {
         emitNumber(w, spec, 0, "?", 1);
         return;
@@ -157,7 +157,7 @@ const char* readSpec(const char* f, Spec& spec)
     return f;
 }
 
-}  // namespace
+} // namespace
 
 size_t formatText(char* out, size_t capacity, const char* format, va_list args)
 {
@@ -231,4 +231,4 @@ void print(const char* format, ...)
     platform::standardOutput(line);
 }
 
-}  // namespace script
+} // namespace script

@@ -28,4 +28,4 @@ void print(const char* format, ...)
 #endif
     ;
 
-}  // namespace script
+} // namespace script

@@ -11,7 +11,7 @@ constexpr uint32_t kStartB = 0x00010482u;
 constexpr uint32_t kStepB = 0x3336A4C3u;
 constexpr uint32_t kMixA = 0x0008C52Fu;
 constexpr uint32_t kMantissaMask = 0x007FFFFFu;
-constexpr uint32_t kOneBits = 0x3F800000u;  // 1.0f
+constexpr uint32_t kOneBits = 0x3F800000u; // 1.0f
 constexpr int kWordBits = 32;
 
 constexpr uint64_t pack(uint32_t a, uint32_t b)
@@ -22,7 +22,7 @@ constexpr uint64_t pack(uint32_t a, uint32_t b)
 // Both words in one atomic, so a draw is one compare-and-swap.
 std::atomic<uint64_t> state{pack(kStartA, kStartB)};
 
-}  // namespace
+} // namespace
 
 float ScriptRandom::next()
 {
@@ -47,4 +47,4 @@ void ScriptRandom::reset()
     state.store(pack(kStartA, kStartB), std::memory_order_relaxed);
 }
 
-}  // namespace script
+} // namespace script

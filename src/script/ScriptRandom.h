@@ -18,4 +18,4 @@ public:
     static void reset();
 };
 
-}  // namespace script
+} // namespace script

@@ -16,9 +16,9 @@ static_assert((kRegisterStorage & kRegisterMask) == 0, "register storage is a po
 static_assert((kScalarSlots & kScalarMask) == 0, "scalar slots are a power of two");
 static_assert((kArraySlots & kArrayMask) == 0, "array slots are a power of two");
 
-constexpr float kIntRangeEnd = 2147483648.0f;  // 2^31
+constexpr float kIntRangeEnd = 2147483648.0f; // 2^31
 
-}  // namespace
+} // namespace
 
 int32_t truncateToInt(float value)
 {
@@ -51,7 +51,10 @@ int32_t Routines::returnFromFunction(AM_ScriptMachine&, const AM_Instruction&, i
     return kChainReturn;
 }
 
-int32_t Routines::nop(AM_ScriptMachine&, const AM_Instruction&, int32_t index) { return index + 1; }
+int32_t Routines::nop(AM_ScriptMachine&, const AM_Instruction&, int32_t index)
+{
+    return index + 1;
+}
 
 int32_t Routines::jump(AM_ScriptMachine&, const AM_Instruction& in, int32_t index)
 {
@@ -70,7 +73,8 @@ int32_t Routines::branchFalse(AM_ScriptMachine& m, const AM_Instruction& in, int
 
 int32_t Routines::loadFloat(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
-    floatRegister(m, in.destination) = m.floatVariables_[static_cast<uint32_t>(in.value) & kScalarMask];
+    floatRegister(m, in.destination) =
+        m.floatVariables_[static_cast<uint32_t>(in.value) & kScalarMask];
     return index + 1;
 }
 
@@ -82,7 +86,8 @@ int32_t Routines::loadInt(AM_ScriptMachine& m, const AM_Instruction& in, int32_t
 
 int32_t Routines::storeFloat(AM_ScriptMachine& m, const AM_Instruction& in, int32_t index)
 {
-    m.floatVariables_[static_cast<uint32_t>(in.value) & kScalarMask] = floatRegister(m, in.destination);
+    m.floatVariables_[static_cast<uint32_t>(in.value) & kScalarMask] =
+        floatRegister(m, in.destination);
     return index + 1;
 }
 
@@ -174,4 +179,4 @@ int32_t Routines::storeIntProperty(AM_ScriptMachine& m, const AM_Instruction& in
     return index + 1;
 }
 
-}  // namespace script
+} // namespace script

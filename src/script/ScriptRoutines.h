@@ -50,4 +50,4 @@ struct Routines {
     static int32_t& intRegister(AM_ScriptMachine& machine, uint32_t number);
 };
 
-}  // namespace script
+} // namespace script

@@ -66,7 +66,10 @@ void AM_ScriptMachine::listBlock(int32_t first) const
     }
 }
 
-void AM_ScriptMachine::abortRun() { aborted_ = true; }
+void AM_ScriptMachine::abortRun()
+{
+    aborted_ = true;
+}
 
 AM_ScriptMachine::ChainEnd AM_ScriptMachine::runChain(int32_t index, int32_t* endIndex)
 {

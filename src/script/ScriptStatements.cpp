@@ -55,7 +55,7 @@ bool isIncrementPrefix(const PreCode* record)
            (record->op == kOpPreIncrement || record->op == kOpPreDecrement);
 }
 
-}  // namespace
+} // namespace
 
 int32_t ScriptCompiler::name(Scope& s)
 {
@@ -191,8 +191,8 @@ int32_t ScriptCompiler::declaration(Scope& s, int32_t start, int32_t length)
         if (p > position_ && at(p) == '[')
             return kErrBlankBeforeSize;
     }
-    const uint32_t type = s.pendingType == kTypeString ? kStringTypeCode
-                                                       : static_cast<uint32_t>(s.pendingType);
+    const uint32_t type =
+        s.pendingType == kTypeString ? kStringTypeCode : static_cast<uint32_t>(s.pendingType);
     AM_ScriptVariable* variable = machine_.declareVariable(word, type, count, 0);
     if (!variable)
         return kErrDeclarationRefused;
@@ -255,7 +255,7 @@ int32_t ScriptCompiler::defineFunction(Scope& s, int32_t start, int32_t length)
     if (machine_.depth_ >= kMaxNesting)
         return kErrNestingTooDeep;
     machine_.pushScope();
-    ++position_;  // '('
+    ++position_; // '('
     const int32_t listed = parameterList(*symbol);
     if (listed < 0)
         return listed;
@@ -275,8 +275,8 @@ int32_t ScriptCompiler::defineFunction(Scope& s, int32_t start, int32_t length)
     machine_.popScope();
     const int32_t last = machine_.codeCount_ - 1;
     if (last < 0 || machine_.code_[last].opcode != kOpRts) {
-        const int32_t rts = emitRoutine(kOpRts, kKindControl, 0, 0, nullptr,
-                                        Routines::returnFromFunction);
+        const int32_t rts =
+            emitRoutine(kOpRts, kKindControl, 0, 0, nullptr, Routines::returnFromFunction);
         if (rts < 0)
             return rts;
     }
@@ -333,8 +333,8 @@ int32_t ScriptCompiler::parameterList(AM_Symbol& symbol)
             return kErrDeclarationRefused;
         variable->depth = static_cast<uint32_t>(machine_.depth_);
         if (!symbol.addParameter(letter, variable)) {
-            print("ERROR: more than %d parameters for %s in line %d\n", kMaxParameters,
-                  symbol.name, static_cast<int>(machine_.lineNumber_));
+            print("ERROR: more than %d parameters for %s in line %d\n", kMaxParameters, symbol.name,
+                  static_cast<int>(machine_.lineNumber_));
             return kErrTooManyParameters;
         }
         int32_t p = position_;
@@ -353,8 +353,8 @@ int32_t ScriptCompiler::parameterList(AM_Symbol& symbol)
             position_ = p + 1;
             return kContinue;
         }
-        print("ugh, strange end of FunctionArgs definition: '%c' '%c' in line %d\n", c,
-              at(p + 1), static_cast<int>(machine_.lineNumber_));
+        print("ugh, strange end of FunctionArgs definition: '%c' '%c' in line %d\n", c, at(p + 1),
+              static_cast<int>(machine_.lineNumber_));
         return kErrBadParameterList;
     }
 }
@@ -533,8 +533,8 @@ int32_t ScriptCompiler::returnStatement(Scope& s)
         return kErrReturnOutsideFunction;
     // The value goes to register 0 of the result type, where the call takes
     // it from.
-    ResultList result = ResultList::single(currentFunction_->letters[0] == 'F' ? kResultFloat
-                                                                              : kResultInt);
+    ResultList result =
+        ResultList::single(currentFunction_->letters[0] == 'F' ? kResultFloat : kResultInt);
     result.fixedBase = true;
     result.floatBase = 0;
     result.intBase = 0;
@@ -587,8 +587,8 @@ int32_t ScriptCompiler::statementEnd(Scope& s)
             if (w < 0)
                 return w;
         }
-        const int32_t eol = emitRoutine(kOpEndOfLine, kKindControl, 0, 0, nullptr,
-                                        Routines::endOfLine);
+        const int32_t eol =
+            emitRoutine(kOpEndOfLine, kKindControl, 0, 0, nullptr, Routines::endOfLine);
         if (eol < 0)
             return eol;
         machine_.code_[eol].value = static_cast<int32_t>(machine_.lineNumber_);
@@ -608,4 +608,4 @@ int32_t ScriptCompiler::closedStatement(const Scope& s) const
     return s.mode == kModeStatement && s.level == 0 ? kClosed : kContinue;
 }
 
-}  // namespace script
+} // namespace script

@@ -40,7 +40,10 @@ bool isPrefixOp(uint8_t op)
     return op == kOpPreIncrement || op == kOpPreDecrement || op == kOpNegate || op == kOpNot;
 }
 
-uint32_t precedence(uint8_t op) { return opcodeInfo(op).precedence; }
+uint32_t precedence(uint8_t op)
+{
+    return opcodeInfo(op).precedence;
+}
 
 uint8_t form(bool leftFloat, bool rightFloat)
 {
@@ -64,7 +67,10 @@ float constantFloat(const PreCode& r)
     return value;
 }
 
-void setConstantFloat(PreCode& r, float value) { std::memcpy(&r.constant, &value, sizeof(value)); }
+void setConstantFloat(PreCode& r, float value)
+{
+    std::memcpy(&r.constant, &value, sizeof(value));
+}
 
 // A prefix operator applied to a constant at compile time.
 void fold(PreCode& r, uint8_t op)
@@ -94,7 +100,7 @@ void fold(PreCode& r, uint8_t op)
     r.constant = v;
 }
 
-}  // namespace
+} // namespace
 
 int32_t ScriptCompiler::allocate(bool isFloat)
 {
@@ -183,8 +189,9 @@ int32_t ScriptCompiler::load(PreCode& r)
     if (reg < 0)
         return reg;
     r.reg = static_cast<uint8_t>(reg);
-    const int32_t placed = emit(opcode, r.kind, reg, r.indexRegister == kNoRegister ? 0 : r.indexRegister,
-                                value, r.accessor);
+    const int32_t placed =
+        emit(opcode, r.kind, reg, r.indexRegister == kNoRegister ? 0 : r.indexRegister, value,
+             r.accessor);
     return placed < 0 ? placed : kContinue;
 }
 
@@ -229,7 +236,8 @@ int32_t ScriptCompiler::applyPrefixes(int32_t first, int32_t operand)
         if (constant)
             continue;
         const uint8_t op = records_[j].op;
-        const bool isValue = assignable(r) || r.kind == kKindFloatRegister || r.kind == kKindIntRegister;
+        const bool isValue =
+            assignable(r) || r.kind == kKindFloatRegister || r.kind == kKindIntRegister;
         if (!isValue) {
             print("WARNING: Prefixing non-Value Type in Line %d\n",
                   static_cast<int>(machine_.lineNumber_));
@@ -309,8 +317,8 @@ int32_t ScriptCompiler::write(int32_t first, ResultList* results)
                     return kErrMissingOperand;
                 PreCode& l = records_[left];
                 PreCode& rr = records_[right];
-                const uint8_t opcode = static_cast<uint8_t>(
-                    l.op + form(isFloatKind(l.kind), isFloatKind(rr.kind)));
+                const uint8_t opcode =
+                    static_cast<uint8_t>(l.op + form(isFloatKind(l.kind), isFloatKind(rr.kind)));
                 if ((r = emit(opcode, l.kind, l.reg, rr.reg, operandValue(l), l.accessor)) < 0)
                     return r;
                 const uint32_t opClass = opcodeInfo(l.op).opClass;
@@ -330,7 +338,8 @@ int32_t ScriptCompiler::write(int32_t first, ResultList* results)
         if (record.op != kOpPostIncrement && record.op != kOpPostDecrement)
             continue;
         const uint8_t opcode = static_cast<uint8_t>(record.op + (isFloatKind(record.kind) ? 0 : 1));
-        if ((r = emit(opcode, record.kind, record.reg, 0, operandValue(record), record.accessor)) < 0)
+        if ((r = emit(opcode, record.kind, record.reg, 0, operandValue(record), record.accessor)) <
+            0)
             return r;
         if ((r = store(record)) < 0)
             return r;
@@ -379,4 +388,4 @@ int32_t ScriptCompiler::write(int32_t first, ResultList* results)
     return kContinue;
 }
 
-}  // namespace script
+} // namespace script

@@ -20,13 +20,13 @@ struct Case {
 TEST(BuiltinFunctions, EdgeValues)
 {
     const Case cases[] = {
-        {"sqrt(-4)", 0.0f},        {"sqrt(2.25)", 1.5f},     {"abs(-2.5)", 2.5f},
-        {"clamp(5, 2)", 2.0f},     {"clamp(-5, 2)", -2.0f},  {"clamp(1, 2)", 1.0f},
-        {"max(1, 2)", 2.0f},       {"min(1, 2)", 1.0f},      {"pow(2, -1)", 0.5f},
-        {"pow2(3)", 8.0f},         {"ln(1)", 0.0f},          {"log2(8)", 3.0f},
-        {"log10(1000)", 3.0f},     {"atan(0)", 0.0f},        {"cos(0)", 1.0f},
-        {"sin(0)", 0.0f},          {"tan(0)", 0.0f},         {"tanh(0)", 0.0f},
-        {"rand(3, 3)", 3.0f},      {"sin(1.5707964)", 1.0f}, {"tanh(20)", 1.0f},
+        {"sqrt(-4)", 0.0f},    {"sqrt(2.25)", 1.5f},     {"abs(-2.5)", 2.5f},
+        {"clamp(5, 2)", 2.0f}, {"clamp(-5, 2)", -2.0f},  {"clamp(1, 2)", 1.0f},
+        {"max(1, 2)", 2.0f},   {"min(1, 2)", 1.0f},      {"pow(2, -1)", 0.5f},
+        {"pow2(3)", 8.0f},     {"ln(1)", 0.0f},          {"log2(8)", 3.0f},
+        {"log10(1000)", 3.0f}, {"atan(0)", 0.0f},        {"cos(0)", 1.0f},
+        {"sin(0)", 0.0f},      {"tan(0)", 0.0f},         {"tanh(0)", 0.0f},
+        {"rand(3, 3)", 3.0f},  {"sin(1.5707964)", 1.0f}, {"tanh(20)", 1.0f},
     };
     for (const Case& c : cases) {
         ScriptRunner r;
@@ -60,7 +60,7 @@ TEST(BuiltinFunctions, TheGeneratorFollowsItsSequenceAcrossMachines)
     ASSERT_EQ(second.run("float c = rand(0, 1);"), 0);
     EXPECT_FLOAT_EQ(first.f("a"), 0.5110592842f);
     EXPECT_FLOAT_EQ(first.f("b"), 10.0f + 10.0f * 0.4374183416f);
-    EXPECT_FLOAT_EQ(second.f("c"), 0.7825707197f);  // shared by the process
+    EXPECT_FLOAT_EQ(second.f("c"), 0.7825707197f); // shared by the process
     script::ScriptRandom::reset();
     EXPECT_FLOAT_EQ(script::ScriptRandom::next(), 0.5110592842f);
 }
@@ -84,8 +84,9 @@ TEST_F(ScriptFixture, ParamTestPrintsItsArgumentsInSignatureOrder)
 
 TEST(BuiltinFunctions, TableHoldsSeventeenFunctionsInOrder)
 {
-    const char* const names[] = {"abs", "atan", "cos", "clamp", "ln", "log2", "log10", "max", "min",
-                                 "pow", "pow2", "rand", "sin", "sqrt", "tan", "tanh", "paramTest"};
+    const char* const names[] = {"abs",   "atan", "cos", "clamp", "ln",       "log2",
+                                 "log10", "max",  "min", "pow",   "pow2",     "rand",
+                                 "sin",   "sqrt", "tan", "tanh",  "paramTest"};
     const AM_FunctionRecord* r = script::builtinFunctions();
     for (const char* name : names) {
         ASSERT_NE(r->routine, nullptr);
@@ -99,4 +100,4 @@ TEST(BuiltinFunctions, TableHoldsSeventeenFunctionsInOrder)
     EXPECT_EQ(script::findBuiltin("Sin"), nullptr);
 }
 
-}  // namespace
+} // namespace

@@ -30,7 +30,7 @@ TEST(ScriptErrors, EachSourceGivesItsCode)
         {"float Osc.Freq;", -1},
         {"float x = 1; x = float y;", -2},
         {"float x; float x;", -3},
-        {"float x; float f(float x) return x;", -3},  // a parameter cannot hide a variable
+        {"float x; float f(float x) return x;", -3}, // a parameter cannot hide a variable
         {"float;", -4},
         {"float x; x[0] = 1;", -6},
         {"float x = 1 [2];", -6},
@@ -115,7 +115,9 @@ TEST(ScriptErrors, EachSourceGivesItsCode)
         {"float " + longName + ";", -77},
         {"float x = Osc." + longName + ";", -77},
         {"float " + longFunction + "() return 1;", -78},
-        {"float f(float a, float b, float c, float d, float e, float g, float h, float i) return 1;", -79},
+        {"float f(float a, float b, float c, float d, float e, float g, float h, float i) return "
+         "1;",
+         -79},
         {"float x = " + repeat("(", 70) + "1" + repeat(")", 70) + ";", -80},
         {repeat("{", 70) + repeat("}", 70), -80},
     };
@@ -157,7 +159,8 @@ TEST_F(ScriptFixture, AFailedBlockLeavesNothingBehind)
     AM_Symbol* symbols = words.symbols();
     AMM_ObjectAccessor* accessors = words.accessors();
 
-    const std::string text = "float g(float v) return v; Osc.Freq = 1; { { float x = 1 + ; } } ?> x = 2;";
+    const std::string text =
+        "float g(float v) return v; Osc.Freq = 1; { { float x = 1 + ; } } ?> x = 2;";
     EXPECT_EQ(run(text, 7), -48);
     EXPECT_NE(output().find("Error in Line 7: Code -48\n"), std::string::npos);
     EXPECT_EQ(machine->codeCount(), code);
@@ -187,4 +190,4 @@ TEST_F(ScriptFixture, RedefiningAFunctionIsReadAsACall)
     EXPECT_LT(run("float sin(float v) return v;"), 0);
 }
 
-}  // namespace
+} // namespace

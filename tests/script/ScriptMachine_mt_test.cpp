@@ -24,7 +24,9 @@ TEST(ScriptMachineThreads, MachinesOnTwoThreadsDoNotDisturbEachOther)
             scripttest::ScriptRunner r;
             const std::string text =
                 "int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }"
-                "int seed = " + std::to_string(seed) + "; int r = fib(12) + seed;"
+                "int seed = " +
+                std::to_string(seed) +
+                "; int r = fib(12) + seed;"
                 "float z = rand(0, 1); Osc.Freq = seed;"
                 "int i; int s = 0; for (i = 0; i < 200; i++) { s += i; }";
             if (r.run(text) != 0 || r.i("r") != 144 + seed || r.i("s") != 19900 ||
@@ -63,4 +65,4 @@ TEST(ScriptMachineThreads, ConcurrentDrawsTakeDistinctStepsOfTheSequence)
     EXPECT_EQ(all, std::multiset<float>(expected.begin(), expected.end()));
 }
 
-}  // namespace
+} // namespace

@@ -11,8 +11,8 @@
 
 namespace {
 
-using script::Routines;
 using script::opcodeInfo;
+using script::Routines;
 
 class Registers {
 public:
@@ -91,9 +91,9 @@ TEST(ScriptRoutines, FloatOperatorsAndTheirTruncatingForms)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const FloatOp cases[] = {
-        {script::kOpModulo, 7.9f, 2.0f, 1.0f},  // both truncated first
+        {script::kOpModulo, 7.9f, 2.0f, 1.0f}, // both truncated first
         {script::kOpModulo, -7.9f, 2.0f, -1.0f},
-        {script::kOpModulo, 5.0f, 0.5f, 0.0f},  // 5 mod 0
+        {script::kOpModulo, 5.0f, 0.5f, 0.0f}, // 5 mod 0
         {script::kOpDivide, 1.0f, 4.0f, 0.25f},
         {script::kOpShiftLeft, 1.9f, 3.0f, 8.0f},
         {script::kOpShiftRight, -16.0f, 2.0f, -4.0f},
@@ -102,8 +102,8 @@ TEST(ScriptRoutines, FloatOperatorsAndTheirTruncatingForms)
         {script::kOpAnd, 6.7f, 3.2f, 2.0f},
         {script::kOpLogicalAnd, 0.5f, 2.0f, 1.0f},
         {script::kOpLogicalOr, 0.0f, 0.0f, 0.0f},
-        {script::kOpModulo, nan, 2.0f, 0.0f},    // NaN converts to 0
-        {script::kOpShiftLeft, 3e9f, 0.0f, static_cast<float>(kMax)},  // saturates
+        {script::kOpModulo, nan, 2.0f, 0.0f},                         // NaN converts to 0
+        {script::kOpShiftLeft, 3e9f, 0.0f, static_cast<float>(kMax)}, // saturates
         {script::kOpMultiplyAssign, 1.5f, 4.0f, 6.0f},
     };
     for (const FloatOp& c : cases) {
@@ -111,7 +111,8 @@ TEST(ScriptRoutines, FloatOperatorsAndTheirTruncatingForms)
         r.f(0) = c.a;
         r.f(1) = c.b;
         r.run(c.opcode);
-        EXPECT_FLOAT_EQ(r.f(0), c.expected) << opcodeInfo(c.opcode).name << " " << c.a << ", " << c.b;
+        EXPECT_FLOAT_EQ(r.f(0), c.expected)
+            << opcodeInfo(c.opcode).name << " " << c.a << ", " << c.b;
     }
 }
 
@@ -124,12 +125,12 @@ TEST(ScriptRoutines, MixedFormsConvertTheSource)
     EXPECT_FLOAT_EQ(r.f(0), 3.5f);
 
     r.i(0) = 10;
-    r.f(1) = -2.9f;  // truncated toward zero
+    r.f(1) = -2.9f; // truncated toward zero
     r.run(script::kOpAdd + script::kFormIntFloat);
     EXPECT_EQ(r.i(0), 8);
 
     r.i(0) = 1;
-    r.f(1) = 0.5f;  // truncated to 0: false
+    r.f(1) = 0.5f; // truncated to 0: false
     r.run(script::kOpLogicalAnd + script::kFormIntFloat);
     EXPECT_EQ(r.i(0), 0);
 
@@ -154,7 +155,7 @@ TEST(ScriptRoutines, UnaryOperators)
     EXPECT_FALSE(std::signbit(r.f(0)));
     r.f(0) = 0.0f;
     r.run(script::kOpNegate);
-    EXPECT_TRUE(std::signbit(r.f(0)));  // -0.0 - 0.0
+    EXPECT_TRUE(std::signbit(r.f(0))); // -0.0 - 0.0
     r.f(0) = -3.0f;
     r.run(script::kOpNot);
     EXPECT_EQ(r.f(0), 1.0f);
@@ -213,17 +214,27 @@ TEST(ScriptOpcodes, TableRowsFollowTheirGroups)
         uint32_t opClass, binary, precedence;
     };
     const Row rows[] = {
-        {0, "end of line", 1, 0, 2},     {1, "stop", 0, 0, 2},
+        {0, "end of line", 1, 0, 2},
+        {1, "stop", 0, 0, 2},
         {6, "branch not equal/false", 0, 0, 2},
-        {16, "Load Obj I", 1, 0, 3},     {22, "Store Obj i", 2, 0, 3},
-        {24, "ix->ix(result(ix))", 1, 0, 13}, {36, "&i[0]->ix", 0, 0, 2},
-        {40, "i<-f", 0, 0, 2},           {52, "i mod f", 1, 1, 5},
-        {56, "i+f", 1, 1, 6},            {64, "i << f", 1, 1, 7},
-        {92, "i != f", 1, 1, 8},         {104, "i | f", 1, 1, 9},
-        {112, "i || f", 1, 1, 10},       {120, "i : f", 1, 1, 11},
-        {124, "i --", 4, 0, 1},          {128, "i = f", 2, 1, 12},
-        {148, "i mod= f", 3, 1, 12},     {168, "i >>= f", 3, 1, 12},
-        {172, "i callObj()", 1, 0, 3},   {173, "done", 0, 0, 0},
+        {16, "Load Obj I", 1, 0, 3},
+        {22, "Store Obj i", 2, 0, 3},
+        {24, "ix->ix(result(ix))", 1, 0, 13},
+        {36, "&i[0]->ix", 0, 0, 2},
+        {40, "i<-f", 0, 0, 2},
+        {52, "i mod f", 1, 1, 5},
+        {56, "i+f", 1, 1, 6},
+        {64, "i << f", 1, 1, 7},
+        {92, "i != f", 1, 1, 8},
+        {104, "i | f", 1, 1, 9},
+        {112, "i || f", 1, 1, 10},
+        {120, "i : f", 1, 1, 11},
+        {124, "i --", 4, 0, 1},
+        {128, "i = f", 2, 1, 12},
+        {148, "i mod= f", 3, 1, 12},
+        {168, "i >>= f", 3, 1, 12},
+        {172, "i callObj()", 1, 0, 3},
+        {173, "done", 0, 0, 0},
     };
     for (const Row& row : rows) {
         const script::AM_OpcodeInfo& info = opcodeInfo(row.opcode);
@@ -243,4 +254,4 @@ TEST(ScriptOpcodes, TableRowsFollowTheirGroups)
               opcodeInfo(script::kOpPreDecrement).routine);
 }
 
-}  // namespace
+} // namespace

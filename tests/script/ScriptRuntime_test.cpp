@@ -15,7 +15,7 @@ TEST_F(ScriptFixture, DeclaringAgainInTheSameChain)
 {
     AM_ScriptVariable* x = machine->declareVariable("x", 0, 0, 0);
     ASSERT_NE(x, nullptr);
-    EXPECT_EQ(machine->declareVariable("x", 0, 0, 0), x);  // identical: the same record
+    EXPECT_EQ(machine->declareVariable("x", 0, 0, 0), x); // identical: the same record
     EXPECT_EQ(machine->declareVariable("x", 1, 0, 0), nullptr);
     EXPECT_EQ(machine->declareVariable("x", 0, 3, 0), nullptr);
     EXPECT_EQ(machine->declareVariable("y", 18, 0, 0), nullptr);
@@ -38,7 +38,7 @@ TEST_F(ScriptFixture, SlotsAreNeverGivenBack)
     }
     EXPECT_EQ(machine->declareVariable("late", 0, 0, 0), nullptr);
     EXPECT_NE(output().find("OUT OF MEMORY ERROR: can't create float late\n"), std::string::npos);
-    EXPECT_NE(machine->declareVariable("n", 1, 0, 0), nullptr);  // ints have their own slots
+    EXPECT_NE(machine->declareVariable("n", 1, 0, 0), nullptr); // ints have their own slots
 }
 
 TEST_F(ScriptFixture, ArraysAreLimitedInNumberAndElements)
@@ -61,7 +61,7 @@ TEST_F(ScriptFixture, AClosedScopeHidesItsVariables)
 {
     ASSERT_EQ(run("float x = 1; { float y = 2; x = x + y; } int y = 5;"), 0);
     EXPECT_FLOAT_EQ(f("x"), 3.0f);
-    EXPECT_EQ(i("y"), 5);  // a new record: the float y went to the free list
+    EXPECT_EQ(i("y"), 5); // a new record: the float y went to the free list
     EXPECT_EQ(variable("y")->type, AM_ScriptVariable::kInt);
 }
 
@@ -75,7 +75,7 @@ TEST_F(ScriptFixture, TheNewestDeclarationIsFound)
     EXPECT_EQ(variable("v"), outer);
     machine->popScope();
     EXPECT_EQ(variable("w"), nullptr);
-    machine->popScope();  // below the top: nothing happens
+    machine->popScope(); // below the top: nothing happens
     EXPECT_EQ(machine->depth(), 0);
 }
 
@@ -92,9 +92,9 @@ TEST_F(ScriptFixture, DumpListsEveryVariableAndReleasesTheScript)
     EXPECT_NE(out.find("k = -3\n"), std::string::npos);
     EXPECT_NE(out.find("n[  0 ] = 4\nn[  1 ] = -5\nn[  2 ] = 6\n"), std::string::npos);
     EXPECT_NE(out.find("a[  0 ] = 0.500000\na[  1 ] = 0.000000\n"), std::string::npos);
-    EXPECT_NE(out.find("gone = 7\n"), std::string::npos);   // from the free list, last
+    EXPECT_NE(out.find("gone = 7\n"), std::string::npos); // from the free list, last
     EXPECT_GT(out.find("gone = 7\n"), out.find("k = -3\n"));
-    EXPECT_EQ(words.symbols(), nullptr);                     // functions released
+    EXPECT_EQ(words.symbols(), nullptr); // functions released
     EXPECT_EQ(words.accessors(), nullptr);
     EXPECT_EQ(variable("f"), nullptr);
     EXPECT_EQ(machine->codeCount(), 0);
@@ -118,9 +118,10 @@ TEST(ScriptRuntime, ANestedMachineReleasesOnlyWhatItRegistered)
     AMM_ObjectAccessor* accessors = words.accessors();
     {
         AM_ScriptMachine inner(&words);
-        const std::string text = "float thrice(float v) return v * 3; Osc.Freq = 2; float u = twice(1);";
+        const std::string text =
+            "float thrice(float v) return v * 3; Osc.Freq = 2; float u = twice(1);";
         inner.compileAndRun(text.data(), 1, static_cast<uint32_t>(text.size()));
-        EXPECT_EQ(inner.lastCompileResult(), -63);  // outer's function is not inner's
+        EXPECT_EQ(inner.lastCompileResult(), -63); // outer's function is not inner's
         const std::string ok = "float thrice(float v) return v * 3; Osc.Freq = 2;";
         inner.compileAndRun(ok.data(), 1, static_cast<uint32_t>(ok.size()));
         EXPECT_NE(words.symbols(), symbols);
@@ -152,7 +153,7 @@ TEST(ScriptRuntime, KeyWordManKeepsSymbolsAndAccessors)
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->symbol, f);
     EXPECT_STREQ(record->signature, "F");
-    EXPECT_EQ(words.findFunction("sin")->symbol, nullptr);  // built-ins first
+    EXPECT_EQ(words.findFunction("sin")->symbol, nullptr); // built-ins first
     EXPECT_EQ(words.findFunction("nothing"), nullptr);
     const std::string out = capture.standardOutput();
     EXPECT_NE(out.find("searching function 'f'\nfound Symbol 'f'\n"), std::string::npos);
@@ -193,4 +194,4 @@ TEST_F(ScriptFixture, ListsTheCodeOfEachBlock)
     EXPECT_NE(out.find("6:\t branch not equal/false 6 (12)\n"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

@@ -22,9 +22,9 @@ namespace scripttest {
 struct FakeEngine {
     float freq = 440.0f;
     int32_t wave = 2;
-    float level[4] = {0.1f, 0.2f, 0.3f, 0.4f};  // Mod[1] .. Mod[4]
-    std::vector<std::string> calls;              // method calls, as text
-    float sum[3] = {};                           // last array seen by Osc.sum
+    float level[4] = {0.1f, 0.2f, 0.3f, 0.4f}; // Mod[1] .. Mod[4]
+    std::vector<std::string> calls;            // method calls, as text
+    float sum[3] = {};                         // last array seen by Osc.sum
 };
 
 // Osc.Freq (float), Osc.Wave (int), Mod[i].Level (float, i from 1).
@@ -35,7 +35,10 @@ public:
     {
         valueType = which == kWave ? kIntValue : kFloatValue;
     }
-    int32_t getInt() override { return which_ == kWave ? engine_.wave : static_cast<int32_t>(getFloat()); }
+    int32_t getInt() override
+    {
+        return which_ == kWave ? engine_.wave : static_cast<int32_t>(getFloat());
+    }
     float getFloat() override
     {
         switch (which_) {
@@ -177,8 +180,8 @@ public:
     // Compiles and runs one block; returns the compile result.
     int32_t run(const std::string& source, uint32_t line = 1)
     {
-        consumed = machine->compileAndRun(source.data(), line,
-                                          static_cast<uint32_t>(source.size()));
+        consumed =
+            machine->compileAndRun(source.data(), line, static_cast<uint32_t>(source.size()));
         return machine->lastCompileResult();
     }
     AM_ScriptVariable* variable(const char* name)
@@ -225,4 +228,4 @@ protected:
     testsupport::TraceCapture capture;
 };
 
-}  // namespace scripttest
+} // namespace scripttest

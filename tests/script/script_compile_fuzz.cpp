@@ -24,7 +24,10 @@ public:
     int32_t getInt() override { return value_ + indexValues[0]; }
     float getFloat() override { return static_cast<float>(value_) * 0.5f; }
     void setInt(int32_t v) override { value_ = v; }
-    void setFloat(float v) override { value_ = v > 0.0f && v < 1000.0f ? static_cast<int32_t>(v) : 0; }
+    void setFloat(float v) override
+    {
+        value_ = v > 0.0f && v < 1000.0f ? static_cast<int32_t>(v) : 0;
+    }
 
 private:
     int32_t value_ = 1;
@@ -51,15 +54,18 @@ public:
     {
         if (name.parts[0][0] != 'M')
             return nullptr;
-        auto* p = new FuzzProperty(name.parts[name.count - 1][0] == 'n' ? AMM_ObjectAccessor::kIntValue
-                                                                        : AMM_ObjectAccessor::kFloatValue);
+        auto* p = new FuzzProperty(name.parts[name.count - 1][0] == 'n'
+                                       ? AMM_ObjectAccessor::kIntValue
+                                       : AMM_ObjectAccessor::kFloatValue);
         addAccessor(p);
         return p;
     }
     AMM_ObjectMethod* findMethod(const AM_NameParts& name) override
     {
         const char* last = name.parts[name.count - 1];
-        const char* signature = std::strcmp(last, "f") == 0 ? "FFI" : std::strcmp(last, "len") == 0 ? "Ii" : nullptr;
+        const char* signature = std::strcmp(last, "f") == 0     ? "FFI"
+                                : std::strcmp(last, "len") == 0 ? "Ii"
+                                                                : nullptr;
         if (!signature)
             return nullptr;
         auto* m = new FuzzMethod(signature);
@@ -72,7 +78,7 @@ public:
     bool setValue(const char*, float) override { return false; }
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
