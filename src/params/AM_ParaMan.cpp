@@ -90,12 +90,6 @@ void AM_ParaMan::readStateMessage(const char* text, uint32_t filter)
     moduleFilter_ = saved;
 }
 
-int32_t AM_ParaMan::readState(const char*, int32_t, int32_t)
-{
-    AM_STD::printv("AM_ParaMan::readState: no state reader\n");
-    return 0;
-}
-
 uint32_t AM_ParaMan::getGlobalMemorySize()
 {
     return 0;

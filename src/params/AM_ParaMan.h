@@ -144,9 +144,9 @@ public:
     // --- Seams of the state code. The thread that reads or writes a state
     // (not the audio thread).
 
-    // Reads a state text (mode 0/1 whole patch, 2 module preset). The base
-    // has no reader: it traces and reads nothing; the patch-state reader
-    // overrides it.
+    // Reads a state text (mode 0/1 whole patch, 2 module preset). Until the
+    // patch-state reader is part of the build (it replaces
+    // AM_ParaManReadState.cpp) a text is reported and not read.
     virtual int32_t readState(const char* text, int32_t size, int32_t mode);
     void setLoadingDefaults(uint8_t flag) { loadingDefaults_ = flag; }
     uint8_t getLoadingDefaults() const { return loadingDefaults_; }
