@@ -1,0 +1,305 @@
+#include "synth/dsp/Oscillators.h"
+
+#include "foundation/AM_STD.h"
+#include "synth/dsp/PitchTable.h"
+#include "synth/dsp/PitchTableLookup.h"
+#include "synth/dsp/VoiceControlLaws.h"
+
+#include <cmath>
+
+namespace synthdsp {
+
+namespace {
+
+constexpr uint32_t kRingMask = kCorrectionRingSize - 1;
+constexpr int32_t kWaveMask = kWavetableSize - 1;
+constexpr int32_t kQuarterCycle = kWavetableSize / 4;
+constexpr float kTableScale = float(kWavetableSize);
+
+// Parameter scalings.
+constexpr float kKeyScaleFactor = 0.64f;
+constexpr float kVibratoFactor = 0.07f;
+constexpr float kDetuneFactor = 0.02f;
+constexpr float kFineTuneFactor = 0.02f;
+constexpr float kBasePitch = 76.0f;
+constexpr float kPercent = 0.01f;
+constexpr float kHalfWidth = 0.5f;
+constexpr float kFmDepthFactor = 0.36f;     // XModDepth 100: 36 semitones per unit
+constexpr float kPwmDepthFactor = 0.005f;   // XModDepth 100: half the width per unit
+constexpr float kSyncWindowFactor = 0.005f; // SoftSync 100: half a cycle
+constexpr float kDcCorner = 5.0f;
+constexpr int32_t kDestOscPwm = 1;
+
+// Pulse threshold: (0.5 - width term) * 0.999 + 0.001, kept within
+// [increment, 1 - increment].
+constexpr float kThresholdScale = 0.999f;
+constexpr float kThresholdFloor = 0.001f;
+constexpr float kAccumulatorLimit = 4.0f;
+constexpr float kHalfCycle = 0.5f;
+// Every wave runs from -1 to +1: a saw rises by 2 per cycle, a pulse or a
+// square jumps by 2.
+constexpr float kSpan = 2.0f;
+constexpr float kLateFallback = 0.5f; // pulse edge whose position came out beyond a frame
+
+// The sub oscillator's level pattern, one entry per half cycle of Osc1.
+constexpr uint32_t kSubPatternLength = 4;
+constexpr float kSubPattern[kSubPatternLength] = {0.0f, 1.0f, 0.0f, 1.0f};
+
+float pulseThreshold(float widthTerm, float increment)
+{
+    float w = (kHalfWidth - widthTerm) * kThresholdScale + kThresholdFloor;
+    if (!(w >= increment))
+        w = increment;
+    if (!(1.0f - increment >= w))
+        w = 1.0f - increment;
+    return w;
+}
+
+float wavetableRead(const float* table, int32_t i0, int32_t i1, float u)
+{
+    return table[i0] + (table[i1] - table[i0]) * u;
+}
+
+inline float incrementOf(const PitchTable& table, float pitch, float incrementScale)
+{
+    const float increment = lookUpPitchFrequency(table, pitch) * incrementScale;
+    return increment < kMaxOscillatorIncrement ? increment : kMaxOscillatorIncrement;
+}
+
+} // namespace
+
+const float* onesControlRow()
+{
+    static const struct Ones {
+        Ones()
+        {
+            for (float& v : values)
+                v = 1.0f;
+        }
+        float values[kMaxControlSteps];
+    } ones;
+    return ones.values;
+}
+
+OscillatorTables oscillatorTables()
+{
+    const OscillatorWavetables& waves = oscillatorWavetables();
+    return {waves.sine, waves.triangle[0], interpolatedStepCorrectionTable()};
+}
+
+float oscillatorIncrement(float pitch, float incrementScale)
+{
+    return incrementOf(pitchTable(), pitch, incrementScale);
+}
+
+OscillatorBlock makeOscillatorBlock(const OscillatorSettings& s, float samplePeriod)
+{
+    OscillatorBlock b{};
+    b.sineWeight = shapeWeight(s.shape1, 1);
+    b.triangleWeight = shapeWeight(s.shape1, 2);
+    b.osc1SawWeight = shapeWeight(s.shape1, 3);
+    b.osc1PulseWeight = shapeWeight(s.shape1, 4);
+    b.osc2SawWeight = shapeWeight(s.shape2, 1);
+    b.osc2PulseWeight = shapeWeight(s.shape2, 2);
+    b.osc1Gain = levelToGain(s.oscVolume1);
+    b.osc2Gain = levelToGain(s.oscVolume2);
+    b.subGain = levelToGain(s.subVolume);
+    b.keyScale = s.keyScale * kKeyScaleFactor;
+    b.vibratoScale = s.vibrato * kVibratoFactor;
+    b.tuneModDepth1 = s.tuneModDepth1;
+    b.tuneModDepth2 = s.tuneModDepth2;
+    const float detune = s.detune * kDetuneFactor * s.voiceRow;
+    b.osc1Base = detune + kBasePitch;
+    b.osc2Base = s.tune2 + s.fineTune2 * kFineTuneFactor + detune + kBasePitch;
+    b.pulseDepth = s.pulseWidthSourceSet ? s.pulseWidthDepth * kPercent
+                                         : kHalfWidth - s.pulseWidthDepth * kPercent;
+    b.crossModDepth =
+        s.xModDepth * (s.audioRateDest == kDestOscPwm ? kPwmDepthFactor : kFmDepthFactor);
+    b.syncWindow = s.softSync * kSyncWindowFactor;
+    b.dcCoefficient = 1.0f - kDcCorner * samplePeriod;
+    b.incrementScale = samplePeriod / float(kOversampling);
+    return b;
+}
+
+void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const OscillatorRows& rows,
+                       const OscillatorTables& tables, int32_t frames, const OscillatorOutput& out)
+{
+    if (frames <= 0)
+        return;
+    const float* sine = tables.sine;
+    const float* triangle =
+        tables.triangle + triangleLevelForIncrement(st.osc1Increment) * kWavetableSize;
+    const float* corrections = tables.stepCorrections;
+    // Sine and triangle are read only when they sound.
+    const bool smooth = b.sineWeight != 0.0f || b.triangleWeight != 0.0f;
+
+    // Copies of the state for the loop.
+    uint32_t p = st.ringPosition & kRingMask;
+    float a1 = st.osc1SawWeight, b1 = st.osc1PulseWeight;
+    float a2 = st.osc2SawWeight, b2 = st.osc2PulseWeight;
+    float phase1 = st.osc1Phase, threshold1 = st.osc1Threshold, inc1 = st.osc1Increment;
+    float phase2 = st.osc2Phase, threshold2 = st.osc2Threshold;
+    bool high2 = st.osc2PulseHigh != 0;
+    float raw1 = st.osc1Raw, raw2 = st.osc2Raw;
+    float subValue = st.subValue;
+    uint32_t subSteps = st.subSteps;
+    float dcInput = st.dcInput, dcOutput = st.dcOutput;
+
+    // Both live for this block only.
+    bool syncPending = false;
+    float remainder = 0.0f; // Osc1's phase just after its latest wrap
+
+    const PitchTable& pitches = pitchTable();
+    for (int32_t step = 0, first = 0; first < frames; ++step, first += kFramesPerControlStep) {
+        const int32_t last =
+            first + kFramesPerControlStep < frames ? first + kFramesPerControlStep : frames;
+        const float vibrato = b.vibratoScale * rows.vibrato[step];
+        const float widthRow = rows.pulseWidth[step];
+        const float pitch1 = b.keyScale * rows.key1[step] + b.tuneModDepth1 * rows.tuneMod1[step] +
+                             vibrato + b.osc1Base;
+        inc1 = incrementOf(pitches, pitch1, b.incrementScale);
+        const float width1 = std::fabs(widthRow) * b.pulseDepth;
+        const float width2 = b.pulseDepth * widthRow;
+        const float fm2 = b.crossModDepth * rows.osc2Fm[step];
+        const float pwm2 = b.crossModDepth * rows.osc2Pwm[step];
+        const float pitch2Base = b.keyScale * rows.key2[step] +
+                                 b.tuneModDepth2 * rows.tuneMod2[step] + vibrato + b.osc2Base;
+        // Without audio-rate modulation the second increment and threshold hold
+        // for the step.
+        const bool modulated = fm2 != 0.0f;
+        const bool widthModulated = modulated || pwm2 != 0.0f;
+        float inc2 = incrementOf(pitches, pitch2Base, b.incrementScale);
+        threshold2 = pulseThreshold(std::fabs(width2), inc2);
+
+        for (int32_t n = first; n < last; ++n) {
+            // First oscillator.
+            const float previous1 = phase1;
+            phase1 += inc1;
+            raw1 += kSpan * inc1 * a1;
+            if (phase1 >= 1.0f) {
+                phase1 -= 1.0f;
+                remainder = phase1;
+                syncPending = true;
+                const float m = (previous1 >= threshold1 ? b1 : 0.0f) + b.osc1SawWeight;
+                placeStepCorrection(st.osc1Ring, p, corrections, m, phase1 / inc1);
+                raw1 = (kSpan * phase1 - 1.0f) * a1 - b.osc1PulseWeight;
+                threshold1 = pulseThreshold(width1, inc1);
+                a1 = b.osc1SawWeight;
+                b1 = b.osc1PulseWeight;
+            }
+            if (phase1 >= kHalfCycle && previous1 < kHalfCycle) {
+                const float before = kSubPattern[subSteps % kSubPatternLength];
+                ++subSteps;
+                const float after = kSubPattern[subSteps % kSubPatternLength];
+                subValue = kSpan * after - 1.0f;
+                if (before - after != 0.0f)
+                    placeStepCorrection(st.subRing, p, corrections, before - after,
+                                        (phase1 - kHalfCycle) / inc1);
+            }
+            if (phase1 >= threshold1 && previous1 < threshold1) {
+                placeStepCorrection(st.osc1Ring, p, corrections, -b1, (phase1 - threshold1) / inc1);
+                raw1 += kSpan * b1;
+            }
+            float o1 = raw1 + st.osc1Ring[p];
+            if (smooth) {
+                const float position = kTableScale * phase1;
+                const int32_t index = int32_t(position);
+                const float u = position - float(index);
+                const int32_t i0 = (index - kQuarterCycle) & kWaveMask;
+                const int32_t i1 = (i0 + 1) & kWaveMask;
+                o1 += b.sineWeight * wavetableRead(sine, i0, i1, u) +
+                      b.triangleWeight * wavetableRead(triangle, i0, i1, u);
+            }
+            const float o3 = st.subRing[p] + subValue;
+            st.osc1Ring[p] = 0.0f;
+            st.subRing[p] = 0.0f;
+            out.osc1[n] = o1;
+            out.sub[n] = o3;
+            float mix = b.subGain * o3 + b.osc1Gain * o1;
+
+            // Second oscillator.
+            if (modulated)
+                inc2 = incrementOf(pitches, fm2 * o1 + pitch2Base, b.incrementScale);
+            phase2 += inc2;
+            raw2 += kSpan * inc2 * a2;
+            if (widthModulated)
+                threshold2 = pulseThreshold(std::fabs(width2 - pwm2 * o1), inc2);
+            if (phase2 >= 1.0f) {
+                if (std::fabs(raw2) > kAccumulatorLimit)
+                    AM_STD::printv("Accumulator2 - %f", double(raw2));
+                phase2 -= 1.0f;
+                placeStepCorrection(st.osc2Ring, p, corrections, (high2 ? b2 : 0.0f) + a2,
+                                    phase2 / inc2);
+                syncPending = false;
+                raw2 = (kSpan * phase2 - 1.0f) * a2 - b.osc2PulseWeight;
+                a2 = b.osc2SawWeight;
+                b2 = b.osc2PulseWeight;
+                high2 = false;
+            }
+            if (phase2 >= threshold2 && !high2) {
+                high2 = true;
+                float f = (phase2 - threshold2) / inc2;
+                if (f > 1.0f)
+                    f = kLateFallback;
+                placeStepCorrection(st.osc2Ring, p, corrections, -b2, f);
+                raw2 += kSpan * b2;
+            }
+            if (threshold2 > phase2 && high2) {
+                high2 = false;
+                float f = (threshold2 - phase2) / inc2;
+                if (f > 1.0f)
+                    f = kLateFallback;
+                placeStepCorrection(st.osc2Ring, p, corrections, b2, f);
+                raw2 -= kSpan * b2;
+            }
+            if (syncPending && (phase2 < b.syncWindow || 1.0f - phase2 < b.syncWindow)) {
+                if (std::fabs(raw2) > kAccumulatorLimit)
+                    AM_STD::printv("Accumulator2 %f", double(raw2));
+                const float before = (kSpan * phase2 - 1.0f) * a2 + (high2 ? b2 : -b2);
+                phase2 = remainder;
+                high2 = phase2 >= threshold2;
+                const float after = (kSpan * phase2 - 1.0f) * b.osc2SawWeight +
+                                    (high2 ? b.osc2PulseWeight : -b.osc2PulseWeight);
+                const float jump = after - before;
+                const float periods = phase2 / inc2;
+                placeStepCorrection(st.osc2Ring, p, corrections, -jump / kSpan,
+                                    periods - std::floor(periods));
+                raw2 += jump;
+                syncPending = false;
+                a2 = b.osc2SawWeight;
+                b2 = b.osc2PulseWeight;
+            }
+            const float o2 = st.osc2Ring[p] + raw2;
+            st.osc2Ring[p] = 0.0f;
+            out.osc2[n] = o2;
+            mix += b.osc2Gain * o2;
+
+            // DC blocker.
+            dcOutput = (mix - dcInput) + b.dcCoefficient * dcOutput;
+            dcInput = mix;
+            p = (p + 1) & kRingMask;
+            out.work[2 * n] = dcOutput;
+            out.work[2 * n + 1] = o1;
+        }
+    }
+
+    st.ringPosition = p;
+    st.osc1SawWeight = a1;
+    st.osc1PulseWeight = b1;
+    st.osc2SawWeight = a2;
+    st.osc2PulseWeight = b2;
+    st.osc1Phase = phase1;
+    st.osc1Threshold = threshold1;
+    st.osc1Increment = inc1;
+    st.osc2Phase = phase2;
+    st.osc2Threshold = threshold2;
+    st.osc2PulseHigh = high2 ? 1u : 0u;
+    st.osc1Raw = raw1;
+    st.osc2Raw = raw2;
+    st.subValue = subValue;
+    st.subSteps = subSteps;
+    st.dcInput = dcInput;
+    st.dcOutput = dcOutput;
+}
+
+} // namespace synthdsp
