@@ -31,6 +31,7 @@ constexpr double kSecondsPerMinute = 60.0;
 constexpr int32_t kMaxStepVoices = 6;
 constexpr int32_t kMaxOctaves = 2;
 constexpr int32_t kSemitonesPerOctave = 12;
+constexpr int32_t kMaxStepTranspose = 12;
 constexpr float kPercent = 0.01f;
 // "Voices" cuts the arpeggiator to C - 6 voices ("few") or half of that
 // ("medium").
@@ -40,6 +41,11 @@ enum StepControl : int32_t { kNext = 0, kSame = 1, kFirst = 2, kLast = 3 };
 enum Order : int32_t { kByNote = 0, kAsPlayed = 1 };
 enum Loop : int32_t { kForward = 0, kBackward = 1, kForwardBackward = 2, kBackwardForward = 3 };
 enum Voices : int32_t { kFew = 0, kMedium = 1, kMany = 2 };
+
+int32_t stepTranspose(const AM_ArpStep& step)
+{
+    return std::clamp(step.transpose, -kMaxStepTranspose, kMaxStepTranspose);
+}
 
 void addHeldNote(AM_ArpState& arp, int32_t order, const AM_ArpHeldNote& note)
 {
@@ -146,7 +152,7 @@ void AM_VoiceCircuitMin::processArpeggiator(int32_t* start, int32_t* length, AM_
             AM_VoiceRecord& rec = b.voice(u);
             if (rec.state != k_voiceIdle || rec.incomingVelocity != 0)
                 continue;
-            rec.incomingKey[0] = e.key + octaveOffset() + playing.transpose;
+            rec.incomingKey[0] = e.key + octaveOffset() + stepTranspose(playing);
             rec.incomingKey[1] = rec.incomingKey[0];
             rec.incomingVelocity = static_cast<int32_t>(e.velocity);
             rec.pendingTime = 0;
@@ -217,7 +223,7 @@ void AM_VoiceCircuitMin::processArpeggiator(int32_t* start, int32_t* length, AM_
                 const AM_ArpHeldNote& note = arp.held[(index + k) % count];
                 const int32_t u = (firstVoice + k) % c;
                 AM_VoiceRecord& rec = b.voice(u);
-                rec.incomingKey[0] = note.key + octaveOffset() + step.transpose;
+                rec.incomingKey[0] = note.key + octaveOffset() + stepTranspose(step);
                 rec.incomingKey[1] = rec.incomingKey[0];
                 rec.incomingVelocity = note.velocity;
                 rec.pendingTime = 0;

@@ -20,6 +20,7 @@ constexpr float kPitchOffset = 12.0f;
 constexpr float kPercent = 0.01f;
 constexpr float kMaxVelocity = 127.0f;
 constexpr int32_t kHighestKey = 127;
+constexpr int32_t kMaxTranspose = 24;
 
 } // namespace
 
@@ -72,14 +73,19 @@ int32_t AM_VoiceCircuitPass::clampKey(int32_t key)
     return std::clamp(key, 0, kHighestKey);
 }
 
+int32_t AM_VoiceCircuitPass::transpose() const
+{
+    return std::clamp(params->transpose, -kMaxTranspose, kMaxTranspose);
+}
+
 int32_t AM_VoiceCircuitPass::transposedKey(int32_t key) const
 {
-    return clampKey(key + params->transpose);
+    return clampKey(key + transpose());
 }
 
 float AM_VoiceCircuitPass::keyPitch(int32_t key) const
 {
-    const int32_t transposed = key + params->transpose;
+    const int32_t transposed = key + transpose();
     float pitch = static_cast<float>(transposed);
     if (params->tuningMode != 0) {
         const float tuned = params->tuningTable[clampKey(transposed)];

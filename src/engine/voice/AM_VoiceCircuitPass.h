@@ -48,6 +48,8 @@ public:
     // asked and "Drift" is on.
     float keyPitch(int32_t key) const;
     float drift(int32_t v) const;
+    // "Transpose" in semitones, within its range.
+    int32_t transpose() const;
     // The stored key of a key: key + "Transpose", within 0-127.
     int32_t transposedKey(int32_t key) const;
     bool glideOn() const;

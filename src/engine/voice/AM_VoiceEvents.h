@@ -37,8 +37,9 @@
 // and 0 once its release countdown has ended.
 //
 // Context. While a voice runs, AM_ProcessContext::presentKey holds its key
-// (0-127, after transpose) and presentVelocity its velocity x 127;
-// lastStartedVoice is the voice that started last.
+// after "Transpose", within 0-127 (with the default of -12 the MIDI key 60
+// gives 48; the pitch adds the 12 back), and presentVelocity its velocity x
+// 127; lastStartedVoice is the voice that started last.
 //
 // Ending a voice. AM_ChildRecord::flags bit k_childVoiceEnded is handed from
 // module to module along the circuit's run list (each record starts with the

@@ -4,6 +4,7 @@
 #include "VoiceRig.h"
 
 #include "AllocationCounter.h"
+#include "engine/module/AM_ModulationRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -281,6 +282,40 @@ TEST(AM_VoiceCircuitPoly, RowsFromAlternateOnAreKeptPerVoice)
     EXPECT_EQ(rig.voice(6).rowMemory[0], rig.voice(6).alternate);
     EXPECT_NE(rig.voice(7).alternate, rig.voice(6).alternate);
     EXPECT_EQ(rig.voice(6).rowMemory[1], rig.voice(6).random);
+}
+
+TEST(AM_VoiceCircuitPoly, TheMatrixIsAppliedPerVoiceFromThatVoicesSourcesAndUndoneAfter)
+{
+    VoiceRig rig;
+    makePoly(rig);
+    // One matrix row of the voice circuit: KeyFollow onto the probe's value.
+    AM_ProcessContext& ctx = *rig.ctx();
+    const uint32_t slots = ctx.modulationSlotCount;
+    const uint32_t circuit = static_cast<uint32_t>(rig.vcc->getCircuitIndex());
+    ASSERT_GT(slots, 0u);
+    ASSERT_LT(circuit, ctx.indexedObjectCount);
+    AM_ModulationRecord& m = ctx.modulationRecords[0];
+    m.source = static_cast<int32_t>(rig.vcc->getFirstControlRow() + k_voiceRowKeyFollow);
+    m.depth = 1.0f;
+    m.scale = 1.0f;
+    m.minimum = -10.0f;
+    m.maximum = 10.0f;
+    m.targetValue = &rig.probe->modTarget;
+    ctx.applyLists[circuit * slots] = 0;
+    ctx.applyCounts[circuit] = 1;
+    ctx.restoreLists[circuit * slots] = 0;
+    ctx.restoreCounts[circuit] = 1;
+    rig.probe->modTarget = 2.0f;
+
+    rig.note(64);
+    rig.note(96);
+    rig.run();
+    ASSERT_EQ(rig.probe->runs.size(), 2u);
+    for (const auto& r : rig.probe->runs) {
+        const float keyFollow = r.voice == 7 ? 0.0f : 0.5f;
+        EXPECT_FLOAT_EQ(r.modTarget, 2.0f + keyFollow) << r.voice;
+    }
+    EXPECT_EQ(rig.probe->modTarget, 2.0f);
 }
 
 TEST(AM_VoiceCircuitPoly, PressureSlewsTowardTheKeysPressureAtMost0_0003PerStep)

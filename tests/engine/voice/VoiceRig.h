@@ -39,6 +39,7 @@ public:
         int32_t presentKey;
         int32_t presentVelocity;
         float ownAtEntry; // the probe's own row at the stretch's last step, on entry
+        float modTarget;  // modTarget as the run found it
     };
     struct Sample {
         int64_t step;
@@ -120,6 +121,8 @@ public:
     bool endAlways = false;
     // Clears the voice-ended bit it receives from the module before it.
     bool clearEnded = false;
+    // A value the tests can make a modulation target.
+    float modTarget = 0.0f;
     std::vector<Event> events;
     std::vector<Run> runs;
     std::vector<Message> messages;
@@ -150,7 +153,8 @@ private:
         if (self->recording) {
             self->runs.push_back(Run{record->voice, *start, *length, base + *start * k_stepsPerUnit,
                                      record->flags & k_childVoiceEnded, record->voiceMemory,
-                                     ctx->presentKey, ctx->presentVelocity, ownAtEntry});
+                                     ctx->presentKey, ctx->presentVelocity, ownAtEntry,
+                                     self->modTarget});
         }
         if (self->recording && self->recordSamples && record->voice < kMaxVoices) {
             for (int32_t s = *start * k_stepsPerUnit; s < (*start + *length) * k_stepsPerUnit;
