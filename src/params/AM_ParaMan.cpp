@@ -8,8 +8,10 @@
 #include "engine/module/AM_ModuleRecord.h"
 #include "engine/module/AM_ProcessContext.h"
 #include "foundation/AM_STD.h"
+#include "params/ParamKeyWords.h"
 #include "params/object/AM_Messages.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -49,10 +51,16 @@ AM_ParaMan::AM_ParaMan(AM_EngineOwner* owner, int32_t xyAxes, int32_t xySlots, i
         meta_[k] = new char[kMetaSizes[k] + kMetaSlack]();
         metaSize_[k] = kMetaSizes[k];
     }
+    keyWords_ = new ParamKeyWords(this);
 }
 
 AM_ParaMan::~AM_ParaMan()
 {
+    for (int32_t k = 0; k < kMaxStateLevels; ++k)
+        if (chunkBuffers_[k].capacity() > 0 && chunkBuffers_[k].empty())
+            AM_STD::printv("%d isn't NULL but should be", k);
+    delete keyWords_;
+    delete[] stateBuffer_;
     delete[] table_;
     delete[] sourceList_;
     delete[] secondList_;
@@ -80,14 +88,23 @@ void AM_ParaMan::receiveMessage(AM_Object* sender, uint32_t message, uint32_t ar
     AM_AudioObject::receiveMessage(sender, message, arg, ptr);
 }
 
+// The module filter holds the module for the duration of the read; the
+// reader takes it from the override (the filter field follows "SelMod" only
+// at the next block once blocks run).
 void AM_ParaMan::readStateMessage(const char* text, uint32_t filter)
 {
     if (!text)
         return;
+    const size_t length = std::strlen(text);
+    if (length == 0 || length > static_cast<size_t>(INT32_MAX))
+        return;
     const int32_t saved = moduleFilter_;
+    const int32_t savedOverride = stateFilterOverride_;
     moduleFilter_ = static_cast<int32_t>(filter);
-    readState(text, static_cast<int32_t>(std::strlen(text)), 2);
+    stateFilterOverride_ = static_cast<int32_t>(filter);
+    readState(text, static_cast<int32_t>(length), 2);
     moduleFilter_ = saved;
+    stateFilterOverride_ = savedOverride;
 }
 
 uint32_t AM_ParaMan::getGlobalMemorySize()
@@ -261,14 +278,11 @@ void AM_ParaMan::allocMetaBuffers(uint32_t authorSize, uint32_t descriptionSize,
 {
     const uint32_t sizes[kMetaBuffers] = {authorSize, descriptionSize, usageSize};
     for (int32_t k = 0; k < kMetaBuffers; ++k) {
-        if (meta_[k] && metaSize_[k] < sizes[k]) {
-            delete[] meta_[k];
-            meta_[k] = nullptr;
-        }
-        if (!meta_[k]) {
-            meta_[k] = new char[sizes[k] + kMetaSlack]();
-            metaSize_[k] = sizes[k];
-        }
+        if (meta_[k] && metaSize_[k] >= sizes[k])
+            continue;
+        delete[] meta_[k];
+        meta_[k] = new char[sizes[k] + kMetaSlack]();
+        metaSize_[k] = sizes[k];
         if (table_ && block_.storage && getFirstParameterId() >= 0)
             block_.storage[ownId(layout_.globalLocal(k_globalMetaAuthor + k))] =
                 reinterpret_cast<float*>(meta_[k]);

@@ -32,10 +32,27 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class AM_PublishedNumbering;
+class AM_StateReader;
 class ParamKeyWords;
 struct AM_ModulationRecord;
+
+class AM_ParaMan;
+// Receives one piece of the state text that createSetting writes.
+using AM_TextProc = void (*)(AM_ParaMan* manager, const char* piece, void* context);
+
+// The context of AM_ParaMan::appendTextProc: a bounded text that the pieces
+// are appended to (always zero-terminated; what does not fit is dropped and
+// overflow is set).
+struct AM_TextAppend {
+    char* text;
+    uint32_t capacity; // bytes, terminator included
+    uint32_t length;
+    bool overflow;
+};
 
 class AM_ParaMan : public AM_AudioObject {
 public:
@@ -47,6 +64,9 @@ public:
 
     // The module "PCore: Core" with (3 x slots + 1) x axes + 5 x rows + 23
     // parameters of its own (at most 8 axes). Thread that builds the engine.
+    // Nesting levels of state reading; a read nested deeper is refused.
+    static constexpr int32_t kMaxStateLevels = 8;
+
     AM_ParaMan(AM_EngineOwner* owner, int32_t xyAxes, int32_t xySlots, int32_t matrixRows);
     ~AM_ParaMan() override;
 
@@ -144,10 +164,45 @@ public:
     // --- Seams of the state code. The thread that reads or writes a state
     // (not the audio thread).
 
-    // Reads a state text (mode 0/1 whole patch, 2 module preset). Until the
-    // patch-state reader is part of the build (it replaces
-    // AM_ParaManReadState.cpp) a text is reported and not read.
-    virtual int32_t readState(const char* text, int32_t size, int32_t mode);
+    // Applies a state text of size bytes (it need not end in a zero byte):
+    // mode 0 or 1 a whole patch (1 also applies the parameters with flag
+    // 0x8000), mode 2 a module preset. Runs the text's script blocks. False
+    // when the text was refused (no text, a size of 0 or less, no parameter
+    // table, or a read nested deeper than kMaxStateLevels); true once it was
+    // read, whatever it held. Not on the audio thread.
+    virtual bool readState(const char* text, int32_t size, int32_t mode);
+    // Writes the whole state: firstLine (may be null; line breaks and the
+    // pairs "$$", "/*" and "<?" are taken out of it) and a line feed, the
+    // state text, and the binary section of the data blocks. Returns the
+    // chunk (valid until the next writeState or writeSnapshot) and its size
+    // in bytes; null and 0 when it cannot be made. Not on the audio thread.
+    const char* writeState(uint32_t* size, const char* firstLine);
+    // Writes the state text piece by piece through proc (see the .cpp for
+    // the format). Not on the audio thread.
+    void createSetting(AM_TextProc proc, void* context);
+    // createSetting callbacks: context is a uint32_t counter of characters,
+    // or an AM_TextAppend.
+    static void countTextProc(AM_ParaMan* manager, const char* piece, void* context);
+    static void appendTextProc(AM_ParaMan* manager, const char* piece, void* context);
+    // The compact snapshot of every saved value: records of (u16 length,
+    // u16 global id, payload) at multiples of 4, a version record first, a
+    // zero length last. Returns it (valid until the next writeState or
+    // writeSnapshot) and its size: the bytes of the records plus 20. Not on
+    // the audio thread.
+    const uint8_t* writeSnapshot(uint32_t* size);
+    // Applies a snapshot of at most size bytes (it ends at a zero length).
+    // Not on the audio thread.
+    void readSnapshot(const uint8_t* snapshot, uint32_t size);
+    // Instructions each script block of a state text may run (the script
+    // machine's budget unless set).
+    void setScriptRunBudget(uint32_t instructions) { scriptRunBudget_ = instructions; }
+    // The nesting level of state reading: -1 at rest.
+    int32_t getStateLevel() const { return stateLevel_; }
+    // A parameter set by a script or the reader: the reads in progress no
+    // longer return it to its default at their end.
+    void clearStatePending(int32_t id);
+    // The module object of a module index, or null. Any thread.
+    AM_AudioObject* getModuleObject(int32_t moduleIndex) const { return moduleOf(moduleIndex); }
     void setLoadingDefaults(uint8_t flag) { loadingDefaults_ = flag; }
     uint8_t getLoadingDefaults() const { return loadingDefaults_; }
     int32_t getParsePosition() const { return parsePosition_; }
@@ -196,6 +251,8 @@ public:
     }
 
 private:
+    friend class AM_StateReader;
+
     void runBlock(AM_ProcessContext* context);
     void applyChange(int32_t id, float& value, AM_ParamChangeContext* context, bool immediate);
     bool applySmoothed(int32_t id, float& value, bool immediate);
@@ -219,6 +276,15 @@ private:
     void readStateMessage(const char* text, uint32_t filter);
     void setUsageBit(int32_t bit, bool on);
     uint8_t* levelsData();
+    // The value of one of the manager's globals as last set (the field
+    // before the table exists).
+    int32_t globalSetting(int32_t global, int32_t field) const;
+    void writeModuleHeader(AM_TextProc proc, void* context, int32_t moduleIndex, int32_t format,
+                           int32_t selected);
+    void writeValueLine(AM_TextProc proc, void* context, int32_t id, int32_t format,
+                        int32_t* dataNumber);
+    uint32_t buildChunkRecords(std::vector<uint8_t>& out);
+    bool reserveStateBuffer(uint64_t bytes);
 
     AM_CoreLayout layout_;
     AM_ParamBlock block_;
@@ -270,5 +336,17 @@ private:
     uint8_t loadingDefaults_ = 0;
     uint8_t triggerFlag_ = 0;
     int32_t parsePosition_ = 0;
-    ParamKeyWords* keyWords_ = nullptr; // created by the script bindings
+    ParamKeyWords* keyWords_ = nullptr; // the script bindings' resolver, owned
+
+    // Patch state.
+    char* stateBuffer_ = nullptr; // the chunk of writeState and writeSnapshot
+    uint32_t stateCapacity_ = 0;
+    std::string stateText_;             // writeState's text, reused
+    std::vector<uint8_t> stateRecords_; // writeState's data-block records, reused
+    std::vector<int32_t> writtenData_;  // data blocks of the last createSetting, in order
+    std::vector<uint8_t> chunkBuffers_[kMaxStateLevels]; // decoded records per read level
+    uint8_t* readPending_[kMaxStateLevels] = {}; // per level: each parameter's state in the read
+    int32_t stateLevel_ = -1;
+    int32_t stateFilterOverride_ = -1; // the module of a message-59 read, -1 for none
+    uint32_t scriptRunBudget_ = 0;     // 0: the machine's own
 };

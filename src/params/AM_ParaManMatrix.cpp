@@ -195,9 +195,12 @@ void AM_ParaMan::updateModSourceUsage(bool resetInactive)
     std::atomic_ref<uint32_t>(context_->usageWord2).store(kOneBits, std::memory_order_relaxed);
     for (int32_t i = 0; i < parameterCount_; ++i) {
         const AM_ParamInfo& info = table_[i];
+        if (info.kind() != k_kindInteger || (info.flags & k_paramSourceSelector) == 0)
+            continue;
+        // Only selectors' storage is looked at: the state reader may move the
+        // meta texts' storage meanwhile.
         float* storage = block_.storage[i];
-        if (info.kind() != k_kindInteger || (info.flags & k_paramSourceSelector) == 0 || !storage ||
-            storage == &block_.header->scratch)
+        if (!storage || storage == &block_.header->scratch)
             continue;
         int32_t stored = 0;
         std::memcpy(&stored, storage, sizeof(stored));

@@ -383,10 +383,10 @@ TEST(Version, IsBroadcastOnlyWhenItChangesAndNotQuiet)
 class RecordingParaMan : public AM_ParaMan {
 public:
     using AM_ParaMan::AM_ParaMan;
-    int32_t readState(const char* text, int32_t size, int32_t mode) override
+    bool readState(const char* text, int32_t size, int32_t mode) override
     {
         reads.push_back({text, size, mode, getModuleFilter()});
-        return 1;
+        return true;
     }
     struct Read {
         std::string text;

@@ -180,15 +180,15 @@ AM_AudioObjectMethod* AM_AudioObject::makeMethodRecord(const char*)
 {
     return nullptr;
 }
-bool AM_AudioObject::writeDataByName(uint32_t, AM_NameParts, int32_t, float)
+bool AM_AudioObject::writeDataByName(uint32_t, AM_NamePartList, int32_t, float)
 {
     return false;
 }
-bool AM_AudioObject::readDataByName(uint32_t, AM_NameParts, int32_t, float*)
+bool AM_AudioObject::readDataByName(uint32_t, AM_NamePartList, int32_t, float*)
 {
     return false;
 }
-bool AM_AudioObject::callMethodByName(uint32_t, AM_NameParts, int32_t, void*, float, float)
+bool AM_AudioObject::callMethodByName(uint32_t, AM_NamePartList, int32_t, void*, float, float)
 {
     return false;
 }

@@ -32,7 +32,7 @@ constexpr int32_t k_valueNameBytes = 32;
 using AM_ValueNames = const char (*)[k_valueNameBytes];
 // The parts of a dotted script name.
 constexpr int32_t k_namePartBytes = 32;
-using AM_NameParts = const char (*)[k_namePartBytes];
+using AM_NamePartList = const char (*)[k_namePartBytes];
 
 constexpr int32_t k_moduleNameBytes = 32;
 constexpr int32_t k_labelBytes = 128;
@@ -96,11 +96,11 @@ public:
     // Script bindings: a method record for a method name, and values and
     // calls addressed by name parts. The base has none.
     virtual AM_AudioObjectMethod* makeMethodRecord(const char* methodName);
-    virtual bool writeDataByName(uint32_t local, AM_NameParts parts, int32_t partCount,
+    virtual bool writeDataByName(uint32_t local, AM_NamePartList parts, int32_t partCount,
                                  float value);
-    virtual bool readDataByName(uint32_t local, AM_NameParts parts, int32_t partCount,
+    virtual bool readDataByName(uint32_t local, AM_NamePartList parts, int32_t partCount,
                                 float* value);
-    virtual bool callMethodByName(uint32_t local, AM_NameParts parts, int32_t partCount,
+    virtual bool callMethodByName(uint32_t local, AM_NamePartList parts, int32_t partCount,
                                   void* context, float a, float b);
 
     virtual uint32_t getUserWord();
