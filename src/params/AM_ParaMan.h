@@ -66,6 +66,8 @@ public:
     // parameters of its own (at most 8 axes). Thread that builds the engine.
     // Nesting levels of state reading; a read nested deeper is refused.
     static constexpr int32_t kMaxStateLevels = 8;
+    // The meta texts: 0 author, 1 description, 2 usage.
+    static constexpr int32_t kMetaTexts = 3;
 
     AM_ParaMan(AM_EngineOwner* owner, int32_t xyAxes, int32_t xySlots, int32_t matrixRows);
     ~AM_ParaMan() override;

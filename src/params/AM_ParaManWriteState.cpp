@@ -53,7 +53,8 @@ constexpr int32_t kTrimmedTail = 3;
 constexpr char kTrimLimit = '@'; // characters up to this one are cut
 constexpr const char* kSectionHeader =
     "\n\n// Section for ugly compressed binary Data\n// DON'T TOUCH THIS\n\n$$$$%d\n";
-constexpr const char* kMetaLabels[3] = {"Author:\n'", "Description:\n'", "Usage:\n'"};
+constexpr const char* kMetaLabels[AM_ParaMan::kMetaTexts] = {"Author:\n'", "Description:\n'",
+                                                             "Usage:\n'"};
 
 void putU32(uint8_t* out, uint32_t value)
 {
@@ -162,7 +163,7 @@ void AM_ParaMan::createSetting(AM_TextProc proc, void* context)
     if (anyMeta) {
         emit("/*@meta\n\n");
         std::string escaped;
-        for (int32_t k = 0; k < 3; ++k) {
+        for (int32_t k = 0; k < kMetaTexts; ++k) {
             if (!meta_[k] || meta_[k][0] == 0)
                 continue;
             escaped.clear();
@@ -294,13 +295,18 @@ void AM_ParaMan::writeValueLine(AM_TextProc proc, void* context, int32_t id, int
         break;
     }
     case k_kindFloat:
-    case k_kindXYAxis:
+    case k_kindXYAxis: {
+        // A small negative value that rounds to zero is written as 0.00: a
+        // "-0.00" would read back as 0 and be written without its sign.
+        char number[kLineBytes];
+        AM_STD::sprintn(number, sizeof(number), "%.2f", value);
+        const char* text = std::strcmp(number, "-0.00") == 0 ? "0.00" : number;
         if (extended)
-            AM_STD::sprintn(line, sizeof(line), "%s=%.2f\t\t\t// %s\n", shortName, value,
-                            p.longName);
+            AM_STD::sprintn(line, sizeof(line), "%s=%s\t\t\t// %s\n", shortName, text, p.longName);
         else
-            AM_STD::sprintn(line, sizeof(line), "%s=%.2f\n", shortName, value);
+            AM_STD::sprintn(line, sizeof(line), "%s=%s\n", shortName, text);
         break;
+    }
     case k_kindData:
         if (extended)
             AM_STD::sprintn(line, sizeof(line), "%s=%d\t\t\t\t// binary data for %s\n", shortName,

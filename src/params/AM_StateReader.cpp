@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -32,7 +33,7 @@ constexpr int32_t kMaxSavedSources = 4096;
 // A saved source count that marks a preset of the older sister product.
 constexpr int32_t kSisterSourceCount = 13;
 constexpr float kReaderSampleRate = 44100.0f;
-constexpr const char* kMetaKeys[3] = {"Author:", "Description:", "Usage:"};
+constexpr const char* kMetaKeys[AM_ParaMan::kMetaTexts] = {"Author:", "Description:", "Usage:"};
 constexpr const char* kProgramLine = "#pgm=";
 constexpr const char* kMetaStart = "/*@meta";
 constexpr const char* kTextDataReset = "...";
@@ -185,9 +186,9 @@ uint32_t AM_StateReader::readMetaBlock(uint32_t from)
     const uint32_t start = find(kMetaStart, from, textEnd_);
     if (start >= textEnd_)
         return from;
-    uint32_t textStart[3] = {};
-    uint32_t textLength[3] = {};
-    bool found[3] = {};
+    uint32_t textStart[AM_ParaMan::kMetaTexts] = {};
+    uint32_t textLength[AM_ParaMan::kMetaTexts] = {};
+    bool found[AM_ParaMan::kMetaTexts] = {};
     uint32_t i = start + static_cast<uint32_t>(std::strlen(kMetaStart));
     uint32_t blockEnd = textEnd_;
     while (i < textEnd_) {
@@ -201,7 +202,7 @@ uint32_t AM_StateReader::readMetaBlock(uint32_t from)
             continue;
         }
         int32_t key = -1;
-        for (int32_t k = 0; k < 3 && key < 0; ++k)
+        for (int32_t k = 0; k < AM_ParaMan::kMetaTexts && key < 0; ++k)
             if (find(kMetaKeys[k], i, i + static_cast<uint32_t>(std::strlen(kMetaKeys[k]))) == i)
                 key = k;
         if (key < 0) {
@@ -228,7 +229,7 @@ uint32_t AM_StateReader::readMetaBlock(uint32_t from)
     if (found[0] || found[1] || found[2]) {
         man_.allocMetaBuffers(found[0] ? textLength[0] + 1 : 0, found[1] ? textLength[1] + 1 : 0,
                               found[2] ? textLength[2] + 1 : 0);
-        for (int32_t k = 0; k < 3; ++k) {
+        for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
             if (!found[k])
                 continue;
             metaFound_[k] = true;
@@ -728,7 +729,7 @@ void AM_StateReader::switchLine(const char* key, const char* value)
     static constexpr const char* kSwitches[] = {"!EDITOR", "!BLOCK_LATENCY_OFF",
                                                 "!PRINT_PUBLIC_PARAMS", "!PRINT_BINARY_STATE"};
     AM_EngineOwner* owner = man_.getOwner();
-    for (int32_t k = 0; owner && k < 4; ++k)
+    for (int32_t k = 0; owner && k < static_cast<int32_t>(std::size(kSwitches)); ++k)
         if (std::strcmp(key, kSwitches[k]) == 0)
             owner->setEngineOption(k, 1);
 }
@@ -754,7 +755,7 @@ void AM_StateReader::markAllPending()
 void AM_StateReader::finish()
 {
     if (defaults_ == kResetUnmentioned) {
-        for (int32_t k = 0; k < 3; ++k) {
+        for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
             char* text = man_.getMetaText(k);
             if (!metaFound_[k] && text)
                 std::memset(text, 0, man_.getMetaSize(k));

@@ -99,6 +99,6 @@ private:
     bool translateKeys_ = false;
     std::unique_ptr<AM_ScriptMachine> machine_;
     std::vector<uint8_t> pending_;
-    bool metaFound_[3] = {};
+    bool metaFound_[AM_ParaMan::kMetaTexts] = {};
     std::vector<uint8_t> payload_;
 };

@@ -93,10 +93,16 @@ TEST(StateWriter, IntegersRoundToTheNearestAndListsWithoutNamesAreNumbers)
         const char* line;
     };
     const Case cases[] = {
-        {kOscOctave, -1.0f, "\nOct=-1\n"},    {kOscOctave, 2.0f, "\nOct=2\n"},
-        {kOscOctave, -1.6f, "\nOct=-2\n"},    {kOscOctave, 0.5f, "\nOct=1\n"},
-        {kOscStep1, 7.4f, "\nSt1=7\n"},       {kOscWave, 0.0f, "\nWave='Saw'\n"},
-        {kOscCutoff, 0.125f, "\nCut=0.12\n"}, {kOscCutoff, 99.999f, "\nCut=100.00\n"},
+        {kOscOctave, -1.0f, "\nOct=-1\n"},
+        {kOscOctave, 2.0f, "\nOct=2\n"},
+        {kOscOctave, -1.6f, "\nOct=-2\n"},
+        {kOscOctave, 0.5f, "\nOct=1\n"},
+        {kOscStep1, 7.4f, "\nSt1=7\n"},
+        {kOscWave, 0.0f, "\nWave='Saw'\n"},
+        {kOscCutoff, 0.125f, "\nCut=0.12\n"},
+        {kOscCutoff, 99.999f, "\nCut=100.00\n"},
+        // A value that rounds to zero has no sign (it would not read back).
+        {kOscPitch, -0.004f, "\nPitch=0.00\n"},
     };
     for (const Case& c : cases) {
         StateTree t;
