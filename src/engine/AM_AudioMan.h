@@ -1,0 +1,341 @@
+#pragma once
+// The root of the audio side: one per plug-in instance.
+//
+// The audio manager owns its message host (unless it was given one), the
+// parameter manager, the main circuit "main: Main Loop Circuit" that holds
+// every top-level module, the one zeroed, 16-byte-aligned engine block from
+// which the process context and every engine buffer are carved, a
+// 2048-point real FFT with its two work buffers, the plug-in information
+// block, the registry of preset adapters and the engine options. It counts
+// its plug-in ID in the process-wide table of shared instances.
+//
+// Life: construct -> setPluginId -> setHostName -> init (once) -> reset
+// (when the host resumes) and processBlock per host block -> destroy. A
+// subclass builds its modules in buildModules (called by init) with
+// addModule, and adjusts the parameter set in setupParameters.
+//
+// Per host block the engine renders sub-blocks of at most 64 samples, in
+// units of 16, and answers every block with exactly its frames delayed by 16
+// samples (the latency in the information block): rendered frames not yet
+// due wait in the output carry, host input not yet rendered waits as pending
+// input.
+//
+// The class is split by concern over several files: construction and
+// teardown (AM_AudioMan.cpp), init and the engine block (AM_AudioManInit.cpp),
+// per-block processing (AM_AudioManProcess.cpp), reset and the sample rate
+// (AM_AudioManReset.cpp), the modulation routing (AM_AudioManRouting.cpp),
+// FFT and random numbers (AM_AudioManServices.cpp), the services the modules
+// and the parameter manager ask of their owner (AM_AudioManOwnerServices.cpp),
+// the multi-channel and no-latency paths (AM_AudioManChannels.cpp) and the
+// start-up loader (AM_AudioManStartup.cpp).
+
+#include "engine/AM_GainRamp.h"
+#include "engine/AM_SharedInstance.h"
+#include "engine/module/AM_ChildRecord.h"
+#include "engine/module/AM_EngineOwner.h"
+#include "engine/module/AM_PluginInfo.h"
+#include "engine/module/AM_ProcessContext.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class AM_AudioObject;
+class AM_CircuitObject;
+class AM_ObjectHost;
+class AM_ParaMan;
+class AM_PresetAdapter;
+class AM_PublishedNumbering;
+class AM_RealFFT;
+
+class AM_AudioMan : public AM_EngineOwner {
+public:
+    // Entries of the own message host.
+    static constexpr int32_t kOwnHostCapacity = 100;
+    // The FFT service: length and the two work buffers of that many floats.
+    static constexpr int32_t kFFTLength = 2048;
+    static constexpr int32_t kPresetAdapterSlots = 16;
+    static constexpr int32_t kHostNameBytes = 256;
+    static constexpr int32_t kEngineOptionCount = 4;
+    // Engine options (setEngineOption).
+    static constexpr int32_t kOptionEditor = 0;
+    static constexpr int32_t kOptionBlockLatencyOff = 1;
+    static constexpr int32_t kOptionParameterReport = 2;
+    // Samples between a host input frame and its output frame.
+    static constexpr uint32_t kLatency = 16;
+    // The rate the engine runs at until the host sets one.
+    static constexpr float kDefaultSampleRate = 44100.0f;
+    static constexpr int32_t kMeterChannels = 16;
+    // MIDI activity decay per block.
+    static constexpr float kMidiActivityDecay = 0.97f;
+
+    // The host may be null: the audio manager then makes its own host of 100
+    // entries. Channel capacity: bus rows of the main circuit; modulation
+    // slots: rows of the modulation matrix (0 switches modulation off).
+    // Allocates (FFT, buffers): not on the audio thread.
+    AM_AudioMan(AM_ObjectHost* host, uint32_t channelCapacity, uint32_t modulationSlots);
+    // Deletes the module tree, the engine block, the own host, the FFT; gives
+    // up this instance's count in the shared-instance table (the last
+    // instance of a plug-in ID frees the entry's tables); deletes the
+    // registered preset adapters. Not while processing.
+    ~AM_AudioMan() override;
+
+    // Message 9 counts the modules; message 52 restarts the clock when the
+    // context's restart-on-note field is set; messages 12, 42 and 34 go to
+    // their hooks. Then the object base. Thread of the sender.
+    void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
+
+    // --- Building. Thread that builds the engine, before init unless said.
+
+    // Where a subclass builds its module tree with addModule. Called by init
+    // once the parameter manager exists. Does nothing here.
+    virtual void buildModules();
+    // The parameter manager's set-up calls this once the joint table exists;
+    // a subclass hides parameters and changes defaults here. Does nothing
+    // here.
+    void setupParameters() override;
+    // Adds a module to the main circuit (created on the first call, with the
+    // parameter manager as its first child). False when the circuit refuses
+    // it (it needs more channels than the capacity, or it is null): the
+    // caller still owns it then. Before init.
+    virtual bool addModule(AM_AudioObject* module);
+    // Numbers and describes the modules, carves the engine block, fills the
+    // process context, sets up the parameters, resets the tree and runs the
+    // start-up loader. Once; a second call only writes a trace line.
+    virtual void init();
+    // The start-up loader: shared tables for the first instance of a plug-in
+    // ID, the published numbering and the default preset. Called at the end
+    // of init.
+    virtual void loadStartupFiles();
+    // XY pads and targets per pad of the parameter manager; effective only
+    // before the first module is added and before init.
+    virtual void setXYPadLayout(uint32_t pads, uint32_t targetsPerPad);
+
+    // --- Identity and the shared-instance table. Thread that builds and
+    // destroys engines.
+
+    // Stores the ID and counts this instance under it (a repeated call moves
+    // the count to the new ID). ID 0 is not counted. Returns 0.
+    virtual int32_t setPluginId(uint32_t id);
+    virtual uint32_t getPluginId();
+    // The table entry of the plug-in ID, or null (no ID, or the table was
+    // full when the ID was set).
+    virtual AM_SharedInstance* getSharedInstanceEntry();
+    // Live instances of the plug-in ID; 0 without an entry.
+    virtual uint32_t getInstanceCount();
+    // Copies the host's product name (at most 255 bytes; null is ignored).
+    virtual void setHostName(const char* name);
+    const char* getHostName() override;
+
+    // --- Accessors. Any thread.
+
+    AM_ProcessContext* getProcessContext() override;
+    AM_PluginInfo* getPluginInfo() override;
+    // The 128-entry MIDI controller map of a subclass; null here.
+    virtual int32_t* getMidiCCMap();
+    // Engine option words; 0 for an index outside 0..3.
+    virtual uint32_t getEngineOption(int32_t index);
+    uint32_t getModulationSourceCount() override;
+
+    // --- Processing. Audio thread unless said.
+
+    // Renders one host block: the host adapter has set the context's sample
+    // frames, channel pointers and time information. Rebuilds a dirty
+    // modulation routing, then runs the path the engine options and the
+    // channel layout choose. Allocates nothing, locks nothing. Does nothing
+    // before init.
+    virtual void processBlock();
+    // The paths for more than two channels per bus and for block latency
+    // off. Audio thread.
+    virtual void processBlockMultiChannel();
+    virtual void processBlockNoLatency();
+    // Clears carries and pending input, resets the module tree and sets the
+    // master gain to the output value. Between blocks at most once: a second
+    // call before the next block changes nothing. Also lets parameter
+    // changes go through the queue from now on. Called when the host resumes;
+    // not while processing.
+    virtual void reset();
+    // Writes the rate into the process context (single and double precision,
+    // both periods, the truncated integer rate) and always resets, whatever
+    // the reset state. Before init the rate is kept for init (which otherwise
+    // starts at 44100 Hz). A rate that is not a finite number above 0 is
+    // refused with a trace line. Not while processing.
+    virtual void setSampleRate(float rate);
+    // Marks the modulation routing for a rebuild before the next block. Any
+    // thread.
+    void invalidateModulationRouting() override;
+    // Rebuilds the circuits' apply and restore lists from the modulation
+    // records. Audio thread (or any thread while nothing processes).
+    virtual void rebuildModulationRouting();
+
+    // --- Services.
+
+    // A value in [low, high) from the process-wide sequence every module and
+    // instance shares. Any thread, lock-free.
+    static float randomRange(float low, float high);
+    // 2048-point real FFT between the work buffers: forward from the first
+    // into the second, inverse from the second into the first (2048 times the
+    // signal). With the information block's sign-convention flag the second
+    // buffer's upper half is negated around the inverse, and a forward result
+    // is scaled by 2 (lower half) and -2 (upper half). Not on the audio
+    // thread; one transform at a time.
+    void transformFFT(bool inverse);
+    // The first buffer, the second, and the second's upper half (1024 floats
+    // in). Any thread.
+    void getFFTBuffers(float** first, float** second, float** secondUpper);
+
+    // --- Owner services of the modules and the parameter manager.
+
+    int32_t findParameterIndex(int32_t moduleIndex, int32_t localIndex) override;
+    AM_ParamInfo* getParameterDescriptor(int32_t index, bool published) override;
+    float getParameter(int32_t index, bool published) override;
+    void setParameter(int32_t index, float value, bool published) override;
+    // An empty operation: this engine has no circuit routing of its own.
+    void setCircuitRouting(AM_CircuitObject* circuit, float value) override;
+    AM_AudioObject* getModuleByName(const char* shortName) override;
+    int32_t getModuleCount() override;
+    AM_ModuleRecord* getModuleRecord(int32_t moduleIndex) override;
+    void* getBinaryParameterData(int32_t index) override;
+    void setBinaryParameterData(int32_t index, const void* data) override;
+    void readLevels(float* inputLevels, float* outputLevels) override;
+    void setMeteringCount(uint32_t blocks) override;
+    float* getMidiActivityAddress() override;
+    float* getChannelMeterAddress() override;
+    AM_ParamInfo* findParameter(const char* moduleShortName,
+                                const char* parameterShortName) override;
+    // Stores an option word: option 0 set to 1 sets the information block's
+    // option byte, option 1 set to 1 lowers the announced latency by 16 once,
+    // option 2 prints the published-parameter report. Indices outside 0..3
+    // are refused with a trace line. Not while processing.
+    void setEngineOption(int32_t index, uint32_t value) override;
+    // Stores the adapter in the first free of 16 slots and returns the slot;
+    // -1 (nothing stored, the caller keeps the adapter) when all are taken.
+    // The audio manager deletes registered adapters.
+    virtual int32_t registerPresetAdapter(AM_PresetAdapter* adapter);
+    AM_PresetAdapter* findPresetAdapter(const char* productName) override;
+
+    // --- Hooks of messages 12 and 42, and of message 34. Do nothing here.
+
+    virtual void diagnosticsHook(void* ptr, uint32_t message, uint32_t arg);
+    virtual void circuitSignalHook(uint32_t arg, void* ptr);
+
+    // --- State, for the other parts of the engine and for tests. Any thread
+    // (values read while processing may be stale).
+
+    AM_ParaMan* getParaMan() const { return paraMan_; }
+    AM_CircuitObject* getMainCircuit() const { return mainCircuit_; }
+    // Rendered frames not yet delivered, and host input frames not yet
+    // rendered; they add up to 16 after every block.
+    uint32_t getAheadCount() const { return aheadCount_; }
+    uint32_t getPendingCount() const { return pendingCount_; }
+    // The gain the last block ended on.
+    float getMasterGain() const { return masterGain_; }
+    uint32_t getEngineBlockSize() const { return engineBlockSize_; }
+    // Channels per bus the engine block was carved for (at least 2, at most
+    // 16): the carry area holds that many output and input arrays.
+    uint32_t getCarvedChannelsPerBus() const { return carvedChannelsPerBus_; }
+    bool isInitialised() const { return context_ != nullptr; }
+
+protected:
+    // --- Per-block building blocks that every process path uses. Audio
+    // thread.
+
+    // The ramp of the master gain across the n frames a block delivers: from
+    // the master gain to the main circuit's "Output" x 0.01 (a block of 0
+    // frames keeps the gain).
+    AM_GainRamp beginGainRamp(uint32_t frames) const;
+    // The main circuit's "Output" x 0.01 (the master gain when that is not a
+    // finite number).
+    float outputGain() const;
+    // The main circuit's record for its routine: voice memory of voice 0,
+    // global memory, routine, rows 0, voice 2, flags run | created.
+    void prepareMainRecord();
+    // Clears bus rows 2 up to the channel capacity.
+    void clearExtraBusRows();
+    // Counts the sub-block and runs the main circuit for `frames` samples (a
+    // multiple of 16).
+    void runMainCircuit(int32_t frames);
+    // The MIDI activity level decays by one block.
+    void decayMidiActivity();
+    // The carry area: carried output of channel c, pending input of channel c.
+    float* carriedOutput(uint32_t channel) const;
+    float* pendingInput(uint32_t channel) const;
+
+    // The stereo path: host channels 0 and 1 with the 16-sample delay.
+    void renderStereoBlock();
+
+    // --- Fields.
+
+    AM_CircuitObject* mainCircuit_ = nullptr;
+    AM_ModuleRecord* moduleRecords_ = nullptr;
+    uint32_t moduleRecordCount_ = 0;
+    AM_ParaMan* paraMan_ = nullptr;
+    AM_AudioObject* midiReceivers_ = nullptr;
+    AM_AudioObject* voiceEventReceivers_ = nullptr;
+    AM_ProcessContext* context_ = nullptr;
+    uint8_t* engineBlock_ = nullptr;
+    AM_AudioObject** moduleTable_ = nullptr;
+    uint32_t moduleTableSize_ = 0;
+    int32_t moduleCount_ = 0;
+    uint32_t channelCapacity_;
+    uint32_t modulationSlots_;
+    int32_t indexedObjectCount_ = 0;
+    uint32_t xyPads_ = 0;
+    uint32_t xyTargetsPerPad_ = 0;
+    uint32_t controlRowCount_ = 0;
+    uint32_t modSourceCount_ = 0;
+    uint32_t engineBlockSize_ = 0;
+    float* carryArea_ = nullptr;
+    uint32_t carvedChannelsPerBus_ = 0;
+    // Output carry: rendered frames not yet delivered (A), and host input
+    // frames taken but not yet rendered (P); A + P = 16 after every block.
+    uint32_t aheadCount_ = 0;
+    uint32_t pendingCount_ = 0;
+    // Set from any thread; the next block rebuilds the routing.
+    std::atomic<uint8_t> routingDirty_{0};
+    AM_ObjectHost* ownHost_ = nullptr;
+    AM_PresetAdapter* presetAdapters_[kPresetAdapterSlots] = {};
+    std::unique_ptr<AM_RealFFT> fft_;
+    // Non-zero between a reset and the next block.
+    uint32_t resetDone_ = 0;
+    // The gain the previous block ended on.
+    float masterGain_ = 0.0f;
+    struct alignas(16) FFTBuffer {
+        float data[kFFTLength];
+    };
+    std::unique_ptr<FFTBuffer> fftBuffers_[2];
+    AM_PluginInfo pluginInfo_{};
+    uint32_t pluginId_ = 0;
+    // The ID this instance is counted under in the shared-instance table.
+    uint32_t countedId_ = 0;
+    // The shared entry's published-parameter table, taken by the start-up
+    // loader (not owned).
+    AM_PublishedNumbering* publishedTable_ = nullptr;
+    // The MIDI bank chosen by bank select.
+    int32_t currentMidiBank_ = 0;
+    char hostName_[kHostNameBytes] = {};
+    // Written by the process paths, read by the user interface through
+    // std::atomic_ref.
+    float inputLevels_[kMeterChannels] = {};
+    float outputLevels_[kMeterChannels] = {};
+    // While not 0 the multi-channel paths measure levels, counting it down.
+    std::atomic<uint32_t> meteringCount_{0};
+    // 1.0 on MIDI input, decaying per block ("MidiLed"); the channel meter
+    // value ("ChanMet"). Written and read through std::atomic_ref.
+    float midiActivity_ = 0.0f;
+    float channelMeter_ = 0.0f;
+    uint32_t engineOptions_[kEngineOptionCount] = {};
+    // The rate init writes into the context.
+    float initialSampleRate_ = kDefaultSampleRate;
+    // The main circuit's record for its routine, refreshed every block.
+    AM_ChildRecord mainRecord_{};
+    // Set once init has built the tree; no module is added after it.
+    bool initDone_ = false;
+
+private:
+    bool ensureMainCircuit();
+    void carveEngineBlock();
+    void describeModules();
+    void storeSampleRate(float rate);
+    void resetEngine();
+};

@@ -1,0 +1,261 @@
+// What the modules and the parameter manager ask of the audio manager:
+// parameters by index and by name, modules by index and by name, data-block
+// parameters, the meters, the engine options and the preset adapters.
+
+#include "engine/AM_AudioMan.h"
+
+#include "engine/module/AM_AudioObject.h"
+#include "engine/module/AM_ModuleRecord.h"
+#include "foundation/AM_STD.h"
+#include "params/AM_ParaMan.h"
+#include "params/AM_PresetAdapter.h"
+#include "params/object/AM_ParamInfo.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+// Parameters with flags of this value or above hear of a data-block write.
+constexpr uint32_t kNotifyDataFlags = 128;
+constexpr size_t kReportLineBytes = 512;
+constexpr uint8_t kEditorOptionByte = 1;
+
+bool sameText(const char* a, const char* b)
+{
+    return std::strcmp(a, b) == 0;
+}
+
+// The short name of a descriptor as a terminated text (the field holds at
+// most 7 characters, zero-padded).
+void shortNameOf(const AM_ParamInfo& info, char (&out)[k_shortNameBytes + 1])
+{
+    std::memcpy(out, info.shortName, k_shortNameBytes);
+    out[k_shortNameBytes] = '\0';
+}
+
+} // namespace
+
+int32_t AM_AudioMan::findParameterIndex(int32_t moduleIndex, int32_t localIndex)
+{
+    if (!paraMan_ || localIndex < 0)
+        return -1;
+    const int32_t count = paraMan_->getJointParameterCount();
+    const AM_ParamInfo* table = paraMan_->getParameterTable();
+    if (!table)
+        return -1;
+    for (int32_t i = 0; i < count; ++i) {
+        if (table[i].moduleIndex == moduleIndex &&
+            table[i].localNumber == static_cast<uint32_t>(localIndex))
+            return i;
+    }
+    return -1;
+}
+
+AM_ParamInfo* AM_AudioMan::getParameterDescriptor(int32_t index, bool published)
+{
+    if (!paraMan_)
+        return nullptr;
+    if (published) {
+        if (index < 0 || index >= paraMan_->getPublishedCount())
+            return nullptr;
+        index = paraMan_->getPublishedMap()[index];
+    }
+    return paraMan_->getParameterInfo(index);
+}
+
+float AM_AudioMan::getParameter(int32_t index, bool published)
+{
+    return paraMan_ ? paraMan_->getValue(index, published) : 0.0f;
+}
+
+void AM_AudioMan::setParameter(int32_t index, float value, bool published)
+{
+    if (!paraMan_ || !context_)
+        return;
+    if (published) {
+        if (index < 0 || index >= paraMan_->getPublishedCount())
+            return;
+        index = paraMan_->getPublishedMap()[index];
+    }
+    paraMan_->setParam(&index, &value, context_, false);
+}
+
+void AM_AudioMan::setCircuitRouting(AM_CircuitObject*, float) {}
+
+AM_AudioObject* AM_AudioMan::getModuleByName(const char* shortName)
+{
+    if (!shortName || !moduleRecords_ || !moduleTable_)
+        return nullptr;
+    const uint32_t count = std::min(moduleRecordCount_, moduleTableSize_);
+    for (uint32_t i = 0; i < count; ++i) {
+        AM_AudioObject* module = moduleTable_[i];
+        if (module && sameText(moduleRecords_[i].shortName, shortName)) {
+            AM_STD::printv("AM_AudioMan::getModuleByName found %s", module->getName());
+            return module;
+        }
+    }
+    return nullptr;
+}
+
+int32_t AM_AudioMan::getModuleCount()
+{
+    return moduleCount_;
+}
+
+AM_ModuleRecord* AM_AudioMan::getModuleRecord(int32_t moduleIndex)
+{
+    if (!moduleRecords_ || moduleIndex < 0 || moduleIndex >= moduleCount_ ||
+        static_cast<uint32_t>(moduleIndex) >= moduleRecordCount_)
+        return nullptr;
+    return &moduleRecords_[moduleIndex];
+}
+
+void* AM_AudioMan::getBinaryParameterData(int32_t index)
+{
+    const AM_ParamInfo* info = getParameterDescriptor(index, false);
+    if (!info || info->kind() != k_kindData || info->moduleIndex < 0 ||
+        static_cast<uint32_t>(info->moduleIndex) >= moduleTableSize_)
+        return nullptr;
+    AM_AudioObject* module = moduleTable_[info->moduleIndex];
+    if (!module)
+        return nullptr;
+    if (void* address = module->getParameterAddress(info->localNumber))
+        return address;
+    return module->getParameterData(info->localNumber);
+}
+
+void AM_AudioMan::setBinaryParameterData(int32_t index, const void* data)
+{
+    const AM_ParamInfo* info = getParameterDescriptor(index, false);
+    if (!data || !info || info->kind() != k_kindData || info->moduleIndex < 0 ||
+        static_cast<uint32_t>(info->moduleIndex) >= moduleTableSize_ || !(info->max > 0.0f))
+        return;
+    AM_AudioObject* module = moduleTable_[info->moduleIndex];
+    if (!module)
+        return;
+    if (void* address = module->getParameterAddress(info->localNumber))
+        std::memcpy(address, data, static_cast<size_t>(info->max));
+    if (info->flags >= kNotifyDataFlags) {
+        uint32_t local = info->localNumber;
+        float value = 0.0f;
+        module->parameterChanged(&local, &value, context_);
+    }
+}
+
+void AM_AudioMan::readLevels(float* inputLevels, float* outputLevels)
+{
+    for (int32_t c = 0; c < kMeterChannels; ++c) {
+        if (inputLevels)
+            inputLevels[c] =
+                std::atomic_ref<float>(inputLevels_[c]).load(std::memory_order_relaxed);
+        if (outputLevels)
+            outputLevels[c] =
+                std::atomic_ref<float>(outputLevels_[c]).load(std::memory_order_relaxed);
+    }
+}
+
+void AM_AudioMan::setMeteringCount(uint32_t blocks)
+{
+    meteringCount_.store(blocks, std::memory_order_relaxed);
+}
+
+float* AM_AudioMan::getMidiActivityAddress()
+{
+    return &midiActivity_;
+}
+
+float* AM_AudioMan::getChannelMeterAddress()
+{
+    return &channelMeter_;
+}
+
+AM_ParamInfo* AM_AudioMan::findParameter(const char* moduleShortName,
+                                         const char* parameterShortName)
+{
+    if (!moduleShortName || !parameterShortName || !paraMan_ || !moduleRecords_)
+        return nullptr;
+    const uint32_t modules =
+        std::min(static_cast<uint32_t>(std::max(moduleCount_, 0)), moduleRecordCount_);
+    for (uint32_t m = 0; m < modules; ++m) {
+        if (!sameText(moduleRecords_[m].shortName, moduleShortName))
+            continue;
+        // Only the first module with that short name is searched.
+        AM_ParamInfo* table = paraMan_->getParameterTable();
+        const int32_t count = paraMan_->getJointParameterCount();
+        for (int32_t i = 0; table && i < count; ++i) {
+            char name[k_shortNameBytes + 1];
+            shortNameOf(table[i], name);
+            if (table[i].moduleIndex == static_cast<int32_t>(m) &&
+                sameText(name, parameterShortName))
+                return &table[i];
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void AM_AudioMan::setEngineOption(int32_t index, uint32_t value)
+{
+    if (index < 0 || index >= kEngineOptionCount) {
+        AM_STD::printv("AM_AudioMan::setEngineOption: no option %d", index);
+        return;
+    }
+    const bool latencyWasOn = getEngineOption(kOptionBlockLatencyOff) == 0;
+    std::atomic_ref<uint32_t>(engineOptions_[index]).store(value, std::memory_order_relaxed);
+    if (index == kOptionEditor && value == 1)
+        pluginInfo_.optionByte = kEditorOptionByte;
+    if (index == kOptionBlockLatencyOff && value == 1 && latencyWasOn &&
+        pluginInfo_.latency >= kLatency)
+        pluginInfo_.latency -= kLatency;
+    if (index != kOptionParameterReport || !paraMan_)
+        return;
+    const int32_t count = paraMan_->getPublishedCount();
+    for (int32_t i = 0; i < count; ++i) {
+        const AM_ParamInfo* info = getParameterDescriptor(i, true);
+        if (!info)
+            continue;
+        if (info->publishedIndex != i)
+            AM_STD::printv("WRONG! %d != %d", info->publishedIndex, i);
+        const AM_ModuleRecord* record = getModuleRecord(info->moduleIndex);
+        const AM_AudioObject* module =
+            (info->moduleIndex >= 0 && static_cast<uint32_t>(info->moduleIndex) < moduleTableSize_)
+                ? moduleTable_[info->moduleIndex]
+                : nullptr;
+        char name[k_shortNameBytes + 1];
+        shortNameOf(*info, name);
+        char line[kReportLineBytes];
+        AM_STD::sprintn(line, sizeof(line), "%d: %s:%s:\"%s\"\t\t//%s->%s\n", i,
+                        record ? record->shortName : "", name, info->longName,
+                        module ? module->getName() : "", info->longName);
+        platform::standardOutput(line);
+    }
+}
+
+int32_t AM_AudioMan::registerPresetAdapter(AM_PresetAdapter* adapter)
+{
+    if (!adapter)
+        return -1;
+    for (int32_t slot = 0; slot < kPresetAdapterSlots; ++slot) {
+        if (!presetAdapters_[slot]) {
+            presetAdapters_[slot] = adapter;
+            return slot;
+        }
+    }
+    return -1;
+}
+
+AM_PresetAdapter* AM_AudioMan::findPresetAdapter(const char* productName)
+{
+    if (!productName)
+        return nullptr;
+    for (AM_PresetAdapter* adapter : presetAdapters_) {
+        if (!adapter)
+            return nullptr;
+        if (sameText(adapter->getProductName(), productName))
+            return adapter;
+    }
+    return nullptr;
+}
