@@ -40,6 +40,19 @@ void AM_NoteEventQueue::clearNode(Node* node)
 
 void AM_NoteEventQueue::reset()
 {
+    clear(false);
+}
+
+void AM_NoteEventQueue::restart()
+{
+    const bool pedalDown = holdMode_ == k_holdNoteOffs;
+    clear(true);
+    if (pedalDown)
+        holdMode_ = k_holdNoteOffs;
+}
+
+void AM_NoteEventQueue::clear(bool keepWaitingNoteOns)
+{
     releaseCounter_ = 0;
     timeBase_ = 0;
     for (int32_t v = 0; v < kMaxVoices; ++v) {
@@ -49,8 +62,11 @@ void AM_NoteEventQueue::reset()
     }
     for (Node& node : sounding_)
         clearNode(&node);
-    for (Node& node : pending_)
-        clearNode(&node);
+    for (Node& node : pending_) {
+        const bool waitingNoteOn = node.key >= 0 && node.velocity > 0 && node.voice != 0;
+        if (!keepWaitingNoteOns || !waitingNoteOn)
+            clearNode(&node);
+    }
 
     // The chains keep their order; their ends are found again by bounded
     // walks, and a chain that does not end is rebuilt in pool order.

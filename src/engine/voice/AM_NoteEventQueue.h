@@ -65,6 +65,11 @@ public:
     // Forgets every note, stamp, held note-off and key count; the pedal is
     // up. Audio thread (or before audio runs).
     void reset();
+    // Starts afresh after a change of voice count or mono flag: like reset,
+    // but note-ons still waiting for their frame stay queued and a pedal that
+    // is down stays down, so notes played with the change are not lost.
+    // Audio thread (or before audio runs).
+    void restart();
     // Queues a note-on (velocity > 0) or note-off (velocity 0) of a key
     // (0-127; others are ignored) at frame + time base samples. Audio thread.
     void insert(int32_t key, uint32_t velocity, int32_t frame);
@@ -104,6 +109,7 @@ public:
     bool linksIntact() const;
 
 private:
+    void clear(bool keepWaitingNoteOns);
     void clearNode(Node* node);
     void unlink(Node* node);
     void linkBefore(Node* node, Node* before);

@@ -205,7 +205,8 @@ void AM_VoiceCircuitMin::copiesChanged()
 
 // The queue each mode needs: poly gets the voices of "Voices" divided by the
 // stack (one voice means mono), mono and legato one voice, duo twelve, the
-// arpeggiator up to 16 keys per stacked voice. The queue starts empty.
+// arpeggiator up to 16 keys per stacked voice. The queue starts afresh; notes
+// still waiting for their frame are kept.
 void AM_VoiceCircuitMin::configureQueue()
 {
     AM_VoiceCircuitParams* p = getParams();
@@ -236,7 +237,7 @@ void AM_VoiceCircuitMin::configureQueue()
     }
     queue_->setVoiceCount(count);
     queue_->setMono(mono);
-    queue_->reset();
+    queue_->restart();
     shared->arp = AM_ArpState{};
     const bool duo =
         (minimalLayout_ && mode == k_minimalModeDuo) || (!minimalLayout_ && mode == k_modeDuo);

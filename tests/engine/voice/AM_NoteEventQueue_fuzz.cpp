@@ -54,7 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 4:
             q.setVoiceCount(next() % 26);
             q.setMono(next() & 1);
-            q.reset();
+            if (next() & 1)
+                q.restart();
+            else
+                q.reset();
             break;
         default:
             q.reset();

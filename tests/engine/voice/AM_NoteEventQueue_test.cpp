@@ -305,6 +305,33 @@ TEST(AM_NoteEventQueue, AResetForgetsNotesStampsPedalAndCounts)
     EXPECT_TRUE(q.linksIntact());
 }
 
+TEST(AM_NoteEventQueue, ARestartKeepsWaitingNoteOnsAndAPedalThatIsDown)
+{
+    AM_NoteEventQueue q;
+    configure(q, 8);
+    play(q, 60);
+    q.setFlushMode(true);
+    off(q, 60);
+    q.insert(62, 90, 30);
+    q.insert(64, 0, 40); // a note-off of nothing is not even queued
+    q.setVoiceCount(1);
+    q.setMono(true);
+    q.restart();
+    EXPECT_EQ(q.getSoundingCount(), 0);
+    EXPECT_EQ(q.getHeldRelease(7), -1);
+    EXPECT_EQ(q.getHoldMode(), AM_NoteEventQueue::k_holdNoteOffs);
+    std::vector<Event> events = drain(q);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].key, 62);
+    EXPECT_EQ(events[0].time, 30);
+    EXPECT_EQ(events[0].voice, 0);
+    // The pedal still holds.
+    off(q, 62);
+    EXPECT_TRUE(drain(q).empty());
+    EXPECT_EQ(q.getHeldRelease(0), 62);
+    EXPECT_TRUE(q.linksIntact());
+}
+
 TEST(AM_NoteEventQueue, VoiceCountsOutsideOneTo24Give24)
 {
     AM_NoteEventQueue q;

@@ -431,6 +431,20 @@ TEST(AM_VoiceCircuitPoly, AModeChangeFadesThePlayingVoicesAndExchangesTheRoutine
     EXPECT_EQ(rig.voice(6).state, k_voiceIdle);
 }
 
+TEST(AM_VoiceCircuitPoly, ANotePlayedWithAModeChangeSoundsInTheNewMode)
+{
+    VoiceRig rig;
+    makePoly(rig);
+    rig.run();
+    rig.set(P::k_pMode, P::k_modeMono); // applied at the start of the next block
+    rig.note(60, 100, 16);
+    rig.run();
+    EXPECT_EQ(routineOf(rig), &P::processMono);
+    const auto ons = rig.probe->eventsOf(kOn);
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_EQ(ons[0].pitch, 60.0f);
+}
+
 TEST(AM_VoiceCircuitPoly, ResetSilencesEveryVoiceAndSetsTheRetriggerWordWhenAsked)
 {
     for (bool flag : {false, true}) {
