@@ -29,6 +29,7 @@
 // the multi-channel and no-latency paths (AM_AudioManChannels.cpp) and the
 // start-up loader (AM_AudioManStartup.cpp).
 
+#include "engine/AM_ChannelTables.h"
 #include "engine/AM_GainRamp.h"
 #include "engine/AM_SharedInstance.h"
 #include "engine/module/AM_ChildRecord.h"
@@ -145,9 +146,17 @@ public:
     // channel layout choose. Allocates nothing, locks nothing. Does nothing
     // before init.
     virtual void processBlock();
-    // The paths for more than two channels per bus and for block latency
-    // off. Audio thread.
+    // The path for more than two channels per bus: the stereo path's
+    // 16-sample delay kept per channel, routed by the channel layout
+    // ("ChLay", "SurrO") and the connected host channels; dry outputs carry
+    // their own input delayed by 16 samples. Every connected output is
+    // written in full. Audio thread; allocates nothing.
     virtual void processBlockMultiChannel();
+    // The path for block latency off (engine option 1), for any channel
+    // count: the host block rendered as it comes, without delay, in whole
+    // units of 16 samples; frames after the last whole unit are silent, as
+    // are outputs the layout gives no bus channel. Leaves the carry of the
+    // delayed paths alone. Audio thread; allocates nothing.
     virtual void processBlockNoLatency();
     // Clears carries and pending input, resets the module tree and sets the
     // master gain to the output value. Between blocks at most once: a second
@@ -236,6 +245,18 @@ public:
     uint32_t getCarvedChannelsPerBus() const { return carvedChannelsPerBus_; }
     bool isInitialised() const { return context_ != nullptr; }
 
+    // --- Channel routing of the multi-channel and no-latency paths. Any
+    // thread (values read while processing may be stale).
+
+    // The tables the last block of those paths was routed by.
+    const AM_ChannelTables& getChannelTables() const { return channelTables_; }
+    // The 16 pan positions the process context points the modules at.
+    const float* getPanPositions() const { return panPositions_; }
+    // The next write place (0 to 15) of the dry delay lines.
+    uint32_t getRingPosition() const { return ringPosition_; }
+    // Blocks for which those paths still measure levels.
+    uint32_t getMeteringCount() const { return meteringCount_.load(std::memory_order_relaxed); }
+
 protected:
     // --- Per-block building blocks that every process path uses. Audio
     // thread.
@@ -263,6 +284,42 @@ protected:
 
     // The stereo path: host channels 0 and 1 with the 16-sample delay.
     void renderStereoBlock();
+
+    // --- Building blocks of the multi-channel and no-latency paths. Audio
+    // thread.
+
+    // What one block of those paths routes where (AM_AudioManChannels.cpp).
+    struct ChannelRouting;
+    // Input levels (while metering), channel tables, pan positions, the main
+    // circuit's record, and the routing of the block; dry outputs only for
+    // the multi-channel path. True while the levels are measured.
+    bool beginChannelBlock(ChannelRouting& routing, bool withDryOutputs);
+    // One sub-block of `frames` samples once the bus holds its input: the
+    // rows after the last bus channel with a source, up to the channel
+    // capacity, are cleared; the main circuit runs with its voice field set
+    // to the sourced rows; the bus rows that reach an output are flushed.
+    void renderChannelSubBlock(const ChannelRouting& routing, uint32_t frames);
+    // The dry outputs: each its own host input through its delay line.
+    void passDryOutputs(const ChannelRouting& routing, uint32_t frames);
+    // Silent outputs zeroed, the metering count and the output levels, the
+    // MIDI activity.
+    void endChannelBlock(const ChannelRouting& routing, bool metering, uint32_t frames);
+    // Clears the dry delay lines (reset).
+    void clearChannelState();
+
+    // --- Fields of the multi-channel and no-latency paths.
+
+    AM_ChannelTables channelTables_{};
+    float panPositions_[k_channelTableSize] = {};
+    // The dry delay lines, one per host channel, apart from the carry area;
+    // all share the ring position.
+    float dryLines_[k_channelTableSize][kLatency] = {};
+    uint32_t ringPosition_ = 0;
+    // Bit c: the previous block kept dry line c (resp. the carried output of
+    // host output c) up to date. Anything else holds samples of an earlier
+    // time and is cleared before it is used again.
+    uint32_t freshDryLines_ = 0;
+    uint32_t freshCarries_ = 0;
 
     // --- Fields.
 

@@ -46,6 +46,7 @@ void AM_AudioMan::resetEngine()
     const uint32_t channels = carvedChannelsPerBus_;
     std::memset(carryArea_, 0, 2 * channels * k_rowSamples * sizeof(float));
     std::memset(context_->fadeRows, 0, context_->fadeRowCount * k_rowSamples * sizeof(float));
+    clearChannelState();
     aheadCount_ = 0;
     pendingCount_ = kLatency;
     mainCircuit_->resetTree();
