@@ -39,6 +39,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     __m128 band = _mm_load_ps(st.band);
     __m128 low = _mm_load_ps(st.low);
     float feedback = st.feedback;
+    FeedbackLowpass feedbackLowpass(st);
     FrameControl control{};
     alignas(16) float bands[kFilterSections];
 
@@ -56,7 +57,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
                 control = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
                 lanes = lanesOf(b, control);
             }
-            const float lowpassed = feedbackLowpass(st, feedback);
+            const float lowpassed = feedbackLowpass.run(feedback);
             const float x = sectionInput(b, in, n, lowpassed, feedbackTerm(b, lowpassed));
             updateSections<Boosted>(_mm_set1_ps(x), lanes.damping, lanes.gain, lanes.coefficient,
                                     knee, band, low);
@@ -71,6 +72,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
 
     _mm_store_ps(st.band, band);
     _mm_store_ps(st.low, low);
+    feedbackLowpass.store(st);
     st.feedback = feedback;
     st.lastCoefficient = control.coefficient;
     st.lastDamping = control.damping;

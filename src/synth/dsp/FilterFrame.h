@@ -65,28 +65,63 @@ inline FrameControl frameControl(const FilterBlock& b, const PitchTable& table, 
             1.0f + (1.0f - rolloff * rolloff) * b.extraGain};
 }
 
-// One transposed direct-form biquad with the leaky first state; the
-// coefficients advance by their increments.
-inline float feedbackBiquad(BiquadRecord<float>& r, float x)
-{
-    float* c = r.coefficient;
-    const float y = c[0] * x + kFeedbackLeak * r.state[0];
-    r.state[0] = c[1] * x - c[3] * y + r.state[1];
-    r.state[1] = c[2] * x - c[4] * y;
-    for (int i = 0; i < 5; ++i)
-        c[i] += r.increment[i];
-    return y;
-}
+// The three feedback biquads for the length of a block, copied into locals
+// (the frame loop writes the work buffer through a float pointer, which
+// would otherwise make the compiler reload every coefficient per frame).
+// Each is a transposed direct form with a leaky first state; while a ramp
+// runs, the coefficients advance by their increments after every frame.
+class FeedbackLowpass {
+public:
+    explicit FeedbackLowpass(const FilterState& st)
+    {
+        for (int32_t b = 0; b < kFeedbackBiquads; ++b) {
+            const BiquadRecord<float>& r = st.feedbackLowpass[b];
+            for (int32_t i = 0; i < kCoefficients; ++i) {
+                c_[b][i] = r.coefficient[i];
+                d_[b][i] = r.increment[i];
+                ramping_ = ramping_ || r.increment[i] != 0.0f;
+            }
+            z_[b][0] = r.state[0];
+            z_[b][1] = r.state[1];
+        }
+    }
 
-// Runs the previous output through the three biquads; returns the third's
-// output.
-inline float feedbackLowpass(FilterState& st, float previousOutput)
-{
-    float y = previousOutput;
-    for (BiquadRecord<float>& record : st.feedbackLowpass)
-        y = feedbackBiquad(record, y);
-    return y;
-}
+    void store(FilterState& st) const
+    {
+        for (int32_t b = 0; b < kFeedbackBiquads; ++b) {
+            BiquadRecord<float>& r = st.feedbackLowpass[b];
+            for (int32_t i = 0; i < kCoefficients; ++i)
+                r.coefficient[i] = c_[b][i];
+            r.state[0] = z_[b][0];
+            r.state[1] = z_[b][1];
+        }
+    }
+
+    // The previous output through the three biquads; the third's output.
+    [[gnu::always_inline]] float run(float x)
+    {
+        for (int32_t b = 0; b < kFeedbackBiquads; ++b) {
+            const float* c = c_[b];
+            const float y = c[0] * x + kFeedbackLeak * z_[b][0];
+            z_[b][0] = c[1] * x - c[3] * y + z_[b][1];
+            z_[b][1] = c[2] * x - c[4] * y;
+            x = y;
+        }
+        if (ramping_) {
+            for (int32_t b = 0; b < kFeedbackBiquads; ++b)
+                for (int32_t i = 0; i < kCoefficients; ++i)
+                    c_[b][i] += d_[b][i];
+        }
+        return x;
+    }
+
+private:
+    static constexpr int32_t kCoefficients = 5;
+    float c_[kFeedbackBiquads][kCoefficients];
+    float d_[kFeedbackBiquads][kCoefficients];
+    float z_[kFeedbackBiquads][2];
+    bool ramping_ = false;
+};
 
 // With the feedback at gain 0 the term is 0 without waiting for the biquads,
 // which keeps them off the frame-to-frame dependency chain.
@@ -158,17 +193,19 @@ inline float ringModulator(const FilterBlock& b, const FilterBuffers& in, int32_
 
 // One update of the four sections: h = x - S sat(K A + B); A := S sat(A + G h);
 // B := S sat(B + G A). Returns h. Without the resonance boost every lane gain
-// S is 1 and its products are left out.
+// S is 1 and its products are left out. A + G h is formed as (A + G x) -
+// G s with s the first saturator's output, so that only a product and a
+// difference lie between that saturator and the next.
 template <bool Boosted>
 inline __m128 updateSections(__m128 x, __m128 damping, __m128 gain, __m128 coefficient, __m128 knee,
                              __m128& band, __m128& low)
 {
     const auto scale = [gain](__m128 v) { return Boosted ? _mm_mul_ps(gain, v) : v; };
-    const __m128 h =
-        _mm_sub_ps(x, scale(saturate4(_mm_add_ps(_mm_mul_ps(damping, band), low), knee)));
-    band = scale(saturate4(_mm_add_ps(band, _mm_mul_ps(coefficient, h)), knee));
+    const __m128 ahead = _mm_add_ps(band, _mm_mul_ps(coefficient, x));
+    const __m128 s = scale(saturate4(_mm_add_ps(_mm_mul_ps(damping, band), low), knee));
+    band = scale(saturate4(_mm_sub_ps(ahead, _mm_mul_ps(coefficient, s)), knee));
     low = scale(saturate4(_mm_add_ps(low, _mm_mul_ps(coefficient, band)), knee));
-    return h;
+    return _mm_sub_ps(x, s);
 }
 
 } // namespace synthdsp::filterframe

@@ -55,6 +55,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     __m128 low = _mm_load_ps(st.low);
     __m128 outputs = _mm_load_ps(st.laneOutput);
     float feedback = st.feedback;
+    FeedbackLowpass feedbackLowpass(st);
     FrameControl control{};
 
     for (int32_t step = 0, first = 0; first < frames; ++step, first += kFramesPerStep) {
@@ -71,7 +72,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
                 control = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
                 lanes = lanesOf(control);
             }
-            const float lowpassed = feedbackLowpass(st, feedback);
+            const float lowpassed = feedbackLowpass.run(feedback);
             const float x = sectionInput(b, in, n, lowpassed, feedbackTerm(b, lowpassed));
             const __m128 h =
                 updateSections<Boosted>(laneInputs<Poles>(x, outputs), lanes.damping, lanes.gain,
@@ -90,6 +91,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     _mm_store_ps(st.band, band);
     _mm_store_ps(st.low, low);
     _mm_store_ps(st.laneOutput, outputs);
+    feedbackLowpass.store(st);
     st.feedback = feedback;
     st.lastCoefficient = control.coefficient;
     st.lastDamping = control.damping;

@@ -1,0 +1,321 @@
+// The voice module's per-voice block routine: parameters and control rows
+// of the stretch, the shared noise, the oscillators, the noise mix, the
+// key-tracked high-pass, the feedback biquads, the filter stage and the
+// decimation into the voice's bus rows. Audio thread; allocates nothing.
+
+#include "synth/KestanAudio.h"
+#include "synth/KestanVoiceRecord.h"
+
+#include "synth/dsp/PitchTable.h"
+#include "synth/dsp/VoiceControlLaws.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+
+namespace {
+
+using K = KestanAudio;
+
+// Control rows that the synth's module tree puts at fixed places: the voice
+// circuit's "Voice" row (scales Detune) and the row the vibrato reads while
+// its source selector is 0.
+constexpr int32_t kVoiceRow = 12;
+constexpr int32_t kDefaultVibratoRow = 15;
+constexpr int32_t kDestOsc2Fm = 0;
+constexpr int32_t kDestOsc2Pwm = 1;
+constexpr int32_t kDestFilterFm = 2;
+
+// High-pass: pitch offset of HP_fc, its pitch range, q per unit of HP_Res;
+// Osc1's pitch terms.
+constexpr double kHighpassOffset = 60.0;
+constexpr double kHighpassMaxPitch = 150.0;
+constexpr double kHighpassQScale = 0.1;
+constexpr float kKeyScaleFactor = 0.64f;
+constexpr float kDetuneFactor = 0.02f;
+constexpr float kOscBasePitch = 76.0f;
+// The feedback path's three low-pass biquads.
+constexpr float kFeedbackPitch = 125.0f;
+constexpr float kFeedbackQ = 0.7f;
+// The two half-band passes leave the voice at this level.
+constexpr float kOutputScale = 0.5f;
+constexpr int32_t kNoiseColours = 3;
+
+alignas(16) const float kZeroRow[k_controlRowSteps] = {};
+
+std::atomic<uint32_t> g_noiseGenerator{0};
+std::atomic<float> g_plotCoefficient{0.0f};
+std::atomic<float> g_plotDamping{0.0f};
+
+// The parameter words of the global record.
+struct Words {
+    const uint32_t* w;
+    float real(uint32_t id) const { return std::bit_cast<float>(w[id]); }
+    int32_t integer(uint32_t id) const { return std::bit_cast<int32_t>(w[id]); }
+};
+
+// Control rows from the stretch's first step. A row outside the context, and
+// the reserved row 0, read as zeros.
+struct Rows {
+    const AM_ProcessContext* ctx;
+    int32_t firstStep;
+    const float* row(int32_t index) const
+    {
+        if (index <= 0 || !ctx->controlRows || static_cast<uint32_t>(index) >= ctx->controlRowCount)
+            return kZeroRow;
+        return ctx->controlRows + static_cast<size_t>(index) * k_controlRowSteps + firstStep;
+    }
+    const float* rowOrOnes(int32_t index) const
+    {
+        return index == 0 ? synthdsp::onesControlRow() : row(index);
+    }
+};
+
+synthdsp::OscillatorSettings oscillatorSettings(const Words& p, float voiceRow)
+{
+    synthdsp::OscillatorSettings s;
+    s.shape1 = p.real(K::k_pShape1);
+    s.shape2 = p.real(K::k_pShape2);
+    s.tune2 = p.real(K::k_pTune2);
+    s.fineTune2 = p.real(K::k_pFineTune2);
+    s.tuneModDepth1 = p.real(K::k_pTuneModDepth1);
+    s.tuneModDepth2 = p.real(K::k_pTuneModDepth2);
+    s.pulseWidthDepth = p.real(K::k_pPWDepth);
+    s.pulseWidthSourceSet = p.integer(K::k_pPWSrc) != 0;
+    s.detune = p.real(K::k_pDetune);
+    s.softSync = p.real(K::k_pSoftSync);
+    s.vibrato = p.real(K::k_pVibrato);
+    s.keyScale = p.real(K::k_pKeyScale);
+    s.oscVolume1 = p.real(K::k_pOscVolume1);
+    s.oscVolume2 = p.real(K::k_pOscVolume2);
+    s.subVolume = p.real(K::k_pSubVolume);
+    s.audioRateDest = p.integer(K::k_pAudioRateDest);
+    s.xModDepth = p.real(K::k_pXModDepth);
+    s.voiceRow = voiceRow;
+    return s;
+}
+
+synthdsp::FilterSettings filterSettings(const Words& p, float voiceRow)
+{
+    synthdsp::FilterSettings s;
+    s.mode = p.integer(K::k_pVCFMode);
+    s.poles = p.integer(K::k_pVCFPoles);
+    s.ringModIn1 = p.integer(K::k_pRingModIn1);
+    s.ringModIn2 = p.integer(K::k_pRingModIn2);
+    s.ringModVolume = p.real(K::k_pRingModVolume);
+    s.feedbackVolume = p.real(K::k_pFeedbackVolume);
+    s.cutoff = p.real(K::k_pCutoff);
+    s.fmDepth1 = p.real(K::k_pFreqModDepth1);
+    s.fmDepth2 = p.real(K::k_pFreqModDepth2);
+    s.keyFollow = p.real(K::k_pKeyFollow);
+    s.resonance = p.real(K::k_pResonance);
+    s.mixSpread = p.real(K::k_pMixSpread);
+    s.audioRateDest = p.integer(K::k_pAudioRateDest);
+    s.xModDepth = p.real(K::k_pXModDepth);
+    s.headroom1 = p.real(K::k_pHeadroom1);
+    s.clipping1 = p.real(K::k_pClipping1);
+    s.detune = p.real(K::k_pDetune);
+    s.voiceRow = voiceRow;
+    return s;
+}
+
+// The noise of the sub-block up to host sample `end`, generated once for all
+// voices: a new block counter starts the sub-block over at sample 0, and each
+// call extends what is there. So every voice reads the same noise at the same
+// place, also when the first call of a block renders only a later stretch.
+void ensureNoise(KestanGlobalRecord& g, const AM_ProcessContext* ctx, int32_t end)
+{
+    if (g.noiseStarted == 0 || g.noise.blockStamp != ctx->blockCounter) {
+        g.noise.blockStamp = ctx->blockCounter;
+        g.noiseGenerated = 0;
+        g.noiseStarted = 1;
+    }
+    const int32_t from = std::clamp(g.noiseGenerated, 0, k_rowSamples);
+    if (end <= from)
+        return;
+    uint32_t generator = g_noiseGenerator.load(std::memory_order_relaxed);
+    synthdsp::generateNoise(g.noise, generator, ctx->samplePeriod, end - from, g.white + from,
+                            g.red + from, g.pink + from);
+    g_noiseGenerator.store(generator, std::memory_order_relaxed);
+    g.noiseGenerated = end;
+}
+
+// Adds the weighted noise colours to the mix of the frames each host sample
+// spans.
+void mixNoise(const Words& p, const KestanGlobalRecord& g, int32_t first, int32_t hostSamples,
+              float* work)
+{
+    const float gain = synthdsp::levelToGain(p.real(K::k_pNoiseVolume));
+    if (!(gain > 0.0f))
+        return;
+    float weight[kNoiseColours];
+    for (int32_t c = 0; c < kNoiseColours; ++c)
+        weight[c] = synthdsp::shapeWeight(p.real(K::k_pNoiseColour), c + 1) * gain;
+    for (int32_t i = 0; i < hostSamples; ++i) {
+        const int32_t s = first + i;
+        const float noise = weight[0] * g.white[s] + weight[1] * g.red[s] + weight[2] * g.pink[s];
+        float* frame = work + 2 * k_kestanOversampling * i;
+        for (int32_t k = 0; k < k_kestanOversampling; ++k)
+            frame[2 * k] += noise;
+    }
+}
+
+// The key-tracked high-pass over the mix (first float of each frame), its
+// coefficients ramping toward this block's design.
+void highpass(KestanVoiceRecord& v, const Words& p, const Rows& rows, double oversampledPeriod,
+              float voiceRow, int32_t frames, float* work)
+{
+    const float osc1Pitch =
+        p.real(K::k_pKeyScale) * kKeyScaleFactor * rows.row(p.integer(K::k_pKeySource))[0] +
+        p.real(K::k_pTuneModDepth1) * rows.row(p.integer(K::k_pTuneModSrc1))[0] +
+        p.real(K::k_pDetune) * kDetuneFactor * voiceRow + kOscBasePitch;
+    double pitch = double(p.real(K::k_pHPCutoff)) - kHighpassOffset + double(osc1Pitch);
+    if (!(pitch > 0.0))
+        pitch = 0.0;
+    pitch = std::min(pitch, kHighpassMaxPitch);
+    const auto design = synthdsp::highpassBiquadDouble(
+        pitch, double(p.real(K::k_pHPResonance)) * kHighpassQScale, oversampledPeriod);
+    synthdsp::BiquadRecord<double>& r = v.highpass;
+    synthdsp::biquadRampDouble(r, design, 1.0 / double(frames), v.resetFlag != 0);
+
+    double x1 = r.state[0], x2 = r.state[1], y1 = r.state[2], y2 = r.state[3];
+    double b0 = r.coefficient[0], b1 = r.coefficient[1], b2 = r.coefficient[2];
+    double a1 = r.coefficient[3], a2 = r.coefficient[4];
+    const double* d = r.increment;
+    for (int32_t n = 0; n < frames; ++n) {
+        const double x = double(work[2 * n]);
+        const double y = b0 * x + b1 * x1 + b2 * x2 - a2 * y2 - a1 * y1;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        work[2 * n] = float(y);
+        b0 += d[0];
+        b1 += d[1];
+        b2 += d[2];
+        a1 += d[3];
+        a2 += d[4];
+    }
+    r.state[0] = x1;
+    r.state[1] = x2;
+    r.state[2] = y1;
+    r.state[3] = y2;
+    r.coefficient[0] = b0;
+    r.coefficient[1] = b1;
+    r.coefficient[2] = b2;
+    r.coefficient[3] = a1;
+    r.coefficient[4] = a2;
+}
+
+// The bus row, or null when the context has no such row.
+float* busRow(const AM_ProcessContext* ctx, uint32_t row)
+{
+    if (!ctx->busBuffer || row >= ctx->busRowCount)
+        return nullptr;
+    return ctx->busBuffer + static_cast<size_t>(row) * k_rowSamples;
+}
+
+} // namespace
+
+void KestanAudio::process(int32_t* startP, int32_t* lengthP, AM_ChildRecord* record,
+                          AM_ProcessContext* ctx)
+{
+    if (!startP || !lengthP || !record || !ctx || !record->object || !record->voiceMemory ||
+        !record->globalMemory)
+        return;
+    const int32_t start = std::clamp(*startP, 0, k_maxUnitsPerBlock);
+    const int32_t length = std::clamp(*lengthP, 0, k_maxUnitsPerBlock - start);
+    if (length == 0)
+        return;
+    const auto* self = static_cast<const KestanAudio*>(record->object);
+    auto& g = *static_cast<KestanGlobalRecord*>(record->globalMemory);
+    auto& v = *static_cast<KestanVoiceRecord*>(record->voiceMemory);
+    const Words p{g.values};
+    const Rows rows{ctx, start * k_stepsPerUnit};
+    const int32_t firstSample = start * k_samplesPerUnit;
+    const int32_t hostSamples = length * k_samplesPerUnit;
+    const int32_t frames = k_kestanOversampling * hostSamples;
+    const float period = ctx->samplePeriod;
+    const bool reset = v.resetFlag != 0;
+
+    // Block values and the rows the stages read.
+    const float voiceRow = rows.row(kVoiceRow)[0];
+    const synthdsp::OscillatorBlock oscBlock =
+        synthdsp::makeOscillatorBlock(oscillatorSettings(p, voiceRow), period);
+    const int32_t keySource = p.integer(k_pKeySource);
+    const int32_t vibratoSource = p.integer(k_pVibratoSrc);
+    const int32_t dest = p.integer(k_pAudioRateDest);
+    const float* crossModRow = rows.rowOrOnes(p.integer(k_pAudioRateModSrc));
+    const synthdsp::OscillatorRows oscRows{
+        rows.row(keySource),
+        rows.row(keySource + 1),
+        rows.row(p.integer(k_pTuneModSrc1)),
+        rows.row(p.integer(k_pTuneModSrc2)),
+        rows.row(vibratoSource != 0 ? vibratoSource : kDefaultVibratoRow),
+        rows.rowOrOnes(p.integer(k_pPWSrc)),
+        dest == kDestOsc2Fm ? crossModRow : kZeroRow,
+        dest == kDestOsc2Pwm ? crossModRow : kZeroRow,
+    };
+
+    ensureNoise(g, ctx, firstSample + hostSamples);
+
+    synthdsp::renderOscillators(v.oscillators, oscBlock, oscRows, self->tables_, frames,
+                                {g.work, g.osc1, g.osc2, g.sub});
+    mixNoise(p, g, firstSample, hostSamples, g.work);
+    highpass(v, p, rows, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, g.work);
+
+    const float rampFactor = 1.0f / float(frames);
+    const auto feedbackDesign = synthdsp::lowpassBiquadFloat(
+        synthdsp::pitchTable(), kFeedbackPitch, kFeedbackQ, period / float(k_kestanOversampling));
+    for (auto& biquad : v.filter.feedbackLowpass)
+        synthdsp::biquadRampFloat(biquad, feedbackDesign, rampFactor, reset);
+
+    const synthdsp::FilterBlock filterBlock =
+        synthdsp::makeFilterBlock(filterSettings(p, voiceRow), period);
+    const synthdsp::FilterRows filterRows{
+        rows.row(keySource),
+        rows.row(p.integer(k_pFreqModSrc1)),
+        rows.row(p.integer(k_pFreqModSrc2)),
+        dest == kDestFilterFm ? crossModRow : kZeroRow,
+    };
+    synthdsp::processFilterStage(v.filter, filterBlock, filterRows, frames,
+                                 {g.work, g.osc1, g.osc2, g.sub, g.pink + firstSample});
+    g_plotCoefficient.store(v.filter.lastCoefficient, std::memory_order_relaxed);
+    g_plotDamping.store(v.filter.lastDamping, std::memory_order_relaxed);
+
+    // Back to the host rate into the voice's two bus rows (scratch when the
+    // context lacks them).
+    float* left = busRow(ctx, record->outputRow);
+    float* right = busRow(ctx, record->outputRow + 1u);
+    left = left ? left + firstSample : g.osc2;
+    right = right ? right + firstSample : g.sub;
+    enginedsp::decimateHalfBand(left, right, g.work, hostSamples, v.decimatorA, v.decimatorB);
+    for (int32_t i = 0; i < hostSamples; ++i) {
+        left[i] *= kOutputScale;
+        right[i] *= kOutputScale;
+    }
+    v.resetFlag = 0;
+}
+
+float KestanAudio::lastCutoffCoefficient()
+{
+    return g_plotCoefficient.load(std::memory_order_relaxed);
+}
+
+float KestanAudio::lastDamping()
+{
+    return g_plotDamping.load(std::memory_order_relaxed);
+}
+
+void KestanAudio::storeFilterCoefficients(float coefficient, float damping)
+{
+    g_plotCoefficient.store(coefficient, std::memory_order_relaxed);
+    g_plotDamping.store(damping, std::memory_order_relaxed);
+}
+
+void KestanAudio::resetProcessState()
+{
+    g_noiseGenerator.store(0, std::memory_order_relaxed);
+    storeFilterCoefficients(0.0f, 0.0f);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The memory the voice module carves from the engine block: one voice record
+// per voice copy and one global record per module.
+
+#include "engine/dsp/HalfBandDecimator.h"
+#include "engine/module/AM_ProcessContext.h"
+#include "synth/dsp/BiquadDesign.h"
+#include "synth/dsp/FilterStage.h"
+#include "synth/dsp/NoiseSource.h"
+#include "synth/dsp/Oscillators.h"
+
+#include <cstdint>
+
+// Oversampled frames per host sample, and the most frames of one call.
+constexpr int32_t k_kestanOversampling = synthdsp::kOversampling;
+constexpr int32_t k_kestanMaxFrames = k_kestanOversampling * k_rowSamples;
+
+// One voice: everything that runs on from block to block (and, apart from
+// the biquads, from note to note).
+struct alignas(16) KestanVoiceRecord {
+    synthdsp::OscillatorState oscillators;
+    synthdsp::FilterState filter;
+    enginedsp::HalfBandState decimatorA; // the second pass (twice to once the host rate)
+    enginedsp::HalfBandState decimatorB; // the first pass (four to twice)
+    // The key-tracked high-pass on the oversampled mix (direct form I: the
+    // states are x[n-1], x[n-2], y[n-1], y[n-2]).
+    synthdsp::BiquadRecord<double> highpass;
+    // Set by a note on, prepare and reset; the next block restarts the
+    // biquads and clears it.
+    uint32_t resetFlag;
+};
+
+// The module's global memory.
+struct alignas(16) KestanGlobalRecord {
+    // The parameter values in parameter order: floats, and int32 for the
+    // integer kinds (read them through the accessors of the render).
+    uint32_t values[64];
+
+    // The shared noise of the sub-block, generated for all voices.
+    synthdsp::NoiseState noise;
+    // Host samples of the current sub-block generated so far (from 0); the
+    // sub-block is the one whose context block counter noise.blockStamp holds.
+    int32_t noiseGenerated;
+    uint32_t noiseStarted; // 0 until the first generation
+    alignas(16) float white[k_rowSamples];
+    float red[k_rowSamples];
+    float pink[k_rowSamples];
+
+    // Scratch of one call: the work buffer (the mix and Osc1 per frame) and
+    // each oscillator's signal.
+    alignas(16) float work[2 * k_kestanMaxFrames];
+    alignas(16) float osc1[k_kestanMaxFrames];
+    alignas(16) float osc2[k_kestanMaxFrames];
+    alignas(16) float sub[k_kestanMaxFrames];
+};
