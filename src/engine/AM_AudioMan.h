@@ -26,12 +26,15 @@
 // (AM_AudioManReset.cpp), the modulation routing (AM_AudioManRouting.cpp),
 // FFT and random numbers (AM_AudioManServices.cpp), the services the modules
 // and the parameter manager ask of their owner (AM_AudioManOwnerServices.cpp),
-// the multi-channel and no-latency paths (AM_AudioManChannels.cpp) and the
-// start-up loader (AM_AudioManStartup.cpp).
+// the multi-channel and no-latency paths (AM_AudioManChannels.cpp), the
+// access layer (AM_AudioManAccess.cpp), MIDI input and program banks
+// (AM_AudioManMidi.cpp, AM_AudioManBanks.cpp) and the start-up files
+// (AM_AudioManStartup.cpp).
 
 #include "engine/AM_ChannelTables.h"
 #include "engine/AM_GainRamp.h"
 #include "engine/AM_SharedInstance.h"
+#include "engine/module/AM_AudioObject.h"
 #include "engine/module/AM_ChildRecord.h"
 #include "engine/module/AM_EngineOwner.h"
 #include "engine/module/AM_PluginInfo.h"
@@ -43,11 +46,14 @@
 
 class AM_AudioObject;
 class AM_CircuitObject;
+class AM_Directory;
 class AM_ObjectHost;
 class AM_ParaMan;
 class AM_PresetAdapter;
 class AM_PublishedNumbering;
 class AM_RealFFT;
+class PresetFolder;
+class PresetListItem;
 
 class AM_AudioMan : public AM_EngineOwner {
 public:
@@ -223,6 +229,95 @@ public:
     virtual int32_t registerPresetAdapter(AM_PresetAdapter* adapter);
     AM_PresetAdapter* findPresetAdapter(const char* productName) override;
 
+    // --- The access layer of the host adapter and the editor interface
+    // (AM_AudioManAccess.cpp). Host indices of parameters: with the
+    // published flag, an index below 10000 is a published number and an
+    // index from 10000 up is the global id plus 10000; without it, a global
+    // id. An index that names no parameter changes nothing and answers 0
+    // (null, -1 where an index is answered). Any thread after init unless
+    // said; nothing here runs on the audio thread except where said.
+
+    static constexpr int32_t kHostInternalOffset = 10000;
+    // The global id a (host) index names, or -1.
+    int32_t resolveParameterIndex(int32_t index, bool published) const;
+    // Published parameters, or all parameters; 0 before init.
+    virtual int32_t getParameterCount(bool published);
+    // The published number of a global id; -1 when it has none, for an index
+    // outside the table, and before init.
+    virtual int32_t getPublishedIndex(int32_t internalIndex);
+    // The global id of a published number; -1 outside the numbering and
+    // before init.
+    virtual int32_t getInternalIndex(int32_t publishedIndex);
+    // The value names of a list parameter (32-byte entries) through list,
+    // and their count; 0 when it has none, and before init.
+    virtual int32_t getParameterValueString(int32_t index, AM_ValueNames* list, bool published);
+    // Hides a parameter (flag 0x100: neither shown nor saved); a pair that
+    // names none is traced. Thread that builds the engine (setupParameters).
+    virtual void hideParameter(const char* moduleShortName, const char* parameterShortName);
+    // "short: long name" of a module; null outside 0 to module count - 1.
+    virtual const char* getModuleName(int32_t moduleIndex);
+    // Deprecated: only traces.
+    virtual void importStateInfo();
+    // The whole patch state as text with its binary section, after the
+    // optional first line (the host's "#pgm=" line; null for none). The text
+    // belongs to the parameter manager and stays valid until its next state
+    // write. Null and size 0 when it cannot be made. Not on the audio thread.
+    virtual const char* getChunk(uint32_t* size, const char* firstLine);
+    // Reads a state text of size bytes (mode 0, or 1 at start-up: also the
+    // parameters left out of snapshots). False when the reader refuses it
+    // (nothing changed then). Not on the audio thread.
+    virtual bool setChunk(const void* data, int32_t size, int32_t mode);
+    // Applies the current state again (getChunk, then setChunk with mode 1).
+    // Not on the audio thread.
+    virtual void reloadState();
+
+    // --- MIDI input and programs (AM_AudioManMidi.cpp, AM_AudioManBanks.cpp).
+
+    // Room for a program name and its terminator.
+    static constexpr uint32_t kProgramNameBytes = 64;
+    // Programs a bank counts at most.
+    static constexpr uint32_t kMaxProgramsPerBank = 255;
+    // An event of AM_MidiEvent's kinds: notes, controllers, wheels, pressure,
+    // all notes off and sustain go to the modules that take MIDI; a bank
+    // select (controller 0) also chooses the bank, value x 127 rounded; a
+    // parameter event is queued as a ramped change. Audio thread; allocates
+    // nothing, locks nothing.
+    virtual void midiEvent(int32_t kind, int32_t arg, float value, float value2, uint32_t frame);
+    // Applies program `program` of the current bank from its in-memory
+    // snapshot and copies its name ("bank:program name") into name (cut to
+    // nameCapacity, terminated). False, with the state unchanged, for a bank
+    // or program that does not exist or holds no preset. Audio thread (the
+    // host's event delivery) or any single thread that applies changes;
+    // allocates nothing, locks nothing, touches no file.
+    virtual bool selectProgram(int32_t program, char* name,
+                               uint32_t nameCapacity = kProgramNameBytes);
+    // Prepares the programs of one bank from `item` on (item first gets
+    // program number `program`): loads each file into the live state, keeps
+    // a snapshot of the result when it loaded, drops the file object and
+    // renames the item "bank:program name". Thread that builds the engine.
+    virtual void loadBankFolder(PresetListItem* item, uint32_t bank, uint32_t program);
+    // The bank chosen by bank select. Any thread (may be stale).
+    int32_t getCurrentMidiBank() const;
+    // The programs a bank counts: its presets, at most kMaxProgramsPerBank.
+    static int32_t countPrograms(const PresetFolder& bank);
+    // The bank chain this instance selects programs from, and its length.
+    PresetFolder* getMidiBanks() const { return midiBanks_; }
+    uint32_t getMidiBankCount() const { return midiBankCount_; }
+
+    // --- Start-up files (AM_AudioManStartup.cpp). Not on the audio thread.
+
+    // Writes the MIDI controller map (when it was loaded or changed) and the
+    // bank list "Midi.Bank.Cache.txt", only as the last instance of the
+    // plug-in ID. The plug-in class calls it before deleting that instance.
+    virtual void saveStartupFiles();
+    // Reads a preset file ("h2p" whole, "fxp" its checked program chunk)
+    // and applies it as the state. True when it was read and applied.
+    virtual bool loadPresetFile(PresetListItem* item);
+    // Makes sure the "MIDI Programs" folder exists.
+    virtual void scanPresetFolders();
+    // Only traces.
+    virtual void scanPresets();
+
     // --- Hooks of messages 12 and 42, and of message 34. Do nothing here.
 
     virtual void diagnosticsHook(void* ptr, uint32_t message, uint32_t arg);
@@ -368,8 +463,12 @@ protected:
     // The shared entry's published-parameter table, taken by the start-up
     // loader (not owned).
     AM_PublishedNumbering* publishedTable_ = nullptr;
-    // The MIDI bank chosen by bank select.
+    // The MIDI bank chosen by bank select (audio thread).
     int32_t currentMidiBank_ = 0;
+    // The shared entry's bank chain and bank count, taken by the start-up
+    // loader, so that program changes need not look the entry up.
+    PresetFolder* midiBanks_ = nullptr;
+    uint32_t midiBankCount_ = 0;
     char hostName_[kHostNameBytes] = {};
     // Written by the process paths, read by the user interface through
     // std::atomic_ref.
@@ -390,6 +489,12 @@ protected:
     bool initDone_ = false;
 
 private:
+    // The first instance's part of the start-up loader; false when the
+    // Presets folder cannot be found (the loader then stops).
+    bool loadSharedStartupFiles(AM_SharedInstance* entry);
+    void loadMidiBanks(AM_SharedInstance* entry, AM_Directory& presets);
+    void loadDefaultPreset();
+    void writeBankCache(const PresetFolder& root);
     bool ensureMainCircuit();
     void carveEngineBlock();
     void describeModules();

@@ -56,31 +56,22 @@ int32_t AM_AudioMan::findParameterIndex(int32_t moduleIndex, int32_t localIndex)
 
 AM_ParamInfo* AM_AudioMan::getParameterDescriptor(int32_t index, bool published)
 {
-    if (!paraMan_)
-        return nullptr;
-    if (published) {
-        if (index < 0 || index >= paraMan_->getPublishedCount())
-            return nullptr;
-        index = paraMan_->getPublishedMap()[index];
-    }
-    return paraMan_->getParameterInfo(index);
+    const int32_t id = resolveParameterIndex(index, published);
+    return id >= 0 ? paraMan_->getParameterInfo(id) : nullptr;
 }
 
 float AM_AudioMan::getParameter(int32_t index, bool published)
 {
-    return paraMan_ ? paraMan_->getValue(index, published) : 0.0f;
+    const int32_t id = resolveParameterIndex(index, published);
+    return id >= 0 ? paraMan_->getValue(id, false) : 0.0f;
 }
 
 void AM_AudioMan::setParameter(int32_t index, float value, bool published)
 {
-    if (!paraMan_ || !context_)
+    int32_t id = resolveParameterIndex(index, published);
+    if (id < 0 || !context_)
         return;
-    if (published) {
-        if (index < 0 || index >= paraMan_->getPublishedCount())
-            return;
-        index = paraMan_->getPublishedMap()[index];
-    }
-    paraMan_->setParam(&index, &value, context_, false);
+    paraMan_->setParam(&id, &value, context_, false);
 }
 
 void AM_AudioMan::setCircuitRouting(AM_CircuitObject*, float) {}

@@ -175,13 +175,18 @@ void AM_ParaMan::readSnapshot(const uint8_t* snapshot, uint32_t size)
                 int32_t target = static_cast<int32_t>(id);
                 setParam(&target, &value, &changeContext, true);
             } else if (p.kind() == k_kindData && owner_) {
-                // The module takes the descriptor's size: a shorter payload
-                // is filled up with zeros, a longer one cut.
+                // The module takes the descriptor's size: a payload of that
+                // size (as every snapshot written here has) is handed over
+                // in place, so that applying a snapshot allocates nothing;
+                // a shorter one is filled up with zeros, a longer one cut.
                 const uint32_t bytes = dataSize(p);
-                scratch.assign(bytes, 0);
-                std::memcpy(scratch.data(), payload, length < bytes ? length : bytes);
-                if (bytes > 0)
+                if (bytes > 0 && length >= bytes) {
+                    owner_->setBinaryParameterData(static_cast<int32_t>(id), payload);
+                } else if (bytes > 0) {
+                    scratch.assign(bytes, 0);
+                    std::memcpy(scratch.data(), payload, length);
                     owner_->setBinaryParameterData(static_cast<int32_t>(id), scratch.data());
+                }
             }
         }
         const uint32_t step = kRecordHeader + padded(length);

@@ -8,7 +8,7 @@
 class AM_PublishedNumbering {
 public:
     virtual ~AM_PublishedNumbering() = default;
-    // The global id of published number p.
+    // The global id of published number p; -1 when p names none.
     virtual int32_t getInternalIDFromPublished(int32_t p) const = 0;
     // The display name of published number p; null or empty for none.
     virtual const char* getPublishedName(int32_t p) const = 0;

@@ -1,7 +1,9 @@
 #include "presets/folders/PresetListItem.h"
 
 #include "foundation/AM_String.h"
+#include "platform/TextConversion.h"
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -27,6 +29,18 @@ PresetListItem::PresetListItem(std::unique_ptr<AM_FileObject> file, PresetFolder
     baseName.appendSubstring(fileName, 0, dot);
     baseName.getNarrow(name_, kNameLimit);
     fileName.getNarrow(extension_, kExtensionLimit, dot + 1);
+}
+
+void PresetListItem::setName(const char* name)
+{
+    size_t length = name ? std::strlen(name) : 0;
+    if (length > kMaxNameBytes) {
+        length = kMaxNameBytes;
+        length -= platform::incompleteUtf8Tail(name, length);
+    }
+    if (length > 0)
+        std::memcpy(name_, name, length);
+    name_[length] = '\0';
 }
 
 PresetListItem::~PresetListItem()

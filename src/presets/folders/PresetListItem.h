@@ -73,6 +73,9 @@ public:
     PresetFolder* folder() const { return folder_; }
     // Zero-terminated UTF-8 texts.
     const char* name() const { return name_; }
+    // Renames the item (the file keeps its name): at most kMaxNameBytes
+    // bytes of the text, cut at a character boundary; null empties it.
+    void setName(const char* name);
     const char* extension() const { return extension_; }
 
     bool isSelected() const { return selected_ != 0; }
