@@ -1,13 +1,21 @@
 // CPU time per voice as a share of one core at 44.1 kHz, for the default
-// patch and a heavy one, with 1, 4 and 8 notes held: one iteration is one
-// host block of 64 samples through the whole engine (parameter manager,
-// voice circuit, voice modules and the tap), with flush-to-zero as the
-// plug-in sets it. percent_per_voice = block time / (notes x 64 / 44100 s) x
-// 100, so the engine's own per-block work is shared among the notes.
+// patch and a heavy one, with 1, 4 and 8 notes held. One iteration is one
+// host block of 64 samples through the whole engine, with flush-to-zero as
+// the plug-in sets it:
+//   Instrument:  the synth's audio manager (parameter manager, voice circuit,
+//                envelopes, LFOs, voice module, voice mixer);
+//   VoiceModule: the voice module alone in the voice circuit (with a bus
+//                tap in place of the mixer).
+// percent_per_voice = block time / (notes x 64 / 44100 s) x 100: the engine's
+// own per-block work is shared among the notes.
 
+#include "SynthFixture.h"
 #include "VoiceModuleEngine.h"
 
 #include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <functional>
 
 namespace {
 
@@ -41,12 +49,12 @@ void applyHeavyPatch(SynthHost& host)
     host.set("Kestan", "MxSp", 20.0f);
 }
 
-void renderNotes(benchmark::State& state, Patch patch)
+void renderNotes(benchmark::State& state, std::unique_ptr<SynthHost> host, Patch patch)
 {
     const int32_t notes = static_cast<int32_t>(state.range(0));
-    auto host = makeVoiceEngine();
     if (patch == Patch::heavy)
         applyHeavyPatch(*host);
+    host->render(kBlock);
     for (int32_t i = 0; i < notes; ++i)
         host->noteOn(kFirstKey + kKeyStep * i);
     host->render(int64_t(kWarmUpBlocks) * kBlock);
@@ -57,25 +65,38 @@ void renderNotes(benchmark::State& state, Patch patch)
     ctx->outputChannels[0] = left.data();
     ctx->outputChannels[1] = right.data();
     FlushToZeroScope flush;
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         host->engine().processBlock();
         benchmark::DoNotOptimize(left.data());
     }
-    const double blockSeconds = double(kBlock) / double(kRate);
-    state.counters["percent_per_voice"] = benchmark::Counter(
-        double(notes) * blockSeconds / 100.0,
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double audio = double(state.iterations()) * double(notes) * kBlock / double(kRate);
+    state.counters["percent_per_voice"] = 100.0 * seconds / audio;
 }
+
+void BM_InstrumentDefaultPatch(benchmark::State& state)
+{
+    renderNotes(state, makeSynth(), Patch::standard);
+}
+BENCHMARK(BM_InstrumentDefaultPatch)->Arg(1)->Arg(4)->Arg(8);
+
+void BM_InstrumentHeavyPatch(benchmark::State& state)
+{
+    renderNotes(state, makeSynth(), Patch::heavy);
+}
+BENCHMARK(BM_InstrumentHeavyPatch)->Arg(1)->Arg(4)->Arg(8);
 
 void BM_VoiceModuleDefaultPatch(benchmark::State& state)
 {
-    renderNotes(state, Patch::standard);
+    renderNotes(state, makeVoiceEngine(), Patch::standard);
 }
 BENCHMARK(BM_VoiceModuleDefaultPatch)->Arg(1)->Arg(4)->Arg(8);
 
 void BM_VoiceModuleHeavyPatch(benchmark::State& state)
 {
-    renderNotes(state, Patch::heavy);
+    renderNotes(state, makeVoiceEngine(), Patch::heavy);
 }
 BENCHMARK(BM_VoiceModuleHeavyPatch)->Arg(1)->Arg(4)->Arg(8);
 
