@@ -97,6 +97,43 @@ TEST(KestanAudioRoutine, TwoVoicesInOneBlockHearTheSameNoise)
     EXPECT_GT(std::fabs(rig.output(0)[k_rowSamples - 1]), 0.0f);
 }
 
+// The noise mix: with the oscillators silent and the filter stage bypassed
+// (a mode past the two kernels) the output is the noise through the linear
+// high-pass and decimation, so the colours' weights and the level law show
+// as exact proportions between renders from the same noise.
+TEST(KestanAudioRoutine, NoiseColoursAndLevel)
+{
+    const auto render = [](float level, float colour) {
+        K::resetProcessState();
+        KestanRoutineRig rig(1);
+        rig.set(K::k_pOscVolume1, -100.0f);
+        rig.set(K::k_pOscVolume2, -100.0f);
+        rig.set(K::k_pVCFMode, 2.0f);
+        rig.set(K::k_pNoiseVolume, level);
+        rig.set(K::k_pNoiseColour, colour);
+        std::vector<float> left, right;
+        for (int32_t b = 0; b < 40; ++b)
+            rig.render(0, left, right);
+        return left;
+    };
+    const std::vector<float> white = render(0.0f, 1.0f);
+    const std::vector<float> red = render(0.0f, 2.0f);
+    const std::vector<float> pink = render(0.0f, 3.0f);
+    const std::vector<float> halfWhiteRed = render(0.0f, 1.5f);
+    const std::vector<float> quieter = render(-50.0f, 1.0f);
+    const std::vector<float> silent = render(-100.0f, 2.0f);
+    double energy = 0.0;
+    for (size_t n = 0; n < white.size(); ++n) {
+        ASSERT_NEAR(halfWhiteRed[n], 0.5f * (white[n] + red[n]), 1e-5f) << n;
+        ASSERT_NEAR(quieter[n], 0.5f * white[n], 1e-5f) << n;
+        ASSERT_EQ(silent[n], 0.0f) << n;
+        energy += double(white[n]) * white[n] + double(red[n]) * red[n] + double(pink[n]) * pink[n];
+    }
+    EXPECT_GT(energy, 1.0);
+    EXPECT_NE(white, red);
+    EXPECT_NE(red, pink);
+}
+
 // The high-pass design of the routine for the key row value (KeyScale 100,
 // no tune modulation, Detune 0) and HP_fc.
 synthdsp::BiquadCoefficients<double> highpassFor(KestanRoutineRig& rig, float key, float cutoff)
@@ -153,6 +190,16 @@ TEST(KestanAudioRoutine, BiquadsRampTowardTheirDesignAndJumpAfterANoteOn)
             EXPECT_EQ(increment, 0.0f);
     }
     EXPECT_EQ(v.resetFlag, 0u);
+
+    // The high-pass pitch stays within [0, 150] whatever the key row.
+    for (float key : {10.0f, -10.0f}) {
+        rig.setRow(kKeyRow, key);
+        v.resetFlag = 1;
+        rig.render(0, left, right);
+        const auto held = highpassFor(rig, key, 30.0f);
+        for (int32_t i = 0; i < 5; ++i)
+            EXPECT_EQ(v.highpass.coefficient[i], coefficient(held, i)) << key << " " << i;
+    }
 }
 
 // A note on restarts the biquads only: the oscillators, their pending
