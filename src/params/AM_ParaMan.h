@@ -236,9 +236,10 @@ public:
     // usage words. Thread that applies changes.
     void flagModSourceUsed(int32_t source, bool used);
     int32_t getModSourceUsageCount(int32_t source) const;
-    // Recounts the usage from every selector; with resetInactive, selectors
-    // of inactive modules return to their defaults. Thread that applies
-    // changes.
+    // Recounts the usage from the selectors of every running module (a
+    // module with a usage bit runs while such a selector chooses it); with
+    // resetInactive, selectors of inactive modules return to their defaults.
+    // Thread that applies changes.
     void updateModSourceUsage(bool resetInactive);
     // Assigns XY (axis, slot) to a target (-1 none, -2 keep the target).
     // Thread that applies changes.
@@ -277,6 +278,7 @@ private:
     AM_ModulationRecord* matrixRecord(int32_t row) const;
     void readStateMessage(const char* text, uint32_t filter);
     void setUsageBit(int32_t bit, bool on);
+    void visitSourceSelectors(bool resetIdle);
     uint8_t* levelsData();
     // The value of one of the manager's globals as last set (the field
     // before the table exists).

@@ -186,13 +186,43 @@ int32_t AM_ParaMan::getModSourceUsageCount(int32_t source) const
     return (source >= 1 && source <= kUsageCounts) ? usageCounts_[source - 1] : 0;
 }
 
+// A module with a usage bit runs only while a selector of a running module
+// chooses its source, and that selector may stand anywhere in the table,
+// before or after the module's own selectors. So the words are rebuilt from
+// nothing and the selectors walked again until the words stop growing: each
+// walk finds at least the modules the walk before found running, so the
+// last walk counts the selectors of exactly the modules that run, whatever
+// their order. Only then do the selectors of idle modules take their
+// defaults.
 void AM_ParaMan::updateModSourceUsage(bool resetInactive)
 {
     if (!table_ || !context_)
         return;
-    std::memset(usageCounts_, 0, sizeof(usageCounts_));
-    std::atomic_ref<uint32_t>(context_->usageWord1).store(kOneBits, std::memory_order_relaxed);
-    std::atomic_ref<uint32_t>(context_->usageWord2).store(kOneBits, std::memory_order_relaxed);
+    std::atomic_ref<uint32_t> word1(context_->usageWord1);
+    std::atomic_ref<uint32_t> word2(context_->usageWord2);
+    word1.store(kOneBits, std::memory_order_relaxed);
+    word2.store(kOneBits, std::memory_order_relaxed);
+    // Every walk but the last sets at least one more bit.
+    for (int32_t walk = 0; walk <= 2 * kUsageBitsPerWord; ++walk) {
+        const uint32_t before1 = word1.load(std::memory_order_relaxed);
+        const uint32_t before2 = word2.load(std::memory_order_relaxed);
+        std::memset(usageCounts_, 0, sizeof(usageCounts_));
+        visitSourceSelectors(false);
+        if (word1.load(std::memory_order_relaxed) == before1 &&
+            word2.load(std::memory_order_relaxed) == before2)
+            break;
+    }
+    if (resetInactive)
+        visitSourceSelectors(true);
+}
+
+// One walk over the selectors that have storage: those of running modules
+// count their source; with resetIdle, those of idle modules take their
+// defaults instead. Entry 0 of the source list is "none", so a stored 0 of
+// a selector of that list chooses nothing. The second list holds real
+// sources only: each of its places, the first included, chooses one.
+void AM_ParaMan::visitSourceSelectors(bool resetIdle)
+{
     for (int32_t i = 0; i < parameterCount_; ++i) {
         const AM_ParamInfo& info = table_[i];
         if (info.kind() != k_kindInteger || (info.flags & k_paramSourceSelector) == 0)
@@ -204,11 +234,13 @@ void AM_ParaMan::updateModSourceUsage(bool resetInactive)
             continue;
         int32_t stored = 0;
         std::memcpy(&stored, storage, sizeof(stored));
-        if (stored == 0)
+        const bool secondList = (info.flags & k_paramSecondList) != 0;
+        if (stored == 0 && !secondList)
             continue;
         AM_AudioObject* module = moduleOf(info.moduleIndex);
-        if (module && !module->isActive(info.moduleIndex)) {
-            if (resetInactive) {
+        const bool idle = module && !module->isActive(info.moduleIndex);
+        if (resetIdle) {
+            if (idle) {
                 const float value = info.defaultValue;
                 block_.values[i] = value;
                 setRequested(i, value);
@@ -217,8 +249,10 @@ void AM_ParaMan::updateModSourceUsage(bool resetInactive)
             }
             continue;
         }
+        if (idle)
+            continue;
         int32_t source = stored;
-        if ((info.flags & k_paramSecondList) != 0)
+        if (secondList)
             source = (stored >= 0 && stored < secondCount_) ? block_.secondListSources[stored] : 0;
         flagModSourceUsed(source, true);
     }
