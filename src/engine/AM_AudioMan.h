@@ -32,6 +32,7 @@
 // (AM_AudioManStartup.cpp).
 
 #include "engine/AM_ChannelTables.h"
+#include "engine/AM_DataBlockStaging.h"
 #include "engine/AM_GainRamp.h"
 #include "engine/AM_SharedInstance.h"
 #include "engine/module/AM_AudioObject.h"
@@ -211,7 +212,7 @@ public:
     int32_t getModuleCount() override;
     AM_ModuleRecord* getModuleRecord(int32_t moduleIndex) override;
     void* getBinaryParameterData(int32_t index) override;
-    void setBinaryParameterData(int32_t index, const void* data) override;
+    void setBinaryParameterData(int32_t index, const void* data, uint32_t size) override;
     void readLevels(float* inputLevels, float* outputLevels) override;
     void setMeteringCount(uint32_t blocks) override;
     float* getMidiActivityAddress() override;
@@ -500,4 +501,19 @@ private:
     void describeModules();
     void storeSampleRate(float rate);
     void resetEngine();
+
+    // --- Data-block writes (AM_AudioManOwnerServices.cpp). Once the engine
+    // processes, a write from another thread waits in a staging slot and the
+    // audio thread copies it into the module at the start of its next block.
+
+    // One slot per data block of a module other than the parameter manager
+    // (whose own blocks the audio thread never reads). Init.
+    void buildDataBlockStaging();
+    // Copies the waiting writes into their modules and notifies them. Audio
+    // thread, at the start of a block.
+    void applyStagedDataBlocks();
+    // Writes a block into its module's storage and notifies the module.
+    // Before processing, or on the audio thread.
+    void storeDataBlock(const AM_ParamInfo& info, const void* data, uint32_t size);
+    AM_DataBlockStaging dataBlockStaging_;
 };

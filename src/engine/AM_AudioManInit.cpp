@@ -82,6 +82,7 @@ void AM_AudioMan::init()
     sendMessage(k_classAudioObject, k_msgListModuleIndex, 0, context_->indexedModuleIndices);
 
     paraMan_->setupParameters(context_);
+    buildDataBlockStaging();
     mainCircuit_->resetTree();
     loadStartupFiles();
 

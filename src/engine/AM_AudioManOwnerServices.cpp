@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -113,27 +114,84 @@ void* AM_AudioMan::getBinaryParameterData(int32_t index)
     AM_AudioObject* module = moduleTable_[info->moduleIndex];
     if (!module)
         return nullptr;
-    if (void* address = module->getParameterAddress(info->localNumber))
-        return address;
-    return module->getParameterData(info->localNumber);
+    void* address = module->getParameterAddress(info->localNumber);
+    if (!address)
+        return module->getParameterData(info->localNumber);
+    // A write still waiting for the audio thread is the value last written.
+    if (!platform::isRealtimeThread()) {
+        if (const uint8_t* pending = dataBlockStaging_.pendingBytes(index))
+            return const_cast<uint8_t*>(pending);
+    }
+    return address;
 }
 
-void AM_AudioMan::setBinaryParameterData(int32_t index, const void* data)
+void AM_AudioMan::setBinaryParameterData(int32_t index, const void* data, uint32_t size)
 {
     const AM_ParamInfo* info = getParameterDescriptor(index, false);
     if (!data || !info || info->kind() != k_kindData || info->moduleIndex < 0 ||
-        static_cast<uint32_t>(info->moduleIndex) >= moduleTableSize_ || !(info->max > 0.0f))
+        static_cast<uint32_t>(info->moduleIndex) >= moduleTableSize_ || !(info->max > 0.0f) ||
+        !moduleTable_[info->moduleIndex])
         return;
-    AM_AudioObject* module = moduleTable_[info->moduleIndex];
-    if (!module)
-        return;
-    if (void* address = module->getParameterAddress(info->localNumber))
-        std::memcpy(address, data, static_cast<size_t>(info->max));
-    if (info->flags >= kNotifyDataFlags) {
-        uint32_t local = info->localNumber;
+    if (paraMan_ && paraMan_->isProcessing() && dataBlockStaging_.hasSlot(index)) {
+        if (!platform::isRealtimeThread()) {
+            dataBlockStaging_.write(index, data, size);
+            return;
+        }
+        // The audio thread owns the module's storage and writes it itself
+        // (a program change between blocks); a write still waiting from
+        // another thread is older and must not land on top of it.
+        dataBlockStaging_.discard(index);
+    }
+    storeDataBlock(*info, data, size);
+}
+
+void AM_AudioMan::storeDataBlock(const AM_ParamInfo& info, const void* data, uint32_t size)
+{
+    AM_AudioObject* module = moduleTable_[info.moduleIndex];
+    if (void* address = module->getParameterAddress(info.localNumber))
+        AM_DataBlockStaging::copyPadded(address, static_cast<uint32_t>(info.max), data, size);
+    if (info.flags >= kNotifyDataFlags) {
+        uint32_t local = info.localNumber;
         float value = 0.0f;
         module->parameterChanged(&local, &value, context_);
     }
+}
+
+void AM_AudioMan::buildDataBlockStaging()
+{
+    std::vector<AM_DataBlockStaging::Block> blocks;
+    const int32_t count = paraMan_ ? paraMan_->getJointParameterCount() : 0;
+    const AM_ParamInfo* table = paraMan_ ? paraMan_->getParameterTable() : nullptr;
+    for (int32_t id = 0; table && id < count; ++id) {
+        const AM_ParamInfo& info = table[id];
+        if (info.kind() != k_kindData || !(info.max > 0.0f) || info.moduleIndex < 0 ||
+            static_cast<uint32_t>(info.moduleIndex) >= moduleTableSize_)
+            continue;
+        const AM_AudioObject* module = moduleTable_[info.moduleIndex];
+        if (!module || module == paraMan_)
+            continue;
+        blocks.push_back({id, static_cast<uint32_t>(info.max)});
+    }
+    dataBlockStaging_.build(blocks, count);
+}
+
+void AM_AudioMan::applyStagedDataBlocks()
+{
+    dataBlockStaging_.applyReady(
+        [this](int32_t id, const uint8_t* bytes, uint32_t size) {
+            const AM_ParamInfo* info = paraMan_->getParameterInfo(id);
+            AM_AudioObject* module = moduleTable_[info->moduleIndex];
+            if (void* address = module->getParameterAddress(info->localNumber))
+                std::memcpy(address, bytes, size);
+        },
+        [this](int32_t id) {
+            const AM_ParamInfo* info = paraMan_->getParameterInfo(id);
+            if (info->flags < kNotifyDataFlags)
+                return;
+            uint32_t local = info->localNumber;
+            float value = 0.0f;
+            moduleTable_[info->moduleIndex]->parameterChanged(&local, &value, context_);
+        });
 }
 
 void AM_AudioMan::readLevels(float* inputLevels, float* outputLevels)

@@ -96,6 +96,7 @@ void AM_AudioMan::processBlock()
     if (!context_ || !mainCircuit_ || !paraMan_)
         return;
     resetDone_ = 0;
+    applyStagedDataBlocks();
     if (routingDirty_.load(std::memory_order_acquire) != 0)
         rebuildModulationRouting();
     if (getEngineOption(kOptionBlockLatencyOff) != 0) {

@@ -155,7 +155,6 @@ void AM_ParaMan::readSnapshot(const uint8_t* snapshot, uint32_t size)
     setLoading(true);
     emptyChangeQueue();
     AM_ParamChangeContext changeContext{kSnapshotSampleRate};
-    std::vector<uint8_t> scratch;
     uint32_t at = 0;
     while (size - at >= kRecordHeader) {
         const uint32_t length = getU16(snapshot + at);
@@ -175,18 +174,11 @@ void AM_ParaMan::readSnapshot(const uint8_t* snapshot, uint32_t size)
                 int32_t target = static_cast<int32_t>(id);
                 setParam(&target, &value, &changeContext, true);
             } else if (p.kind() == k_kindData && owner_) {
-                // The module takes the descriptor's size: a payload of that
-                // size (as every snapshot written here has) is handed over
-                // in place, so that applying a snapshot allocates nothing;
-                // a shorter one is filled up with zeros, a longer one cut.
-                const uint32_t bytes = dataSize(p);
-                if (bytes > 0 && length >= bytes) {
-                    owner_->setBinaryParameterData(static_cast<int32_t>(id), payload);
-                } else if (bytes > 0) {
-                    scratch.assign(bytes, 0);
-                    std::memcpy(scratch.data(), payload, length);
-                    owner_->setBinaryParameterData(static_cast<int32_t>(id), scratch.data());
-                }
+                // Handed over in place with its length, so that applying a
+                // snapshot allocates nothing: the owner fills a shorter
+                // payload up with zeros and cuts a longer one.
+                if (dataSize(p) > 0)
+                    owner_->setBinaryParameterData(static_cast<int32_t>(id), payload, length);
             }
         }
         const uint32_t step = kRecordHeader + padded(length);

@@ -678,8 +678,7 @@ void AM_StateReader::setData(int32_t id, const char* value)
             break;
         }
         if (k == wanted) {
-            // The module takes the descriptor's size: a shorter record is
-            // filled up with zeros, a longer one cut.
+            // A shorter record is filled up with zeros, a longer one cut.
             const uint32_t bytes = dataSize(p);
             const uint32_t copied = size < bytes ? size : bytes;
             payload_.assign(bytes, 0);
@@ -692,7 +691,7 @@ void AM_StateReader::setData(int32_t id, const char* value)
             }
             AM_EngineOwner* owner = man_.getOwner();
             if (owner && bytes > 0)
-                owner->setBinaryParameterData(id, payload_.data());
+                owner->setBinaryParameterData(id, payload_.data(), bytes);
             return;
         }
         offset += kChunkHeaderBytes + size;
@@ -784,7 +783,7 @@ void AM_StateReader::finish()
                 payload_.assign(bytes, 0);
                 std::memcpy(payload_.data(), kTextDataReset,
                             std::min<size_t>(bytes - 1, std::strlen(kTextDataReset)));
-                owner->setBinaryParameterData(id, payload_.data());
+                owner->setBinaryParameterData(id, payload_.data(), bytes);
             }
         }
     }

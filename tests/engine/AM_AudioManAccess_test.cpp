@@ -189,7 +189,7 @@ TEST_F(AccessTest, ChunkSetAndGotBackIsByteIdentical)
     engine->setParameter(engine->id("AM1", "Gain"), 2.25f, false);
     engine->setParameter(engine->id("AM2", "Mode"), 3.0f, false);
     engine->setParameter(engine->id("AM2", "Level"), 0.125f, false);
-    engine->setBinaryParameterData(engine->id("AM1", "Data"), data);
+    engine->setBinaryParameterData(engine->id("AM1", "Data"), data, sizeof data);
     const std::string first = engine->chunkText();
     ASSERT_FALSE(first.empty());
 

@@ -237,16 +237,21 @@ TEST(AudioManServices, DataBlockParametersGoThroughTheirModule)
     EXPECT_EQ(engine->getBinaryParameterData(blob), module->blob);
     EXPECT_EQ(engine->getBinaryParameterData(gain), nullptr);
 
+    // The engine runs: the module gets the bytes with the next block.
     const uint8_t bytes[ParamModule::kBlobBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
     module->changedLocals.clear();
-    engine->setBinaryParameterData(blob, bytes);
+    engine->setBinaryParameterData(blob, bytes, sizeof(bytes));
+    std::vector<float> left(16), right(16);
+    runHostBlock(*engine, 16, nullptr, nullptr, left.data(), right.data());
     EXPECT_EQ(std::memcmp(module->blob, bytes, sizeof(bytes)), 0);
     EXPECT_EQ(module->changedLocals, std::vector<uint32_t>{ParamModule::kBlob});
 
     const float before = module->gain;
-    engine->setBinaryParameterData(gain, bytes);
-    engine->setBinaryParameterData(blob, nullptr);
+    engine->setBinaryParameterData(gain, bytes, sizeof(bytes));
+    engine->setBinaryParameterData(blob, nullptr, sizeof(bytes));
+    runHostBlock(*engine, 16, nullptr, nullptr, left.data(), right.data());
     EXPECT_EQ(module->gain, before);
+    EXPECT_EQ(std::memcmp(module->blob, bytes, sizeof(bytes)), 0);
     EXPECT_EQ(module->changedLocals.size(), 1u);
 }
 

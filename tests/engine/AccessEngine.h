@@ -200,7 +200,8 @@ inline std::string presetText(const std::vector<PresetValue>& values,
     for (const PresetValue& v : values)
         engine->setParameter(engine->id(v.module, v.parameter), v.value, false);
     if (!data.empty())
-        engine->setBinaryParameterData(engine->id("AM1", "Data"), data.data());
+        engine->setBinaryParameterData(engine->id("AM1", "Data"), data.data(),
+                                       static_cast<uint32_t>(data.size()));
     return engine->chunkText();
 }
 

@@ -232,15 +232,22 @@ public:
         void* address = module->getParameterAddress(p->localNumber);
         return address ? address : module->getParameterData(p->localNumber);
     }
-    void setBinaryParameterData(int32_t index, const void* source) override
+    // As the audio manager before the engine processes: the first
+    // min(size, block size) bytes, the rest zeros.
+    void setBinaryParameterData(int32_t index, const void* source, uint32_t size) override
     {
         const AM_ParamInfo* p = paraMan->getParameterInfo(index);
         AM_AudioObject* module = p ? paraMan->getModuleObject(p->moduleIndex) : nullptr;
         if (!module || p->kind() != k_kindData)
             return;
         ++dataWrites;
-        if (void* address = module->getParameterAddress(p->localNumber))
-            std::memcpy(address, source, static_cast<size_t>(p->max));
+        void* address = module->getParameterAddress(p->localNumber);
+        if (!address)
+            return;
+        const size_t bytes = static_cast<size_t>(p->max);
+        const size_t copied = std::min<size_t>(size, bytes);
+        std::memcpy(address, source, copied);
+        std::memset(static_cast<uint8_t*>(address) + copied, 0, bytes - copied);
     }
     AM_ParamInfo* findParameter(const char* moduleShort, const char* parameterShort) override
     {

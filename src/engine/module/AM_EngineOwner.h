@@ -57,10 +57,17 @@ public:
     // The host's product name ("unknown" until the host adapter sets it).
     virtual const char* getHostName() = 0;
     virtual AM_PluginInfo* getPluginInfo() = 0;
-    // The bytes of a data-block parameter (global id), or null. Not on the
-    // audio thread.
+    // The bytes of a data-block parameter (global id) as last written, also
+    // while the write still waits for the audio thread; null for anything
+    // else. To be read, not written: writes go through
+    // setBinaryParameterData. Not on the audio thread.
     virtual void* getBinaryParameterData(int32_t index) = 0;
-    virtual void setBinaryParameterData(int32_t index, const void* data) = 0;
+    // Writes a data-block parameter: the first min(size, block size) bytes
+    // of data, the rest of the block zeros (data is never read beyond size
+    // bytes). Once the engine processes, a write from another thread
+    // reaches the module at the start of the next block; reads answer it at
+    // once. Any thread.
+    virtual void setBinaryParameterData(int32_t index, const void* data, uint32_t size) = 0;
     // Hook called by the parameter manager's set-up once the joint table
     // exists; the owner may hide parameters and change defaults there.
     virtual void setupParameters() = 0;
