@@ -38,6 +38,12 @@ bool executablePath(std::string& path)
 
 } // namespace
 
+bool getExecutablePath(std::string& path)
+{
+    path.clear();
+    return executablePath(path);
+}
+
 void setModuleAddress(const void* anyAddressInModule)
 {
     ModuleState& s = state();

@@ -19,5 +19,8 @@ void overrideModulePath(const char* utf8PathOrNull);
 // The absolute path of the module file; false (path emptied) when it cannot
 // be found.
 bool getModulePath(std::string& path);
+// The absolute path of the running program's own file; false (path emptied)
+// when it cannot be found.
+bool getExecutablePath(std::string& path);
 
 } // namespace platform
