@@ -91,6 +91,8 @@ bool AM_VST_base::getOutputProperties(VstInt32 index, VstPinProperties* properti
 bool AM_VST_base::getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
                                         VstSpeakerArrangement** pluginOutput)
 {
+    if (pluginInput == nullptr || pluginOutput == nullptr)
+        return false;
     *pluginInput = inputArrangement_;
     *pluginOutput = outputArrangement_;
     multiChannel_.store(true, std::memory_order_relaxed);
