@@ -29,6 +29,9 @@ add_custom_target(kk_fuzzers)
 add_custom_target(kk_thread_tests)
 set_property(GLOBAL PROPERTY KK_FUZZ_LIST "")
 
+# Linked into every test program: a data home of its own per process.
+set(KK_ISOLATED_DATA_ROOT ${PROJECT_SOURCE_DIR}/tests/support/IsolatedDataRoot.cpp)
+
 # kk_library(<name> [DEPS libs...] [PRIVATE_DEPS libs...] [RECURSE])
 # Builds every .cpp file of the current folder into the static library <name>.
 function(kk_library name)
@@ -66,7 +69,7 @@ function(kk_test_folder lib)
   endif()
 
   if(tests AND NOT KK_FUZZ AND NOT KK_TSAN)
-    add_executable(test_${lib} ${tests})
+    add_executable(test_${lib} ${tests} ${KK_ISOLATED_DATA_ROOT})
     target_link_libraries(test_${lib} PRIVATE ${lib} ${A_LIBS} kk_testsupport
                           GTest::gtest_main kk_warnings)
     gtest_discover_tests(test_${lib} DISCOVERY_MODE PRE_TEST
@@ -75,7 +78,7 @@ function(kk_test_folder lib)
   endif()
 
   if(mt_tests AND NOT KK_FUZZ)
-    add_executable(test_${lib}_mt ${mt_tests})
+    add_executable(test_${lib}_mt ${mt_tests} ${KK_ISOLATED_DATA_ROOT})
     target_link_libraries(test_${lib}_mt PRIVATE ${lib} ${A_LIBS} kk_testsupport
                           GTest::gtest_main kk_warnings)
     gtest_discover_tests(test_${lib}_mt DISCOVERY_MODE PRE_TEST

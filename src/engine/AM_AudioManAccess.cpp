@@ -70,7 +70,11 @@ void AM_AudioMan::hideParameter(const char* moduleShortName, const char* paramet
                        parameterShortName ? parameterShortName : "");
         return;
     }
+    // A hidden parameter is neither shown nor saved, so it is not offered to
+    // the host either: host automation of it would be lost with the next
+    // state the host reloads.
     info->flags |= k_paramHidden;
+    info->flags &= ~static_cast<uint32_t>(k_paramPublished);
 }
 
 const char* AM_AudioMan::getModuleName(int32_t moduleIndex)
