@@ -71,6 +71,9 @@ public:
     static constexpr int32_t kOptionParameterReport = 2;
     // Samples between a host input frame and its output frame.
     static constexpr uint32_t kLatency = 16;
+    // Sample rates the engine accepts; setSampleRate refuses any other.
+    static constexpr float kMinSampleRate = 1000.0f;
+    static constexpr float kMaxSampleRate = 1536000.0f;
     // The rate the engine runs at until the host sets one.
     static constexpr float kDefaultSampleRate = 44100.0f;
     static constexpr int32_t kMeterChannels = 16;

@@ -25,7 +25,7 @@ void AM_AudioMan::reset()
 
 void AM_AudioMan::setSampleRate(float rate)
 {
-    if (!std::isfinite(rate) || rate <= 0.0f) {
+    if (!std::isfinite(rate) || rate < kMinSampleRate || rate > kMaxSampleRate) {
         AM_STD::printv("AM_AudioMan::setSampleRate: refused a rate of %f Hz",
                        static_cast<double>(rate));
         return;

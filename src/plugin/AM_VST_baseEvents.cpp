@@ -68,7 +68,7 @@ VstInt32 AM_VST_base::processEvents(VstEvents* events)
         return 1;
     const platform::RealtimeScope realtime;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = vstEventList(events)[i];
         if (event == nullptr || event->type != kVstMidiType)
             continue;
         midiMessage(*reinterpret_cast<const VstMidiEvent*>(event));

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <chrono>
 #include <cstring>
 
@@ -366,3 +368,18 @@ TEST(AudioManInit, XYPadLayoutReachesTheParameterManagerOnlyBeforeItExists)
 }
 
 } // namespace
+
+TEST(AudioManInit, RatesOutsideTheUsableRangeAreRefused)
+{
+    const float refused[] = {0.0f, -44100.0f, 999.0f, 1536001.0f, 4.5e30f,
+                             std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::quiet_NaN()};
+    for (const float rate : refused) {
+        BareAudioMan engine;
+        engine.init();
+        engine.setSampleRate(48000.0f);
+        engine.setSampleRate(rate);
+        EXPECT_EQ(engine.getProcessContext()->sampleRate, 48000.0f) << rate;
+        EXPECT_EQ(engine.getProcessContext()->sampleRateInt, 48000) << rate;
+    }
+}

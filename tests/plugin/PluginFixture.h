@@ -245,7 +245,7 @@ public:
         auto* events = reinterpret_cast<VstEvents*>(block.data());
         events->numEvents = static_cast<VstInt32>(pointers.size());
         for (size_t i = 0; i < pointers.size(); ++i)
-            events->events[i] = pointers[i];
+            vstEventList(events)[i] = pointers[i];
         effect_->dispatcher(effect_, effProcessEvents, 0, 0, events, 0.0f);
     }
 

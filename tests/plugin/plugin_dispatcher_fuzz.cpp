@@ -240,7 +240,7 @@ void processEvents(AEffect* e, Input& in)
         midi[i].midiData[0] = in.byte();
         midi[i].midiData[1] = in.byte();
         midi[i].midiData[2] = in.byte();
-        events->events[i] = (in.byte() % 16 == 0) ? nullptr : reinterpret_cast<VstEvent*>(&midi[i]);
+        vstEventList(events)[i] = (in.byte() % 16 == 0) ? nullptr : reinterpret_cast<VstEvent*>(&midi[i]);
     }
     check(dispatch(e, effProcessEvents, 0, 0, events) == 1);
 }

@@ -50,7 +50,7 @@ void Renderer::sendEventsBefore(int64_t end)
     auto* events = reinterpret_cast<VstEvents*>(eventBlock_.data());
     events->numEvents = static_cast<VstInt32>(midi_.size());
     for (size_t i = 0; i < midi_.size(); ++i)
-        events->events[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
+        vstEventList(events)[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
     plugin_.processEvents(events);
     eventsSent_ += midi_.size();
 }

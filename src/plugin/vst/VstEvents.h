@@ -36,6 +36,12 @@ struct VstEvents {
     VstEvent* events[2];
 };
 
+// The host's list holds numEvents pointers from `events` on; the two declared
+// entries are only the record's minimum size. Index the list through these,
+// never through the declared array.
+inline VstEvent** vstEventList(VstEvents* list) { return list->events; }
+inline VstEvent* const* vstEventList(const VstEvents* list) { return list->events; }
+
 static_assert(sizeof(VstEvents) == 32);
 static_assert(offsetof(VstEvents, numEvents) == 0);
 static_assert(offsetof(VstEvents, reserved) == 8);
