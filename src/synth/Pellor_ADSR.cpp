@@ -108,7 +108,10 @@ Pellor_ADSR::Pellor_ADSR(AM_EngineOwner* owner, const char* name, bool vca)
     t[k_pAttract] =
         row(k_pAttract, "Attr", "Attract", k_kindFloat, 0, 100, 0, kSmoothedPublishedListed, 1);
     t[k_pLag] = row(k_pLag, "Lag", "Lag", k_kindFloat, 0, 100, 0, kSmoothedPublishedListed, 1);
-    t[k_pTrigger] = row(k_pTrigger, "Trig", "Trigger", k_kindInteger, 0, 1, 0, kPublishedNotify, 6);
+    // Saved by name: the two envelopes list different triggers, so a number
+    // would change meaning when one envelope's preset is read into the other.
+    t[k_pTrigger] = row(k_pTrigger, "Trig", "Trigger", k_kindInteger, 0, 1, 0,
+                        kPublishedNotify | k_paramValueStrings, 6);
 }
 
 Pellor_ADSR::~Pellor_ADSR() = default;

@@ -471,6 +471,30 @@ TEST(SynthStateRoundTrip, AModulePresetOfTheFirstEnvelopeChangesOnlyTheSecond)
     EXPECT_EQ(t.get("PCore", "SelMod"), 0.0f);
 }
 
+TEST(SynthStateRoundTrip, AnEnvelopeTriggerKeepsItsMeaningInTheOtherEnvelope)
+{
+    // ENV1 lists Gate, Loop, LFO1, LFO2 and ENV2 Gate, Single, Loop, LFO1,
+    // LFO2: the trigger is saved by name, so it names the same trigger in
+    // either envelope.
+    struct Case {
+        float env1Trigger;
+        float env2Trigger;
+    };
+    const Case cases[] = {{0, 0}, {1, 2}, {2, 3}, {3, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.env1Trigger);
+        Instrument t;
+        t.set("ENV1", "Trig", c.env1Trigger);
+        const int32_t env1 = t.moduleIndex("ENV1");
+        const int32_t env2 = t.moduleIndex("ENV2");
+        t.select(env1);
+        const std::string preset = t.chunk();
+        t.select(0);
+        t.loadModulePreset(preset, env2);
+        EXPECT_EQ(t.get("ENV2", "Trig"), c.env2Trigger);
+    }
+}
+
 TEST(SynthStateRoundTrip, SavedSourceNumbersFollowTheirNames)
 {
     // Presets whose source lists differ from the instrument's: numbers are
@@ -541,8 +565,12 @@ TEST(SynthStateRoundTrip, ListsAreReadByTheirValueNamesAndExplainedInTheExtended
         const float expected = info->min + static_cast<float>(place);
         EXPECT_EQ(t.value(g), expected);
         t.format(2);
-        EXPECT_NE(t.chunk().find(std::string("=") + std::to_string(static_cast<int32_t>(expected)) +
-                                 "\t\t\t\t// " + info->longName + "=" + name + "\n"),
+        // A list saved by name writes the name in quotes, any other its number.
+        const std::string written = (info->flags & k_paramValueStrings) != 0
+                                        ? "'" + name + "'"
+                                        : std::to_string(static_cast<int32_t>(expected));
+        EXPECT_NE(t.chunk().find("=" + written + "\t\t\t\t// " + info->longName + "=" + name +
+                                 "\n"),
                   std::string::npos);
         ASSERT_TRUE(t.read(key + "'No such'\n", kStartupRead));
         EXPECT_EQ(t.value(g), std::clamp(0.0f, info->min, info->max));
