@@ -215,6 +215,7 @@ public:
     int32_t getModuleCount() override;
     AM_ModuleRecord* getModuleRecord(int32_t moduleIndex) override;
     void* getBinaryParameterData(int32_t index) override;
+    bool copyBinaryParameterData(int32_t index, void* to, uint32_t size) override;
     void setBinaryParameterData(int32_t index, const void* data, uint32_t size) override;
     void readLevels(float* inputLevels, float* outputLevels) override;
     void setMeteringCount(uint32_t blocks) override;
@@ -518,5 +519,11 @@ private:
     // Writes a block into its module's storage and notifies the module.
     // Before processing, or on the audio thread.
     void storeDataBlock(const AM_ParamInfo& info, const void* data, uint32_t size);
+    // Writes capacity bytes of module storage (data, then zeros) byte by
+    // byte through atomic stores, with storageWrites_ odd meanwhile, so a
+    // reader on another thread can tell a copy that overlapped a write.
+    void writeStorage(void* to, uint32_t capacity, const void* data, uint32_t size);
     AM_DataBlockStaging dataBlockStaging_;
+    // Counts the starts and ends of writes into data-block storage.
+    std::atomic<uint32_t> storageWrites_{0};
 };

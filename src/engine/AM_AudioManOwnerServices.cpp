@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -125,6 +126,64 @@ void* AM_AudioMan::getBinaryParameterData(int32_t index)
     return address;
 }
 
+bool AM_AudioMan::copyBinaryParameterData(int32_t index, void* to, uint32_t size)
+{
+    const AM_ParamInfo* info = getParameterDescriptor(index, false);
+    if (!to || !info || info->kind() != k_kindData || info->moduleIndex < 0 ||
+        static_cast<uint32_t>(info->moduleIndex) >= moduleTableSize_)
+        return false;
+    AM_AudioObject* module = moduleTable_[info->moduleIndex];
+    if (!module)
+        return false;
+    const void* address = module->getParameterAddress(info->localNumber);
+    const uint32_t capacity = info->max > 0.0f ? static_cast<uint32_t>(info->max) : 0;
+    const uint32_t copied = std::min(size, capacity);
+    auto* out = static_cast<uint8_t*>(to);
+    if (copied < size)
+        std::memset(out + copied, 0, size - copied);
+    if (!address) {
+        const void* data = module->getParameterData(info->localNumber);
+        if (!data)
+            return false;
+        std::memcpy(out, data, copied);
+        return true;
+    }
+    if (platform::isRealtimeThread()) {
+        std::memcpy(out, address, copied);
+        return true;
+    }
+    // A write still waiting for the audio thread is the value last written.
+    if (dataBlockStaging_.copyPending(index, out, copied))
+        return true;
+    // Otherwise the module's storage, copied again when the audio thread
+    // wrote it meanwhile.
+    const auto* from = static_cast<const uint8_t*>(address);
+    for (;;) {
+        const uint32_t before = storageWrites_.load(std::memory_order_acquire);
+        if (before & 1u) {
+            std::this_thread::yield();
+            continue;
+        }
+        // A byte of a write that began after `before` carries that write's
+        // start with it (acquire), so the count read below differs.
+        for (uint32_t i = 0; i < copied; ++i)
+            out[i] = std::atomic_ref<const uint8_t>(from[i]).load(std::memory_order_acquire);
+        if (storageWrites_.load(std::memory_order_relaxed) == before)
+            return true;
+    }
+}
+
+void AM_AudioMan::writeStorage(void* to, uint32_t capacity, const void* data, uint32_t size)
+{
+    auto* out = static_cast<uint8_t*>(to);
+    const auto* in = static_cast<const uint8_t*>(data);
+    const uint32_t copied = in ? std::min(size, capacity) : 0;
+    storageWrites_.fetch_add(1, std::memory_order_relaxed);
+    for (uint32_t i = 0; i < capacity; ++i)
+        std::atomic_ref<uint8_t>(out[i]).store(i < copied ? in[i] : 0, std::memory_order_release);
+    storageWrites_.fetch_add(1, std::memory_order_release);
+}
+
 void AM_AudioMan::setBinaryParameterData(int32_t index, const void* data, uint32_t size)
 {
     const AM_ParamInfo* info = getParameterDescriptor(index, false);
@@ -149,7 +208,7 @@ void AM_AudioMan::storeDataBlock(const AM_ParamInfo& info, const void* data, uin
 {
     AM_AudioObject* module = moduleTable_[info.moduleIndex];
     if (void* address = module->getParameterAddress(info.localNumber))
-        AM_DataBlockStaging::copyPadded(address, static_cast<uint32_t>(info.max), data, size);
+        writeStorage(address, static_cast<uint32_t>(info.max), data, size);
     if (info.flags >= kNotifyDataFlags) {
         uint32_t local = info.localNumber;
         float value = 0.0f;
@@ -182,7 +241,7 @@ void AM_AudioMan::applyStagedDataBlocks()
             const AM_ParamInfo* info = paraMan_->getParameterInfo(id);
             AM_AudioObject* module = moduleTable_[info->moduleIndex];
             if (void* address = module->getParameterAddress(info->localNumber))
-                std::memcpy(address, bytes, size);
+                writeStorage(address, size, bytes, size);
         },
         [this](int32_t id) {
             const AM_ParamInfo* info = paraMan_->getParameterInfo(id);

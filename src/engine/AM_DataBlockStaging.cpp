@@ -46,10 +46,10 @@ bool AM_DataBlockStaging::write(int32_t id, const void* data, uint32_t size)
         return false;
     // Claim the slot: idle, or ready with a write the audio thread has not
     // taken yet (replaced). While the audio thread copies it, or another
-    // writer fills it, wait for it to come free.
+    // thread fills or reads it, wait for it to come free.
     uint32_t state = slot->state.load(std::memory_order_relaxed);
     for (;;) {
-        if (state == kWriting || state == kCopying) {
+        if (state != kIdle && state != kReady) {
             std::this_thread::yield();
             state = slot->state.load(std::memory_order_relaxed);
             continue;
@@ -70,7 +70,40 @@ const uint8_t* AM_DataBlockStaging::pendingBytes(int32_t id) const
     if (!slot)
         return nullptr;
     const uint32_t state = slot->state.load(std::memory_order_acquire);
-    return state == kReady || state == kCopying ? slot->bytes : nullptr;
+    return state == kReady || state == kCopying || state == kReading ? slot->bytes : nullptr;
+}
+
+bool AM_DataBlockStaging::copyPending(int32_t id, void* to, uint32_t size)
+{
+    Slot* slot = slotOf(id);
+    if (!slot || !to)
+        return false;
+    uint32_t state = slot->state.load(std::memory_order_acquire);
+    for (;;) {
+        if (state == kIdle)
+            return false;
+        if (state != kReady) {
+            // Being written, copied into the module or read by another
+            // thread: the outcome decides where the value lies.
+            std::this_thread::yield();
+            state = slot->state.load(std::memory_order_acquire);
+            continue;
+        }
+        if (slot->state.compare_exchange_weak(state, kReading, std::memory_order_acquire,
+                                              std::memory_order_acquire))
+            break;
+    }
+    std::memcpy(to, slot->bytes, std::min(size, slot->size));
+    uint32_t expected = kReading;
+    if (slot->state.compare_exchange_strong(expected, kReady, std::memory_order_release,
+                                            std::memory_order_relaxed)) {
+        // The audio thread may have passed the slot over while it was held.
+        anyReady_.store(true, std::memory_order_release);
+    } else {
+        // Dropped by the audio thread meanwhile, which wrote the block itself.
+        slot->state.store(kIdle, std::memory_order_release);
+    }
+    return true;
 }
 
 bool AM_DataBlockStaging::discard(int32_t id)
@@ -79,7 +112,12 @@ bool AM_DataBlockStaging::discard(int32_t id)
     if (!slot)
         return false;
     uint32_t expected = kReady;
-    return slot->state.compare_exchange_strong(expected, kIdle, std::memory_order_acq_rel,
+    if (slot->state.compare_exchange_strong(expected, kIdle, std::memory_order_acq_rel,
+                                            std::memory_order_relaxed))
+        return true;
+    // Held by a reader: it lets the slot go idle when it is done.
+    expected = kReading;
+    return slot->state.compare_exchange_strong(expected, kDropped, std::memory_order_acq_rel,
                                                std::memory_order_relaxed);
 }
 

@@ -17,12 +17,15 @@
 // later block. It never waits, never allocates and never locks.
 //
 // While a write waits in its slot, the slot holds the last value written:
-// readers are answered from it (pendingBytes), so a read-back right after a
-// write gives the bytes written without a block having run.
+// readers are answered from it (pendingBytes, copyPending), so a read-back
+// right after a write gives the bytes written without a block having run.
+// copyPending holds the slot while it copies (reading), so neither a writer
+// nor the audio thread changes the bytes under it; a slot that the audio
+// thread drops meanwhile (dropped) goes idle when the reader lets it go.
 //
 // build: before any other call (allocates). write: any thread except the
 // audio thread. applyReady and discard: the audio thread only.
-// pendingBytes: any thread except the audio thread.
+// pendingBytes and copyPending: any thread except the audio thread.
 
 #include <atomic>
 #include <cstdint>
@@ -58,6 +61,11 @@ public:
     // The slot's bytes while a write waits in it (or is being copied), else
     // null. Any thread except the audio thread.
     const uint8_t* pendingBytes(int32_t id) const;
+    // When a write waits in the slot of id: copies its first size bytes
+    // (at most the block size) to `to` and answers true, the slot held all
+    // the while. False when the slot is idle (the module's storage holds
+    // the value) or id has no slot. Any thread except the audio thread.
+    bool copyPending(int32_t id, void* to, uint32_t size);
     // Drops a write that waits in the slot of id, because the audio thread
     // writes the block itself. True when one was dropped. Audio thread.
     bool discard(int32_t id);
@@ -71,7 +79,14 @@ public:
     static void copyPadded(void* to, uint32_t capacity, const void* data, uint32_t size);
 
 private:
-    enum State : uint32_t { kIdle = 0, kWriting = 1, kReady = 2, kCopying = 3 };
+    enum State : uint32_t {
+        kIdle = 0,
+        kWriting = 1,
+        kReady = 2,
+        kCopying = 3,
+        kReading = 4,
+        kDropped = 5
+    };
 
     struct Slot {
         std::atomic<uint32_t> state{kIdle};

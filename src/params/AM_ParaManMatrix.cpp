@@ -283,10 +283,7 @@ uint32_t AM_ParaMan::collectBinaryChunks(uint8_t* out, uint32_t capacity)
         putU32(record + 4, static_cast<uint32_t>(size));
         putU32(record + 8, floatBits(info.min));
         putU32(record + 12, floatBits(info.defaultValue));
-        const void* data = owner_ ? owner_->getBinaryParameterData(i) : nullptr;
-        if (data) {
-            std::memcpy(record + kChunkHeaderBytes, data, payload);
-        } else {
+        if (!owner_ || !owner_->copyBinaryParameterData(i, record + kChunkHeaderBytes, payload)) {
             // The record keeps its size, so the records after it stay readable.
             AM_STD::printv("dataPtr == NULL");
             std::memset(record + kChunkHeaderBytes, 0, payload);

@@ -129,13 +129,12 @@ const uint8_t* AM_ParaMan::writeSnapshot(uint32_t* size)
             room -= kValueRecord;
         } else if (p.kind() == k_kindData) {
             const uint32_t bytes = dataSize(p);
-            const void* data = owner_ ? owner_->getBinaryParameterData(id) : nullptr;
-            if (bytes == 0 || !data)
+            if (bytes == 0 || !owner_ || !owner_->getBinaryParameterData(id))
                 continue;
             if (room > static_cast<int64_t>(bytes)) {
                 putU16(out + used, bytes);
                 putU16(out + used + 2, static_cast<uint32_t>(id));
-                std::memcpy(out + used + kRecordHeader, data, bytes);
+                owner_->copyBinaryParameterData(id, out + used + kRecordHeader, bytes);
                 used += kRecordHeader + padded(bytes);
             }
             room -= kRecordHeader + padded(bytes);

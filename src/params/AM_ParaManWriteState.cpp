@@ -366,10 +366,7 @@ uint32_t AM_ParaMan::buildChunkRecords(std::vector<uint8_t>& out)
         putU32(record + 4, size);
         putU32(record + 8, floatBits(p.min));
         putU32(record + 12, floatBits(p.defaultValue));
-        const void* data = owner_ ? owner_->getBinaryParameterData(id) : nullptr;
-        if (data)
-            std::memcpy(record + kChunkHeaderBytes, data, size);
-        else
+        if (!owner_ || !owner_->copyBinaryParameterData(id, record + kChunkHeaderBytes, size))
             AM_STD::printv("dataPtr == NULL");
         record += kChunkHeaderBytes + size;
     }

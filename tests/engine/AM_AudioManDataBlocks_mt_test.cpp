@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -64,6 +65,53 @@ TEST(DataBlockThreads, AWriterRewritesATableWhileTheAudioThreadRenders)
     EXPECT_GT(t.module->tableNotifications, 0);
     EXPECT_LE(t.module->tableNotifications, writes);
     EXPECT_EQ(t.module->notificationsOffAudioThread, 0);
+}
+
+// The audio thread writes the table itself (as a program change does) while
+// a user-interface thread rewrites it and another thread copies it out and
+// saves the state: every copy is one whole write, never two halves.
+TEST(DataBlockThreads, ACopyIsAlwaysOneWholeWrite)
+{
+    DataBlockEngine t(true);
+    t.runBlock(256);
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        platform::RealtimeScope realtime;
+        uint8_t table[kTableBytes];
+        for (int b = 0; b < kBlocks; ++b) {
+            std::fill(table, table + kTableBytes, static_cast<uint8_t>(1 + b % 120));
+            t.engine->setBinaryParameterData(t.tableId, table, kTableBytes);
+            t.runBlock(1 + static_cast<uint32_t>(b * 37 % 200));
+        }
+        done.store(true, std::memory_order_release);
+    });
+    std::thread writer([&] {
+        std::vector<uint8_t> bytes(kTableBytes);
+        for (int w = 0; !done.load(std::memory_order_acquire); ++w) {
+            bytes.assign(kTableBytes, static_cast<uint8_t>(130 + w % 120));
+            t.engine->setBinaryParameterData(t.tableId, bytes.data(), kTableBytes);
+        }
+    });
+
+    int copies = 0;
+    int tornCopies = 0;
+    int chunks = 0;
+    uint8_t copy[kTableBytes];
+    while (!done.load(std::memory_order_acquire)) {
+        if (!t.engine->copyBinaryParameterData(t.tableId, copy, kTableBytes))
+            break;
+        if (!std::all_of(copy, copy + kTableBytes, [&](uint8_t b) { return b == copy[0]; }))
+            ++tornCopies;
+        if (++copies % 64 == 0 && !t.chunk().empty())
+            ++chunks;
+    }
+    audio.join();
+    writer.join();
+
+    EXPECT_GT(copies, 1);
+    EXPECT_GT(chunks, 0);
+    EXPECT_EQ(tornCopies, 0);
+    EXPECT_EQ(t.module->tornTables, 0);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "params/object/AM_Object.h"
 
 #include <cstdint>
+#include <cstring>
 
 class AM_AudioObject;
 class AM_CircuitObject;
@@ -62,6 +63,19 @@ public:
     // else. To be read, not written: writes go through
     // setBinaryParameterData. Not on the audio thread.
     virtual void* getBinaryParameterData(int32_t index) = 0;
+    // Copies the first size bytes (at most the block's size) of a data-block
+    // parameter (global id) as last written into `to`; the copy is whole
+    // (never part of one write and part of another) even while the audio
+    // thread writes the block. False, nothing copied, for anything but a
+    // data block. Not on the audio thread.
+    virtual bool copyBinaryParameterData(int32_t index, void* to, uint32_t size)
+    {
+        const void* data = to ? getBinaryParameterData(index) : nullptr;
+        if (!data)
+            return false;
+        std::memcpy(to, data, size);
+        return true;
+    }
     // Writes a data-block parameter: the first min(size, block size) bytes
     // of data, the rest of the block zeros (data is never read beyond size
     // bytes). Once the engine processes, a write from another thread
