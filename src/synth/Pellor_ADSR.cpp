@@ -37,25 +37,7 @@ const char kSingleName[] = "Single";
 const char kLoopName[] = "Loop";
 constexpr int32_t kDecimalBase = 10;
 
-AM_ParamInfo row(uint32_t index, const char* shortName, const char* longName, uint32_t type,
-                 float min, float max, float defaultValue, uint32_t flags, uint32_t group)
-{
-    AM_ParamInfo info{};
-    info.index = index;
-    AM_setShortName(info, shortName);
-    AM_setLongName(info, longName);
-    info.type = type;
-    info.min = min;
-    info.max = max;
-    info.defaultValue = defaultValue;
-    info.flags = flags;
-    info.moduleIndex = -1;
-    // The descriptor's group word; the module base writes the local number
-    // over it when the record is copied into the joint table.
-    info.localNumber = group;
-    info.publishedIndex = -1;
-    return info;
-}
+constexpr auto& row = AM_makeParamInfo;
 
 // The last decimal digit of a text, 0 when it has none.
 int32_t lastDigit(const char* text)

@@ -104,18 +104,7 @@ private:
     static AM_ParamInfo param(uint32_t index, const char* shortName, const char* longName,
                               uint32_t type, float min, float max, float def, uint32_t flags)
     {
-        AM_ParamInfo info{};
-        info.index = index;
-        AM_setShortName(info, shortName);
-        AM_setLongName(info, longName);
-        info.type = type;
-        info.min = min;
-        info.max = max;
-        info.defaultValue = def;
-        info.flags = flags;
-        info.moduleIndex = -1;
-        info.publishedIndex = -1;
-        return info;
+        return AM_makeParamInfo(index, shortName, longName, type, min, max, def, flags, 0);
     }
     AM_ParamInfo table_[kCount];
 };

@@ -99,16 +99,8 @@ private:
     static AM_ParamInfo param(uint32_t index, const char* shortName, const char* longName,
                               uint32_t type, uint32_t max, uint32_t flags)
     {
-        AM_ParamInfo info{};
-        info.index = index;
-        AM_setShortName(info, shortName);
-        AM_setLongName(info, longName);
-        info.type = type;
-        info.max = static_cast<float>(max);
-        info.flags = flags;
-        info.moduleIndex = -1;
-        info.publishedIndex = -1;
-        return info;
+        return AM_makeParamInfo(index, shortName, longName, type, 0.0f, static_cast<float>(max),
+                                0.0f, flags, 0);
     }
 
     AM_ParamInfo table_[kCount];

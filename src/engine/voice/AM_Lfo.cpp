@@ -41,25 +41,7 @@ constexpr int32_t kMaxBars = 32;
 constexpr double kSmootherHertz = 80.0;
 constexpr double kSmootherScale = 2.0;
 
-AM_ParamInfo row(uint32_t index, const char* shortName, const char* longName, uint32_t type,
-                 float min, float max, float defaultValue, uint32_t flags, uint32_t group)
-{
-    AM_ParamInfo info{};
-    info.index = index;
-    AM_setShortName(info, shortName);
-    AM_setLongName(info, longName);
-    info.type = type;
-    info.min = min;
-    info.max = max;
-    info.defaultValue = defaultValue;
-    info.flags = flags;
-    info.moduleIndex = -1;
-    // The descriptor's group word; the module base writes the local number
-    // over it when the record is copied into the joint table.
-    info.localNumber = group;
-    info.publishedIndex = -1;
-    return info;
-}
+constexpr auto& row = AM_makeParamInfo;
 
 const char kSyncNames[][k_valueNameBytes] = {
     "0.1s",    "1s",        "10s",      "1/64",     "1/32",     "1/16",     "1/8",

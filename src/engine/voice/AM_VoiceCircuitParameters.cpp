@@ -22,17 +22,7 @@ constexpr uint32_t kHeadRows = P::k_pFirstStep;
 AM_ParamInfo row(const char* shortName, const char* longName, uint32_t type, float min, float max,
                  float defaultValue, uint32_t flags)
 {
-    AM_ParamInfo info{};
-    AM_setShortName(info, shortName);
-    AM_setLongName(info, longName);
-    info.type = type;
-    info.min = min;
-    info.max = max;
-    info.defaultValue = defaultValue;
-    info.flags = flags;
-    info.moduleIndex = -1;
-    info.publishedIndex = -1;
-    return info;
+    return AM_makeParamInfo(0, shortName, longName, type, min, max, defaultValue, flags, 0);
 }
 
 struct StepField {

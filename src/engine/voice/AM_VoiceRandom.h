@@ -4,11 +4,8 @@
 // its own beside AM_Random, so that notes do not disturb the draws of
 // randomize and the modulators.
 //
-// Two 32-bit words s0 and s1, both 0 at load; each draw does
-// s1 += 859219139, s0 = (s0 XOR 0x8C52F) + s1 and maps the low 23 bits of s0
-// to u in [0, 1) as the mantissa of a float in [1, 2) minus 1. The pair is
-// kept in one atomic word, so instances on different audio threads never
-// tear it.
+// An AM_RandomSequence (engine/module/AM_Random.h) with increment
+// 859219139, shared by every instance on any audio thread.
 
 #include <cstdint>
 

@@ -73,3 +73,10 @@ static_assert(sizeof(AM_ParamInfo) == 104, "AM_ParamInfo is a 104-byte record");
 void AM_setShortName(AM_ParamInfo& info, const char* text);
 // Copies at most 59 characters of text into the long-name field, terminated.
 void AM_setLongName(AM_ParamInfo& info, const char* text);
+// A row of a module's static descriptor table: not yet in a module (-1),
+// not published. `group` is the descriptor's group word, which the module
+// base replaces with the local number when it copies the row into the joint
+// table.
+AM_ParamInfo AM_makeParamInfo(uint32_t index, const char* shortName, const char* longName,
+                              uint32_t type, float min, float max, float defaultValue,
+                              uint32_t flags, uint32_t group);
