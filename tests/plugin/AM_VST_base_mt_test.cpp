@@ -72,14 +72,26 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
             ++i;
         }
     });
+    // The host saves its project (both chunk kinds) and loads a preset while
+    // the instrument plays.
+    const std::string saved = chunk(e, false);
     float sum = 0.0f;
     int idles = 0;
+    int chunksRead = 0;
     while (!audioDone) {
         for (VstInt32 p = 0; p < e->numParams; ++p)
             sum += e->getParameter(e, p);
         text(e, effGetProgramName);
         dispatch(e, effSetProgramName, 0, 0, const_cast<char*>(idles % 2 == 0 ? "A" : "B"));
         dispatch(e, effEditIdle);
+        if (idles % 8 == 0) {
+            const std::string bank = chunk(e, false);
+            const std::string program = chunk(e, true);
+            chunksRead += !bank.empty() && !program.empty();
+            if (idles % 32 == 0) {
+                EXPECT_EQ(setChunk(e, saved, false), 1);
+            }
+        }
         ++idles;
     }
     audio.join();
@@ -87,6 +99,7 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
     dispatch(e, effEditIdle);
     EXPECT_TRUE(std::isfinite(sum));
     EXPECT_GT(idles, 0);
+    EXPECT_GT(chunksRead, 0);
     EXPECT_GT(editor->view.parameters, 0);
     EXPECT_EQ(plugin(e).getLastLearnedController(), 20);
 }

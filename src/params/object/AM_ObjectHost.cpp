@@ -13,7 +13,7 @@ AM_ObjectHost::~AM_ObjectHost()
 {
     // Counted as a broadcast so that an object leaving on message 0 cannot
     // make the walk skip another one.
-    ++broadcastDepth_;
+    broadcastDepth_.fetch_add(1, std::memory_order_relaxed);
     for (int32_t i = 0; i < count_; ++i) {
         if (entries_[i].object)
             entries_[i].object->receiveMessage(nullptr, k_msgHostDeleted, 0, this);
@@ -65,9 +65,9 @@ void AM_ObjectHost::removeObject(AM_Object* object)
     const int32_t i = find(object);
     if (i < 0)
         return;
-    if (broadcastDepth_ > 0) {
+    if (broadcastDepth_.load(std::memory_order_acquire) > 0) {
         entries_[i] = Entry{nullptr, 0};
-        holesLeft_ = true;
+        holesLeft_.store(true, std::memory_order_release);
         return;
     }
     --count_;
@@ -87,13 +87,13 @@ void AM_ObjectHost::compact()
         entries_[i] = entries_[count_];
         entries_[count_] = Entry{nullptr, 0};
     }
-    holesLeft_ = false;
+    holesLeft_.store(false, std::memory_order_release);
 }
 
 void AM_ObjectHost::broadcastMessage(AM_Object* sender, uint32_t mask, uint32_t message,
                                      uint32_t arg, void* ptr)
 {
-    ++broadcastDepth_;
+    broadcastDepth_.fetch_add(1, std::memory_order_acq_rel);
     for (int32_t i = 0; i < count_; ++i) {
         AM_Object* object = entries_[i].object;
         if (!object || object == sender)
@@ -102,8 +102,8 @@ void AM_ObjectHost::broadcastMessage(AM_Object* sender, uint32_t mask, uint32_t 
             continue;
         object->receiveMessage(sender, message, arg, ptr);
     }
-    --broadcastDepth_;
-    if (broadcastDepth_ == 0 && holesLeft_)
+    if (broadcastDepth_.fetch_sub(1, std::memory_order_acq_rel) == 1 &&
+        holesLeft_.load(std::memory_order_acquire))
         compact();
 }
 

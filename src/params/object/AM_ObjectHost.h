@@ -5,8 +5,11 @@
 //
 // The host takes no lock. Registration, removal and broadcasts run on the
 // thread that builds or tears down the engine or that calls the sender; the
-// audio thread only broadcasts, while nothing is added or removed.
+// audio thread only broadcasts, while nothing is added or removed. Two
+// threads may broadcast at once (the audio thread, and another saving the
+// state): the broadcast count is atomic for that.
 
+#include <atomic>
 #include <cstdint>
 
 class AM_Object;
@@ -63,6 +66,6 @@ private:
     Entry* entries_ = nullptr;
     int32_t count_ = 0;
     int32_t capacity_ = 0;
-    int32_t broadcastDepth_ = 0;
-    bool holesLeft_ = false;
+    std::atomic<int32_t> broadcastDepth_{0};
+    std::atomic<bool> holesLeft_{false};
 };
