@@ -81,8 +81,16 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
     while (!audioDone) {
         for (VstInt32 p = 0; p < e->numParams; ++p)
             sum += e->getParameter(e, p);
+        const VstInt32 shown = idles % e->numParams;
+        text(e, effGetParamDisplay, shown);
+        text(e, effGetParamLabel, shown);
+        text(e, effGetParamName, shown);
         text(e, effGetProgramName);
         dispatch(e, effSetProgramName, 0, 0, const_cast<char*>(idles % 2 == 0 ? "A" : "B"));
+        char indexed[kVstMaxProgNameLen + 1] = {};
+        dispatch(e, effGetProgramNameIndexed, idles % e->numPrograms, -1, indexed);
+        if (idles % 16 == 0)
+            dispatch(e, effSetProgram, 0, idles % e->numPrograms);
         dispatch(e, effEditIdle);
         if (idles % 8 == 0) {
             const std::string bank = chunk(e, false);
