@@ -126,11 +126,19 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return 0;
         VstKeyCode key{index, static_cast<unsigned char>(value),
                        static_cast<unsigned char>(modifiers)};
-        const bool used = opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
-        return used ? 1 : 0;
+        // Only a key press the editor used is reported as taken; a key
+        // release is passed on and always answered with 0.
+        if (opcode == effEditKeyUp) {
+            editor->onKeyUp(key);
+            return 0;
+        }
+        return editor->onKeyDown(key) ? 1 : 0;
     }
     case effSetEditKnobMode:
-        return editor != nullptr && editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0;
+        // The editor learns the host's knob mode; the answer is always 0.
+        if (editor != nullptr)
+            editor->setKnobMode(static_cast<VstInt32>(value));
+        return 0;
     case effGetMidiProgramName:
         return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
     case effGetCurrentMidiProgram:

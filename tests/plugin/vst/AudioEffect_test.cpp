@@ -267,7 +267,14 @@ TEST_F(AudioEffectTest, EditorOpcodesReachTheEditor)
     EXPECT_EQ(editor->lastKey.character, 'a');
     EXPECT_EQ(editor->lastKey.virt, VKEY_RETURN);
     EXPECT_EQ(editor->lastKey.modifier, MODIFIER_CONTROL);
-    EXPECT_EQ(dispatch(record, effEditKeyUp, 'a', VKEY_RETURN), 0);
+    // A key release and the knob mode reach the editor and are answered
+    // with 0 even when the editor says it used them.
+    EXPECT_EQ(dispatch(record, effEditKeyUp, 'b', VKEY_ESCAPE, nullptr, 1.0f), 0);
+    EXPECT_EQ(editor->lastKeyUp.character, 'b');
+    EXPECT_EQ(editor->lastKeyUp.virt, VKEY_ESCAPE);
+    EXPECT_EQ(editor->lastKeyUp.modifier, MODIFIER_SHIFT);
+    EXPECT_EQ(dispatch(record, effSetEditKnobMode, 0, 2), 0);
+    EXPECT_EQ(editor->knobMode, 2);
     dispatch(record, effEditClose);
     EXPECT_FALSE(editor->isOpen());
 }

@@ -151,9 +151,23 @@ public:
         lastKey = key;
         return true;
     }
+    // Says it used the key release and the knob mode, which the host must
+    // still see answered with 0.
+    bool onKeyUp(VstKeyCode& key) override
+    {
+        lastKeyUp = key;
+        return true;
+    }
+    bool setKnobMode(VstInt32 mode) override
+    {
+        knobMode = mode;
+        return true;
+    }
 
     int idles = 0;
     VstKeyCode lastKey{};
+    VstKeyCode lastKeyUp{};
+    VstInt32 knobMode = -1;
 
 private:
     ERect rect_;
