@@ -14,6 +14,7 @@
 #include "synth/Synth_AudioMan.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -63,8 +64,10 @@ VstInt32 AM_VST_base::setChunk(void* data, VstInt32 byteSize, bool)
         return 0;
     }
     if (chunk.hasProgramName()) {
-        takePendingProgramName();
-        storeProgramName(chunk.programName(), AM_HostChunk::kProgramNameChars);
+        // Renamed as the host renames it: an open editor hears of a new name.
+        char name[AM_HostChunk::kProgramNameChars + 1] = {};
+        std::memcpy(name, chunk.programName(), AM_HostChunk::kProgramNameChars);
+        setProgramName(name);
         updateDisplay();
     }
     // A state can switch the block latency off.

@@ -157,6 +157,35 @@ TEST_F(PluginEditorTest, NotificationsArriveOnTheEditorsIdleCall)
     EXPECT_EQ(calls[3].what, "program");
 }
 
+TEST_F(PluginEditorTest, BankChunkWithAnotherNameRenamesTheProgramBeforeTheProgramChange)
+{
+    AEffect* e = openWithEditor();
+    openEditor(e);
+    const std::string state = chunk(e, true);
+    const auto& calls = editor->view.calls;
+
+    struct Case {
+        const char* chunkName;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"Brass", {"name Brass", "program"}},
+        // The same name again is no rename.
+        {"Brass", {"program"}},
+        {"initialize", {"name initialize", "program"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chunkName);
+        editor->view.calls.clear();
+        EXPECT_EQ(setChunk(e, std::string("#pgm=") + c.chunkName + "\n" + state, false), 1);
+        dispatch(e, effEditIdle);
+        std::vector<std::string> seen;
+        for (const ViewCall& call : calls)
+            seen.push_back(call.what);
+        EXPECT_EQ(seen, c.expected);
+    }
+}
+
 TEST_F(PluginEditorTest, NothingIsQueuedWhileTheEditorIsClosedAndAFullQueueDropsTheNewest)
 {
     AEffect* e = openWithEditor();
