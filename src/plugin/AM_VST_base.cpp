@@ -92,12 +92,17 @@ AM_VST_base::AM_VST_base(audioMasterCallback audioMaster, AudioManFactory factor
         cEffect.numParams = numParams;
     }
 
-    setUpChannels();
-    canProcessReplacing(true);
-    announceLatency();
-    isSynth(true);
-    noTail(false);
-    programsAreChunks(true);
+    busChannels_ = announcedBusChannels();
+    // An effect built without a host keeps the base record: no buses, no
+    // arrangements, no flags beyond replacing processing.
+    if (audioMaster != nullptr) {
+        setUpChannels();
+        canProcessReplacing(true);
+        announceLatency();
+        isSynth(true);
+        noTail(false);
+        programsAreChunks(true);
+    }
 
     learnTarget_.store(-1, std::memory_order_relaxed);
     lastLearnedController_.store(-1, std::memory_order_relaxed);
@@ -117,6 +122,13 @@ AM_VST_base::~AM_VST_base()
     deallocateArrangement(&outputArrangement_);
 }
 
+int32_t AM_VST_base::announcedBusChannels() const
+{
+    const AM_PluginInfo* info = audioMan_ ? audioMan_->getPluginInfo() : nullptr;
+    const auto channels = static_cast<int32_t>(info ? info->channelsPerBus : kStereoChannels);
+    return forceStereo_ ? kStereoChannels : channels;
+}
+
 void AM_VST_base::setUpChannels()
 {
     const AM_PluginInfo* info = audioMan_ ? audioMan_->getPluginInfo() : nullptr;
@@ -125,13 +137,11 @@ void AM_VST_base::setUpChannels()
     const auto channels = static_cast<int32_t>(info ? info->channelsPerBus : kStereoChannels);
 
     if (channels == kStereoChannels || forceStereo_) {
-        busChannels_ = kStereoChannels;
         setNumInputs(kStereoChannels * inputBuses);
         setNumOutputs(kStereoChannels * outputBuses);
         makeArrangement(&inputArrangement_, kStereoChannels * inputBuses, kSpeakerArrStereo);
         makeArrangement(&outputArrangement_, kStereoChannels, kSpeakerArrStereo);
     } else {
-        busChannels_ = channels;
         setNumInputs(channels * inputBuses);
         setNumOutputs(channels * outputBuses);
         if (channels < kStereoChannels) {

@@ -55,9 +55,9 @@ public:
     // name forces stereo buses), the unique ID and the program name
     // "initialize", the audio manager with the host's product name (or the
     // program's file name), its init (start-up files included), the
-    // published parameter count, the channel layout and speaker
-    // arrangements, the record's flags and the engine's latency. Host's
-    // loading thread.
+    // published parameter count and, when a host callback is given, the
+    // channel layout and speaker arrangements, the record's flags and the
+    // engine's latency. Host's loading thread.
     explicit AM_VST_base(audioMasterCallback audioMaster, AudioManFactory factory = nullptr);
     // Deletes the editor first, then (as the last instance of the ID) saves
     // the start-up files, deletes the audio manager and frees the speaker
@@ -171,6 +171,7 @@ protected:
     const AM_ParamInfo* descriptorOf(VstInt32 hostIndex, int32_t& index, bool& published) const;
 
 private:
+    int32_t announcedBusChannels() const;
     void setUpChannels();
     void announceLatency();
     void takePendingProgramName();

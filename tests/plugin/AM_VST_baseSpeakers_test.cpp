@@ -43,6 +43,35 @@ protected:
     }
 };
 
+TEST_F(PluginSpeakerTest, WithoutAHostTheRecordKeepsTheBaseLayout)
+{
+    AM_VST_Edit* effect = new AM_VST_Edit(nullptr, FixtureAudioMan::make);
+    AEffect* e = effect->getAeffect();
+    EXPECT_EQ(e->uniqueID, AM_VST_base::kUniqueId);
+    EXPECT_EQ(e->numParams, effect->getAudioMan()->getParameterCount(true));
+    EXPECT_EQ(e->numInputs, 1);
+    EXPECT_EQ(e->numOutputs, 2);
+    EXPECT_EQ(e->flags, effFlagsCanReplacing);
+    EXPECT_EQ(e->initialDelay, 0);
+    VstSpeakerArrangement* in = nullptr;
+    VstSpeakerArrangement* out = nullptr;
+    stored(e, in, out);
+    EXPECT_EQ(in, nullptr);
+    EXPECT_EQ(out, nullptr);
+
+    // It still renders, and a host arrangement it is offered is kept.
+    dispatch(e, effSetSampleRate, 0, 0, nullptr, kRate);
+    dispatch(e, effMainsChanged, 0, 1);
+    const Stereo silent = Player(e, host).render(kBlock * 4, kBlock);
+    EXPECT_TRUE(silent.allFinite());
+    Arrangement stereo = arrangement(2, kSpeakerArrStereo);
+    EXPECT_EQ(offer(e, stereo.get(), stereo.get()), 1);
+    stored(e, in, out);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->numChannels, 2);
+    dispatch(e, effClose);
+}
+
 TEST_F(PluginSpeakerTest, StereoBusesTakeOneOrTwoChannels)
 {
     AEffect* e = open();
