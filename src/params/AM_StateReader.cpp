@@ -179,8 +179,17 @@ uint32_t AM_StateReader::skipProgramLine() const
     return i < textEnd_ ? i + 1 : textEnd_;
 }
 
+uint32_t AM_StateReader::findOutsideMeta(const char* needle, uint32_t from) const
+{
+    const uint32_t at = find(needle, from, textEnd_);
+    if (at < metaStart_ || at >= metaEnd_)
+        return at;
+    return find(needle, metaEnd_, textEnd_);
+}
+
 // Finds the "@meta" comment and, in modes 0 and 1, takes its texts. Returns
-// the position behind the comment (from when there is none).
+// where the statements begin: behind the comment when it opens the text,
+// else from.
 uint32_t AM_StateReader::readMetaBlock(uint32_t from)
 {
     const uint32_t start = find(kMetaStart, from, textEnd_);
@@ -224,21 +233,30 @@ uint32_t AM_StateReader::readMetaBlock(uint32_t from)
             textLength[key] = closing - (q + 1);
         }
     }
-    if (mode_ != 0 && mode_ != 1)
-        return blockEnd;
-    if (found[0] || found[1] || found[2]) {
-        man_.allocMetaBuffers(found[0] ? textLength[0] + 1 : 0, found[1] ? textLength[1] + 1 : 0,
-                              found[2] ? textLength[2] + 1 : 0);
-        for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
-            if (!found[k])
-                continue;
-            metaFound_[k] = true;
-            char* buffer = man_.getMetaText(k);
+    // Statements go on behind a block that opens the text. A block further
+    // on (or one quoted in a comment) is skipped by the statement scanner as
+    // the comment it is, so the statements before it are read.
+    uint32_t lead = from;
+    while (lead < start && static_cast<uint8_t>(text_[lead]) <= ' ')
+        ++lead;
+    const uint32_t next = lead == start ? blockEnd : from;
+    metaStart_ = start;
+    metaEnd_ = blockEnd;
+    if ((mode_ != 0 && mode_ != 1) || !(found[0] || found[1] || found[2]))
+        return next;
+    // The block is the patch's: a text it lacks is empty.
+    man_.allocMetaBuffers(found[0] ? textLength[0] + 1 : 0, found[1] ? textLength[1] + 1 : 0,
+                          found[2] ? textLength[2] + 1 : 0);
+    for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
+        char* buffer = man_.getMetaText(k);
+        if (buffer)
             std::memset(buffer, 0, man_.getMetaSize(k));
-            metatext::unescape(text_.get() + textStart[k], textLength[k], buffer);
-        }
+        if (!found[k] || !buffer)
+            continue;
+        metaFound_[k] = true;
+        metatext::unescape(text_.get() + textStart[k], textLength[k], buffer);
     }
-    return blockEnd;
+    return next;
 }
 
 void AM_StateReader::findPresetAdapter(uint32_t from)
@@ -248,7 +266,7 @@ void AM_StateReader::findPresetAdapter(uint32_t from)
         return;
     uint32_t at = from;
     for (;;) {
-        at = find("#AM=", at, textEnd_);
+        at = findOutsideMeta("#AM=", at);
         if (at >= textEnd_)
             return;
         if (atLineStart(at))
@@ -277,7 +295,7 @@ void AM_StateReader::findPresetAdapter(uint32_t from)
 
 void AM_StateReader::readBinarySection(uint32_t from)
 {
-    const uint32_t mark = find("$$$$", from, textEnd_);
+    const uint32_t mark = findOutsideMeta("$$$$", from);
     if (mark < textEnd_) {
         int32_t bytes = 0;
         AM_STD::scanv(text_.get() + mark + 4, "%d", &bytes);

@@ -55,6 +55,8 @@ private:
     // there is none.
     uint32_t find(const char* needle, uint32_t from, uint32_t limit) const;
     bool atLineStart(uint32_t i) const;
+    // find() to the text's end, passing over the "@meta" comment.
+    uint32_t findOutsideMeta(const char* needle, uint32_t from) const;
 
     uint32_t skipProgramLine() const;
     uint32_t readMetaBlock(uint32_t from);
@@ -100,5 +102,7 @@ private:
     std::unique_ptr<AM_ScriptMachine> machine_;
     std::vector<uint8_t> pending_;
     bool metaFound_[AM_ParaMan::kMetaTexts] = {};
+    uint32_t metaStart_ = 0; // the "@meta" comment, empty when there is none
+    uint32_t metaEnd_ = 0;
     std::vector<uint8_t> payload_;
 };

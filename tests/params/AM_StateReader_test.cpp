@@ -212,6 +212,51 @@ TEST(StateReader, AResetClearsTheMetaTextsTheTextLacks)
     EXPECT_STREQ(t.man().getMetaText(2), "new");
 }
 
+TEST(StateReader, TheMetaBlockIsThePatchsWhereverItStands)
+{
+    struct Case {
+        const char* text;
+        const char* author; // null: the texts before the read stay
+        float cutoff;
+        float octave;
+    };
+    const Case cases[] = {
+        // The texts a block lacks are empty, also when unmentioned
+        // parameters keep their values.
+        {"/*@meta\n\nAuthor:\n'new'\n\n*/\n#defaults=no\n#cm=OSC1\nCut=10\n", "new", 10, 0},
+        // Statements before a block further on are read, and so are those
+        // behind it.
+        {"#defaults=no\n#cm=OSC1\nCut=10\n/*@meta\nAuthor:\n'late'\n*/\nOct=1\n", "late", 10, 1},
+        // A block that holds no text, here inside a comment without its
+        // end, is only a comment.
+        {"#defaults=no\n#cm=OSC1\nCut=10\n// see /*@meta\nOct=1\n", nullptr, 10, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        StateTree t;
+        setMeta(t);
+        ASSERT_TRUE(t.read(c.text));
+        EXPECT_STREQ(t.man().getMetaText(0), c.author ? c.author : kAuthor);
+        EXPECT_STREQ(t.man().getMetaText(1), c.author ? "" : kDescription);
+        EXPECT_STREQ(t.man().getMetaText(2), c.author ? "" : kUsage);
+        EXPECT_EQ(t.value(t.osc, kOscCutoff), c.cutoff);
+        EXPECT_EQ(t.value(t.osc, kOscOctave), c.octave);
+    }
+}
+
+TEST(StateReader, TheBinarySectionIsNotSoughtInsideTheMetaBlock)
+{
+    StateTree a;
+    fill(a);
+    std::strcpy(a.man().getMetaText(0), "$$$$3");
+    // A line written by hand before the block.
+    const std::string chunk = "// kept by hand\n" + a.write();
+    StateTree b;
+    ASSERT_TRUE(b.read(chunk));
+    EXPECT_STREQ(b.man().getMetaText(0), "$$$$3");
+    EXPECT_EQ(b.osc->data, a.osc->data);
+}
+
 TEST(StateReader, TheMetaBlockReadsOlderTextsAsBefore)
 {
     struct Case {
