@@ -130,7 +130,7 @@ int32_t ParamKeyWords::resolveParameter(int32_t module, const char* second)
     return manager_->findParameter(module, second);
 }
 
-int32_t ParamKeyWords::collectModules(const char* first, int32_t* modules, bool announce)
+int32_t ParamKeyWords::collectModules(const char* first, int32_t* modules, const char* name)
 {
     if (!isFamily(first)) {
         const int32_t m = manager_->findModule(first);
@@ -139,8 +139,7 @@ int32_t ParamKeyWords::collectModules(const char* first, int32_t* modules, bool 
         modules[0] = m;
         return 1;
     }
-    if (announce)
-        AM_STD::printv("found Object Array: %s\n", first);
+    AM_STD::printv("found Object Array: %s\n", name);
     const std::string base = baseName(first);
     int32_t count = 0;
     for (int32_t n = 1; n <= kMaxModuleFamily; ++n) {
@@ -187,7 +186,7 @@ AMM_ObjectProperty* ParamKeyWords::createAccessor(const AM_NameParts& name)
         }
     }
     if (!every) {
-        count = collectModules(first, modules, true);
+        count = collectModules(first, modules, name.text);
         if (count == 0)
             return nullptr;
     }
@@ -313,7 +312,7 @@ AMM_ObjectMethod* ParamKeyWords::findMethod(const AM_NameParts& name)
     if (partCount_ < 2)
         return nullptr;
     int32_t modules[kMaxModuleFamily] = {};
-    const int32_t count = collectModules(parts_[0], modules, true);
+    const int32_t count = collectModules(parts_[0], modules, name.text);
     AM_AudioObject* first = count > 0 ? manager_->getModuleObject(modules[0]) : nullptr;
     if (!first)
         return nullptr;
@@ -347,7 +346,7 @@ bool ParamKeyWords::getValue(const char* name, float* value)
         return false;
     split(name);
     const int32_t m = manager_->findModule(parts_[0]);
-    if (m >= 0 && partCount_ >= 2) {
+    if (m >= 0) {
         AM_AudioObject* module = manager_->getModuleObject(m);
         if (equals(parts_[1], "id")) {
             *value = static_cast<float>(m);

@@ -58,8 +58,9 @@ private:
     // "Parameter<n>" for global id n), or -1.
     int32_t resolveParameter(int32_t module, const char* second);
     // Collects the modules a first part names: one by name, or a family
-    // "Name@" (Name1 to Name8). Returns the count.
-    int32_t collectModules(const char* first, int32_t* modules, bool announce);
+    // "Name@" (Name1 to Name8, announced with the whole name). Returns the
+    // count.
+    int32_t collectModules(const char* first, int32_t* modules, const char* name);
     AMM_ObjectProperty* parameterAccessor(const AM_NameParts& name, const int32_t* modules,
                                           int32_t moduleCount, bool everyModule);
     bool modulatorValue(float* value);

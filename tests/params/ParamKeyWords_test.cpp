@@ -174,6 +174,8 @@ TEST(ParamKeyWords, MethodsReachTheModuleTheSubscriptNames)
     EXPECT_TRUE(has(out, "r = 2.50"));
     EXPECT_TRUE(has(out, "a = 2"));
     EXPECT_EQ(occurrences(trace, "Adding to AM_AudioObjectMethod: 'ENV2: Env2'\n"), 3);
+    // A family is announced with the whole name.
+    EXPECT_EQ(occurrences(trace, "found Object Array: Env@.bump\n"), 3);
 }
 
 TEST(ParamKeyWords, ValuesByNameFollowTheirForms)
@@ -219,6 +221,13 @@ TEST(ParamKeyWords, ValuesByNameFollowTheirForms)
         EXPECT_EQ(words.getValue(c.name, &value), c.result);
         EXPECT_EQ(value, c.value);
     }
+    // A module alone names no parameter: that is reported, and it reads as
+    // an unknown name.
+    testsupport::TraceCapture capture;
+    float value = -5.0f;
+    EXPECT_TRUE(words.getValue("Osc1", &value));
+    EXPECT_EQ(value, 1.0f);
+    EXPECT_EQ(capture.count("Couldn't find ParameterID\n"), 1);
 }
 
 TEST(ParamKeyWords, SettingByNameWritesParametersAndDataThroughTheirModule)
