@@ -86,7 +86,10 @@ int32_t AM_AudioMan::getCurrentMidiBank() const
 
 bool AM_AudioMan::selectProgram(int32_t program, char* name, uint32_t nameCapacity)
 {
-    if (!midiBanks_ || !paraMan_)
+    // Only an engine counted under its plug-in ID shares banks; one that is
+    // not has none to choose from and says nothing. A counted engine whose
+    // start-up loader found no banks traces the missing bank below.
+    if (countedId_ == 0 || !paraMan_)
         return false;
     const int32_t bank = getCurrentMidiBank();
     PresetFolder* folder = bank >= 0 ? midiBanks_ : nullptr;

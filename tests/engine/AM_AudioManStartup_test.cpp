@@ -35,6 +35,7 @@ TEST_F(StartupTest, TheControllerMapIsReadByTheFirstInstance)
                                     "6=AM2:Nope //no such parameter\n"
                                     "8=AccessOne:Gain\n"
                                     "10=AM1:GainAmount\n"
+                                    "11=AM1:Gain:x\n"
                                     " 9=AM2:Cut\n"
                                     "0=AM2:Mode\r\n");
     auto engine = makeStartupEngine();
@@ -155,6 +156,12 @@ TEST_F(StartupTest, WithoutAPresetsFolderNothingIsLoaded)
     EXPECT_EQ(engine->getMidiBanks(), nullptr);
     EXPECT_EQ(engine->getSharedInstanceEntry()->publishedTable, nullptr);
     EXPECT_EQ(g_controllerMap[7], kUnassigned);
+
+    // A program change then finds no bank and says which.
+    char name[AM_AudioMan::kProgramNameBytes] = "unchanged";
+    EXPECT_FALSE(engine->selectProgram(0, name));
+    EXPECT_TRUE(trace.contains("trying to select bank 0 which doesn't exist\n"));
+    EXPECT_STREQ(name, "unchanged");
 }
 
 TEST_F(StartupTest, AnEngineWithoutAPluginIdTouchesNoFile)
