@@ -79,7 +79,7 @@ int32_t applyText(const char* text, int32_t* map, AM_EngineOwner& owner)
             continue;
         char module[k_nameFieldBytes];
         char parameter[k_nameFieldBytes];
-        if (!AM_splitParameterName(word, module, parameter))
+        if (!AM_splitParameterName(word, module, parameter, AM_ParameterNameEnd::kBlank))
             continue;
         const AM_ParamInfo* info = owner.findParameter(module, parameter);
         if (!info || info->index > static_cast<uint32_t>(kIndexMask))

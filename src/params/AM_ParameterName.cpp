@@ -4,15 +4,15 @@ namespace {
 
 constexpr int32_t kMaxChars = k_nameFieldBytes - 1;
 
-bool endsParameterName(char c)
+bool endsParameterName(char c, AM_ParameterNameEnd end)
 {
-    return c == '\0' || c == ' ' || c == ':';
+    return c == '\0' || c == ' ' || (c == ':' && end == AM_ParameterNameEnd::kBlankOrColon);
 }
 
 } // namespace
 
 bool AM_splitParameterName(const char* text, char (&module)[k_nameFieldBytes],
-                           char (&parameter)[k_nameFieldBytes])
+                           char (&parameter)[k_nameFieldBytes], AM_ParameterNameEnd end)
 {
     module[0] = '\0';
     parameter[0] = '\0';
@@ -29,7 +29,7 @@ bool AM_splitParameterName(const char* text, char (&module)[k_nameFieldBytes],
         return false;
     const char* name = text + colon + 1;
     int32_t length = 0;
-    while (length <= kMaxChars && !endsParameterName(name[length]))
+    while (length <= kMaxChars && !endsParameterName(name[length], end))
         ++length;
     if (length > kMaxChars)
         return false;

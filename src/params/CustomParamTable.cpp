@@ -152,7 +152,7 @@ void CustomParamTable::applyLine(AM_EngineOwner& owner, const char* line, int32_
     }
     char module[k_nameFieldBytes];
     char parameter[k_nameFieldBytes];
-    if (!AM_splitParameterName(name, module, parameter))
+    if (!AM_splitParameterName(name, module, parameter, AM_ParameterNameEnd::kBlankOrColon))
         return;
     const AM_ParamInfo* info = owner.findParameter(module, parameter);
     if (!info || info->publishedIndex < 0)

@@ -91,7 +91,8 @@ TEST_F(NumberingTest, ApplyingTheNumberingKeepsTheLongNamesItDoesNotReplace)
 TEST_F(NumberingTest, NamedNumbersTakeTheirParametersAndTheRestFollowInDefaultOrder)
 {
     testsupport::TraceCapture trace;
-    const auto table = tableOf("0:AM2:Cut\"Second Cutoff\"\n1:AM1:Gain\"Drive\" // comment\n");
+    // A ':' may close the parameter name, as the parameter report writes it.
+    const auto table = tableOf("0:AM2:Cut\"Second Cutoff\"\n1:AM1:Gain:\"Drive\" // comment\n");
     const int32_t cut = engine->id("AM2", "Cut");
     const int32_t gain = engine->id("AM1", "Gain");
     std::vector<int32_t> expected = {cut, gain};
