@@ -42,7 +42,6 @@ constexpr uint32_t kChunkHeaderBytes = 16;
 constexpr uint32_t kTextAlignment = 4;
 constexpr uint32_t kEndianProbe = 0x42626C4C;
 constexpr int32_t kExtendedFormat = 2;
-constexpr int32_t kNativeFormat = 0;
 constexpr int32_t kActiveOnly = 1;
 constexpr uint32_t kLineBytes = 512;
 constexpr uint32_t kNameBytes = 64;
