@@ -266,7 +266,7 @@ void AM_VoiceCircuitMin::processArpeggiator(int32_t* start, int32_t* length, AM_
             rec.pendingTime = k_noPendingEvent;
             const bool tied = g0 == kTiedGate && !wasIdle;
             if (!tied) {
-                if (!context->voiceEventReceivers && wasIdle)
+                if (wasIdle && !b.hasVoiceEventReceivers())
                     AM_STD::printv("WTF?\n");
                 b.dispatch(v, k_voiceEventNoteOn, rec.velocity, rec.targetPitch[0]);
             }

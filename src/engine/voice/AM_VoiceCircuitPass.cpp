@@ -68,6 +68,15 @@ void AM_VoiceCircuitPass::dispatch(int32_t v, int32_t type, float velocity, floa
         context->voiceEventReceivers->dispatchVoiceEvent(v, type, velocity, pitch, context);
 }
 
+bool AM_VoiceCircuitPass::hasVoiceEventReceivers() const
+{
+    for (AM_AudioObject* o = context->voiceEventReceivers; o; o = o->getNextVoiceEventReceiver()) {
+        if (o != circuit)
+            return true;
+    }
+    return false;
+}
+
 int32_t AM_VoiceCircuitPass::clampKey(int32_t key)
 {
     return std::clamp(key, 0, kHighestKey);

@@ -42,6 +42,9 @@ public:
 
     // The voice-event chain of the process context.
     void dispatch(int32_t v, int32_t type, float velocity, float pitch);
+    // Whether a module besides the circuit itself is on that chain, that is
+    // whether a note reaches anything that plays it.
+    bool hasVoiceEventReceivers() const;
 
     // Pitch of a key: key + "Transpose" (the tuning table's entry in tuning
     // mode), + "FineTuneCents" x 0.02 + 12; the drift of voice v on top when

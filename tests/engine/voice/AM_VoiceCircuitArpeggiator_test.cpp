@@ -1,6 +1,7 @@
 // The arpeggiator of the full layout: step clock, orders, octaves, the held
 // keys, gates, ties and the step modulation.
 
+#include "TraceCapture.h"
 #include "VoiceRig.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,23 @@ TEST(AM_VoiceCircuitArpeggiator, AStepPlaysAsManyHeldNotesAsItsVoicesOnSuccessiv
     EXPECT_EQ(pitchesOf(ons), (std::vector<float>{60, 64, 67, 60}));
     EXPECT_EQ(ons[2].voice, (ons[1].voice + 1) % 8);
     EXPECT_EQ(ons[3].voice, (ons[2].voice + 1) % 8);
+}
+
+TEST(AM_VoiceCircuitArpeggiator, ANoteThatNoModuleReceivesIsReportedAndStillStarts)
+{
+    for (const bool receivers : {true, false}) {
+        SCOPED_TRACE(receivers);
+        VoiceRig rig(RigOptions{.minimal = false, .probeReceivesVoiceEvents = receivers});
+        makeArp(rig);
+        testsupport::TraceCapture trace;
+        rig.note(60);
+        rig.run();
+        const int32_t v = rig.ctx()->lastStartedVoice;
+        EXPECT_EQ(rig.voice(v).state, k_voicePlaying);
+        EXPECT_EQ(rig.voice(v).targetPitch[0], 60.0f);
+        EXPECT_EQ(rig.probe->eventsOf(kOn).size(), receivers ? 1u : 0u);
+        EXPECT_EQ(trace.text(), receivers ? "" : "WTF?\n\n");
+    }
 }
 
 } // namespace

@@ -53,11 +53,12 @@ public:
 
     static constexpr uint32_t kVoiceBytes = 16;
 
-    VoiceProbe(AM_EngineOwner* owner, const char* name, const int64_t* clock, bool ownRow)
+    VoiceProbe(AM_EngineOwner* owner, const char* name, const int64_t* clock, bool ownRow,
+               bool receivesVoiceEvents = true)
         : AM_AudioObject(owner, name), clock_(clock)
     {
-        setModuleFlags(k_classVoiceEventReceiver | k_classPolyByCopies, 0, 1, ownRow ? 1 : 0,
-                       ownRow ? 1 : 0);
+        setModuleFlags((receivesVoiceEvents ? k_classVoiceEventReceiver : 0u) | k_classPolyByCopies,
+                       0, 1, ownRow ? 1 : 0, ownRow ? 1 : 0);
         events.reserve(4096);
         runs.reserve(65536);
         messages.reserve(256);
@@ -183,6 +184,9 @@ struct RigOptions {
     bool resetFlag = false;
     bool probeRow = false;
     bool secondProbe = false;
+    // Off: the probe is no voice-event receiver, so nothing but the circuit
+    // is on the voice-event chain.
+    bool probeReceivesVoiceEvents = true;
     float sampleRate = 44100.0f;
 };
 
@@ -199,7 +203,8 @@ public:
         if (options.resetFlag)
             vcc->enableResetFlag();
         addModule(vcc);
-        probe = new VoiceProbe(this, "PRB: Probe", &clock, options.probeRow);
+        probe = new VoiceProbe(this, "PRB: Probe", &clock, options.probeRow,
+                               options.probeReceivesVoiceEvents);
         probe->circuit = vcc;
         vcc->addChild(probe);
         if (options.secondProbe) {
