@@ -34,6 +34,11 @@ constexpr int32_t kVoicesMany = 2;
 constexpr int32_t kDuoNoLowerBound = 150;
 constexpr int32_t kDuoNoUpperBound = 0;
 
+// Children counted apart from the others: polyphonic by copies, or with
+// class bit 0x80.
+constexpr uint32_t kClassBit80 = 0x80;
+constexpr uint32_t kPolyChildFlags = k_classPolyByCopies | kClassBit80;
+
 constexpr float kReleaseDecrement = 1.0f / 512.0f;
 constexpr int32_t kReleaseUnits = 127;
 constexpr float kFadeDecrement = 1.0f / 127.0f;
@@ -90,7 +95,7 @@ int32_t AM_VoiceCircuitMin::addChild(AM_AudioObject* object)
     const int32_t result = AM_CircuitObject::addChild(object);
     if (result == 0)
         return 0;
-    if ((object->getMask() & (k_classPolyByCopies | k_classActiveByUsage)) != 0)
+    if ((object->getMask() & kPolyChildFlags) != 0)
         ++polyChildren_;
     else
         ++plainChildren_;
@@ -224,8 +229,7 @@ void AM_VoiceCircuitMin::configureQueue()
         mono = false;
     } else if (mode == k_modeMono || mode == k_modeLegato) {
         count = 1;
-    } else if ((minimalLayout_ && mode == k_minimalModeDuo) ||
-               (!minimalLayout_ && mode == k_modeDuo)) {
+    } else if (isDuoMode(mode)) {
         count = kDuoQueueVoices;
     } else {
         const int32_t v = std::clamp(p->voices, 0, kVoicesMany);
@@ -239,8 +243,7 @@ void AM_VoiceCircuitMin::configureQueue()
     queue_->setMono(mono);
     queue_->restart();
     shared->arp = AM_ArpState{};
-    const bool duo =
-        (minimalLayout_ && mode == k_minimalModeDuo) || (!minimalLayout_ && mode == k_modeDuo);
+    const bool duo = isDuoMode(mode);
     for (uint32_t v = 0; v < voices_; ++v) {
         AM_VoiceRecord* rec = getVoiceRecord(v);
         rec->keysHeld = 0;
@@ -249,6 +252,13 @@ void AM_VoiceCircuitMin::configureQueue()
             rec->incomingKey[1] = kDuoNoUpperBound;
         }
     }
+}
+
+// Duo is mode 4 in either layout, and mode 3 (the arpeggiator's place) in
+// the minimal layout.
+bool AM_VoiceCircuitMin::isDuoMode(int32_t mode) const
+{
+    return mode == k_modeDuo || (minimalLayout_ && mode == k_minimalModeDuo);
 }
 
 // After a change of the voice configuration every playing voice fades out.
@@ -332,14 +342,10 @@ AM_ProcessRoutine AM_VoiceCircuitMin::getProcessRoutine(AM_ProcessContext*)
     const int32_t mode = p ? p->mode : k_modePoly;
     if (mode == k_modeMono || mode == k_modeLegato)
         return processMono;
-    if (minimalLayout_) {
-        if (mode == k_minimalModeDuo)
-            return processDuo;
-    } else if (mode == k_modeDuo) {
+    if (isDuoMode(mode))
         return processDuo;
-    } else if (mode == k_modeArpeggiator) {
+    if (mode == k_modeArpeggiator)
         return processArpeggiator;
-    }
     return queue_->getVoiceCount() > 1 ? processPoly : processMono;
 }
 

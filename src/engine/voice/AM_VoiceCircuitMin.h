@@ -132,6 +132,7 @@ private:
     void syncParameterCount();
     void writeDefaults();
     void layOutVoiceBlock(AM_CircuitVoice* state);
+    bool isDuoMode(int32_t mode) const;
     void configureQueue();
     void fadePlayingVoices();
     void releaseAllVoices();

@@ -206,6 +206,38 @@ TEST(AM_VoiceCircuitLayout, ChildrenGetOneCopyOfTheirVoiceMemoryPerVoice)
     EXPECT_EQ(rig.probe->getCopyCount(), 4u);
 }
 
+// A child with given class flags, nothing else.
+class FlaggedChild : public AM_AudioObject {
+public:
+    FlaggedChild(AM_EngineOwner* owner, const char* name, uint32_t flags)
+        : AM_AudioObject(owner, name)
+    {
+        setModuleFlags(flags, 0, 1, 0, 0);
+    }
+    uint32_t getVoiceMemorySize() override { return 16; }
+    uint32_t getGlobalMemorySize() override { return 0; }
+};
+
+TEST(AM_VoiceCircuitLayout, ChildrenAreCountedByWhetherTheyCarryFlag0x20Or0x80)
+{
+    struct Case {
+        uint32_t flags;
+        uint32_t plain, poly;
+    };
+    const Case cases[] = {
+        {0x0, 1, 0}, {0x20, 0, 1}, {0x40, 1, 0}, {0x80, 0, 1}, {0x20040, 1, 0}, {0x200a0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        testfixture::TestEngine engine;
+        auto* vcc = new AM_VoiceCircuitMin(&engine, "VCC: VoiceCircuit", 4, 1, 2, 2);
+        engine.addModule(vcc);
+        vcc->addChild(new FlaggedChild(&engine, "CH: Child", c.flags));
+        EXPECT_EQ(vcc->getPlainChildCount(), c.plain);
+        EXPECT_EQ(vcc->getPolyChildCount(), c.poly);
+    }
+}
+
 TEST(AM_VoiceCircuitLayout, SwitchRowsOfChildrenComeBeforeTheOwnParameters)
 {
     testfixture::TestEngine engine;

@@ -92,6 +92,38 @@ TEST(AM_VoiceCircuitPoly, VoicesAndStackSizeTheQueue)
     }
 }
 
+// Every mode value of both layouts, written straight into the parameter
+// block (so also the minimal layout's mode 4, which its table does not
+// offer): the queue it configures and the routine it hands out.
+TEST(AM_VoiceCircuitPoly, EachModeConfiguresItsQueueAndRoutine)
+{
+    struct Case {
+        bool minimal;
+        int32_t mode;
+        int32_t queueVoices;
+        bool mono;
+        AM_ProcessRoutine routine;
+    };
+    const Case cases[] = {
+        {true, 0, 4, false, &P::processPoly},         {true, 1, 1, true, &P::processMono},
+        {true, 2, 1, true, &P::processMono},          {true, 3, 12, true, &P::processDuo},
+        {true, 4, 12, true, &P::processDuo},          {false, 0, 4, false, &P::processPoly},
+        {false, 1, 1, true, &P::processMono},         {false, 2, 1, true, &P::processMono},
+        {false, 3, 8, false, &P::processArpeggiator}, {false, 4, 12, true, &P::processDuo},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.minimal ? "minimal " : "full ") << c.mode);
+        VoiceRig rig(RigOptions{.minimal = c.minimal});
+        rig.vcc->getParams()->mode = c.mode;
+        uint32_t local = rig.vcc->getCircuitParameterCount() + P::k_pMode;
+        float value = static_cast<float>(c.mode);
+        rig.vcc->parameterChanged(&local, &value, nullptr);
+        EXPECT_EQ(rig.vcc->getQueue()->getVoiceCount(), c.queueVoices);
+        EXPECT_EQ(rig.vcc->getQueue()->isMono(), c.mono);
+        EXPECT_EQ(rig.vcc->getProcessRoutine(rig.ctx()), c.routine);
+    }
+}
+
 TEST(AM_VoiceCircuitPoly, AStackOfThreePlaysThreeVoicesPerNoteWithTheirVoiceValues)
 {
     VoiceRig rig;
