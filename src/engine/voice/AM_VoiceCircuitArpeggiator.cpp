@@ -9,6 +9,7 @@
 #include "foundation/AM_STD.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,6 +29,8 @@ constexpr double kRateFactor[kDurations] = {1.0, 0.5, 1.0 / 3.0, 0.25};
 // The gate of the rest of a block in which the last key was released.
 constexpr float kReleasedGate = 0.25f;
 constexpr double kSecondsPerMinute = 60.0;
+// The phase carried into the next block: at most one step due.
+constexpr float kMaxCarriedPhase = 1.0f;
 constexpr int32_t kMaxStepVoices = 6;
 constexpr int32_t kMaxOctaves = 2;
 constexpr int32_t kSemitonesPerOctave = 12;
@@ -117,9 +120,11 @@ void AM_VoiceCircuitMin::processArpeggiator(int32_t* start, int32_t* length, AM_
     bool first = false;
     const int32_t octaves = std::clamp(p.arpOctave, 0, kMaxOctaves) + 1;
     const int32_t duration = std::clamp(playing.duration, 1, kDurations);
-    const double advance = kStepsPerBeat[std::clamp(p.arpSync, 0, kSyncChoices - 1)] *
-                           context->tempo / kSecondsPerMinute * context->samplePeriodD *
-                           static_cast<double>(b.blockSamples()) * kRateFactor[duration - 1];
+    double advance = kStepsPerBeat[std::clamp(p.arpSync, 0, kSyncChoices - 1)] * context->tempo /
+                     kSecondsPerMinute * context->samplePeriodD *
+                     static_cast<double>(b.blockSamples()) * kRateFactor[duration - 1];
+    if (!std::isfinite(advance) || advance < 0.0)
+        advance = 0.0;
     const float phase = arp.phase;
     float phaseNext = static_cast<float>(static_cast<double>(phase) + advance);
     auto octaveOffset = [&arp, octaves]() {
@@ -242,7 +247,11 @@ void AM_VoiceCircuitMin::processArpeggiator(int32_t* start, int32_t* length, AM_
             }
         }
     }
-    arp.phase = phaseNext;
+    // At most one step starts per block: a step rate beyond that (a very
+    // fast tempo or a very low sample rate) plays a step every block, and the
+    // phase keeps no backlog, so the clock follows a slower tempo again at
+    // once.
+    arp.phase = std::min(phaseNext, kMaxCarriedPhase);
 
     const bool glide = b.glideOn();
     b.run(

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace {
@@ -289,6 +290,26 @@ TEST(AM_VoiceCircuitArpeggiator, ANoteThatNoModuleReceivesIsReportedAndStillStar
         EXPECT_EQ(rig.voice(v).targetPitch[0], 60.0f);
         EXPECT_EQ(rig.probe->eventsOf(kOn).size(), receivers ? 1u : 0u);
         EXPECT_EQ(trace.text(), receivers ? "" : "WTF?\n\n");
+    }
+}
+
+TEST(AM_VoiceCircuitArpeggiator, AfterATempoItCannotFollowTheStepClockKeepsNoBacklog)
+{
+    for (const double tempo : {1e12, 1e5, std::numeric_limits<double>::quiet_NaN(), -500.0}) {
+        SCOPED_TRACE(tempo);
+        VoiceRig rig(RigOptions{.minimal = false});
+        makeArp(rig);
+        rig.note(60);
+        rig.ctx()->tempo = tempo;
+        rig.run(20);
+        rig.ctx()->tempo = 120.0;
+        rig.run();
+        rig.probe->clear();
+        rig.runHostBlocks(44100, 64); // one second: 8 steps
+        const size_t steps = rig.probe->eventsOf(kOn).size();
+        EXPECT_GE(steps, 7u);
+        EXPECT_LE(steps, 9u);
+        EXPECT_LE(rig.vcc->getShared()->arp.phase, 1.0f);
     }
 }
 
