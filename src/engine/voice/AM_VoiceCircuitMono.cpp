@@ -159,10 +159,12 @@ void AM_VoiceCircuitMin::processDuo(int32_t* start, int32_t* length, AM_ChildRec
             if (!held) {
                 if (rec.state != k_voicePlaying)
                     return;
-                b.release(v);
+                // The key is up before the note-off goes out, so that the
+                // circuit sees silence once the last voice is released.
                 rec.keysHeld = 0;
                 rec.pressure = b.shared->keyPressure[AM_VoiceCircuitPass::clampKey(rec.key)];
                 rec.incomingVelocity = 0;
+                b.release(v);
                 return;
             }
             const int32_t type = (retrigger && rec.state == k_voicePlaying) ? k_voiceEventRetrigger

@@ -262,6 +262,32 @@ TEST(AM_VoiceCircuitMono, DuoWithAStackStartsEachVoiceOnce)
     EXPECT_EQ(rig.voice(2).state, k_voiceIdle);
 }
 
+TEST(AM_VoiceCircuitMono, DuoAnnouncesTheFirstKeyAndTheReleaseOfTheLastOnce)
+{
+    for (const int32_t stack : {1, 2}) {
+        SCOPED_TRACE(stack);
+        VoiceRig rig;
+        makeMode(rig, P::k_minimalModeDuo);
+        rig.set(P::k_pVoiceStack, static_cast<float>(stack));
+        rig.run();
+        rig.probe->clear();
+        rig.note(60);
+        rig.note(64);
+        rig.run();
+        rig.off(60);
+        rig.run();
+        EXPECT_EQ(rig.probe->messageCount(k_msgFirstVoiceStarted), 1);
+        EXPECT_EQ(rig.probe->messageCount(k_msgAllVoicesEnded), 0);
+        rig.off(64);
+        rig.run();
+        EXPECT_EQ(rig.probe->eventsOf(kOff).size(), static_cast<size_t>(stack));
+        EXPECT_EQ(rig.probe->messageCount(k_msgAllVoicesEnded), 1);
+        rig.note(62);
+        rig.run();
+        EXPECT_EQ(rig.probe->messageCount(k_msgFirstVoiceStarted), 2);
+    }
+}
+
 TEST(AM_VoiceCircuitMono, DuoGlidesBetweenKeyChangesWhenGlideIsOn)
 {
     VoiceRig rig(RigOptions{.resetFlag = true});
