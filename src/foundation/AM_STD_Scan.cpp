@@ -14,6 +14,12 @@ namespace {
 constexpr uint32_t kDecimalBase = 10;
 constexpr unsigned kHexDigitBits = 4;
 constexpr int kTabulatedPowers = 23;
+// Fraction digits stop adding to the accumulated value once it has reached
+// this size: they can no longer change the result, and the accumulator would
+// otherwise overflow to infinity (and the result become NaN).
+constexpr double kMaxAccumulated = 1e300;
+// Largest power of ten whose reciprocal is a normal double.
+constexpr int kLargestScaleStep = 300;
 // 10^0 to 10^-23.
 constexpr double kNegativePowersOfTen[kTabulatedPowers + 1] = {
     1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,  1e-10, 1e-11,
@@ -51,6 +57,17 @@ double negativePowerOfTen(int n)
         base *= base;
     }
     return 1.0 / power;
+}
+
+// value x 10^-n. Where 10^n itself overflows a double, the scaling is done in
+// steps so that a long fraction still gives its value instead of 0.
+double scaleDown(double value, int n)
+{
+    while (n > kLargestScaleStep && value != 0.0) {
+        value *= negativePowerOfTen(kLargestScaleStep);
+        n -= kLargestScaleStep;
+    }
+    return value * negativePowerOfTen(n);
 }
 
 // Copies the field up to the delimiter (or the end of the text) into target,
@@ -103,11 +120,14 @@ int AtoF(const char* text, float* value)
     }
     int decimals = 0;
     while (isDigit(text[used])) {
-        accumulated = accumulated * kDecimalBase + (text[used++] - '0');
-        ++decimals;
+        if (accumulated < kMaxAccumulated) {
+            accumulated = accumulated * kDecimalBase + (text[used] - '0');
+            ++decimals;
+        }
+        ++used;
     }
     if (value)
-        *value = static_cast<float>(accumulated * negativePowerOfTen(decimals) * sign);
+        *value = static_cast<float>(scaleDown(accumulated, decimals) * sign);
     return used;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -121,6 +122,32 @@ TEST(AM_STD_AtoF, ReadsBothSeparatorsWithoutExponent)
     float negativeZero = 1.0f;
     AM_STD::AtoF("-0.000", &negativeZero);
     EXPECT_TRUE(std::signbit(negativeZero));
+}
+
+TEST(AM_STD_AtoF, LongFractionsKeepTheirValue)
+{
+    // Regression: hundreds of fraction digits overflowed the accumulator, so
+    // the value read was NaN (or 0 where the power of ten overflowed).
+    struct Case {
+        std::string text;
+        float value;
+    };
+    const Case cases[] = {
+        {"0." + std::string(400, '7'), 0.7777778f},
+        {"-3," + std::string(320, '5'), -3.5555556f},
+        {"0." + std::string(20, '0') + std::string(300, '9'), 1e-20f},
+        {"0." + std::string(400, '0') + "1", 0.0f},
+        {"1" + std::string(50, '0') + ".5", INFINITY}, // beyond float: infinite, not NaN
+    };
+    for (const auto& c : cases) {
+        float value = 99.0f;
+        EXPECT_EQ(AM_STD::AtoF(c.text.c_str(), &value), static_cast<int>(c.text.size()));
+        EXPECT_FLOAT_EQ(value, c.value) << c.text.substr(0, 40);
+    }
+    float scanned = 99.0f;
+    const std::string text = "v 0." + std::string(400, '3');
+    EXPECT_EQ(AM_STD::scanv(text.c_str(), "v %f", &scanned), 1);
+    EXPECT_FLOAT_EQ(scanned, 0.33333334f);
 }
 
 TEST(AM_STD_AtoF, ReadsBackWhatTheFormatterWrote)
