@@ -69,6 +69,16 @@ FileError copyContents(int from, int to, const char* toPath)
     }
 }
 
+// A read or write refused on a descriptor that is open answers 5 (the
+// descriptor lacks that access); only a descriptor that is not open is an
+// invalid handle.
+FileError transferError(FileHandle handle, FileOperation op)
+{
+    if (errno == EBADF && ::fcntl(handle, F_GETFD) != -1)
+        return fileerror::kAccessDenied;
+    return fail(op, nullptr);
+}
+
 } // namespace
 
 EntryKind queryEntry(const char* path)
@@ -167,7 +177,7 @@ FileError readFile(FileHandle handle, void* buffer, size_t count, size_t& done)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(FileOperation::openFile, nullptr);
+            return transferError(handle, FileOperation::openFile);
         }
         done += static_cast<size_t>(got);
     }
@@ -185,7 +195,7 @@ FileError writeFile(FileHandle handle, const void* buffer, size_t count, size_t&
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            return fail(FileOperation::createFile, nullptr);
+            return transferError(handle, FileOperation::createFile);
         }
         done += static_cast<size_t>(put);
     }

@@ -42,7 +42,9 @@ FileError createFile(const char* path, bool overwrite, FileHandle& handle);
 // Closes the handle and sets it to kNoFile in every case; a closed handle
 // answers 6.
 FileError closeFile(FileHandle& handle);
-// Reads up to count bytes (fewer only at the end of the file).
+// Reads up to count bytes (fewer only at the end of the file). A handle that
+// is not open answers 6; one opened without that access (reading a file opened
+// for writing only, or writing one opened for reading) answers 5.
 FileError readFile(FileHandle handle, void* buffer, size_t count, size_t& done);
 // Writes count bytes (fewer only on failure).
 FileError writeFile(FileHandle handle, const void* buffer, size_t count, size_t& done);

@@ -146,8 +146,12 @@ TEST_F(FileTest, ReadWriteAndReplace)
     file.close();
     EXPECT_EQ(dir.readFile("data.bin"), "OLD contents that are long");
 
-    // Mode 1 replaces them: no stale tail.
+    // Mode 1 replaces them: no stale tail. A file open for writing only
+    // refuses reading with 5 (access denied).
     ASSERT_EQ(file.open(AM_File::kModeWrite), 0u);
+    char unread[4];
+    EXPECT_EQ(file.readBytes(unread, sizeof unread, done), 5u);
+    EXPECT_EQ(done, 0u);
     file.writeBytes("new", 3, done);
     EXPECT_EQ(file.close(), 0u);
     EXPECT_EQ(dir.readFile("data.bin"), "new");

@@ -97,6 +97,40 @@ TEST_F(FileSystemTest, WrongKindOfEntry)
     EXPECT_EQ(platform::createFolders(path("file.txt/deeper").c_str()), kAlreadyExists);
 }
 
+TEST_F(FileSystemTest, TransferWithoutTheAccessIsDeniedNotAnInvalidHandle)
+{
+    // Regression: a read-only file refused a write with 6 (invalid handle)
+    // where the system answers 5 (access denied).
+    dir.writeFile("a.txt", "contents");
+    struct Case {
+        platform::FileAccess access;
+        bool write;
+        platform::FileError expected;
+    };
+    const Case cases[] = {
+        {platform::FileAccess::read, true, kAccessDenied},
+        {platform::FileAccess::write, false, kAccessDenied},
+        {platform::FileAccess::read, false, kNone},
+        {platform::FileAccess::write, true, kNone},
+    };
+    for (const auto& c : cases) {
+        platform::FileHandle handle;
+        ASSERT_EQ(platform::openFile(path("a.txt").c_str(), c.access, false, handle), kNone);
+        char buffer[4] = {'x', 'y', 'z', 'w'};
+        size_t done = 99;
+        const platform::FileError error = c.write
+                                              ? platform::writeFile(handle, buffer, 1, done)
+                                              : platform::readFile(handle, buffer, 1, done);
+        EXPECT_EQ(error, c.expected) << static_cast<int>(c.access) << " " << c.write;
+        EXPECT_EQ(done, c.expected == kNone ? 1u : 0u);
+        platform::closeFile(handle);
+        size_t none = 99;
+        EXPECT_EQ(c.write ? platform::writeFile(handle, buffer, 1, none)
+                          : platform::readFile(handle, buffer, 1, none),
+                  kInvalidHandle);
+    }
+}
+
 TEST_F(FileSystemTest, CreateReadWriteAndTruncate)
 {
     platform::FileHandle handle;
@@ -124,7 +158,6 @@ TEST_F(FileSystemTest, CreateReadWriteAndTruncate)
     char buffer[16] = {};
     EXPECT_EQ(platform::readFile(handle, buffer, sizeof buffer, done), kNone);
     EXPECT_EQ(done, 5u); // fewer at the end of the file
-    EXPECT_EQ(platform::writeFile(handle, "x", 1, done), kInvalidHandle);
     platform::closeFile(handle);
 
     // Overwriting creation empties the file.
