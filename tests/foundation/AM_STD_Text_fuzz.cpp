@@ -1,11 +1,13 @@
 // The text readers on arbitrary input: the scanner with the formats the
 // program uses, the decimal reader, the line reader and the escaping pair.
 // None may read or write outside its buffers; escaping then unescaping gives
-// back the text with line feeds and carriage returns as CR LF pairs.
+// back the text with line feeds and carriage returns as CR LF pairs; a number
+// read is never NaN.
 #include "foundation/AM_LineReader.h"
 #include "foundation/AM_STD.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     AM_STD::scanv(t, "%d:%s\"%s\" ", &d, a, uint32_t{sizeof a}, b, uint32_t{sizeof b});
     AM_STD::scanv(t, "%f %f %u %x%c%%", &f, &f, &u, &u, &c);
     AM_STD::scanv(t, "%s", b, uint32_t{1});
-    AM_STD::AtoF(t, &f);
+    float number = 0;
+    AM_STD::AtoF(t, &number);
+    if (std::isnan(number) || std::isnan(f))
+        std::abort();
 
     AM_LineReader reader(t);
     char line[6];
