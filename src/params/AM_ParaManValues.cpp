@@ -172,7 +172,10 @@ void AM_ParaMan::storeValue(int32_t id, float value, AM_ParamChangeContext* cont
                 updateModSourceUsage(false);
         }
     }
-    if (!hasStorage || (info.flags & k_paramAlwaysNotify) != 0) {
+    // A parameter whose module gives no address still has a pointer, the
+    // block's scratch word: its module reads the value from the values array
+    // and hears of a change only when it asks to with flag 0x80.
+    if (!storage || (info.flags & k_paramAlwaysNotify) != 0) {
         if (module) {
             uint32_t local = info.localNumber;
             float changed = value;

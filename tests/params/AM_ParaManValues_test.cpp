@@ -216,17 +216,54 @@ TEST(SetParam, AfterTheFirstBlockPlainChangesReachStorageWithTheNextBlock)
     EXPECT_EQ(t.osc->changes.back(), std::make_pair(static_cast<uint32_t>(kNotify), 4.0f));
 }
 
-TEST(SetParam, TellsTheModuleWhenTheParameterHasNoStorageOrAsksToBeTold)
+// A parameter whose module gives no address writes into the block's scratch
+// word; its module reads the value from the values array and is told of a
+// change only when the parameter carries flag 0x80, as one with storage.
+TEST(SetParam, TellsTheModuleOnlyWhenTheParameterAsksToBeTold)
 {
-    StandardEngine t;
-    t.osc->changes.clear();
-    t.engine.set(t.id(kFree), 0.25f);
-    t.engine.set(t.id(kCutoff), 10.0f);
-    t.engine.set(t.id(kNotify), 9.0f);
-    const std::vector<std::pair<uint32_t, float>> expected = {{kFree, 0.25f}, {kNotify, 9.0f}};
-    EXPECT_EQ(t.osc->changes, expected);
-    EXPECT_EQ(t.man().getValue(t.id(kFree), false), 0.25f);
-    EXPECT_EQ(t.man().getValuePointer(t.id(kFree)), t.man().getValuePointer(t.id(kFree)));
+    ParamEngine engine(0, 0, 0);
+    ModuleSpec spec;
+    spec.name = "TELL: Tell";
+    spec.params = {
+        makeParam("Free", "Free", k_kindFloat, 0, 1, 0.5f, 0),
+        makeParam("Ask", "Ask", k_kindFloat, 0, 1, 0.5f, 0x80),
+        makeParam("Kept", "Kept", k_kindFloat, 0, 1, 0.5f, 0),
+        makeParam("KAsk", "KeptAsk", k_kindFloat, 0, 1, 0.5f, 0x80),
+    };
+    spec.storageless = {0, 1};
+    auto* module = new FixtureModule(&engine, spec);
+    engine.addModule(module);
+    engine.init();
+
+    const struct {
+        const char* name;
+        uint32_t local;
+        bool told;
+    } cases[] = {
+        {"no storage, no flag", 0, false},
+        {"no storage, flag 0x80", 1, true},
+        {"storage, no flag", 2, false},
+        {"storage, flag 0x80", 3, true},
+    };
+    for (bool running : {false, true}) {
+        if (running)
+            engine.runBlock();
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (running ? ", running" : ", before the first block"));
+            module->changes.clear();
+            const int32_t id = engine.idOf(module, c.local);
+            const float value = running ? 0.75f : 0.25f;
+            engine.set(id, value);
+            engine.runBlock();
+            std::vector<std::pair<uint32_t, float>> told;
+            if (c.told)
+                told.emplace_back(c.local, value);
+            EXPECT_EQ(module->changes, told);
+            EXPECT_EQ(engine.paraMan->getValue(id, false), value);
+            EXPECT_EQ(engine.paraMan->getCurrentValue(id), value);
+            EXPECT_EQ(engine.ctx()->parameterValues[id], value);
+        }
+    }
 }
 
 TEST(SetParam, ABroadcastingParameterRefreshesItsModulesRoutine)
