@@ -75,23 +75,25 @@ void halfBandAllpassCascade(float* vectors, int32_t count, HalfBandState& state)
 void decimateHalfBand(float* left, float* right, float* work, int32_t n, HalfBandState& stateA,
                       HalfBandState& stateB)
 {
-    const int32_t outputs = n > 0 ? n - n % kOutputGroup : 0;
-    if (outputs == 0)
+    if (n <= 0)
         return;
+    const int32_t outputs = n - n % kOutputGroup;
 
     // Four times to twice the output rate: lanes 0, 1 of each filtered vector
-    // are one frame at twice the rate.
-    halfBandAllpassCascade(work, 2 * outputs, stateB);
+    // are one frame at twice the rate. Every input frame passes through both
+    // filters, also those of an unwritten remainder, so the next call goes on
+    // from the end of this one's input.
+    halfBandAllpassCascade(work, 2 * n, stateB);
 
     // Pack two such frames per vector (in place: vector i reads 2i and 2i + 1).
-    for (int32_t i = 0; i < outputs; ++i) {
+    for (int32_t i = 0; i < n; ++i) {
         const __m128 even = _mm_load_ps(work + kLanes * (2 * i));
         const __m128 odd = _mm_load_ps(work + kLanes * (2 * i + 1));
         _mm_store_ps(work + kLanes * i, _mm_movelh_ps(even, odd));
     }
 
     // Twice to once the output rate, then scale and split the channels.
-    halfBandAllpassCascade(work, outputs, stateA);
+    halfBandAllpassCascade(work, n, stateA);
     const __m128 gain = _mm_set1_ps(kDecimationGain);
     for (int32_t i = 0; i < outputs; i += kOutputGroup) {
         const __m128 v0 = _mm_mul_ps(_mm_load_ps(work + kLanes * i), gain);

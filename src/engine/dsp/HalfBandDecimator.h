@@ -34,11 +34,12 @@ void halfBandAllpassCascade(float* vectors, int32_t count, HalfBandState& state)
 // Reduces 4n frames of two channels at four times the output rate to n
 // samples per channel. `work` holds 2n vectors (8n floats, 16-byte aligned)
 // and is used as scratch. stateB filters the first pass (four times to twice
-// the output rate), stateA the second. Only whole groups of 4 output samples
-// are produced: for n not a multiple of 4 the remainder of the input is
-// neither filtered nor written (the states stay as after the whole groups),
-// and n < 4 does nothing. `left` and `right` receive the written samples.
-// Allocates nothing. Audio thread (or any thread owning the states).
+// the output rate), stateA the second. All 4n frames go through both filters,
+// but only whole groups of 4 output samples are written: for n not a
+// multiple of 4 the last n mod 4 samples are dropped (n < 4 writes nothing),
+// and the states still follow the whole input, so the next call continues
+// the stream. n <= 0 does nothing. `left` and `right` receive the written
+// samples. Allocates nothing. Audio thread (or any thread owning the states).
 void decimateHalfBand(float* left, float* right, float* work, int32_t n, HalfBandState& stateA,
                       HalfBandState& stateB);
 
