@@ -106,6 +106,7 @@ void AM_AudioObject::setSharedMemory(AM_SharedMemory* shared)
         sharedMemory_ = shared;
         return;
     }
-    if (sharedMemory_ != shared)
-        AM_STD::printv("Duplicate Shared Memory Pointer ERROR in %s", name_);
+    // A module holds one shared buffer; a second one (even the same again)
+    // is a building mistake worth a word.
+    AM_STD::printv("Duplicate Shared Memory Pointer ERROR in %s", name_);
 }

@@ -244,6 +244,12 @@ TEST(AM_AudioObject, SharedMemoryIsMadeByItsOwnerAndAdoptedByOthers)
     other.setSharedMemory(owner.getSharedMemoryRecord());
     EXPECT_TRUE(trace.contains("Duplicate Shared Memory Pointer ERROR in X: Other"));
     EXPECT_NE(other.getSharedMemoryRecord(), owner.getSharedMemoryRecord());
+
+    // Handing a module the buffer it holds already is reported as well.
+    trace.clear();
+    user.setSharedMemory(owner.getSharedMemoryRecord());
+    EXPECT_TRUE(trace.contains("Duplicate Shared Memory Pointer ERROR in U: User"));
+    EXPECT_EQ(user.getSharedMemoryRecord(), owner.getSharedMemoryRecord());
 }
 
 TEST(AM_AudioObject, TracesItsDiagnosticsSideChainAndTestProbe)
