@@ -124,6 +124,9 @@ public:
     // The storage of a parameter (the block's scratch word when its module
     // gives none), or null. Not while processing.
     float* getValuePointer(int32_t index);
+    // Replaces the storage of a parameter. With null the parameter has no
+    // storage at all: nothing is written and its module hears of every
+    // change. Not while processing.
     void setValuePointer(int32_t index, float* pointer);
     // The value on the ramp, as the modules see it. Audio thread (or any
     // thread before the first block).

@@ -174,7 +174,8 @@ void AM_ParaMan::storeValue(int32_t id, float value, AM_ParamChangeContext* cont
     }
     // A parameter whose module gives no address still has a pointer, the
     // block's scratch word: its module reads the value from the values array
-    // and hears of a change only when it asks to with flag 0x80.
+    // and hears of a change only when it asks to with flag 0x80. One whose
+    // pointer was taken away (setValuePointer) is always announced.
     if (!storage || (info.flags & k_paramAlwaysNotify) != 0) {
         if (module) {
             uint32_t local = info.localNumber;
@@ -362,5 +363,5 @@ float* AM_ParaMan::getValuePointer(int32_t index)
 void AM_ParaMan::setValuePointer(int32_t index, float* pointer)
 {
     if (table_ && index >= 0 && index < parameterCount_)
-        block_.storage[index] = pointer ? pointer : &block_.header->scratch;
+        block_.storage[index] = pointer;
 }

@@ -229,11 +229,16 @@ TEST(SetParam, TellsTheModuleOnlyWhenTheParameterAsksToBeTold)
         makeParam("Ask", "Ask", k_kindFloat, 0, 1, 0.5f, 0x80),
         makeParam("Kept", "Kept", k_kindFloat, 0, 1, 0.5f, 0),
         makeParam("KAsk", "KeptAsk", k_kindFloat, 0, 1, 0.5f, 0x80),
+        makeParam("None", "None", k_kindFloat, 0, 1, 0.5f, 0),
     };
     spec.storageless = {0, 1};
     auto* module = new FixtureModule(&engine, spec);
     engine.addModule(module);
     engine.init();
+    // Without any storage pointer the module is told of every change.
+    engine.paraMan->setValuePointer(engine.idOf(module, 4), nullptr);
+    EXPECT_EQ(engine.paraMan->getValuePointer(engine.idOf(module, 4)), nullptr);
+    module->storage[4] = -1.0f;
 
     const struct {
         const char* name;
@@ -244,6 +249,7 @@ TEST(SetParam, TellsTheModuleOnlyWhenTheParameterAsksToBeTold)
         {"no storage, flag 0x80", 1, true},
         {"storage, no flag", 2, false},
         {"storage, flag 0x80", 3, true},
+        {"storage pointer taken away", 4, true},
     };
     for (bool running : {false, true}) {
         if (running)
@@ -264,6 +270,7 @@ TEST(SetParam, TellsTheModuleOnlyWhenTheParameterAsksToBeTold)
             EXPECT_EQ(engine.ctx()->parameterValues[id], value);
         }
     }
+    EXPECT_EQ(module->storage[4], -1.0f);
 }
 
 TEST(SetParam, ABroadcastingParameterRefreshesItsModulesRoutine)
