@@ -56,7 +56,8 @@ struct Pellor_ADSRGlobal {
     uint32_t blockStamp;    // Single: the block the shared output belongs to
     int32_t triggerMode;    // Pellor_ADSRTrigger
     float sharedOutput[k_controlRowSteps];
-    uint32_t sharedSteps; // Single: control steps of the sub-block computed so far
+    uint32_t sharedSteps;  // Single: control steps of the sub-block computed so far
+    uint32_t sharedActive; // Single: the row-active flag of that computation
 };
 
 static_assert(offsetof(Pellor_ADSRGlobal, sharedSteps) == 148,

@@ -146,7 +146,8 @@ void advance(const Pellor_ADSRGlobal& g, Pellor_ADSRVoice& v, bool vca, int32_t 
 }
 
 // One voice over units [firstUnit, endUnit), written into out (a row of 16
-// values). Returns whether the row stays active.
+// values). Returns whether the row stays active: false only when the call
+// finds the envelope ended already.
 bool runVoice(const Pellor_ADSR& self, const Pellor_ADSRGlobal& g, Pellor_ADSRVoice& v,
               const AM_ProcessContext* ctx, int32_t firstUnit, int32_t endUnit, float* out)
 {
@@ -191,11 +192,12 @@ bool runVoice(const Pellor_ADSR& self, const Pellor_ADSRGlobal& g, Pellor_ADSRVo
             advance(g, v, self.isVca(), unit);
             if (v.stage == k_adsrEnded) {
                 // The end is stored as silence, so that a later restart
-                // starts from 0.
+                // starts from 0. The row stays active through this call: the
+                // next call, finding the end stage, lets it go.
                 std::fill(out + step + k_stepsPerUnit, out + endUnit * k_stepsPerUnit, 0.0f);
                 v.level = 0.0f;
                 v.output = 0.0f;
-                return rowStaysActive(g, v);
+                return true;
             }
         }
     }
@@ -241,11 +243,12 @@ void Pellor_ADSR::process(int32_t* startP, int32_t* lengthP, AM_ChildRecord* rec
     const int32_t computed =
         static_cast<int32_t>(std::min<uint32_t>(g.sharedSteps, k_controlRowSteps)) / k_stepsPerUnit;
     if (computed < end) {
-        runVoice(self, g, *voice0, ctx, computed, end, g.sharedOutput);
+        const bool stays = runVoice(self, g, *voice0, ctx, computed, end, g.sharedOutput);
         g.sharedSteps = static_cast<uint32_t>(end * k_stepsPerUnit);
+        g.sharedActive = stays ? 1 : 0;
     }
     std::copy(g.sharedOutput + start * k_stepsPerUnit, g.sharedOutput + end * k_stepsPerUnit,
               row + start * k_stepsPerUnit);
     if (active)
-        *active = rowStaysActive(g, *voice0) ? 1 : 0;
+        *active = g.sharedActive;
 }

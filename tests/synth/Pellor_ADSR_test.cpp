@@ -265,6 +265,47 @@ TEST(Pellor_ADSR, ReleaseFromFullEndsInItsTimeAndStoresSilence)
     }
 }
 
+TEST(Pellor_ADSR, TheRowStaysActiveThroughTheSubBlockInWhichTheEnvelopeEnds)
+{
+    struct Case {
+        const char* name;
+        bool vca;
+        float trigger; // "Gate" of the VCA list, "Single" of the other
+    };
+    const Case cases[] = {{"gate", true, 0.0f}, {"single", false, 1.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EnvRig::Options o;
+        o.vca = c.vca;
+        EnvRig r(o);
+        r.set(E::k_pTrigger, c.trigger);
+        r.set(E::k_pAttack, 0);
+        r.set(E::k_pDecay, 0);
+        r.set(E::k_pSustain, 70);
+        r.set(E::k_pRelease, 10);
+        r.rig->note(64);
+        r.rig->run(4);
+        const int32_t v = r.voiceOf(64);
+        ASSERT_GE(v, 0);
+        r.rec->clear();
+        r.rig->off(64);
+        r.rig->runSeconds(0.1);
+        const auto s = r.rec->series(v);
+        const auto end =
+            std::find_if(s.values.begin(), s.values.end(), [](float x) { return x <= 0.0f; });
+        ASSERT_NE(end, s.values.end());
+        const size_t i = static_cast<size_t>(end - s.values.begin());
+        // The sub-block that reaches the end still reports the row active;
+        // the next one, finding the end stage, lets it go.
+        EXPECT_EQ(s.active[i], 1u);
+        const auto off = std::find(s.active.begin(), s.active.end(), 0u);
+        ASSERT_NE(off, s.active.end());
+        const size_t j = static_cast<size_t>(off - s.active.begin());
+        EXPECT_EQ(s.steps[j], (s.steps[i] / k_controlRowSteps + 1) * k_controlRowSteps);
+        EXPECT_EQ(s.active.back(), 0u);
+    }
+}
+
 TEST(Pellor_ADSR, SustainHoldsItsLevelTimesTheGains)
 {
     struct Case {
