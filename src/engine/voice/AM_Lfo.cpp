@@ -115,9 +115,10 @@ void AM_Lfo::receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, v
     if (message == k_msgFirstVoiceStarted) {
         if (AM_LfoGlobal* g = getGlobal())
             g->restartFlag = 1;
-    } else if (message == k_msgAllVoicesEnded) {
         return;
     }
+    if (message == k_msgAllVoicesEnded)
+        return;
     AM_AudioObject::receiveMessage(sender, message, arg, ptr);
 }
 
