@@ -7,9 +7,12 @@
 
 #include "TraceCapture.h"
 #include "engine/module/AM_ModuleRecord.h"
+#include "engine/voice/AM_Lfo.h"
+#include "engine/voice/AM_SimpleVoiceMixer.h"
 #include "engine/voice/AM_VoiceCircuitMin.h"
 #include "params/object/AM_Messages.h"
 #include "params/object/AM_ParamInfo.h"
+#include "synth/Pellor_ADSR.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +99,87 @@ TEST(Synth_AudioMan, ModuleTreeInProcessingOrder)
     // The LFOs carry no on/off switch of their own.
     EXPECT_EQ(engine->getModuleByName("LFO1")->getMask() & k_classSwitchable, 0u);
     EXPECT_EQ(engine->getModuleByName("LFO2")->getMask() & k_classSwitchable, 0u);
+}
+
+// How each module of the tree is set up: the circuit's voices, slots,
+// channels and bus row, each envelope's trigger list, the LFOs' step mode
+// and the voice mixer's mono variant on the stereo bus.
+TEST(Synth_AudioMan, ModulesAreSetUpAsBuilt)
+{
+    auto engine = initialised(Synth_AudioMan::kPluginId);
+    auto* vcc = dynamic_cast<AM_VoiceCircuitMin*>(engine->getModuleByName("VCC"));
+    ASSERT_NE(vcc, nullptr);
+    EXPECT_EQ(vcc->getChannelCapacity(), 2u);
+
+    struct TriggerCase {
+        const char* module;
+        std::vector<std::string> names;
+    };
+    const TriggerCase triggers[] = {
+        {"ENV1", {"Gate", "Loop", "LFO1", "LFO2"}},
+        {"ENV2", {"Gate", "Single", "Loop", "LFO1", "LFO2"}},
+    };
+    for (const TriggerCase& c : triggers) {
+        SCOPED_TRACE(c.module);
+        auto* env = dynamic_cast<Pellor_ADSR*>(engine->getModuleByName(c.module));
+        ASSERT_NE(env, nullptr);
+        EXPECT_EQ(env->getTriggerCount(), uint32_t(c.names.size()));
+        const AM_ParamInfo* trigger = engine->findParameter(c.module, "Trig");
+        ASSERT_NE(trigger, nullptr);
+        EXPECT_EQ(trigger->max, float(c.names.size() - 1));
+        AM_ValueNames list = nullptr;
+        const int32_t count = engine->getParameterValueString(int32_t(trigger->index), &list, false);
+        ASSERT_EQ(count, int32_t(c.names.size()));
+        for (int32_t i = 0; i < count; ++i)
+            EXPECT_EQ(std::string(list[i]), c.names[size_t(i)]);
+    }
+    for (const char* name : {"LFO1", "LFO2"}) {
+        auto* lfo = dynamic_cast<AM_Lfo*>(engine->getModuleByName(name));
+        ASSERT_NE(lfo, nullptr) << name;
+        EXPECT_EQ(lfo->getMode(), 1u) << name;
+        EXPECT_EQ(lfo->getMask() & 0x20040u, 0x20040u) << name;
+    }
+    auto* mixer = dynamic_cast<AM_SimpleVoiceMixer*>(engine->getModuleByName("VCA1"));
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_EQ(mixer->getVariant(), AM_SimpleVoiceMixer::kMonoVariant);
+    EXPECT_EQ(mixer->getOutputBus(), 0u);
+}
+
+// A tree that lacks the first envelope: every hide of a missing parameter is
+// reported and the list goes on; the descriptor changes stop at the first
+// missing one with "Couldn't find param object", so the second envelope
+// keeps its table's name and default.
+class PartialTreeManager : public Synth_AudioMan {
+public:
+    PartialTreeManager() : Synth_AudioMan(kPluginId) {}
+    void buildModules() override
+    {
+        auto* circuit = new AM_VoiceCircuitMin(this, "VCC: VoiceCircuit", 8, 1, 2, 2);
+        circuit->useMinimalLayout();
+        if (!addModule(circuit)) {
+            delete circuit;
+            return;
+        }
+        auto* env = new Pellor_ADSR(this, "ENV2: ADSR2", false);
+        if (circuit->addChild(env) == 0)
+            delete env;
+    }
+};
+
+TEST(Synth_AudioMan, AMissingDescriptorStopsTheChanges)
+{
+    testsupport::TraceCapture trace;
+    PartialTreeManager engine;
+    engine.init();
+    EXPECT_TRUE(trace.contains("couldn't hide ENV1 Snappy"));
+    EXPECT_TRUE(trace.contains("couldn't hide VCA1 PanDpt"));
+    EXPECT_TRUE(trace.contains("Couldn't find param object"));
+    // Hides after the missing ones were still made.
+    EXPECT_NE(engine.findParameter("ENV2", "LMod")->flags & k_paramHidden, 0u);
+    // The change before the missing descriptor was made, those after it not.
+    EXPECT_EQ(engine.findParameter("VCC", "Voices")->defaultValue, 2.0f);
+    EXPECT_STREQ(engine.findParameter("ENV2", "RMod")->longName, "RateMod");
+    EXPECT_NE(engine.findParameter("ENV2", "RMSrc")->defaultValue, 6.0f);
 }
 
 // 44 parameters are hidden; the voice count defaults to many, both
