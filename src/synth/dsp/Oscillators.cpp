@@ -5,6 +5,7 @@
 #include "synth/dsp/PitchTableLookup.h"
 #include "synth/dsp/VoiceControlLaws.h"
 
+#include <array>
 #include <cmath>
 
 namespace synthdsp {
@@ -68,17 +69,17 @@ inline float incrementOf(const PitchTable& table, float pitch, float incrementSc
 
 } // namespace
 
+// Constant-initialised, so the first read (on the audio thread) runs no
+// initialisation guard.
+constexpr std::array<float, kMaxControlSteps> kOnes = [] {
+    std::array<float, kMaxControlSteps> ones{};
+    ones.fill(1.0f);
+    return ones;
+}();
+
 const float* onesControlRow()
 {
-    static const struct Ones {
-        Ones()
-        {
-            for (float& v : values)
-                v = 1.0f;
-        }
-        float values[kMaxControlSteps];
-    } ones;
-    return ones.values;
+    return kOnes.data();
 }
 
 OscillatorTables oscillatorTables()
