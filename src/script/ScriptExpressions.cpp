@@ -73,8 +73,10 @@ bool ScriptCompiler::findFunction(const char* word, AM_FunctionRecord& out)
     const AM_FunctionRecord* found = resolver ? resolver->findFunction(word) : findBuiltin(word);
     if (!found || !found->routine)
         return false;
-    // A function of another machine's script has no code here.
-    if (found->symbol && found->symbol->owner != &machine_)
+    // A function of another machine's script has no code here. The root
+    // symbol "main" (no owner) is found, so that it can be neither defined
+    // again nor called.
+    if (found->symbol && found->symbol->owner && found->symbol->owner != &machine_)
         return false;
     out = *found;
     return true;
@@ -172,8 +174,12 @@ int32_t ScriptCompiler::call(Scope& s, int32_t start, int32_t length)
     }
     if (!atOperandPosition(s))
         return kErrOperandAfterOperand;
-    if (function.letterCount < 1 ||
-        function.letterCount > static_cast<uint32_t>(kMaxParameters) + 1)
+    if (function.letterCount < 1) {
+        print("ERROR: %s can't be called in line %d\n", word,
+              static_cast<int>(machine_.lineNumber_));
+        return kErrArgumentCount;
+    }
+    if (function.letterCount > static_cast<uint32_t>(kMaxParameters) + 1)
         return kErrBadLetter;
     const char result = function.signature[0];
     if (result != 'F' && result != 'I')
@@ -273,7 +279,7 @@ int32_t ScriptCompiler::dottedName(Scope& s, int32_t start, int32_t length)
         used += n;
     }
     int32_t paren = position_;
-    if (at(paren) == ' ')
+    if (lexer::isBlank(at(paren)))
         ++paren;
     if (at(paren) == '(') {
         if (at(paren + 1) == '(')

@@ -86,7 +86,7 @@ int32_t ScriptCompiler::name(Scope& s)
     if (isKeyword(word))
         return keyword(s, word);
     int32_t paren = position_;
-    if (at(paren) == ' ')
+    if (lexer::isBlank(at(paren)))
         ++paren;
     if (at(paren) == '(') {
         if (at(paren + 1) == '(')
@@ -211,7 +211,7 @@ int32_t ScriptCompiler::declaration(Scope& s, int32_t start, int32_t length)
         return pushed;
 
     int32_t p = position_;
-    if (at(p) == ' ')
+    if (lexer::isBlank(at(p)))
         ++p;
     const char c = at(p);
     if (c == ',') {
@@ -267,7 +267,14 @@ int32_t ScriptCompiler::defineFunction(Scope& s, int32_t start, int32_t length)
     const bool outerFor = inFor_;
     inFor_ = false;
     currentFunction_ = function;
-    const int32_t body = compileScope(kModeStatement, nullptr);
+    // Every statement of the body leaves its value in register 0 of the
+    // result type, where the call takes the result from: a body that ends
+    // without "return" gives the value of its last statement.
+    ResultList result = ResultList::single(function->letters[0] == 'F' ? kResultFloat : kResultInt);
+    result.fixedBase = true;
+    result.floatBase = 0;
+    result.intBase = 0;
+    const int32_t body = compileScope(kModeStatement, &result);
     currentFunction_ = nullptr;
     inFor_ = outerFor;
     if (body < 0)
@@ -338,7 +345,7 @@ int32_t ScriptCompiler::parameterList(AM_Symbol& symbol)
             return kErrTooManyParameters;
         }
         int32_t p = position_;
-        if (at(p) == ' ')
+        if (lexer::isBlank(at(p)))
             ++p;
         const char c = at(p);
         if (c == ',') {
@@ -362,7 +369,7 @@ int32_t ScriptCompiler::parameterList(AM_Symbol& symbol)
 int32_t ScriptCompiler::ifStatement(Scope& s)
 {
     int32_t p = position_;
-    if (at(p) == ' ')
+    if (lexer::isBlank(at(p)))
         ++p;
     if (at(p) != '(' || at(p + 1) == '(')
         return kErrNoParenAfterKeyword;
@@ -410,7 +417,7 @@ int32_t ScriptCompiler::ifStatement(Scope& s)
 int32_t ScriptCompiler::forStatement(Scope& s)
 {
     int32_t p = position_;
-    if (at(p) == ' ')
+    if (lexer::isBlank(at(p)))
         ++p;
     if (at(p) != '(' || at(p + 1) == '(')
         return kErrNoParenAfterKeyword;
@@ -515,7 +522,7 @@ int32_t ScriptCompiler::breakStatement(Scope& s)
     if (!inFor_)
         return kErrBreakOutsideFor;
     int32_t p = position_;
-    if (at(p) == ' ')
+    if (lexer::isBlank(at(p)))
         ++p;
     if (at(p) != ';')
         return kErrBreakNoSemicolon;

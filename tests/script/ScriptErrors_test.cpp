@@ -100,6 +100,8 @@ TEST(ScriptErrors, EachSourceGivesItsCode)
         {"float x = Osc.reset(1);", -66},
         {"float x = sin(1, 2);", -67},
         {"float x = sin();", -67},
+        {"float main() return 1;", -67}, // the root symbol is defined already
+        {"float x = main();", -67},
         {"float x = Foo.Bar;", -68},
         {"float x = Osc.nothing(1);", -68},
         {"float x = " + repeat("A.", 8) + "z;", -68},

@@ -115,6 +115,50 @@ TEST(ScriptLanguage, IntResults)
     }
 }
 
+// A function body that ends without "return" gives the value of its last
+// statement, converted to the function's type (regression: the result was
+// whatever the caller's argument register held).
+TEST(ScriptLanguage, AFunctionWithoutReturnGivesItsLastStatementsValue)
+{
+    const IntCase cases[] = {
+        {"int f(float x) { x * 2.5; } int n = f(3);", "n", 7},
+        {"int f(int x) { int y = x + 1; } int n = f(4);", "n", 5},
+        {"int f(int x) x * 3; int n = f(4);", "n", 12},
+        {"int f(int x) { x = x + 2; x * 10; } int n = f(1);", "n", 30},
+        {"int f(int x) { if (x > 0) return 9; x - 1; } int n = f(-4) * 10 + f(4);", "n", -41},
+    };
+    for (const IntCase& c : cases) {
+        ScriptRunner r;
+        EXPECT_EQ(r.run(c.source), 0) << c.source;
+        EXPECT_EQ(r.i(c.variable), c.expected) << c.source;
+    }
+    ScriptRunner r;
+    ASSERT_EQ(r.run("float g(float x) x + 1; float v = g(1); float w = 10.0 + g(2.5);"), 0);
+    EXPECT_FLOAT_EQ(r.f("v"), 2.0f);
+    EXPECT_FLOAT_EQ(r.f("w"), 13.5f);
+}
+
+// Wherever one blank may stand before a '(', a ';', a ',' or a ')', a tab
+// may stand too (regression: a tab failed the compile).
+TEST(ScriptLanguage, ATabCountsAsABlank)
+{
+    const IntCase cases[] = {
+        {"int n = 0; if\t(1) n = 3;", "n", 3},
+        {"int n = 0; int i; for\t(i = 0; i < 4; i++) n++;", "n", 4},
+        {"int n = 0; int i; for (i = 0; i < 9; i++) { if (i == 2) break\t; n++; }", "n", 2},
+        {"int n = abs\t(-5);", "n", 5},
+        {"int n\t; n = 6;", "n", 6},
+        {"int k, n\t= 2;", "n", 2},
+        {"int f(int a\t, int b\t) return a * b; int n = f(2, 4);", "n", 8},
+        {"int f\t(int a) return a + 1; int n = f(1);", "n", 2},
+    };
+    for (const IntCase& c : cases) {
+        ScriptRunner r;
+        EXPECT_EQ(r.run(c.source), 0) << c.source;
+        EXPECT_EQ(r.i(c.variable), c.expected) << c.source;
+    }
+}
+
 TEST(ScriptLanguage, OperatorsOutsideTheLanguageProduceNoInstruction)
 {
     // '%', '&', '|', '^' and '~' are skipped: what is left is compiled.
@@ -214,7 +258,7 @@ TEST_F(ScriptFixture, UnknownCharactersAreLoggedAndSkipped)
     EXPECT_EQ(i("n"), 5);
     const std::string out = output();
     EXPECT_NE(out.find("ERROR: Unknown instruction in Line 1: '~'\n"), std::string::npos);
-    EXPECT_TRUE(capture.contains("oh, a constant integer array\n"));  // on the trace
+    EXPECT_TRUE(capture.contains("oh, a constant integer array\n")); // on the trace
     EXPECT_TRUE(capture.contains("oh, an integer constant\n"));
     EXPECT_NE(out.find("Conditional Operator not yet implemented. Line 1\n"), std::string::npos);
 }
