@@ -12,6 +12,10 @@ constexpr double kQOffset = 0.707;
 constexpr double kReferenceFrequency = 110.0;
 constexpr double kReferencePitch = 69.0;
 constexpr double kSemitonesPerOctave = 12.0;
+// The angular frequency stays at or below pi/2, where the polynomials hold:
+// beyond it (a corner above a quarter of the rate, as at very low host
+// rates) their values run away and the poles leave the unit circle.
+constexpr double kMaxAngle = 1.5707963267948966;
 
 // sin x = x (1 + s1 x^2 + s2 x^4 + s3 x^6 + s4 x^8)
 constexpr double kSin1 = -0.1666666716;
@@ -48,7 +52,9 @@ template <typename T> T cosineOf(T x)
 
 template <typename T> BiquadCoefficients<T> design(T frequency, T q, T samplePeriod, bool highpass)
 {
-    const T w = T(kTwoPi) * frequency * samplePeriod;
+    T w = T(kTwoPi) * frequency * samplePeriod;
+    if (w > T(kMaxAngle))
+        w = T(kMaxAngle);
     const T s = sineOf(w);
     const T c = cosineOf(w);
     const T alpha = s / (q + T(kQOffset));

@@ -41,7 +41,8 @@ float cubicPowerOfTwo(float x);
 
 // samplePeriod: seconds per sample at the rate the biquad runs at. Pure
 // functions; any thread. The low-pass clamps its pitch into the pitch
-// table's range.
+// table's range. A corner above a quarter of the rate is held there (w at
+// most pi/2), so the filter stays stable at any rate.
 BiquadCoefficients<double> highpassBiquadDouble(double pitch, double q, double samplePeriod);
 BiquadCoefficients<float> lowpassBiquadFloat(const PitchTable& table, float pitch, float q,
                                              float samplePeriod);

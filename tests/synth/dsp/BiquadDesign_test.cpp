@@ -77,6 +77,30 @@ TEST(BiquadDesign, ResponsesAtTheirCorners)
     EXPECT_NEAR(gainAt(resonant, 440.0, kPeriod), (10.0 + 0.707) / 2.0, 0.05);
 }
 
+// At low host rates the voice's corners (the high-pass up to pitch 150, the
+// feedback low-pass at 125) lie above a quarter of the oversampled rate; they
+// are held there, so both poles stay inside the unit circle.
+TEST(BiquadDesign, CornersAboveAQuarterOfTheRateStayStable)
+{
+    const auto stable = [](double a1, double a2) {
+        return std::fabs(a2) < 1.0 && std::fabs(a1) < 1.0 + a2;
+    };
+    for (double hostRate : {1000.0, 2000.0, 4000.0, 8000.0, 11025.0}) {
+        const double period = 1.0 / (4.0 * hostRate);
+        for (double q : {0.0, 2.0, 10.0}) {
+            SCOPED_TRACE(testing::Message() << hostRate << " Hz, q " << q);
+            const auto high = highpassBiquadDouble(150.0, q, period);
+            EXPECT_TRUE(stable(high.a1, high.a2)) << high.a1 << " " << high.a2;
+            const auto low = lowpassBiquadFloat(pitchTable(), 125.0f, float(q), float(period));
+            EXPECT_TRUE(stable(low.a1, low.a2)) << low.a1 << " " << low.a2;
+            // Held at a quarter of the rate: the high-pass passes the top,
+            // the low-pass keeps DC.
+            EXPECT_NEAR(gainAt(high, 0.5 / period, period), 1.0, 1e-9);
+            EXPECT_NEAR(gainAt(low, 0.0, period), 1.0, 1e-5);
+        }
+    }
+}
+
 TEST(BiquadDesign, RampsMoveTowardTheNewCoefficients)
 {
     BiquadRecord<float> record{{0.1f, -0.2f, 0.3f, -0.4f}, {}, {1.0f, 2.0f, 3.0f, 4.0f, 5.0f}};
