@@ -128,7 +128,8 @@ TEST(Synth_AudioMan, ModulesAreSetUpAsBuilt)
         ASSERT_NE(trigger, nullptr);
         EXPECT_EQ(trigger->max, float(c.names.size() - 1));
         AM_ValueNames list = nullptr;
-        const int32_t count = engine->getParameterValueString(int32_t(trigger->index), &list, false);
+        const int32_t count =
+            engine->getParameterValueString(int32_t(trigger->index), &list, false);
         ASSERT_EQ(count, int32_t(c.names.size()));
         for (int32_t i = 0; i < count; ++i)
             EXPECT_EQ(std::string(list[i]), c.names[size_t(i)]);
