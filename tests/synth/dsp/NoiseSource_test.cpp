@@ -65,6 +65,48 @@ TEST(NoiseSource, SplitCallsContinueTheSameStreams)
     EXPECT_EQ(gb, ga);
 }
 
+// Red and pink follow their recurrences: red is white through the bilinear
+// one-pole at 10 Hz, times 16; pink refreshes one of the rows 2 to 10 per
+// sample (2, 3, 2, 4, 2, 3, 2, 5, ... and row 10 once in 256), keeps a leaky
+// running sum of the white differences minus the replaced row, and reads it
+// at 1/8.
+TEST(NoiseSource, RedAndPinkFollowTheirRecurrences)
+{
+    constexpr int32_t kCount = 700;
+    NoiseState state;
+    uint32_t generator = 0;
+    const Colours c = generate(state, generator, kCount);
+
+    const float t = float(std::tan(10.0 * std::acos(-1.0) * double(kSamplePeriod)));
+    const float a = t / (t + 1.0f), b = (t - 1.0f) / (t + 1.0f);
+    float previous = 0.0f, y = 0.0f;
+    float rows[11] = {};
+    float sum = 0.0f, previousWhite = 0.0f;
+    std::vector<int32_t> order;
+    for (int32_t n = 0; n < kCount; ++n) {
+        const float white = c.white[size_t(n)];
+        y = (white + previous) * a - b * y;
+        previous = white;
+        ASSERT_NEAR(c.red[size_t(n)], 16.0f * y, 1e-6f) << n;
+
+        int32_t row = 2;
+        for (uint32_t v = uint32_t(n % 256) + 1; (v & 1u) == 0; v >>= 1)
+            ++row;
+        order.push_back(row);
+        sum += white - previousWhite;
+        previousWhite = white;
+        sum -= rows[row];
+        rows[row] = white;
+        ASSERT_NEAR(c.pink[size_t(n)], sum * 0.125f, 1e-6f) << n;
+        sum *= 0.99f;
+    }
+    EXPECT_EQ(std::vector<int32_t>(order.begin(), order.begin() + 8),
+              (std::vector<int32_t>{2, 3, 2, 4, 2, 3, 2, 5}));
+    EXPECT_EQ(order[255], 10);
+    EXPECT_EQ(order[511], 10);
+    EXPECT_EQ(state.sampleCounter, uint32_t(kCount));
+}
+
 // Average power per octave band, in dB, of each colour.
 TEST(NoiseSource, ColoursFallByTheirSlopes)
 {
