@@ -129,6 +129,40 @@ TEST(ScriptErrors, EachSourceGivesItsCode)
     }
 }
 
+struct DiagnosticCase {
+    std::string source;
+    std::string line; // expected on the standard output
+};
+
+// The lines that say what went wrong, byte for byte.
+TEST(ScriptErrors, DiagnosticsNameWhatWentWrong)
+{
+    const DiagnosticCase cases[] = {
+        {"float x = 2 (3);", "Parenthesis on ByteCodeType 7\n"},
+        {"int p[2] = {1, 2, 3};", "NumArguments 3 -> p length 2\n"},
+        {"float x = sin(1, 2);", "NumArguments: 2 - f_ix: "},
+        {"float x = Osc.5;", "UGH! in 'Osc' read '5' next ';'\n"},
+        {"float x = Mod[1];", "Huh? We should have a point here\n"},
+        {"float f(float x; return 1;",
+         "ugh, strange end of FunctionArgs definition: ';' ' ' in line 1\n"},
+        {"float x = Osc.sum(2);", "WARNING: expected float[]\n"},
+        {"int n = Osc.count(2.5);", "WARNING: expected int[]\n"},
+        {"float a[2]; float x = Osc.sum(-a);", "WARNING: Prefixing non-Value Type in Line 1\n"},
+        {"float x = 1;\n\n y = 2;", "Error in Line 3: Code -76\n"},
+        {"float f() { for (;;) ; return 1; } float x = f();",
+         "returning from function after 100000 instruction chains\n"
+         "stopped machine after 100000 instruction chains\n"},
+    };
+    for (const DiagnosticCase& c : cases) {
+        testsupport::TraceCapture capture;
+        ScriptRunner r;
+        r.run(c.source);
+        EXPECT_NE(capture.standardOutput().find(c.line), std::string::npos)
+            << c.source << "\n"
+            << capture.standardOutput();
+    }
+}
+
 TEST(ScriptErrors, ForStepOfSixtyFourCharactersCompiles)
 {
     ScriptRunner r;
