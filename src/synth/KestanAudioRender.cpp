@@ -41,6 +41,8 @@ constexpr float kFeedbackQ = 0.7f;
 // The two half-band passes leave the voice at this level.
 constexpr float kOutputScale = 0.5f;
 constexpr int32_t kNoiseColours = 3;
+// The work buffer holds two floats per frame: the mix, then Osc1.
+constexpr int32_t kWorkStride = 2;
 
 alignas(16) const float kZeroRow[k_controlRowSteps] = {};
 
@@ -162,7 +164,7 @@ void mixNoise(const Words& p, const KestanGlobalRecord& g, int32_t first, int32_
 }
 
 // The key-tracked high-pass over the mix (first float of each frame), its
-// coefficients ramping toward this block's design.
+// tuning gliding toward this block's design.
 void highpass(KestanVoiceRecord& v, const Words& p, const Rows& rows, double oversampledPeriod,
               float voiceRow, int32_t frames, float* work)
 {
@@ -174,38 +176,10 @@ void highpass(KestanVoiceRecord& v, const Words& p, const Rows& rows, double ove
     if (!(pitch > 0.0))
         pitch = 0.0;
     pitch = std::min(pitch, kHighpassMaxPitch);
-    const auto design = synthdsp::highpassBiquadDouble(
+    const synthdsp::HighpassTuning tuning = synthdsp::stateVariableHighpassTuning(
         pitch, double(p.real(K::k_pHPResonance)) * kHighpassQScale, oversampledPeriod);
-    synthdsp::BiquadRecord<double>& r = v.highpass;
-    synthdsp::biquadRampDouble(r, design, 1.0 / double(frames), v.resetFlag != 0);
-
-    double x1 = r.state[0], x2 = r.state[1], y1 = r.state[2], y2 = r.state[3];
-    double b0 = r.coefficient[0], b1 = r.coefficient[1], b2 = r.coefficient[2];
-    double a1 = r.coefficient[3], a2 = r.coefficient[4];
-    const double* d = r.increment;
-    for (int32_t n = 0; n < frames; ++n) {
-        const double x = double(work[2 * n]);
-        const double y = b0 * x + b1 * x1 + b2 * x2 - a2 * y2 - a1 * y1;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        work[2 * n] = float(y);
-        b0 += d[0];
-        b1 += d[1];
-        b2 += d[2];
-        a1 += d[3];
-        a2 += d[4];
-    }
-    r.state[0] = x1;
-    r.state[1] = x2;
-    r.state[2] = y1;
-    r.state[3] = y2;
-    r.coefficient[0] = b0;
-    r.coefficient[1] = b1;
-    r.coefficient[2] = b2;
-    r.coefficient[3] = a1;
-    r.coefficient[4] = a2;
+    synthdsp::stateVariableHighpassRamp(v.highpass, tuning, 1.0 / double(frames), v.resetFlag != 0);
+    synthdsp::stateVariableHighpassProcess(v.highpass, work, frames, kWorkStride);
 }
 
 // The bus row, or null when the context has no such row.

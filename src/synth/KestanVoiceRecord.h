@@ -8,6 +8,7 @@
 #include "synth/dsp/FilterStage.h"
 #include "synth/dsp/NoiseSource.h"
 #include "synth/dsp/Oscillators.h"
+#include "synth/dsp/StateVariableHighpass.h"
 
 #include <cstdint>
 
@@ -22,11 +23,10 @@ struct alignas(16) KestanVoiceRecord {
     synthdsp::FilterState filter;
     enginedsp::HalfBandState decimatorA; // the second pass (twice to once the host rate)
     enginedsp::HalfBandState decimatorB; // the first pass (four to twice)
-    // The key-tracked high-pass on the oversampled mix (direct form I: the
-    // states are x[n-1], x[n-2], y[n-1], y[n-2]).
-    synthdsp::BiquadRecord<double> highpass;
+    // The key-tracked high-pass on the oversampled mix.
+    synthdsp::StateVariableHighpass highpass;
     // Set by a note on, prepare and reset; the next block restarts the
-    // biquads and clears it.
+    // high-pass and the feedback biquads and clears it.
     uint32_t resetFlag;
 };
 
