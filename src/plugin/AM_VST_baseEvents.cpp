@@ -143,6 +143,10 @@ void AM_VST_base::controllerMessage(int32_t controller, int32_t value, uint32_t 
     if (controller == kAllNotesOffController) {
         for (int32_t key = 0; key < kKeys; ++key)
             engine.midiEvent(AM_MidiEvent::kNote, 0, static_cast<float>(key), 0.0f, frame);
+        // One note-off per key ends one note of it: a key struck twice (or a
+        // note-on the host never ended) would still sound. The engine's own
+        // all-notes-off empties the note queue and releases every voice.
+        engine.midiEvent(AM_MidiEvent::kAllNotesOff, 0, 0.0f, 0.0f, frame);
     } else if (controller == kModulationController) {
         engine.midiEvent(AM_MidiEvent::kModulationWheel, kModulationController,
                          static_cast<float>(value) * kControllerScale, 0.0f, frame);

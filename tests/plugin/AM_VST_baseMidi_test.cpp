@@ -139,11 +139,37 @@ TEST_F(PluginMidiTest, AllNotesOffReleasesEveryKey)
 {
     AEffect* e = openRecording();
     Player(e, host).send({{0, 0xB0, 123, 0}});
-    ASSERT_EQ(recorder().events.size(), 128u);
+    ASSERT_EQ(recorder().events.size(), 129u);
     for (int32_t key = 0; key < 128; ++key) {
         EXPECT_EQ(recorder().events[key].kind, AM_MidiEvent::kNote);
         EXPECT_EQ(recorder().events[key].value, static_cast<float>(key));
         EXPECT_EQ(recorder().events[key].value2, 0.0f);
+    }
+    EXPECT_EQ(recorder().events[128].kind, AM_MidiEvent::kAllNotesOff);
+}
+
+// A key struck twice counts two notes; one note-off per key leaves one of
+// them sounding. All notes off ends both, in every voice mode.
+TEST_F(PluginMidiTest, AllNotesOffEndsAKeyStruckTwiceInEveryMode)
+{
+    constexpr float kModes = 3.0f;
+    for (const float mode : {0.0f, 1.0f, 2.0f, 3.0f}) {
+        SCOPED_TRACE(mode);
+        AEffect* e = open();
+        ASSERT_NE(e, nullptr);
+        e->setParameter(e, AM_VST_base::kInternalIndexOffset + id(e, "VCC", "Mode"), mode / kModes);
+        Player player(e, host);
+        player.render(kBlock, kBlock);
+        player.render(
+            kBlock * 4, kBlock,
+            {{player.position() + 10, 0x90, 60, 100}, {player.position() + 200, 0x90, 60, 90}});
+        player.render(kBlock, kBlock, {{player.position(), 0xB0, 123, 0}});
+        const Stereo tail = player.render(static_cast<int64_t>(kRate) * 2, kBlock);
+        Stereo last;
+        last.left.assign(tail.left.end() - kBlock, tail.left.end());
+        last.right.assign(tail.right.end() - kBlock, tail.right.end());
+        EXPECT_EQ(last.peak(), 0.0f);
+        close(e);
     }
 }
 
