@@ -44,6 +44,8 @@ constexpr float kStateTextStep = 0.0051f;
 constexpr double kDecaySeconds = 10.0;
 // The envelopes' release as the host sets it before the decay check.
 constexpr float kModerateRelease = 0.3f;
+// The middle of the envelopes' rate modulation range -100..100.
+constexpr float kNoRateModulation = 0.5f;
 
 const float kRates[] = {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f};
 const int kAnnouncedBlocks[] = {512, 1024, kMaxBlock};
@@ -136,15 +138,20 @@ public:
         block(blockLength(), dueOffs());
     }
 
-    // Both envelopes' release set to a moderate time: what is checked after
-    // the session is that every voice ends, and the longest release the
-    // automation can leave rings on for most of a minute.
+    // Both envelopes' release set to a moderate time and their rate
+    // modulation to none: what is checked after the session is that every
+    // voice ends, and the longest release the automation can leave, stretched
+    // by the key-tracked rate modulation (up to 32 times for the top keys),
+    // rings on for minutes.
     void moderateReleases()
     {
         for (const char* envelope : {"ENV1", "ENV2"}) {
-            const int32_t global = HostSessionTest::id(e_, envelope, "Rel");
-            if (global >= 0)
-                e_->setParameter(e_, AM_VST_base::kInternalIndexOffset + global, kModerateRelease);
+            for (const auto& [name, value] :
+                 {std::pair{"Rel", kModerateRelease}, std::pair{"RMod", kNoRateModulation}}) {
+                const int32_t global = HostSessionTest::id(e_, envelope, name);
+                if (global >= 0)
+                    e_->setParameter(e_, AM_VST_base::kInternalIndexOffset + global, value);
+            }
         }
     }
 
