@@ -48,6 +48,34 @@ void storeGate(AM_ProcessContext& context, float gate)
 
 } // namespace
 
+double AM_shapeClockPhase(AM_ProcessContext& context, double phase)
+{
+    const double a = context.clockSwing * kPercent;
+    const double shaped = (a * phase + 1.0 - a) * phase;
+    storeGate(context, shaped > kGateThreshold ? kGateOn : kGateOff);
+    return shaped;
+}
+
+double AM_swungClockTempo(const AM_ProcessContext& context, double growth, int32_t frames,
+                          double rate)
+{
+    const double tempo =
+        growth * kSecondsPerMinute / (rate * usablePeriod(context) * std::max(frames, 1));
+    return tempo > kMinClockTempo ? tempo : kMinClockTempo;
+}
+
+double AM_clockRate(const AM_ProcessContext& context)
+{
+    return AM_clockNoteValue(context.clockNoteValue) * kCyclesPerValue;
+}
+
+void AM_runUnswungClock(AM_ProcessContext& context)
+{
+    context.clockTempo = usableTempo(context);
+    context.clockBeatCount = context.songPosition;
+    storeGate(context, kGateOn);
+}
+
 double AM_clockNoteValue(int32_t index)
 {
     return kNoteValues[std::clamp(index, 0, k_clockNoteValues - 1)];
@@ -87,16 +115,14 @@ AM_ClockStep AM_runClock(AM_ProcessContext& context, int32_t frames, double& nex
     const double position = context.songPosition;
     const double swing = context.clockSwing;
     if (!(swing > 0.0)) {
-        context.clockTempo = usableTempo(context);
-        context.clockBeatCount = position;
-        storeGate(context, kGateOn);
+        AM_runUnswungClock(context);
         context.clockPhase = kPhaseOff;
         context.clockShapedPhase = kPhaseOff;
         step.beatGrowth = step.beats;
         return step;
     }
 
-    const double rate = AM_clockNoteValue(context.clockNoteValue) * kCyclesPerValue;
+    const double rate = AM_clockRate(context);
     const bool restart = context.clockRestartOnNote != 0;
     if (restart) {
         if (!std::isfinite(context.clockReferencePosition))
@@ -117,19 +143,14 @@ AM_ClockStep AM_runClock(AM_ProcessContext& context, int32_t frames, double& nex
     double phase = x - f;
     if (phase < 0.0)
         phase += 1.0;
-    // The shaping bends the phase towards its square as the swing grows, so
-    // the gate opens later in the cycle (at phase 1/sqrt(2) at full swing).
-    const double a = swing * kPercent;
-    const double shaped = (a * phase + 1.0 - a) * phase;
-    storeGate(context, shaped > kGateThreshold ? kGateOn : kGateOff);
+    // At full swing the gate opens at phase 1/sqrt(2).
+    const double shaped = AM_shapeClockPhase(context, phase);
     if (f > context.clockBeatCount)
         context.clockBeatCount = f;
     const double d = f - context.clockBeatCount;
     context.clockPhase = phase;
     context.clockShapedPhase = shaped;
-    const double tempo =
-        (shaped + d) * kSecondsPerMinute / (rate * usablePeriod(context) * std::max(frames, 1));
-    context.clockTempo = std::max(tempo, kMinClockTempo);
+    context.clockTempo = AM_swungClockTempo(context, shaped + d, frames, rate);
     step.beatGrowth = shaped + d;
     return step;
 }

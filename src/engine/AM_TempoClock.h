@@ -35,6 +35,21 @@ struct AM_ClockStep {
 // the next bar line moved past the sub-block's end when it crosses one.
 double AM_clockBarStep(AM_ProcessContext& context, int32_t frames, double& nextBarLine);
 
+// Pieces both clock variants share.
+// The gate and tempo of the swung clock at `phase` (0..1) of its cycle: the
+// shaping bends the phase towards its square as the swing grows, so the
+// gate (stored at once) opens later in the cycle; returns the shaped phase.
+double AM_shapeClockPhase(AM_ProcessContext& context, double phase);
+// The clock tempo that makes the beat count grow by `growth` over `frames`
+// samples at `rate` cycles per beat, at least 1 beat per minute (a tempo
+// that is not a number counts as 1).
+double AM_swungClockTempo(const AM_ProcessContext& context, double growth, int32_t frames,
+                          double rate);
+// Cycles of the swung clock per beat for the context's note value.
+double AM_clockRate(const AM_ProcessContext& context);
+// Swing off: clock tempo = tempo (0 when not usable) and the gate open.
+void AM_runUnswungClock(AM_ProcessContext& context);
+
 // The clock of the stereo path for one sub-block: bar step, then swing off
 // (clock tempo = tempo, gate 1, phases 0.5) or the swung clock.
 AM_ClockStep AM_runClock(AM_ProcessContext& context, int32_t frames, double& nextBarLine);

@@ -13,7 +13,7 @@ constexpr int kMaxPrecision = 64;
 constexpr int kDefaultFloatPrecision = 6;
 constexpr size_t kNumberCapacity = 400; // any double in fixed notation with kMaxPrecision
 
-struct Spec {
+struct Field {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -53,30 +53,30 @@ private:
     size_t length_ = 0;
 };
 
-// Writes sign + digits padded to the spec's width.
-void emitNumber(Writer& w, const Spec& spec, char sign, const char* digits, size_t count)
+// Writes sign + digits padded to the field's width.
+void emitNumber(Writer& w, const Field& field, char sign, const char* digits, size_t count)
 {
     int length = static_cast<int>(count) + (sign ? 1 : 0);
-    int pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left && !spec.zero)
+    int pad = field.width > length ? field.width - length : 0;
+    if (!field.left && !field.zero)
         w.repeat(' ', pad);
     if (sign)
         w.put(sign);
-    if (!spec.left && spec.zero)
+    if (!field.left && field.zero)
         w.repeat('0', pad);
     w.put(digits, count);
-    if (spec.left)
+    if (field.left)
         w.repeat(' ', pad);
 }
 
-char positiveSign(const Spec& spec)
+char positiveSign(const Field& field)
 {
-    if (spec.plus)
+    if (field.plus)
         return '+';
-    return spec.space ? ' ' : 0;
+    return field.space ? ' ' : 0;
 }
 
-void emitUnsigned(Writer& w, const Spec& spec, uint64_t value, int base, bool upper, char sign)
+void emitUnsigned(Writer& w, const Field& field, uint64_t value, int base, bool upper, char sign)
 {
     char digits[32];
     auto result = std::to_chars(digits, digits + sizeof(digits), value, base);
@@ -88,67 +88,67 @@ void emitUnsigned(Writer& w, const Spec& spec, uint64_t value, int base, bool up
     // A precision asks for at least that many digits.
     char padded[96];
     size_t used = 0;
-    int wanted = spec.precision > kMaxPrecision ? kMaxPrecision : spec.precision;
+    int wanted = field.precision > kMaxPrecision ? kMaxPrecision : field.precision;
     for (int i = static_cast<int>(count); i < wanted; ++i)
         padded[used++] = '0';
     std::memcpy(padded + used, digits, count);
-    Spec numberSpec = spec;
-    if (spec.precision >= 0)
-        numberSpec.zero = false;
-    emitNumber(w, numberSpec, sign, padded, used + count);
+    Field numberField = field;
+    if (field.precision >= 0)
+        numberField.zero = false;
+    emitNumber(w, numberField, sign, padded, used + count);
 }
 
-void emitFloat(Writer& w, const Spec& spec, double value)
+void emitFloat(Writer& w, const Field& field, double value)
 {
-    int precision = spec.precision < 0 ? kDefaultFloatPrecision : spec.precision;
+    int precision = field.precision < 0 ? kDefaultFloatPrecision : field.precision;
     if (precision > kMaxPrecision)
         precision = kMaxPrecision;
     char digits[kNumberCapacity];
     auto result =
         std::to_chars(digits, digits + sizeof(digits), value, std::chars_format::fixed, precision);
     if (result.ec != std::errc()) {
-        emitNumber(w, spec, 0, "?", 1);
+        emitNumber(w, field, 0, "?", 1);
         return;
     }
     const char* start = digits;
     size_t count = static_cast<size_t>(result.ptr - digits);
-    char sign = positiveSign(spec);
+    char sign = positiveSign(field);
     if (count > 0 && digits[0] == '-') {
         sign = '-';
         ++start;
         --count;
     }
-    Spec numberSpec = spec;
+    Field numberField = field;
     if (count > 0 && (start[0] == 'n' || start[0] == 'i'))
-        numberSpec.zero = false;
-    emitNumber(w, numberSpec, sign, start, count);
+        numberField.zero = false;
+    emitNumber(w, numberField, sign, start, count);
 }
 
-const char* readSpec(const char* f, Spec& spec)
+const char* readField(const char* f, Field& field)
 {
     for (;; ++f) {
         if (*f == '-')
-            spec.left = true;
+            field.left = true;
         else if (*f == '+')
-            spec.plus = true;
+            field.plus = true;
         else if (*f == ' ')
-            spec.space = true;
+            field.space = true;
         else if (*f == '0')
-            spec.zero = true;
+            field.zero = true;
         else
             break;
     }
     while (*f >= '0' && *f <= '9') {
-        if (spec.width < 1000)
-            spec.width = spec.width * 10 + (*f - '0');
+        if (field.width < 1000)
+            field.width = field.width * 10 + (*f - '0');
         ++f;
     }
     if (*f == '.') {
         ++f;
-        spec.precision = 0;
+        field.precision = 0;
         while (*f >= '0' && *f <= '9') {
-            if (spec.precision < 1000)
-                spec.precision = spec.precision * 10 + (*f - '0');
+            if (field.precision < 1000)
+                field.precision = field.precision * 10 + (*f - '0');
             ++f;
         }
     }
@@ -167,26 +167,26 @@ size_t formatText(char* out, size_t capacity, const char* format, va_list args)
             w.put(*f);
             continue;
         }
-        Spec spec;
-        f = readSpec(f + 1, spec);
+        Field field;
+        f = readField(f + 1, field);
         switch (*f) {
         case 'd':
         case 'i': {
             int64_t v = va_arg(args, int);
-            char sign = v < 0 ? '-' : positiveSign(spec);
-            emitUnsigned(w, spec, static_cast<uint64_t>(v < 0 ? -v : v), 10, false, sign);
+            char sign = v < 0 ? '-' : positiveSign(field);
+            emitUnsigned(w, field, static_cast<uint64_t>(v < 0 ? -v : v), 10, false, sign);
             break;
         }
         case 'u':
-            emitUnsigned(w, spec, va_arg(args, unsigned), 10, false, 0);
+            emitUnsigned(w, field, va_arg(args, unsigned), 10, false, 0);
             break;
         case 'x':
         case 'X':
-            emitUnsigned(w, spec, va_arg(args, unsigned), 16, *f == 'X', 0);
+            emitUnsigned(w, field, va_arg(args, unsigned), 16, *f == 'X', 0);
             break;
         case 'c': {
             char c = static_cast<char>(va_arg(args, int));
-            Spec s = spec;
+            Field s = field;
             s.zero = false;
             emitNumber(w, s, 0, &c, 1);
             break;
@@ -196,16 +196,16 @@ size_t formatText(char* out, size_t capacity, const char* format, va_list args)
             if (!text)
                 text = "(null)";
             size_t count = std::strlen(text);
-            if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < count)
-                count = static_cast<size_t>(spec.precision);
-            Spec s = spec;
+            if (field.precision >= 0 && static_cast<size_t>(field.precision) < count)
+                count = static_cast<size_t>(field.precision);
+            Field s = field;
             s.zero = false;
             emitNumber(w, s, 0, text, count);
             break;
         }
         case 'f':
         case 'F':
-            emitFloat(w, spec, va_arg(args, double));
+            emitFloat(w, field, va_arg(args, double));
             break;
         case '%':
             w.put('%');

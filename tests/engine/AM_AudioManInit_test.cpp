@@ -123,9 +123,9 @@ TEST(AudioManInit, ParameterManagerIsTheFirstChildEvenForModulesAddedBeforeInit)
 TEST(AudioManInit, RefusedModulesStayWithTheCallerAndLateOnesAreRefused)
 {
     testsupport::TraceCapture trace;
-    EngineSpec spec;
-    spec.channelCapacity = 2;
-    BareAudioMan engine(spec);
+    EnginePlan plan;
+    plan.channelCapacity = 2;
+    BareAudioMan engine(plan);
     auto wide = std::make_unique<ParamModule>(&engine, "WID: Wide");
     wide->setModuleFlags(0, 0, 3, 0, 0); // needs three channels
     EXPECT_FALSE(engine.addModule(wide.get()));
@@ -229,7 +229,7 @@ TEST(AudioManInit, ARateSetBeforeInitIsTheRateInitStartsWith)
 TEST(AudioManInit, AreasAreCarvedInOrderBehindTheContext)
 {
     struct Case {
-        EngineSpec spec;
+        EnginePlan plan;
         uint32_t carvedChannels;
     };
     const Case cases[] = {
@@ -243,9 +243,9 @@ TEST(AudioManInit, AreasAreCarvedInOrderBehindTheContext)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
-                     << "C " << c.spec.channelCapacity << " B " << c.spec.channelsPerBus << " M "
-                     << c.spec.modulationSlots);
-        BareAudioMan engine(c.spec);
+                     << "C " << c.plan.channelCapacity << " B " << c.plan.channelsPerBus << " M "
+                     << c.plan.modulationSlots);
+        BareAudioMan engine(c.plan);
         engine.init();
         const AM_ProcessContext* ctx = engine.getProcessContext();
         ASSERT_NE(ctx, nullptr);
@@ -254,9 +254,9 @@ TEST(AudioManInit, AreasAreCarvedInOrderBehindTheContext)
         EXPECT_EQ(reinterpret_cast<uintptr_t>(base) % 16, 0u);
 
         AM_EngineBlockCounts counts{};
-        counts.channelCapacity = c.spec.channelCapacity;
+        counts.channelCapacity = c.plan.channelCapacity;
         counts.channelsPerBus = c.carvedChannels;
-        counts.modulationSlots = c.spec.modulationSlots;
+        counts.modulationSlots = c.plan.modulationSlots;
         counts.controlRows = ctx->controlRowCount;
         counts.indexedObjects = ctx->indexedObjectCount;
         counts.moduleVoiceBytes = engine.getMainCircuit()->getSubtreeVoiceMemorySize();
@@ -280,7 +280,7 @@ TEST(AudioManInit, AreasAreCarvedInOrderBehindTheContext)
         EXPECT_EQ(layout.moduleVoice % 16, 0u);
         EXPECT_LE(layout.moduleEnd, engine.getEngineBlockSize());
         EXPECT_EQ(engine.getEngineBlockSize(), (layout.blockBytes + 15) / 16 * 16);
-        EXPECT_EQ(ctx->busRowCount, c.carvedChannels + c.spec.channelCapacity);
+        EXPECT_EQ(ctx->busRowCount, c.carvedChannels + c.plan.channelCapacity);
         EXPECT_EQ(ctx->fadeRowCount, 4 * c.carvedChannels);
 
         // The block starts zeroed: the carry and the bus hold silence.

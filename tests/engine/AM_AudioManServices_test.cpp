@@ -272,10 +272,10 @@ TEST(AudioManServices, MetersAreReadAndArmedThroughTheOwner)
 
 TEST(AudioManServices, RoutingRebuildListsFloatTargetsOnlyAndWaitsForTheDirtyFlag)
 {
-    EngineSpec spec;
-    spec.modulationSlots = 4;
+    EnginePlan plan;
+    plan.modulationSlots = 4;
     ParamModule* module = nullptr;
-    auto engine = makeEngine(spec, [&module](BareAudioMan& e) {
+    auto engine = makeEngine(plan, [&module](BareAudioMan& e) {
         module = new ParamModule(&e, "PAR: Params");
         e.addModule(module);
     });

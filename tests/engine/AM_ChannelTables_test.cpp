@@ -348,7 +348,7 @@ const Case kCases[] = {
      kUntouched},
 };
 
-TEST(ChannelTables, EveryLayoutRoutesAsSpecifiedForItsConnections)
+TEST(ChannelTables, EveryLayoutRoutesItsConnectionsByItsTable)
 {
     float buffer = 0.0f;
     for (const Case& c : kCases) {

@@ -232,9 +232,9 @@ inline std::unique_ptr<BareAudioMan>
 makeChannelEngine(uint32_t channels, uint32_t layout, uint32_t surround,
                   std::function<void(BareAudioMan&)> builder = {}, float outputPercent = 100.0f)
 {
-    EngineSpec spec;
-    spec.channelsPerBus = channels;
-    auto engine = std::make_unique<BareAudioMan>(spec);
+    EnginePlan plan;
+    plan.channelsPerBus = channels;
+    auto engine = std::make_unique<BareAudioMan>(plan);
     engine->builder = std::move(builder);
     engine->init();
     engine->getProcessContext()->channelLayout = layout;

@@ -18,7 +18,7 @@
 
 namespace enginetest {
 
-struct EngineSpec {
+struct EnginePlan {
     uint32_t channelCapacity = 10;
     uint32_t modulationSlots = 2;
     uint32_t channelsPerBus = 2;
@@ -28,10 +28,10 @@ struct EngineSpec {
 // the test adds before init.
 class BareAudioMan : public AM_AudioMan {
 public:
-    explicit BareAudioMan(EngineSpec spec = {}, AM_ObjectHost* host = nullptr)
-        : AM_AudioMan(host, spec.channelCapacity, spec.modulationSlots)
+    explicit BareAudioMan(EnginePlan plan = {}, AM_ObjectHost* host = nullptr)
+        : AM_AudioMan(host, plan.channelCapacity, plan.modulationSlots)
     {
-        pluginInfo_.channelsPerBus = spec.channelsPerBus;
+        pluginInfo_.channelsPerBus = plan.channelsPerBus;
     }
 
     std::function<void(BareAudioMan&)> builder;
@@ -57,10 +57,10 @@ public:
 };
 
 // Builds, initialises and resets an engine; the builder adds test modules.
-inline std::unique_ptr<BareAudioMan> makeEngine(EngineSpec spec = {},
+inline std::unique_ptr<BareAudioMan> makeEngine(EnginePlan plan = {},
                                                 std::function<void(BareAudioMan&)> builder = {})
 {
-    auto engine = std::make_unique<BareAudioMan>(spec);
+    auto engine = std::make_unique<BareAudioMan>(plan);
     engine->builder = std::move(builder);
     engine->init();
     engine->reset();

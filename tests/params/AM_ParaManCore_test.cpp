@@ -290,7 +290,7 @@ TEST(BinaryChunks, ArePackedWholeInParameterOrder)
 {
     testsupport::TraceCapture trace;
     ParamEngine engine(0, 0, 1);
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "DAT: Data";
     s.params = {makeParam("D1", "First", k_typeBinaryData, 0, 6, 1, 0),
                 makeParam("D2", "Missing", k_typeBinaryData, 2, 3, 0, 0),
@@ -509,7 +509,7 @@ TEST(XYAssignments, NeverTargetTheXYBlockItself)
 TEST(Randomize, ListParametersReturnToTheirDefaultsOnAboutOneDrawInThree)
 {
     ParamEngine engine(0, 0, 1);
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "RND: Random";
     for (int i = 0; i < 30; ++i)
         s.params.push_back(makeParam("L", "List", k_kindInteger, 0, 9, 0, 0));
@@ -541,7 +541,7 @@ TEST(Randomize, ListParametersReturnToTheirDefaultsOnAboutOneDrawInThree)
 TEST(Randomize, FloatsMoveTowardADrawByTheAmount)
 {
     ParamEngine engine(0, 0, 1);
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "RND: Random";
     s.params = {makeParam("F", "Float", k_kindFloat, -1, 1, 0, 0),
                 makeParam("G", "Hidden", k_kindFloat, -1, 1, 0, 0x100),

@@ -21,9 +21,9 @@ constexpr uint32_t kDataBytes = 6;
 struct SnapTree {
     SnapTree()
     {
-        ModuleSpec spec;
-        spec.name = "SNP: Snap";
-        spec.params = {
+        ModulePlan plan;
+        plan.name = "SNP: Snap";
+        plan.params = {
             makeParam("List", "List", k_kindInteger, 0, 3, 2, 0),
             makeParam("Flt", "Float", k_kindFloat, -1, 1, 0.5f, 0),
             makeParam("Dat", "Data", k_typeBinaryData, 0, kDataBytes, 0, 0),
@@ -32,7 +32,7 @@ struct SnapTree {
             makeParam("Gui", "GuiOnly", k_kindFloat, 0, 1, 0, 0x8000),
             makeParam("Met", "Meter", k_meter, 0, 1, 0, 0),
         };
-        snap = new StateModule(&engine, spec);
+        snap = new StateModule(&engine, plan);
         engine.addModule(snap);
         engine.init();
     }

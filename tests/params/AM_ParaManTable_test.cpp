@@ -182,7 +182,7 @@ TEST(JointTable, TwoParametersSharingStorageAreReported)
     };
     testsupport::TraceCapture trace;
     ParamEngine engine(0, 0, 1);
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "DUP: Dup";
     s.params = {makeParam("A", "First", k_kindFloat, 0, 1, 0, 0),
                 makeParam("B", "Second", k_kindFloat, 0, 1, 0, 0),

@@ -124,7 +124,7 @@ TEST(SetParam, AnImmediateChangeDuringARampIsReportedAndTheRampEndsThere)
 struct ManyRamps {
     ManyRamps() : engine(0, 0, 1)
     {
-        ModuleSpec s;
+        ModulePlan s;
         s.name = "MANY: Many";
         for (int i = 0; i < 40; ++i)
             s.params.push_back(makeParam("R", "Ramp", k_kindFloat, 0, 100, 0, 0x2));
@@ -151,7 +151,7 @@ TEST(SetParam, BeyondThirtyThreeRunningRampsAFloatChangeAppliesAtOnce)
 TEST(SetParam, IntegersAreStoredAsTheNearestIntegerWithinTheirRange)
 {
     ParamEngine engine(0, 0, 1);
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "INT: Integers";
     s.params = {makeParam("I", "Int", k_kindInteger, -5, 5, 0, 0)};
     auto* module = new FixtureModule(&engine, s);
@@ -222,17 +222,17 @@ TEST(SetParam, AfterTheFirstBlockPlainChangesReachStorageWithTheNextBlock)
 TEST(SetParam, TellsTheModuleOnlyWhenTheParameterAsksToBeTold)
 {
     ParamEngine engine(0, 0, 0);
-    ModuleSpec spec;
-    spec.name = "TELL: Tell";
-    spec.params = {
+    ModulePlan plan;
+    plan.name = "TELL: Tell";
+    plan.params = {
         makeParam("Free", "Free", k_kindFloat, 0, 1, 0.5f, 0),
         makeParam("Ask", "Ask", k_kindFloat, 0, 1, 0.5f, 0x80),
         makeParam("Kept", "Kept", k_kindFloat, 0, 1, 0.5f, 0),
         makeParam("KAsk", "KeptAsk", k_kindFloat, 0, 1, 0.5f, 0x80),
         makeParam("None", "None", k_kindFloat, 0, 1, 0.5f, 0),
     };
-    spec.storageless = {0, 1};
-    auto* module = new FixtureModule(&engine, spec);
+    plan.storageless = {0, 1};
+    auto* module = new FixtureModule(&engine, plan);
     engine.addModule(module);
     engine.init();
     // Without any storage pointer the module is told of every change.

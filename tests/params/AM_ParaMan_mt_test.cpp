@@ -24,7 +24,7 @@ TEST(ParaManThreads, EveryParameterHoldsTheLastValueItsThreadWrote)
     constexpr int kWrites = 20000;
     testsupport::TraceCapture trace; // immediate changes during ramps are reported
     ParamEngine engine(0, 0, 2);
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "MT: Threads";
     for (uint32_t i = 0; i < kThreads * kPerThread; ++i) {
         switch (i % 3) {

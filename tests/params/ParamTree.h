@@ -26,9 +26,9 @@ enum OscParam : uint32_t {
     kOscParams
 };
 
-inline ModuleSpec oscSpec()
+inline ModulePlan oscPlan()
 {
-    ModuleSpec s;
+    ModulePlan s;
     s.name = "OSC: Oscillator";
     s.globalBytes = 32;
     s.params = {
@@ -52,27 +52,27 @@ struct StandardEngine {
     explicit StandardEngine(EngineOptions options = {}, int32_t axes = 0, int32_t slots = 0)
         : engine(axes, slots, 2, options)
     {
-        ModuleSpec lfoSpec;
-        lfoSpec.name = "LFO: Lfo";
-        lfoSpec.sources = 2;
-        lfoSpec.sourceFlags = {0xa0000 | 0x400000 | 0x1, 0xa0000 | 0x100000 | 0x400000 | 0x800000};
-        lfo = new FixtureModule(&engine, lfoSpec);
-        osc = new FixtureModule(&engine, oscSpec());
-        ModuleSpec osc2Spec;
-        osc2Spec.name = "OSC2: Oscillator2";
-        osc2Spec.params = {makeParam("Pitch", "Pitch", k_kindFloat, -24, 24, 0, 0),
+        ModulePlan lfoPlan;
+        lfoPlan.name = "LFO: Lfo";
+        lfoPlan.sources = 2;
+        lfoPlan.sourceFlags = {0xa0000 | 0x400000 | 0x1, 0xa0000 | 0x100000 | 0x400000 | 0x800000};
+        lfo = new FixtureModule(&engine, lfoPlan);
+        osc = new FixtureModule(&engine, oscPlan());
+        ModulePlan osc2Plan;
+        osc2Plan.name = "OSC2: Oscillator2";
+        osc2Plan.params = {makeParam("Pitch", "Pitch", k_kindFloat, -24, 24, 0, 0),
                            makeParam("Oth", "Other", k_kindFloat, 0, 1, 0, 0)};
-        osc2 = new FixtureModule(&engine, osc2Spec);
+        osc2 = new FixtureModule(&engine, osc2Plan);
         vc = new AM_CircuitObject(&engine, "VC: Voices", 2, 2);
         vc->setChildCopies(2);
         vc->setGroup(1);
-        ModuleSpec envSpec;
-        envSpec.name = "ENV: Env";
-        envSpec.sources = 1;
-        envSpec.voiceBytes = 16;
-        envSpec.params = {makeParam("Rate", "Rate", k_kindFloat, 0, 10, 1, 0x6),
+        ModulePlan envPlan;
+        envPlan.name = "ENV: Env";
+        envPlan.sources = 1;
+        envPlan.voiceBytes = 16;
+        envPlan.params = {makeParam("Rate", "Rate", k_kindFloat, 0, 10, 1, 0x6),
                           makeParam("Sel", "Select", k_kindInteger, 0, 0, 0, 0x10)};
-        env = new FixtureModule(&engine, envSpec);
+        env = new FixtureModule(&engine, envPlan);
         vc->addChild(env);
         osc->changes.reserve(4096);
         engine.addModule(lfo);

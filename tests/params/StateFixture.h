@@ -91,12 +91,12 @@ private:
 
 class StateModule : public FixtureModule {
 public:
-    StateModule(AM_EngineOwner* owner, const ModuleSpec& spec,
+    StateModule(AM_EngineOwner* owner, const ModulePlan& plan,
                 std::map<uint32_t, std::vector<std::string>> names = {})
-        : FixtureModule(owner, spec), names_(std::move(names))
+        : FixtureModule(owner, plan), names_(std::move(names))
     {
-        for (uint32_t local = 0; local < spec.params.size(); ++local) {
-            const AM_ParamInfo& p = spec.params[local];
+        for (uint32_t local = 0; local < plan.params.size(); ++local) {
+            const AM_ParamInfo& p = plan.params[local];
             if (p.kind() == k_kindData)
                 data[local].assign(static_cast<size_t>(p.max), 0);
             auto found = names_.find(local);
@@ -281,9 +281,9 @@ public:
     int dataWrites = 0;
 };
 
-inline ModuleSpec oscillatorSpec(const char* name)
+inline ModulePlan oscillatorPlan(const char* name)
 {
-    ModuleSpec s;
+    ModulePlan s;
     s.name = name;
     s.params = {
         makeParam("Wave", "Waveform", k_kindInteger, 0, 3, 1, 0x4004),
@@ -313,9 +313,9 @@ inline ModuleSpec oscillatorSpec(const char* name)
     return s;
 }
 
-inline ModuleSpec envelopeSpec(const char* name)
+inline ModulePlan envelopePlan(const char* name)
 {
-    ModuleSpec s;
+    ModulePlan s;
     s.name = name;
     s.sources = 2;
     s.sourceFlags = {0xa0000 | 0x400000, 0xa0000};
@@ -330,23 +330,23 @@ inline ModuleSpec envelopeSpec(const char* name)
 struct StateTree {
     StateTree()
     {
-        osc = new StateModule(&engine, oscillatorSpec("OSC1: Osc1"),
+        osc = new StateModule(&engine, oscillatorPlan("OSC1: Osc1"),
                               {{kOscWave, {"Saw", "Square", "Tri", "Sine Wave"}}});
-        env1 = new StateModule(&engine, envelopeSpec("ENV1: Env1"), {{kEnvMode, {"Gate", "Loop"}}});
-        env2 = new StateModule(&engine, envelopeSpec("ENV2: Env2"), {{kEnvMode, {"Gate", "Loop"}}});
+        env1 = new StateModule(&engine, envelopePlan("ENV1: Env1"), {{kEnvMode, {"Gate", "Loop"}}});
+        env2 = new StateModule(&engine, envelopePlan("ENV2: Env2"), {{kEnvMode, {"Gate", "Loop"}}});
         vc = new AM_CircuitObject(&engine, "VC: Voices", 2, 2);
-        ModuleSpec voxSpec;
-        voxSpec.name = "VOX: Vox";
-        voxSpec.params = {makeParam("Gain", "Gain", k_kindFloat, 0, 2, 1, 0)};
-        vox = new StateModule(&engine, voxSpec);
+        ModulePlan voxPlan;
+        voxPlan.name = "VOX: Vox";
+        voxPlan.params = {makeParam("Gain", "Gain", k_kindFloat, 0, 2, 1, 0)};
+        vox = new StateModule(&engine, voxPlan);
         vc->addChild(vox);
         engine.addModule(osc);
         engine.addModule(env1);
-        ModuleSpec arpSpec;
-        arpSpec.name = "ARP: ArpMod";
-        arpSpec.sources = 1;
-        arpSpec.params = {makeParam("Rate", "Rate", k_kindFloat, 0, 10, 5, 0)};
-        arp = new StateModule(&engine, arpSpec);
+        ModulePlan arpPlan;
+        arpPlan.name = "ARP: ArpMod";
+        arpPlan.sources = 1;
+        arpPlan.params = {makeParam("Rate", "Rate", k_kindFloat, 0, 10, 5, 0)};
+        arp = new StateModule(&engine, arpPlan);
         engine.addModule(env2);
         engine.addModule(arp);
         engine.addModule(vc);

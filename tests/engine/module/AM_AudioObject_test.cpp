@@ -19,7 +19,7 @@ namespace {
 
 using testfixture::FixtureModule;
 using testfixture::makeParam;
-using testfixture::ModuleSpec;
+using testfixture::ModulePlan;
 
 // A module with nothing of its own.
 class Plain : public AM_AudioObject {
@@ -29,9 +29,9 @@ public:
     uint32_t getGlobalMemorySize() override { return 0; }
 };
 
-ModuleSpec spec(const char* name)
+ModulePlan plan(const char* name)
 {
-    ModuleSpec s;
+    ModulePlan s;
     s.name = name;
     return s;
 }
@@ -87,7 +87,7 @@ TEST(AM_AudioObject, NamesItsModulationSourcesByTheLongName)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ModuleSpec s = spec(c.name);
+        ModulePlan s = plan(c.name);
         s.sources = c.sources;
         FixtureModule module(nullptr, s);
         AM_ModSourceInfo list[8];
@@ -109,10 +109,10 @@ TEST(AM_AudioObject, NamesItsModulationSourcesByTheLongName)
 
 TEST(AM_AudioObject, CountersAreTakenOnlyByModulesThatHaveSomethingToCount)
 {
-    ModuleSpec withRows = spec("R: Rows");
+    ModulePlan withRows = plan("R: Rows");
     withRows.rows = 3;
     FixtureModule rows(nullptr, withRows);
-    FixtureModule none(nullptr, spec("N: None"));
+    FixtureModule none(nullptr, plan("N: None"));
     int32_t counter = 5;
     none.receiveMessage(nullptr, k_msgCountControlRows, 0, &counter);
     rows.receiveMessage(nullptr, k_msgCountControlRows, 0, &counter);
@@ -128,7 +128,7 @@ TEST(AM_AudioObject, CountersAreTakenOnlyByModulesThatHaveSomethingToCount)
 
 TEST(AM_AudioObject, LabelsAreBoundedCopies)
 {
-    FixtureModule module(nullptr, spec("L: Label"));
+    FixtureModule module(nullptr, plan("L: Label"));
     const std::string longText(300, 'q');
     module.receiveMessage(nullptr, k_msgSetLabel, 0, const_cast<char*>(longText.c_str()));
     module.receiveMessage(nullptr, k_msgSetSecondLabel, 0, const_cast<char*>("second"));
@@ -144,7 +144,7 @@ struct Tree {
     Tree()
     {
         auto make = [](const char* name, int params) {
-            ModuleSpec s = spec(name);
+            ModulePlan s = plan(name);
             for (int i = 0; i < params; ++i)
                 s.params.push_back(makeParam("P", "Param", k_kindFloat, 0, 1, 0, 0));
             return new FixtureModule(nullptr, s);
@@ -213,9 +213,9 @@ TEST(AM_AudioObject, FindsModulesByNameAndIndexInItsSubtree)
 
 TEST(AM_AudioObject, ChildrenTakeTheParentsGroup)
 {
-    FixtureModule parent(nullptr, spec("P: Parent"));
+    FixtureModule parent(nullptr, plan("P: Parent"));
     parent.setGroup(1);
-    auto* child = new FixtureModule(nullptr, spec("C: Child"));
+    auto* child = new FixtureModule(nullptr, plan("C: Child"));
     parent.addChild(child);
     EXPECT_EQ(child->getGroup(), 1);
 }
@@ -223,9 +223,9 @@ TEST(AM_AudioObject, ChildrenTakeTheParentsGroup)
 TEST(AM_AudioObject, SharedMemoryIsMadeByItsOwnerAndAdoptedByOthers)
 {
     testsupport::TraceCapture trace;
-    FixtureModule owner(nullptr, spec("O: Owner"));
-    FixtureModule user(nullptr, spec("U: User"));
-    FixtureModule other(nullptr, spec("X: Other"));
+    FixtureModule owner(nullptr, plan("O: Owner"));
+    FixtureModule user(nullptr, plan("U: User"));
+    FixtureModule other(nullptr, plan("X: Other"));
 
     auto* small = static_cast<uint8_t*>(owner.getSharedMemory(16));
     ASSERT_NE(small, nullptr);
@@ -255,7 +255,7 @@ TEST(AM_AudioObject, SharedMemoryIsMadeByItsOwnerAndAdoptedByOthers)
 TEST(AM_AudioObject, TracesItsDiagnosticsSideChainAndTestProbe)
 {
     testsupport::TraceCapture trace;
-    FixtureModule module(nullptr, spec("D: Diag"));
+    FixtureModule module(nullptr, plan("D: Diag"));
     AM_AudioObject::resetProcessTestProbe();
 
     module.printTestProbe("in");

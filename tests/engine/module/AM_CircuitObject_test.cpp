@@ -18,12 +18,12 @@ namespace {
 
 using testfixture::EngineOptions;
 using testfixture::FixtureModule;
-using testfixture::ModuleSpec;
+using testfixture::ModulePlan;
 using testfixture::TestEngine;
 
-ModuleSpec spec(const char* name, uint32_t flags = 0, uint32_t channels = 1)
+ModulePlan plan(const char* name, uint32_t flags = 0, uint32_t channels = 1)
 {
-    ModuleSpec s;
+    ModulePlan s;
     s.name = name;
     s.flags = flags;
     s.channels = channels;
@@ -50,9 +50,9 @@ TEST(AM_CircuitObject, ItsParameterRowsFollowBuiltInsRoutingSwitchesAndSync)
     kit->enableCircuitRouting(3);
     kit->setRoutingNames(kRouting);
     kit->enableSyncTrigger();
-    kit->addChild(new FixtureModule(&engine, spec("X: Plain")));
-    kit->addChild(new FixtureModule(&engine, spec("VCA1: Amp", k_classSwitchable)));
-    kit->addChild(new FixtureModule(&engine, spec("LONGNAME: Long", k_classSwitchable)));
+    kit->addChild(new FixtureModule(&engine, plan("X: Plain")));
+    kit->addChild(new FixtureModule(&engine, plan("VCA1: Amp", k_classSwitchable)));
+    kit->addChild(new FixtureModule(&engine, plan("LONGNAME: Long", k_classSwitchable)));
     engine.addModule(kit);
     engine.init();
 
@@ -208,10 +208,10 @@ TEST(AM_CircuitObject, ASmallControllerStepRampsAtTheSmoothingRateUntilItArrives
 struct ModulationEngine {
     ModulationEngine()
     {
-        ModuleSpec sa = spec("A: Alpha");
+        ModulePlan sa = plan("A: Alpha");
         sa.rows = 2;
         a = new FixtureModule(&engine, sa);
-        d = new FixtureModule(&engine, spec("D: Delta"));
+        d = new FixtureModule(&engine, plan("D: Delta"));
         engine.addModule(a);
         engine.addModule(d);
         engine.init();
@@ -302,9 +302,9 @@ TEST(AM_CircuitObject, AChangeMadeDuringTheBlockSurvivesTheRestore)
 struct SwitchEngine {
     SwitchEngine()
     {
-        x = new FixtureModule(&engine, spec("X: Plain"));
-        s = new FixtureModule(&engine, spec("S: Switched", k_classSwitchable, 2));
-        t = new FixtureModule(&engine, spec("T: Follower"));
+        x = new FixtureModule(&engine, plan("X: Plain"));
+        s = new FixtureModule(&engine, plan("S: Switched", k_classSwitchable, 2));
+        t = new FixtureModule(&engine, plan("T: Follower"));
         s->writeOutput = true;
         s->dependents.push_back(t);
         engine.addModule(x);
@@ -420,7 +420,7 @@ TEST(AM_CircuitObject, AnswersForItselfAndForTheRunBitsOfItsChildren)
 {
     TestEngine engine;
     auto* kit = new AM_CircuitObject(&engine, "K: Kit", 4, 0);
-    auto* inner = new FixtureModule(&engine, spec("I: Inner"));
+    auto* inner = new FixtureModule(&engine, plan("I: Inner"));
     kit->addChild(inner);
     engine.addModule(kit);
     engine.init();
@@ -448,7 +448,7 @@ TEST(AM_CircuitObject, AProbedCircuitCallsItsProbeAroundEveryBlock)
     TestEngine engine;
     auto* kit = new ProbedCircuit(&engine, "K: Kit", 4, 0);
     kit->setProcessMode(0);
-    auto* inner = new FixtureModule(&engine, spec("I: Inner"));
+    auto* inner = new FixtureModule(&engine, plan("I: Inner"));
     kit->addChild(inner);
     engine.addModule(kit);
     engine.init();
@@ -461,8 +461,8 @@ TEST(AM_CircuitObject, AProbedCircuitCallsItsProbeAroundEveryBlock)
 TEST(AM_CircuitObject, AParameterChangeMessageFetchesTheModulesRoutineAgain)
 {
     TestEngine engine;
-    auto* x = new FixtureModule(&engine, spec("X: Plain"));
-    auto* y = new FixtureModule(&engine, spec("Y: Other"));
+    auto* x = new FixtureModule(&engine, plan("X: Plain"));
+    auto* y = new FixtureModule(&engine, plan("Y: Other"));
     engine.addModule(x);
     engine.addModule(y);
     engine.init();
@@ -502,9 +502,9 @@ TEST(AM_CircuitObject, ABuilderSetsItsOwnRunOrderAndRows)
     testsupport::TraceCapture trace;
     TestEngine engine;
     auto* kit = new AM_CircuitObject(&engine, "K: Kit", 8, 0);
-    auto* p = new FixtureModule(&engine, spec("P: First"));
-    auto* q = new FixtureModule(&engine, spec("Q: Second"));
-    auto* r = new FixtureModule(&engine, spec("R: Third"));
+    auto* p = new FixtureModule(&engine, plan("P: First"));
+    auto* q = new FixtureModule(&engine, plan("Q: Second"));
+    auto* r = new FixtureModule(&engine, plan("R: Third"));
     kit->addChild(p);
     kit->addChild(q);
     kit->addChild(r);
@@ -535,8 +535,8 @@ TEST(AM_CircuitObject, ChannelSharingGivesAPolyphonicChildOneRecordPerCopy)
     TestEngine engine;
     auto* kit = new AM_CircuitObject(&engine, "K: Kit", 6, 0);
     kit->setChannelSharing(true);
-    auto* poly = new FixtureModule(&engine, spec("P: Poly", k_classPolyByCopies, 2));
-    auto* mono = new FixtureModule(&engine, spec("M: Mono", 0, 1));
+    auto* poly = new FixtureModule(&engine, plan("P: Poly", k_classPolyByCopies, 2));
+    auto* mono = new FixtureModule(&engine, plan("M: Mono", 0, 1));
     EXPECT_EQ(kit->addChild(poly), 3);
     EXPECT_EQ(kit->addChild(mono), 1);
     engine.addModule(kit);
@@ -563,7 +563,7 @@ TEST(AM_CircuitObject, ItsOwnParameterChangesRandomizeRouteOrComplain)
     TestEngine engine;
     auto* kit = new AM_CircuitObject(&engine, "K: Kit", 4, 0);
     kit->enableCircuitRouting(2);
-    auto* child = new FixtureModule(&engine, spec("C: Child"));
+    auto* child = new FixtureModule(&engine, plan("C: Child"));
     kit->addChild(child);
     engine.addModule(kit);
     engine.init();

@@ -17,13 +17,13 @@ namespace {
 
 using testfixture::EngineOptions;
 using testfixture::FixtureModule;
-using testfixture::ModuleSpec;
+using testfixture::ModulePlan;
 using testfixture::TestEngine;
 
-ModuleSpec spec(const char* name, uint32_t voiceBytes, uint32_t globalBytes, uint32_t flags,
+ModulePlan plan(const char* name, uint32_t voiceBytes, uint32_t globalBytes, uint32_t flags,
                 uint32_t sources, uint32_t rows)
 {
-    ModuleSpec s;
+    ModulePlan s;
     s.name = name;
     s.voiceBytes = voiceBytes;
     s.globalBytes = globalBytes;
@@ -37,15 +37,15 @@ ModuleSpec spec(const char* name, uint32_t voiceBytes, uint32_t globalBytes, uin
 struct TreeEngine {
     TreeEngine()
     {
-        a = new FixtureModule(&engine, spec("A: Alpha", 20, 8, k_classMidiReceiver, 2, 2));
+        a = new FixtureModule(&engine, plan("A: Alpha", 20, 8, k_classMidiReceiver, 2, 2));
         v = new AM_CircuitObject(&engine, "V: Voices", 2, 2);
         v->setChildCopies(4);
         v->setGroup(1);
-        b = new FixtureModule(&engine, spec("B: Beta", 40, 12, k_classVoiceEventReceiver, 1, 1));
-        c = new FixtureModule(&engine, spec("C: Gamma", 24, 0,
+        b = new FixtureModule(&engine, plan("B: Beta", 40, 12, k_classVoiceEventReceiver, 1, 1));
+        c = new FixtureModule(&engine, plan("C: Gamma", 24, 0,
                                             k_classMidiReceiver | k_classVoiceEventReceiver, 0, 0));
         c->setVoiceCount(2);
-        d = new FixtureModule(&engine, spec("D: Delta", 0, 100, 0, 0, 0));
+        d = new FixtureModule(&engine, plan("D: Delta", 0, 100, 0, 0, 0));
         v->addChild(b);
         v->addChild(c);
         engine.addModule(a);
@@ -224,8 +224,8 @@ TEST(ModuleTree, ARefusedChildIsNeitherNumberedNorRegisteredNorDescribed)
 {
     testsupport::TraceCapture trace;
     TestEngine engine(EngineOptions{2, 0, 2, 44100.0f});
-    auto* fits = new FixtureModule(&engine, spec("F: Fits", 0, 0, 0, 1, 1));
-    ModuleSpec wide = spec("W: Wide", 16, 16, 0, 3, 3);
+    auto* fits = new FixtureModule(&engine, plan("F: Fits", 0, 0, 0, 1, 1));
+    ModulePlan wide = plan("W: Wide", 16, 16, 0, 3, 3);
     wide.channels = 3;
     auto* refused = new FixtureModule(&engine, wide);
     EXPECT_TRUE(engine.addModule(fits));
@@ -262,7 +262,7 @@ TEST(ModuleTree, ModulesActiveByUsageFollowTheirUsageBit)
 {
     TestEngine engine;
     // Rows 1-4 are main's; the module's first row is 5 (bit 4 of word 1).
-    auto* m = new FixtureModule(&engine, spec("U: Usage", 0, 0, k_classActiveByUsage, 0, 1));
+    auto* m = new FixtureModule(&engine, plan("U: Usage", 0, 0, k_classActiveByUsage, 0, 1));
     engine.addModule(m);
     engine.init();
     ASSERT_EQ(m->getFirstControlRow(), 5u);

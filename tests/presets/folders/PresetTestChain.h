@@ -9,26 +9,26 @@
 
 namespace presettest {
 
-struct FolderSpec {
+struct FolderPlan {
     const char* name;
     uint8_t depth;
 };
 
 // A chain in the given order; each folder's path is "/data/" followed by the
 // names of its ancestors below the root and its own name.
-inline std::unique_ptr<PresetFolder> makeChain(const std::vector<FolderSpec>& specs)
+inline std::unique_ptr<PresetFolder> makeChain(const std::vector<FolderPlan>& plans)
 {
     std::unique_ptr<PresetFolder> root;
     PresetFolder* tail = nullptr;
     std::vector<std::string> names;
-    for (const FolderSpec& spec : specs) {
-        names.resize(spec.depth);
-        names.emplace_back(spec.name);
+    for (const FolderPlan& plan : plans) {
+        names.resize(plan.depth);
+        names.emplace_back(plan.name);
         std::string path = "/data";
         for (const std::string& name : names)
             path += "/" + name;
         auto folder = std::make_unique<PresetFolder>(
-            std::make_unique<AM_Directory>(AM_String(path.c_str())), spec.depth);
+            std::make_unique<AM_Directory>(AM_String(path.c_str())), plan.depth);
         PresetFolder* added = folder.get();
         if (tail == nullptr)
             root = std::move(folder);
