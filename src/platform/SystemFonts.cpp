@@ -2,6 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
@@ -9,11 +10,17 @@ namespace platform {
 namespace {
 
 FcConfig* gConfig = nullptr;
+bool gReleaseAtExit = false;
 
 FcConfig* configuration()
 {
-    if (gConfig == nullptr)
+    if (gConfig == nullptr) {
         gConfig = FcInitLoadConfigAndFonts();
+        // Fontconfig keeps parts of a live configuration where no pointer of
+        // ours reaches them; it is given back before the process ends.
+        if (!gReleaseAtExit)
+            gReleaseAtExit = std::atexit(resetSystemFonts) == 0;
+    }
     return gConfig;
 }
 
