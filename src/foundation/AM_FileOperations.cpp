@@ -20,3 +20,11 @@ AM_FileErr AM_moveFile(const AM_String& from, const AM_String& to)
         return source.error() ? source.error() : target.error();
     return platform::moveFile(source.c_str(), target.c_str());
 }
+
+AM_FileErr AM_writeFileReplacing(const AM_String& path, const void* data, size_t size)
+{
+    const AM_NarrowPath target(path);
+    if (target.error())
+        return target.error();
+    return platform::writeFileReplacing(target.c_str(), data, size);
+}

@@ -70,6 +70,7 @@ FileError errorFromErrno(int errnoValue, FileOperation op, const char* path)
         return kAccessDenied;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         return kDiskFull;
     case ENAMETOOLONG:
         return kNameTooLong;

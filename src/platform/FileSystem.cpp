@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,6 +21,8 @@ constexpr mode_t kPermissionBits = 07777;
 constexpr size_t kCopyChunk = 1 << 16;
 constexpr int64_t kMsPerSecond = 1000;
 constexpr int64_t kNsPerMs = 1000000;
+// Names tried for a temporary file before giving up.
+constexpr int kTemporaryAttempts = 100;
 
 FileError fail(FileOperation op, const char* path)
 {
@@ -323,6 +326,68 @@ FileError moveFile(const char* from, const char* to)
         return fileerror::kNone;
     }
     return fail(FileOperation::moveFile, to);
+}
+
+FileError writeFileReplacing(const char* path, const void* data, size_t size)
+{
+    if (path == nullptr || path[0] == 0 || (data == nullptr && size != 0))
+        return fileerror::kInvalidParameter;
+    const std::string target(path);
+    if (target.back() == kPathSeparator || isFolder(path))
+        return fileerror::kAccessDenied;
+    const size_t slash = target.rfind(kPathSeparator);
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    mode_t mode = kNewFileMode;
+    struct stat old {};
+    const bool replacing = ::stat(path, &old) == 0;
+    if (replacing)
+        mode = old.st_mode & kPermissionBits;
+
+    // A short name of our own, so that a long target name cannot make the
+    // temporary one too long; created exclusively, so two writers never
+    // share it.
+    static std::atomic<uint32_t> serial{0};
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < kTemporaryAttempts && fd < 0; ++attempt) {
+        temporary = folder + ".kk-" + std::to_string(::getpid()) + "-" +
+                    std::to_string(serial.fetch_add(1, std::memory_order_relaxed)) + ".tmp";
+        do {
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0 && errno != EEXIST)
+            return fail(FileOperation::createFile, temporary.c_str());
+    }
+    if (fd < 0)
+        return fileerror::kFileExists;
+
+    size_t done = 0;
+    FileError error = writeFile(fd, data, size, done);
+    if (error == fileerror::kNone && done != size)
+        error = fileerror::kDiskFull;
+    if (error == fileerror::kNone && replacing && ::fchmod(fd, mode) != 0)
+        error = fail(FileOperation::createFile, temporary.c_str());
+    if (error == fileerror::kNone && ::fsync(fd) != 0)
+        error = fail(FileOperation::createFile, temporary.c_str());
+    struct stat written {};
+    if (error == fileerror::kNone &&
+        (::fstat(fd, &written) != 0 || static_cast<uint64_t>(written.st_size) != size))
+        error = fileerror::kDiskFull;
+    if (::close(fd) != 0 && error == fileerror::kNone && errno != EINTR)
+        error = fail(FileOperation::createFile, temporary.c_str());
+    if (error == fileerror::kNone && ::rename(temporary.c_str(), path) != 0)
+        error = fail(FileOperation::createFile, path);
+    if (error != fileerror::kNone) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    // The rename itself is made durable with the folder.
+    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return fileerror::kNone;
 }
 
 int compareNames(const std::string& a, const std::string& b)

@@ -1,15 +1,18 @@
 #include "platform/FileSystem.h"
 
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "TraceCapture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,7 @@ TEST(FileErrors, TableMapsErrnoPerOperation)
         {EEXIST, FileOperation::removeFolder, kFolderNotEmpty},
         {ENOTEMPTY, FileOperation::removeFolder, kFolderNotEmpty},
         {ENOSPC, FileOperation::createFile, kDiskFull},
+        {EFBIG, FileOperation::createFile, kDiskFull},
         {EDQUOT, FileOperation::createFile, kDiskFull},
         {ENAMETOOLONG, FileOperation::openFile, kNameTooLong},
         {EBADF, FileOperation::openFile, kInvalidHandle},
@@ -238,6 +242,53 @@ TEST_F(FileSystemTest, MoveNeverReplaces)
     dir.makeDir("folder");
     EXPECT_EQ(platform::moveFile(path("folder").c_str(), path("moved").c_str()), kNone);
     EXPECT_EQ(platform::queryEntry(path("moved").c_str()), platform::EntryKind::folder);
+}
+
+// Entries of the folder other than the given names (left-over temporaries).
+std::vector<std::string> strayEntries(const std::string& folder, std::vector<std::string> expected)
+{
+    std::vector<platform::FolderEntry> entries;
+    platform::listFolder(folder.c_str(), entries);
+    std::vector<std::string> stray;
+    for (const auto& entry : entries)
+        if (std::find(expected.begin(), expected.end(), entry.name) == expected.end())
+            stray.push_back(entry.name);
+    return stray;
+}
+
+TEST_F(FileSystemTest, WriteReplacingCreatesAndReplacesWhole)
+{
+    const std::string target = path("preset.h2p");
+    EXPECT_EQ(platform::writeFileReplacing(target.c_str(), "first version", 13), kNone);
+    EXPECT_EQ(dir.readFile("preset.h2p"), "first version");
+    ::chmod(target.c_str(), 0640);
+    EXPECT_EQ(platform::writeFileReplacing(target.c_str(), "second", 6), kNone);
+    EXPECT_EQ(dir.readFile("preset.h2p"), "second");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(platform::writeFileReplacing(target.c_str(), nullptr, 0), kNone);
+    EXPECT_EQ(dir.readFile("preset.h2p"), "");
+    EXPECT_TRUE(strayEntries(dir.path(), {"preset.h2p"}).empty());
+}
+
+TEST_F(FileSystemTest, WriteReplacingThatFailsLeavesTheOldFile)
+{
+    dir.writeFile("preset.h2p", "old contents");
+    const std::string big(64 * 1024, 'x');
+    {
+        testsupport::FileSizeLimit limit(1024);
+        EXPECT_NE(platform::writeFileReplacing(path("preset.h2p").c_str(), big.data(), big.size()),
+                  kNone);
+    }
+    EXPECT_EQ(dir.readFile("preset.h2p"), "old contents");
+    EXPECT_TRUE(strayEntries(dir.path(), {"preset.h2p"}).empty());
+
+    EXPECT_EQ(platform::writeFileReplacing(path("missing/preset.h2p").c_str(), "x", 1),
+              kPathNotFound);
+    dir.makeDir("folder");
+    EXPECT_EQ(platform::writeFileReplacing(path("folder").c_str(), "x", 1), kAccessDenied);
+    EXPECT_EQ(platform::queryEntry(path("folder").c_str()), platform::EntryKind::folder);
 }
 
 TEST(FileNames, CompareIgnoresAsciiCaseThenBytes)

@@ -1,0 +1,354 @@
+#include "presets/library/ModulePresetList.h"
+
+#include "foundation/AM_FileOperations.h"
+#include "foundation/AM_STD.h"
+#include "platform/TextConversion.h"
+#include "presets/library/PresetNameRules.h"
+#include "presets/library/PresetTagger.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The whole-patch list's module name; its tag key is the root name.
+constexpr const char* kPatchListName = "Presets";
+// Trailing characters below this are cut from module names.
+constexpr char kFirstLetter = 'A';
+constexpr size_t kShortestModuleName = 3;
+
+std::string cutText(const char* text, size_t maxBytes)
+{
+    std::string out(text ? text : "", text ? strnlen(text, maxBytes) : 0);
+    out.resize(out.size() - platform::incompleteUtf8Tail(out.data(), out.size()));
+    return out;
+}
+
+// Splits a file name at its last '.' as a listed item does.
+void splitFileName(const std::string& fileName, std::string& name, std::string& extension)
+{
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos) {
+        name = fileName;
+        extension.clear();
+        return;
+    }
+    name = fileName.substr(0, dot);
+    extension = fileName.substr(dot + 1);
+}
+
+bool entryExists(AM_Directory& folder, const std::string& name)
+{
+    return folder.exists(AM_String(name.c_str()));
+}
+
+} // namespace
+
+std::string normalizeModuleName(const char* modulePath)
+{
+    std::string name = cutText(modulePath, ModulePresetList::kMaxModuleNameBytes);
+    if (name.size() > 1) {
+        const size_t slash = name.find('/');
+        if (slash != std::string::npos && slash < name.size() - 1)
+            name.resize(slash);
+    }
+    while (name.size() > kShortestModuleName && name.back() < kFirstLetter &&
+           static_cast<unsigned char>(name.back()) < 0x80)
+        name.pop_back();
+    return name;
+}
+
+std::string presetEntryName(const char* name, const char* extension)
+{
+    std::string entry(name ? name : "");
+    entry += '.';
+    entry += extension ? extension : "";
+    return entry;
+}
+
+ModulePresetList::ModulePresetList(const char* rootName, const char* moduleName, int32_t listType)
+    : rootName_(cutText(rootName, kMaxRootNameBytes)),
+      moduleName_(cutText(moduleName, kMaxModuleNameBytes)), listType_(listType)
+{
+}
+
+ModulePresetList::~ModulePresetList()
+{
+    if (junk_ == nullptr)
+        AM_STD::printv("no junk tagger");
+    else
+        releaseTaggers();
+    if (favourites_ == nullptr)
+        AM_STD::printv("no fave tagger");
+    else
+        releaseTaggers();
+    items_.reset();
+    folders_.reset();
+    std::unique_ptr<ModulePresetList> rest = std::move(next_);
+    while (rest) {
+        std::unique_ptr<ModulePresetList> after = std::move(rest->next_);
+        rest = std::move(after);
+    }
+}
+
+void ModulePresetList::append(std::unique_ptr<ModulePresetList> list)
+{
+    ModulePresetList* last = this;
+    while (last->next_)
+        last = last->next_.get();
+    last->next_ = std::move(list);
+}
+
+ModulePresetList* ModulePresetList::find(const char* moduleName)
+{
+    if (moduleName == nullptr)
+        return nullptr;
+    for (ModulePresetList* list = this; list != nullptr; list = list->next())
+        if (list->moduleName_ == moduleName)
+            return list;
+    return nullptr;
+}
+
+void ModulePresetList::setFolders(std::unique_ptr<PresetFolder> folders)
+{
+    items_.reset();
+    currentFolder_ = nullptr;
+    folders_ = std::move(folders);
+}
+
+bool ModulePresetList::ownsFolder(const PresetFolder* folder) const
+{
+    for (const PresetFolder* f = folders_.get(); f != nullptr && folder != nullptr; f = f->next())
+        if (f == folder)
+            return true;
+    return false;
+}
+
+PresetFolder* ModulePresetList::selectFolder(PresetFolder* folder)
+{
+    if (folder != nullptr && !ownsFolder(folder)) {
+        AM_STD::printv("The folder asked for is not one of the list '%s'; its first folder is "
+                       "taken",
+                       moduleName_.c_str());
+        folder = nullptr;
+    }
+    currentFolder_ = folder ? folder : folders_.get();
+    return currentFolder_;
+}
+
+bool ModulePresetList::ownsItem(const PresetListItem* item) const
+{
+    for (const PresetListItem* i = items_.get(); i != nullptr && item != nullptr; i = i->next())
+        if (i == item)
+            return true;
+    return false;
+}
+
+void ModulePresetList::scanItems()
+{
+    items_.reset();
+    if (currentFolder_ == nullptr)
+        return;
+    items_ = currentFolder_->listFiles(listType_);
+    applyTags();
+}
+
+void ModulePresetList::setCurrentPreset(const char* name, const char* extension)
+{
+    presetName_ = cutText(name, kMaxPresetNameBytes);
+    presetExtension_ = cutText(extension, kMaxExtensionBytes);
+}
+
+void ModulePresetList::attachTaggers()
+{
+    if (junk_ != nullptr)
+        return;
+    if (folders_ == nullptr || folders_->directory() == nullptr) {
+        AM_STD::printv("oh... ModulePresetList::presetFolders still NULL");
+        return;
+    }
+    const char* key = moduleName_ == kPatchListName ? rootName_.c_str() : moduleName_.c_str();
+    junk_ = getTagger(key, PresetTagger::kJunk, *folders_->directory());
+    favourites_ = getTagger(key, PresetTagger::kFavourites, *folders_->directory());
+}
+
+const char* ModulePresetList::getTag(const PresetListItem* item) const
+{
+    if (item == nullptr || item->folder() == nullptr)
+        return nullptr;
+    const std::string entry = presetEntryName(item->name(), item->extension());
+    const char* folder = item->folder()->relativePath();
+    if (favourites_ && favourites_->hasTag(folder, entry.c_str()))
+        return PresetTagger::kFavourites;
+    if (junk_ && junk_->hasTag(folder, entry.c_str()))
+        return PresetTagger::kJunk;
+    return nullptr;
+}
+
+void ModulePresetList::applyTags()
+{
+    for (PresetListItem* item = items_.get(); item != nullptr; item = item->next()) {
+        item->setFavourite(false);
+        item->setJunk(false);
+        const char* tag = getTag(item);
+        if (tag == nullptr)
+            continue;
+        if (std::strcmp(tag, PresetTagger::kJunk) == 0)
+            item->setJunk(true);
+        else
+            item->setFavourite(true);
+    }
+}
+
+void ModulePresetList::setTag(PresetListItem* item, const char* tagName, bool on)
+{
+    if (item == nullptr || tagName == nullptr)
+        return;
+    const PresetFolder* folder = item->folder() ? item->folder() : currentFolder_;
+    if (folder == nullptr)
+        return;
+    const std::string entry = presetEntryName(item->name(), item->extension());
+    const char* key = folder->relativePath();
+    const bool favourite = std::strcmp(tagName, PresetTagger::kFavourites) == 0;
+    const bool junk = std::strcmp(tagName, PresetTagger::kJunk) == 0;
+    if (!favourite && !junk)
+        return;
+    PresetTagger* other = favourite ? junk_ : favourites_;
+    PresetTagger* own = favourite ? favourites_ : junk_;
+    if (other)
+        other->removeTag(key, entry.c_str());
+    if (own) {
+        if (on)
+            own->addTag(key, entry.c_str());
+        else
+            own->removeTag(key, entry.c_str());
+    }
+    if (favourite)
+        item->setFavourite(on);
+    else
+        item->setJunk(on);
+}
+
+void ModulePresetList::setTagOnSelected(const char* tagName, bool on)
+{
+    if (items_ == nullptr) {
+        AM_STD::printv("no presets available for tagging");
+        return;
+    }
+    for (PresetListItem* item = items_.get(); item != nullptr; item = item->next())
+        if (item->isSelected())
+            setTag(item, tagName, on);
+}
+
+int32_t ModulePresetList::importFiles(const char* pathList, PresetFolder* target, bool copy)
+{
+    if (target == nullptr || target->directory() == nullptr || !ownsFolder(target)) {
+        AM_STD::printv("couldn't copy files into non-existing directory!");
+        return 0;
+    }
+    if (pathList == nullptr)
+        return 0;
+    int32_t imported = 0;
+    const char* at = pathList;
+    while (*at != 0) {
+        const char* end = std::strchr(at, '\n');
+        const size_t length = end ? static_cast<size_t>(end - at) : std::strlen(at);
+        std::string line(at, length);
+        at += length + (end ? 1 : 0);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            continue;
+        if (line.size() > kMaxImportLineBytes) {
+            AM_STD::printv("A dropped path of %d bytes is too long; it is passed over",
+                           static_cast<int32_t>(line.size()));
+            continue;
+        }
+        imported += importOne(line, *target, copy);
+    }
+    return imported;
+}
+
+int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& target, bool copy)
+{
+    AM_STD::printv("copying '%s'", line.c_str());
+    const size_t slash = line.rfind('/');
+    if (slash == std::string::npos || line[0] != '/') {
+        AM_STD::printv("'%s' is not a full path; it is passed over", line.c_str());
+        return 0;
+    }
+    const std::string fileName = line.substr(slash + 1);
+    const std::string parentPath = line.substr(0, slash + 1);
+    if (!isValidPathComponent(fileName.c_str(), kMaxPathComponentBytes, "dropped file"))
+        return 0;
+
+    PresetFolder* source = nullptr;
+    for (PresetFolder* f = folders_.get(); f != nullptr; f = f->next())
+        if (f->path() == parentPath) {
+            source = f;
+            break;
+        }
+    if (source == &target && !copy) {
+        AM_STD::printv("copy within same folder, nothing to do here...");
+        return 0;
+    }
+    if (source == nullptr) {
+        AM_STD::printv("file comes from outer space - we duplicate anyway!");
+        copy = true;
+    }
+
+    std::string name;
+    std::string extension;
+    splitFileName(fileName, name, extension);
+    const std::string sourceEntry = presetEntryName(name.c_str(), extension.c_str());
+    std::vector<PresetTagger*> carried;
+    if (source != nullptr)
+        for (PresetTagger* tagger : {junk_, favourites_})
+            if (tagger && tagger->hasTag(source->relativePath(), sourceEntry.c_str()))
+                carried.push_back(tagger);
+
+    AM_Directory& folder = *target.directory();
+    const AM_String from(line.c_str());
+    const std::string dotExtension = fileName.find('.') != std::string::npos ? "." + extension : "";
+    std::string destination;
+    bool done = false;
+    for (int32_t number = 0; number <= kMaxImportNumber && !done; ++number) {
+        destination = fileName;
+        if (number > 0) {
+            char suffix[16];
+            AM_STD::sprintn(suffix, sizeof suffix, " %d", number);
+            destination = name + suffix + dotExtension;
+        }
+        if (destination.size() > kMaxPathComponentBytes)
+            break;
+        if (entryExists(folder, destination))
+            continue;
+        AM_String to = folder.path();
+        to.append(AM_String(destination.c_str()));
+        const AM_FileErr error = copy ? AM_copyFile(from, to, true) : AM_moveFile(from, to);
+        // A name taken in the meantime: the next number.
+        if (error == 80 || error == 183)
+            continue;
+        if (error != 0) {
+            AM_STD::printv(copy ? "CopyFile says %d" : "MoveFileEx says %d",
+                           static_cast<int32_t>(error));
+            return 0;
+        }
+        done = true;
+    }
+    if (!done) {
+        AM_STD::printv("No free name for '%s' in the folder", fileName.c_str());
+        return 0;
+    }
+
+    std::string newName;
+    std::string newExtension;
+    splitFileName(destination, newName, newExtension);
+    const std::string targetEntry = presetEntryName(newName.c_str(), newExtension.c_str());
+    for (PresetTagger* tagger : carried) {
+        if (!copy)
+            tagger->removeTag(source->relativePath(), sourceEntry.c_str());
+        tagger->addTag(target.relativePath(), targetEntry.c_str());
+    }
+    return 1;
+}

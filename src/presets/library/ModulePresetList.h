@@ -1,0 +1,134 @@
+#pragma once
+// ModulePresetList: the presets of one module (or of the whole patch, or the
+// tuning files of one tuning parameter): its folder tree, its current folder
+// and the preset files listed there, its current preset and its two taggers.
+// Lists form a chain; a list owns the lists after it.
+//
+// All modules of one kind share one list: the list is named by the
+// normalised module name (normalizeModuleName).
+//
+// Threads: the user-interface thread.
+
+#include "presets/folders/PresetFolder.h"
+#include "presets/folders/PresetListItem.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class PresetTagger;
+
+// The name of the list a module path belongs to: the path cut to 31 bytes,
+// then at its first '/' (a '/' in the last place is not looked for), then
+// trailing characters below 'A' (digits, blanks, punctuation) cut while more
+// than three characters remain: "LFO1" and "LFO2" give "LFO".
+std::string normalizeModuleName(const char* modulePath);
+// The tag entry of a preset file: name and extension joined with a dot.
+std::string presetEntryName(const char* name, const char* extension);
+
+class ModulePresetList {
+public:
+    static constexpr size_t kMaxRootNameBytes = 31;
+    static constexpr size_t kMaxModuleNameBytes = 31;
+    static constexpr size_t kMaxPresetNameBytes = 63;
+    static constexpr size_t kMaxExtensionBytes = 15;
+    // Longest line of an import's path list.
+    static constexpr size_t kMaxImportLineBytes = 511;
+    // Numbers tried for a free name when importing.
+    static constexpr int32_t kMaxImportNumber = 9999;
+
+    // Name "...", extension "host", no folders, no tuning parameter, no
+    // taggers. The names are cut to their limits.
+    ModulePresetList(const char* rootName, const char* moduleName, int32_t listType);
+    // Releases both taggers (see releaseTaggers; "no junk tagger" or "no fave
+    // tagger" on the trace for one it does not have), then deletes the lists
+    // chained after it.
+    ~ModulePresetList();
+    ModulePresetList(const ModulePresetList&) = delete;
+    ModulePresetList& operator=(const ModulePresetList&) = delete;
+
+    // Links the list after the last list of the chain.
+    void append(std::unique_ptr<ModulePresetList> list);
+    // The first list from this one on with that module name; null when none.
+    ModulePresetList* find(const char* moduleName);
+    ModulePresetList* next() const { return next_.get(); }
+
+    const char* rootName() const { return rootName_.c_str(); }
+    const char* moduleName() const { return moduleName_.c_str(); }
+    int32_t listType() const { return listType_; }
+
+    PresetFolder* folders() const { return folders_.get(); }
+    // Replaces the folder chain; the current folder and the items go.
+    void setFolders(std::unique_ptr<PresetFolder> folders);
+    PresetFolder* currentFolder() const { return currentFolder_; }
+    // The folder when it belongs to the chain, else the first folder (null
+    // without folders). Does not list it.
+    PresetFolder* selectFolder(PresetFolder* folder);
+    // True when the folder is one of the chain's.
+    bool ownsFolder(const PresetFolder* folder) const;
+    PresetListItem* items() const { return items_.get(); }
+    // True when the item is one of the current listing's.
+    bool ownsItem(const PresetListItem* item) const;
+    // Lists the current folder through the list type's filter (no items
+    // without a current folder) and applies the tags.
+    void scanItems();
+
+    const char* currentPresetName() const { return presetName_.c_str(); }
+    const char* currentPresetExtension() const { return presetExtension_.c_str(); }
+    // Null texts count as empty; both are cut to their limits.
+    void setCurrentPreset(const char* name, const char* extension);
+
+    // The internal index of the parameter a loaded tuning table goes to; 0
+    // when the list has none.
+    uint32_t tuningTableParameter() const { return tuningTableParameter_; }
+    void setTuningTableParameter(uint32_t index) { tuningTableParameter_ = index; }
+
+    // --- Tags.
+
+    PresetTagger* junkTagger() const { return junk_; }
+    PresetTagger* favouritesTagger() const { return favourites_; }
+    // Takes the list's "Junk" and "Favourites" taggers from the registry,
+    // keyed by the module name (the whole-patch list "Presets" by the root
+    // name), in the first folder. Nothing when it has them already or has no
+    // folders (a trace line then).
+    void attachTaggers();
+    // "Favourites", "Junk" or null for the item's file.
+    const char* getTag(const PresetListItem* item) const;
+    // Gives every item of the listing its tag bits.
+    void applyTags();
+    // Tags or untags the item ("Favourites" or "Junk"; the other tag goes);
+    // an item without a folder counts as one of the current folder. Any other
+    // tag name changes nothing.
+    void setTag(PresetListItem* item, const char* tagName, bool on);
+    // setTag for every selected item of the listing.
+    void setTagOnSelected(const char* tagName, bool on);
+
+    // --- Import of dropped files.
+
+    // Copies (copy set) or moves the files of the path list (one full path a
+    // line) into the target folder, which must be one of this list's. A name
+    // taken there gets " 1", " 2", ... before its extension. A copy never
+    // replaces a file and keeps the source's tags, adding them to the new
+    // file; a move never replaces a file and carries the tags over once it
+    // succeeded. A file from outside the list's folders is always copied.
+    // Answers the files imported; failures are traced and the next line
+    // follows. The caller lists the folder again afterwards.
+    int32_t importFiles(const char* pathList, PresetFolder* target, bool copy);
+
+private:
+    int32_t importOne(const std::string& line, PresetFolder& target, bool copy);
+
+    std::string rootName_;
+    std::string moduleName_;
+    std::unique_ptr<ModulePresetList> next_;
+    std::unique_ptr<PresetFolder> folders_;
+    PresetFolder* currentFolder_ = nullptr;
+    std::unique_ptr<PresetListItem> items_;
+    std::string presetName_ = "...";
+    std::string presetExtension_ = "host";
+    int32_t listType_;
+    uint32_t tuningTableParameter_ = 0;
+    PresetTagger* junk_ = nullptr;
+    PresetTagger* favourites_ = nullptr;
+};
