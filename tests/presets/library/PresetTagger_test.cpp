@@ -106,9 +106,10 @@ TEST_F(TaggerTest, UnreadableTagFileIsNeverRewrittenOrDeleted)
 
 TEST_F(TaggerTest, ReadingRules)
 {
+    using namespace std::string_literals;
     struct Case {
         const char* label;
-        const char* text;
+        std::string text;
         const char* folder;
         const char* entry;
         bool tagged;
@@ -121,11 +122,10 @@ TEST_F(TaggerTest, ReadingRules)
         {"empty lines skipped", "\n\n/\n\nA.h2p\n\n", "/", "A.h2p", true},
         {"backslash folder line", "\\Pads\\Warm\\\nA.h2p\n", "/Pads/Warm/", "A.h2p", true},
         {"repeated folder line joins", "/A/\nx.h2p\n/\ny.h2p\n/A/\nz.h2p\n", "/A/", "z.h2p", true},
-        {"zero byte ends the text", "/\nA.h2p\0B.h2p\n", "/", "B.h2p", false},
+        {"zero byte ends the text", "/\nA.h2p\0B.h2p\n"s, "/", "B.h2p", false},
     };
     for (const Case& c : cases) {
-        const std::string text(c.text, std::char_traits<char>::length(c.text) + 8);
-        const auto tree = PresetTagger::parse(text.data(), text.size());
+        const auto tree = PresetTagger::parse(c.text.data(), c.text.size());
         const TagNode* folder = TagNode::find(tree.get(), c.folder);
         const bool tagged = folder && TagNode::find(folder->firstChild.get(), c.entry);
         EXPECT_EQ(tagged, c.tagged) << c.label;
