@@ -2,9 +2,27 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 constexpr uint8_t kOpaque = 255;
+}
+
+AM_PixelMap::AM_PixelMap(AM_PixelMap&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+AM_PixelMap& AM_PixelMap::operator=(AM_PixelMap&& other) noexcept
+{
+    if (this != &other) {
+        pixels_ = std::move(other.pixels_);
+        width_ = other.width_;
+        height_ = other.height_;
+        other.width_ = 0;
+        other.height_ = 0;
+    }
+    return *this;
 }
 
 bool AM_PixelMap::sizeAllowed(uint32_t width, uint32_t height)

@@ -25,6 +25,8 @@ public:
     AM_PixelMap() = default;
     AM_PixelMap(const AM_PixelMap&) = delete;
     AM_PixelMap& operator=(const AM_PixelMap&) = delete;
+    AM_PixelMap(AM_PixelMap&& other) noexcept;
+    AM_PixelMap& operator=(AM_PixelMap&& other) noexcept;
 
     // Whether a width x height image stays within the caps (an empty size
     // does not).
