@@ -83,11 +83,12 @@ std::unique_ptr<TagNode> PresetTagger::parse(const char* text, size_t size)
     TagNode* folderAt = nullptr;
     size_t start = 0;
     while (start < size) {
-        const char* lineFeed = static_cast<const char*>(std::memchr(text + start, '\n', size - start));
-        size_t end = lineFeed ? static_cast<size_t>(lineFeed - text) : size;
-        const size_t next = lineFeed ? end + 1 : size;
-        if (end > start && text[end - 1] == '\r')
-            --end;
+        // A line ends at a line feed or a carriage return; empty lines are
+        // passed over, so a CR LF pair ends one line.
+        size_t end = start;
+        while (end < size && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        const size_t next = end < size ? end + 1 : size;
         std::string line(text + start, end - start);
         start = next;
         if (line.empty())

@@ -8,9 +8,9 @@
 // feed: a line that begins with '/' or '\' is a folder line (the folder's
 // relative path, a backslash path read as the same path with '/'), every
 // other non-empty line an entry of the folder line above it. When reading, a
-// carriage return before the line feed is dropped, a last line without a line
-// feed counts, and entries before the first folder line are ignored. Folders
-// without entries are not written.
+// carriage return ends a line too (so a CR LF pair ends one), a last line
+// without a line feed counts, and entries before the first folder line are
+// ignored. Folders without entries are not written.
 //
 // Taggers are shared by every preset list of the process through the
 // registry below; they are written back (or their file deleted when it held

@@ -118,6 +118,7 @@ TEST_F(TaggerTest, ReadingRules)
         {"entry before any folder line", "Early.h2p\n/\nLate.h2p\n", "/", "Early.h2p", false},
         {"entry after the folder line", "Early.h2p\n/\nLate.h2p\n", "/", "Late.h2p", true},
         {"carriage return dropped", "/\r\nWin.h2p\r\n", "/", "Win.h2p", true},
+        {"carriage return alone ends a line", "/\rA.h2p\r\rB.h2p\r", "/", "B.h2p", true},
         {"last line without a line feed", "/\nFirst.h2p\nLast.h2p", "/", "Last.h2p", true},
         {"empty lines skipped", "\n\n/\n\nA.h2p\n\n", "/", "A.h2p", true},
         {"backslash folder line", "\\Pads\\Warm\\\nA.h2p\n", "/Pads/Warm/", "A.h2p", true},
