@@ -114,3 +114,12 @@ function(kk_test_folder lib)
     endforeach()
   endif()
 endfunction()
+
+# kk_dsp_library(<name>): a library of per-sample audio code. Multiplies and
+# adds are never fused (a fused multiply-add rounds once, which would make the
+# sound depend on the compiler and the processor), and optimised builds use
+# -O3 for it.
+function(kk_dsp_library name)
+  target_compile_options(${name} PRIVATE -ffp-contract=off
+                         $<$<CONFIG:Release,RelWithDebInfo>:-O3>)
+endfunction()

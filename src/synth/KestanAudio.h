@@ -140,6 +140,13 @@ public:
     static void process(int32_t* start, int32_t* length, AM_ChildRecord* record,
                         AM_ProcessContext* context);
 
+    // The flush of a batch (AM_VoiceBatch.h): renders the voices that
+    // process took in the gather phase, from what it kept of each, into
+    // their voice records; the deliver phase of process then writes each
+    // voice's samples into its bus rows. `memory` is the module's global
+    // memory. Allocates nothing, locks nothing. Audio thread.
+    static void renderBatch(void* memory, AM_ProcessContext* context);
+
     // The static descriptor table (k_descriptorCount rows). Any thread.
     static const AM_ParamInfo* descriptorTable();
 

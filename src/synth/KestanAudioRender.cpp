@@ -6,6 +6,7 @@
 #include "synth/KestanAudio.h"
 #include "synth/KestanVoiceRecord.h"
 
+#include "engine/module/AM_VoiceBatch.h"
 #include "synth/dsp/PitchTable.h"
 #include "synth/dsp/VoiceControlLaws.h"
 
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -73,6 +75,41 @@ struct Rows {
         return index == 0 ? synthdsp::onesControlRow() : row(index);
     }
 };
+
+// What one voice's stretch reads: the parameter words (as the matrix left
+// them for the voice) and its control rows by role, each from the stretch's
+// first step.
+struct VoiceInputs {
+    Words p;
+    const float* rows[k_kestanRowRoles];
+};
+
+VoiceInputs inputsFromContext(const uint32_t* values, const Rows& rows)
+{
+    const Words p{values};
+    const int32_t keySource = p.integer(K::k_pKeySource);
+    const int32_t vibratoSource = p.integer(K::k_pVibratoSrc);
+    VoiceInputs in{p, {}};
+    in.rows[k_kestanRowVoice] = rows.row(kVoiceRow);
+    in.rows[k_kestanRowKey] = rows.row(keySource);
+    in.rows[k_kestanRowKey2] = rows.row(keySource + 1);
+    in.rows[k_kestanRowTune1] = rows.row(p.integer(K::k_pTuneModSrc1));
+    in.rows[k_kestanRowTune2] = rows.row(p.integer(K::k_pTuneModSrc2));
+    in.rows[k_kestanRowVibrato] = rows.row(vibratoSource != 0 ? vibratoSource : kDefaultVibratoRow);
+    in.rows[k_kestanRowPulseWidth] = rows.rowOrOnes(p.integer(K::k_pPWSrc));
+    in.rows[k_kestanRowCrossMod] = rows.rowOrOnes(p.integer(K::k_pAudioRateModSrc));
+    in.rows[k_kestanRowFm1] = rows.row(p.integer(K::k_pFreqModSrc1));
+    in.rows[k_kestanRowFm2] = rows.row(p.integer(K::k_pFreqModSrc2));
+    return in;
+}
+
+VoiceInputs inputsFromJob(const KestanVoiceJob& job)
+{
+    VoiceInputs in{Words{job.values}, {}};
+    for (int32_t r = 0; r < k_kestanRowRoles; ++r)
+        in.rows[r] = job.rows[r];
+    return in;
+}
 
 synthdsp::OscillatorSettings oscillatorSettings(const Words& p, float voiceRow)
 {
@@ -165,13 +202,12 @@ void mixNoise(const Words& p, const KestanGlobalRecord& g, int32_t first, int32_
 
 // The key-tracked high-pass over the mix (first float of each frame), its
 // tuning gliding toward this block's design.
-void highpass(KestanVoiceRecord& v, const Words& p, const Rows& rows, double oversampledPeriod,
+void highpass(KestanVoiceRecord& v, const Words& p, const VoiceInputs& in, double oversampledPeriod,
               float voiceRow, int32_t frames, float* work)
 {
-    const float osc1Pitch =
-        p.real(K::k_pKeyScale) * kKeyScaleFactor * rows.row(p.integer(K::k_pKeySource))[0] +
-        p.real(K::k_pTuneModDepth1) * rows.row(p.integer(K::k_pTuneModSrc1))[0] +
-        p.real(K::k_pDetune) * kDetuneFactor * voiceRow + kOscBasePitch;
+    const float osc1Pitch = p.real(K::k_pKeyScale) * kKeyScaleFactor * in.rows[k_kestanRowKey][0] +
+                            p.real(K::k_pTuneModDepth1) * in.rows[k_kestanRowTune1][0] +
+                            p.real(K::k_pDetune) * kDetuneFactor * voiceRow + kOscBasePitch;
     double pitch = double(p.real(K::k_pHPCutoff)) - kHighpassOffset + double(osc1Pitch);
     if (!(pitch > 0.0))
         pitch = 0.0;
@@ -190,6 +226,94 @@ float* busRow(const AM_ProcessContext* ctx, uint32_t row)
     return ctx->busBuffer + static_cast<size_t>(row) * k_rowSamples;
 }
 
+// One voice's stretch from its inputs into `left` and `right` (the host-rate
+// samples of the stretch, scaled for the output).
+void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord& g,
+                   KestanVoiceRecord& v, const VoiceInputs& in, const AM_ProcessContext* ctx,
+                   int32_t start, int32_t length, float* left, float* right)
+{
+    const Words& p = in.p;
+    const int32_t firstSample = start * k_samplesPerUnit;
+    const int32_t hostSamples = length * k_samplesPerUnit;
+    const int32_t frames = k_kestanOversampling * hostSamples;
+    const float period = ctx->samplePeriod;
+    const bool reset = v.resetFlag != 0;
+
+    // Block values and the rows the stages read.
+    const float voiceRow = in.rows[k_kestanRowVoice][0];
+    const synthdsp::OscillatorBlock oscBlock =
+        synthdsp::makeOscillatorBlock(oscillatorSettings(p, voiceRow), period);
+    const int32_t dest = p.integer(K::k_pAudioRateDest);
+    const float* crossModRow = in.rows[k_kestanRowCrossMod];
+    const synthdsp::OscillatorRows oscRows{
+        in.rows[k_kestanRowKey],
+        in.rows[k_kestanRowKey2],
+        in.rows[k_kestanRowTune1],
+        in.rows[k_kestanRowTune2],
+        in.rows[k_kestanRowVibrato],
+        in.rows[k_kestanRowPulseWidth],
+        dest == kDestOsc2Fm ? crossModRow : kZeroRow,
+        dest == kDestOsc2Pwm ? crossModRow : kZeroRow,
+    };
+
+    synthdsp::renderOscillators(v.oscillators, oscBlock, oscRows, tables, frames,
+                                {g.work, g.osc1, g.osc2, g.sub});
+    mixNoise(p, g, firstSample, hostSamples, g.work);
+    highpass(v, p, in, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, g.work);
+
+    const synthdsp::FilterBlock filterBlock =
+        synthdsp::makeFilterBlock(filterSettings(p, voiceRow), period);
+    // The feedback biquads run only while the frames read them; after
+    // standing still they restart from cleared state, as after a note on.
+    if (synthdsp::filterStageRuns(filterBlock) && filterBlock.feedbackUsed) {
+        const float rampFactor = 1.0f / float(frames);
+        const auto feedbackDesign = synthdsp::lowpassBiquadFloat(
+            synthdsp::pitchTable(), kFeedbackPitch, kFeedbackQ, period / float(k_kestanOversampling));
+        const bool restart = reset || v.filter.feedbackIdle != 0;
+        for (auto& biquad : v.filter.feedbackLowpass)
+            synthdsp::biquadRampFloat(biquad, feedbackDesign, rampFactor, restart);
+        v.filter.feedbackIdle = 0;
+    } else {
+        v.filter.feedbackIdle = 1;
+    }
+    const synthdsp::FilterRows filterRows{
+        in.rows[k_kestanRowKey],
+        in.rows[k_kestanRowFm1],
+        in.rows[k_kestanRowFm2],
+        dest == kDestFilterFm ? crossModRow : kZeroRow,
+    };
+    synthdsp::processFilterStage(v.filter, filterBlock, filterRows, frames,
+                                 {g.work, g.osc1, g.osc2, g.sub, g.pink + firstSample});
+    g_plotCoefficient.store(v.filter.lastCoefficient, std::memory_order_relaxed);
+    g_plotDamping.store(v.filter.lastDamping, std::memory_order_relaxed);
+
+    // Back to the host rate.
+    enginedsp::decimateHalfBand(left, right, g.work, hostSamples, v.decimatorA, v.decimatorB);
+    for (int32_t i = 0; i < hostSamples; ++i) {
+        left[i] *= kOutputScale;
+        right[i] *= kOutputScale;
+    }
+    v.resetFlag = 0;
+}
+
+// A voice taken for a batch: its inputs now, its output at the flush.
+void gatherVoice(const KestanAudio* self, KestanGlobalRecord& g, KestanVoiceRecord& v,
+                 const AM_ChildRecord* record, const AM_ProcessContext* ctx, int32_t start,
+                 int32_t length)
+{
+    KestanVoiceJob& job = v.job;
+    std::memcpy(job.values, g.values, sizeof(job.values));
+    const VoiceInputs live = inputsFromContext(g.values, Rows{ctx, start * k_stepsPerUnit});
+    const int32_t steps = length * k_stepsPerUnit;
+    for (int32_t r = 0; r < k_kestanRowRoles; ++r)
+        std::memcpy(job.rows[r], live.rows[r], sizeof(float) * size_t(steps));
+    job.start = start;
+    job.length = length;
+    job.outputRow = record->outputRow;
+    g.batchOwner = self;
+    g.waiting[g.waitingCount++] = &v;
+}
+
 } // namespace
 
 void KestanAudio::process(int32_t* startP, int32_t* lengthP, AM_ChildRecord* record,
@@ -205,71 +329,58 @@ void KestanAudio::process(int32_t* startP, int32_t* lengthP, AM_ChildRecord* rec
     const auto* self = static_cast<const KestanAudio*>(record->object);
     auto& g = *static_cast<KestanGlobalRecord*>(record->globalMemory);
     auto& v = *static_cast<KestanVoiceRecord*>(record->voiceMemory);
-    const Words p{g.values};
-    const Rows rows{ctx, start * k_stepsPerUnit};
     const int32_t firstSample = start * k_samplesPerUnit;
     const int32_t hostSamples = length * k_samplesPerUnit;
-    const int32_t frames = k_kestanOversampling * hostSamples;
-    const float period = ctx->samplePeriod;
-    const bool reset = v.resetFlag != 0;
-
-    // Block values and the rows the stages read.
-    const float voiceRow = rows.row(kVoiceRow)[0];
-    const synthdsp::OscillatorBlock oscBlock =
-        synthdsp::makeOscillatorBlock(oscillatorSettings(p, voiceRow), period);
-    const int32_t keySource = p.integer(k_pKeySource);
-    const int32_t vibratoSource = p.integer(k_pVibratoSrc);
-    const int32_t dest = p.integer(k_pAudioRateDest);
-    const float* crossModRow = rows.rowOrOnes(p.integer(k_pAudioRateModSrc));
-    const synthdsp::OscillatorRows oscRows{
-        rows.row(keySource),
-        rows.row(keySource + 1),
-        rows.row(p.integer(k_pTuneModSrc1)),
-        rows.row(p.integer(k_pTuneModSrc2)),
-        rows.row(vibratoSource != 0 ? vibratoSource : kDefaultVibratoRow),
-        rows.rowOrOnes(p.integer(k_pPWSrc)),
-        dest == kDestOsc2Fm ? crossModRow : kZeroRow,
-        dest == kDestOsc2Pwm ? crossModRow : kZeroRow,
-    };
-
-    ensureNoise(g, ctx, firstSample + hostSamples);
-
-    synthdsp::renderOscillators(v.oscillators, oscBlock, oscRows, self->tables_, frames,
-                                {g.work, g.osc1, g.osc2, g.sub});
-    mixNoise(p, g, firstSample, hostSamples, g.work);
-    highpass(v, p, rows, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, g.work);
-
-    const float rampFactor = 1.0f / float(frames);
-    const auto feedbackDesign = synthdsp::lowpassBiquadFloat(
-        synthdsp::pitchTable(), kFeedbackPitch, kFeedbackQ, period / float(k_kestanOversampling));
-    for (auto& biquad : v.filter.feedbackLowpass)
-        synthdsp::biquadRampFloat(biquad, feedbackDesign, rampFactor, reset);
-
-    const synthdsp::FilterBlock filterBlock =
-        synthdsp::makeFilterBlock(filterSettings(p, voiceRow), period);
-    const synthdsp::FilterRows filterRows{
-        rows.row(keySource),
-        rows.row(p.integer(k_pFreqModSrc1)),
-        rows.row(p.integer(k_pFreqModSrc2)),
-        dest == kDestFilterFm ? crossModRow : kZeroRow,
-    };
-    synthdsp::processFilterStage(v.filter, filterBlock, filterRows, frames,
-                                 {g.work, g.osc1, g.osc2, g.sub, g.pink + firstSample});
-    g_plotCoefficient.store(v.filter.lastCoefficient, std::memory_order_relaxed);
-    g_plotDamping.store(v.filter.lastDamping, std::memory_order_relaxed);
-
-    // Back to the host rate into the voice's two bus rows (scratch when the
-    // context lacks them).
     float* left = busRow(ctx, record->outputRow);
     float* right = busRow(ctx, record->outputRow + 1u);
+
+    AM_VoiceBatch* batch = ctx->voiceBatch;
+    if (batch && batch->phase == k_voiceBatchDeliver) {
+        // The voice rendered at the flush: its samples into the bus rows.
+        const KestanVoiceJob& job = v.job;
+        const int32_t samples = std::min(hostSamples, job.length * k_samplesPerUnit);
+        if (left)
+            std::memcpy(left + firstSample, job.output, sizeof(float) * size_t(samples));
+        if (right)
+            std::memcpy(right + firstSample, job.output, sizeof(float) * size_t(samples));
+        return;
+    }
+
+    // The shared noise as far as this stretch reaches, also for a voice that
+    // renders later in the block.
+    ensureNoise(g, ctx, firstSample + hostSamples);
+
+    if (batch && batch->mayTake(&KestanAudio::renderBatch, &g) &&
+        g.waitingCount < k_kestanBatchVoices) {
+        gatherVoice(self, g, v, record, ctx, start, length);
+        batch->take(&KestanAudio::renderBatch, &g);
+        return;
+    }
+
+    const VoiceInputs in = inputsFromContext(g.values, Rows{ctx, start * k_stepsPerUnit});
+    // Scratch when the context lacks the bus rows.
     left = left ? left + firstSample : g.osc2;
     right = right ? right + firstSample : g.sub;
-    enginedsp::decimateHalfBand(left, right, g.work, hostSamples, v.decimatorA, v.decimatorB);
-    for (int32_t i = 0; i < hostSamples; ++i) {
-        left[i] *= kOutputScale;
-        right[i] *= kOutputScale;
+    renderStretch(self->tables_, g, v, in, ctx, start, length, left, right);
+}
+
+void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
+{
+    if (!memory || !ctx)
+        return;
+    auto& g = *static_cast<KestanGlobalRecord*>(memory);
+    const uint32_t count = std::min<uint32_t>(g.waitingCount, k_kestanBatchVoices);
+    g.waitingCount = 0;
+    if (count == 0 || !g.batchOwner)
+        return;
+    for (uint32_t i = 0; i < count; ++i) {
+        KestanVoiceRecord& v = *g.waiting[i];
+        KestanVoiceJob& job = v.job;
+        // The left channel is the output; the right one (the same samples)
+        // goes to scratch.
+        renderStretch(g.batchOwner->tables_, g, v, inputsFromJob(job), ctx, job.start, job.length,
+                      job.output, g.sub);
     }
-    v.resetFlag = 0;
 }
 
 float KestanAudio::lastCutoffCoefficient()

@@ -12,9 +12,42 @@
 
 #include <cstdint>
 
+class KestanAudio;
+
 // Oversampled frames per host sample, and the most frames of one call.
 constexpr int32_t k_kestanOversampling = synthdsp::kOversampling;
 constexpr int32_t k_kestanMaxFrames = k_kestanOversampling * k_rowSamples;
+
+// Control rows a voice's stretch reads, by role.
+enum KestanRowRole : int32_t {
+    k_kestanRowVoice,      // the voice circuit's "Voice" row (scales Detune)
+    k_kestanRowKey,        // KeySource
+    k_kestanRowKey2,       // the row after it
+    k_kestanRowTune1,      // TuneModSrc1
+    k_kestanRowTune2,      // TuneModSrc2
+    k_kestanRowVibrato,    // VibratoSrc, or the default vibrato row
+    k_kestanRowPulseWidth, // PWSrc, or ones
+    k_kestanRowCrossMod,   // AudioRateModSrc, or ones
+    k_kestanRowFm1,        // FreqModSrc1
+    k_kestanRowFm2,        // FreqModSrc2
+    k_kestanRowRoles,
+};
+
+// Voices one module renders together at most; more voices in a block render
+// one at a time.
+constexpr uint32_t k_kestanBatchVoices = 32;
+
+// A voice taken for a batch (AM_VoiceBatch.h): its parameter words and rows
+// as they were when it was taken, its stretch and bus row, and the host-rate
+// samples of its output once rendered.
+struct alignas(16) KestanVoiceJob {
+    uint32_t values[64];
+    float rows[k_kestanRowRoles][k_controlRowSteps];
+    float output[k_rowSamples];
+    int32_t start;
+    int32_t length;
+    uint32_t outputRow;
+};
 
 // One voice: everything that runs on from block to block (and, apart from
 // the biquads, from note to note).
@@ -28,6 +61,7 @@ struct alignas(16) KestanVoiceRecord {
     // Set by a note on, prepare and reset; the next block restarts the
     // high-pass and the feedback biquads and clears it.
     uint32_t resetFlag;
+    KestanVoiceJob job;
 };
 
 // The module's global memory.
@@ -52,4 +86,10 @@ struct alignas(16) KestanGlobalRecord {
     alignas(16) float osc1[k_kestanMaxFrames];
     alignas(16) float osc2[k_kestanMaxFrames];
     alignas(16) float sub[k_kestanMaxFrames];
+
+    // The voices taken for the present batch, in the order taken, and the
+    // module that took them.
+    const KestanAudio* batchOwner;
+    uint32_t waitingCount;
+    KestanVoiceRecord* waiting[k_kestanBatchVoices];
 };

@@ -203,6 +203,72 @@ TEST(KestanAudioRoutine, BiquadsRampTowardTheirDesignAndJumpAfterANoteOn)
     }
 }
 
+// The feedback biquads run only while something reads them (the feedback,
+// or the ring modulator's "VCF" input): at gain 0 they stand still, and the
+// first block that uses them again starts from cleared state with its
+// coefficients at once, like after a note on.
+TEST(KestanAudioRoutine, FeedbackBiquadsStandStillWhileUnusedAndRestartCleared)
+{
+    struct Use {
+        const char* name;
+        float feedback, ringModulator;
+        int32_t ringInput;
+    };
+    const Use uses[] = {
+        {"feedback", -20.0f, -100.0f, 0},
+        {"ring modulator VCF input", -100.0f, -20.0f, 5},
+    };
+    for (const Use& use : uses) {
+        SCOPED_TRACE(use.name);
+        KestanRoutineRig rig(1);
+        std::vector<float> left, right;
+        const auto useBiquads = [&](bool on) {
+            rig.set(K::k_pFeedbackVolume, on ? use.feedback : -100.0f);
+            rig.set(K::k_pRingModVolume, on ? use.ringModulator : -100.0f);
+            rig.set(K::k_pRingModIn1, float(use.ringInput));
+        };
+        useBiquads(true);
+        for (int32_t b = 0; b < 4; ++b)
+            rig.render(0, left, right);
+        KestanVoiceRecord& v = rig.voice(0);
+        const float running = v.filter.feedbackLowpass[0].state[0];
+        EXPECT_NE(running, 0.0f);
+
+        // Unused: nothing moves.
+        useBiquads(false);
+        rig.render(0, left, right);
+        rig.render(0, left, right);
+        EXPECT_EQ(v.filter.feedbackLowpass[0].state[0], running);
+        EXPECT_EQ(v.filter.feedbackIdle, 1u);
+
+        // Used again: exactly a voice whose biquads were cleared and set to
+        // their design before the block.
+        useBiquads(true);
+        KestanRoutineRig expected(1);
+        expected.global() = rig.global();
+        expected.voice(0) = v;
+        const auto design = synthdsp::lowpassBiquadFloat(
+            synthdsp::pitchTable(), 125.0f, 0.7f, rig.ctx().samplePeriod / 4.0f);
+        for (auto& biquad : expected.voice(0).filter.feedbackLowpass) {
+            biquad = {};
+            const float c[5] = {design.b0, design.b1, design.b2, design.a1, design.a2};
+            std::memcpy(biquad.coefficient, c, sizeof(c));
+        }
+        expected.voice(0).filter.feedbackIdle = 0;
+        std::vector<float> restartLeft, restartRight, expectedLeft, expectedRight;
+        K::resetProcessState();
+        rig.render(0, restartLeft, restartRight);
+        K::resetProcessState();
+        expected.render(0, expectedLeft, expectedRight);
+        EXPECT_EQ(v.filter.feedbackIdle, 0u);
+        EXPECT_EQ(restartLeft, expectedLeft);
+        EXPECT_EQ(std::memcmp(&v.filter.feedbackLowpass,
+                              &expected.voice(0).filter.feedbackLowpass,
+                              sizeof(v.filter.feedbackLowpass)),
+                  0);
+    }
+}
+
 // A note on restarts the biquads only: the oscillators, their pending
 // corrections and the DC blocker run on as if nothing happened. An empty
 // stretch renders nothing and keeps the flag for the next one.

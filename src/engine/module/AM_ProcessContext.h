@@ -15,6 +15,7 @@
 
 class AM_AudioObject;
 struct AM_ModulationRecord;
+struct AM_VoiceBatch;
 
 // The context a parameter change hands to the module's parameterChanged.
 // Its only field is the sample rate; the process context begins with it, so
@@ -111,6 +112,10 @@ struct AM_ProcessContext : AM_ParamChangeContext {
     // the channels per bus.
     uint32_t busRowCount;
     uint32_t fadeRowCount;
+
+    // Set by a voice circuit while it runs its voices as a batch
+    // (AM_VoiceBatch.h); null otherwise.
+    AM_VoiceBatch* voiceBatch;
 };
 
 // The audio manager's engine-block size reserves 10 x 64 bytes for the

@@ -1,4 +1,5 @@
 #include "engine/voice/AM_VoiceCircuitMin.h"
+#include "engine/voice/AM_VoiceCircuitBatch.h"
 
 #include "engine/module/AM_ProcessContext.h"
 #include "engine/voice/AM_VoiceEvents.h"
@@ -191,6 +192,9 @@ void AM_VoiceCircuitMin::prepare(AM_ProcessContext* context)
         parent_->getControlRowCount() > static_cast<uint32_t>(k_controllerPitchWheel))
         pitchWheelRow_ = parent_->getFirstControlRow() + k_controllerPitchWheel;
     configureQueue();
+    if (context)
+        batchStore_ = std::make_unique<BatchStore>(voices_, context->controlRowCount,
+                                                   context->modulationSlotCount);
 }
 
 void AM_VoiceCircuitMin::copiesChanged()

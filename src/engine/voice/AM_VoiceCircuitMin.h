@@ -16,6 +16,7 @@
 // the audio thread. Nothing on the audio thread allocates or locks.
 
 #include "engine/module/AM_CircuitObject.h"
+#include "engine/module/AM_VoiceBatch.h"
 #include "engine/voice/AM_NoteEventQueue.h"
 #include "engine/voice/AM_VoiceCircuitMemory.h"
 
@@ -113,6 +114,53 @@ public:
     static void processVoice(int32_t start, int32_t length, AM_ChildRecord* record, int32_t voice,
                              AM_ProcessContext* context);
 
+    // One voice's stretch in the stages that processVoice runs in a row and
+    // the batched pass runs apart (AM_VoiceBatch.h).
+    struct VoiceRun {
+        int32_t start = 0;
+        int32_t length = 0;
+        int32_t voice = 0;
+        int32_t nextChild = 0;   // the run-list position to go on at
+        uint32_t endedBit = 0;   // the voice-ended bit handed to that child
+        int32_t lastRecord = -1; // record number of the last child run
+        bool deferred = false;   // a child took the voice
+    };
+    // Rows, glide, pressure, gate countdown and the matrix for the voice;
+    // false when there is nothing to run.
+    static bool beginVoice(int32_t start, int32_t length, AM_ChildRecord* record, int32_t voice,
+                           AM_ProcessContext* context, VoiceRun& run);
+    // The children from run.nextChild on. With a batch in its gather phase
+    // each routine may take the voice, which stops the run there
+    // (run.deferred); in the deliver phase the first child (the one that
+    // took the voice) is called in that phase and the rest render as usual.
+    static void runVoiceChildren(AM_ChildRecord* record, AM_ProcessContext* context, VoiceRun& run,
+                                 AM_VoiceBatch* batch);
+    // The voice-ended test, the matrix restored and the rows the voice
+    // keeps.
+    static void endVoice(AM_ChildRecord* record, AM_ProcessContext* context, const VoiceRun& run);
+
+    // Whether voice circuits let a module take their voices and render them
+    // together (on by default). Process-wide; tests switch it off to
+    // compare with the one-voice-at-a-time path. Any thread.
+    static void setVoiceBatching(bool on);
+    static bool voiceBatching();
+
+    // What the batched pass keeps of each taken voice until the flush:
+    // the control rows and row flags as the voice left them, the matrix's
+    // modulated values, the context's present key and velocity. Sized by
+    // prepare for every voice; null before.
+    struct BatchStore;
+    BatchStore* getBatchStore() const { return batchStore_.get(); }
+    // The batched pass: whether this block may batch (batching on, a store
+    // that fits the context, no switch fade running); a voice's stretch
+    // with its children in the gather phase (a voice nobody takes ends at
+    // once, as in processVoice); and the flush, which lets the module
+    // render the taken voices and then ends each in the order taken.
+    static bool canBatch(AM_ChildRecord* record, AM_ProcessContext* context);
+    static void gatherVoice(int32_t start, int32_t length, AM_ChildRecord* record, int32_t voice,
+                            AM_ProcessContext* context);
+    static void flushVoices(AM_ChildRecord* record, AM_ProcessContext* context);
+
     // --- State, for the routines and for tests. Null before prepare.
     AM_NoteEventQueue* getQueue() const { return queue_.get(); }
     AM_VoiceCircuitParams* getParams() const;
@@ -146,7 +194,10 @@ private:
     uint32_t polyChildren_ = 0;
     uint8_t minimalLayout_ = 0;
     uint8_t resetFlag_ = 0;
+    static AM_VoiceRecord* voiceRecordIn(AM_ChildRecord* record, int32_t voice);
+
     std::unique_ptr<AM_NoteEventQueue> queue_;
+    std::unique_ptr<BatchStore> batchStore_;
     AM_ProcessContext* context_ = nullptr;
     AM_VoiceCircuitParams* params_ = nullptr;
     uint32_t pitchWheelRow_ = 0;

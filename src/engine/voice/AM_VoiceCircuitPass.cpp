@@ -54,6 +54,7 @@ bool AM_VoiceCircuitPass::begin(int32_t* startP, int32_t* lengthP, AM_ChildRecor
     auto* header = static_cast<AM_CircuitHeader*>(own->globalMemory);
     for (int32_t i = 0; i < header->recordCount; ++i)
         header->records[i].spare[0] = header->records[i].fadeCountdown();
+    batching = AM_VoiceCircuitMin::canBatch(own, ctx);
     return length > 0;
 }
 

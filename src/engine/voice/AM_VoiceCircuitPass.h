@@ -81,6 +81,12 @@ public:
     // (only voices below eventVoices) runs up to the event, the handler gets
     // (voice, event time in units), then the rest runs. Idle voices do not
     // run. Afterwards every pending time is lowered by the block length.
+    //
+    // Voices without an event run as a batch when the circuit allows it
+    // (AM_VoiceBatch.h): a module may take them and render them together.
+    // The batch is flushed before any event is handled and at the end, so
+    // every voice's block ends in the order above and a handler sees the
+    // voices before it complete.
     template <class Handler> void run(Handler handle, int32_t eventVoices, bool lastAtEnd);
 
     AM_VoiceCircuitMin* circuit = nullptr;
@@ -95,6 +101,7 @@ public:
     int32_t voiceCount = 1;
     int32_t stack = 1;
     int32_t entryLast = 0; // the voice started last when the routine began
+    bool batching = false; // voices without an event run as a batch
 
 private:
     template <class Handler> void runOne(Handler& handle, int32_t v, int32_t eventVoices);
@@ -105,6 +112,8 @@ void AM_VoiceCircuitPass::runOne(Handler& handle, int32_t v, int32_t eventVoices
 {
     AM_VoiceRecord& rec = voices[v];
     if (v < eventVoices && rec.pendingTime < length) {
+        if (batching)
+            AM_VoiceCircuitMin::flushVoices(record, context);
         const int32_t t = rec.pendingTime > 0 ? rec.pendingTime : 0;
         if (rec.state != k_voiceIdle && t > 0)
             AM_VoiceCircuitMin::processVoice(start, t, record, v, context);
@@ -112,7 +121,10 @@ void AM_VoiceCircuitPass::runOne(Handler& handle, int32_t v, int32_t eventVoices
         if (rec.state != k_voiceIdle && t < length)
             AM_VoiceCircuitMin::processVoice(start + t, length - t, record, v, context);
     } else if (rec.state != k_voiceIdle) {
-        AM_VoiceCircuitMin::processVoice(start, length, record, v, context);
+        if (batching)
+            AM_VoiceCircuitMin::gatherVoice(start, length, record, v, context);
+        else
+            AM_VoiceCircuitMin::processVoice(start, length, record, v, context);
     }
 }
 
@@ -125,6 +137,8 @@ void AM_VoiceCircuitPass::run(Handler handle, int32_t eventVoices, bool lastAtEn
     }
     if (lastAtEnd)
         runOne(handle, entryLast, eventVoices);
+    if (batching)
+        AM_VoiceCircuitMin::flushVoices(record, context);
     for (int32_t v = 0; v < voiceCount; ++v) {
         int32_t& pending = voices[v].pendingTime;
         if (pending != k_noPendingEvent)

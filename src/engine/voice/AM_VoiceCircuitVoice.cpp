@@ -54,17 +54,40 @@ double glideStep(float setting, bool rateMode, float distance, double samplePeri
 void AM_VoiceCircuitMin::processVoice(int32_t start, int32_t length, AM_ChildRecord* own,
                                       int32_t voice, AM_ProcessContext* ctx)
 {
+    VoiceRun run;
+    if (!beginVoice(start, length, own, voice, ctx, run))
+        return;
+    runVoiceChildren(own, ctx, run, nullptr);
+    endVoice(own, ctx, run);
+}
+
+AM_VoiceRecord* AM_VoiceCircuitMin::voiceRecordIn(AM_ChildRecord* own, int32_t voice)
+{
+    auto* self = static_cast<AM_VoiceCircuitMin*>(own->object);
+    auto* shared = reinterpret_cast<AM_VoiceCircuitShared*>(
+        static_cast<uint8_t*>(own->voiceMemory) + sizeof(AM_CircuitVoice));
+    return reinterpret_cast<AM_VoiceRecord*>(reinterpret_cast<uint8_t*>(shared) +
+                                             k_voiceSharedBytes +
+                                             sizeof(AM_VoiceSlot) * self->slotCount_ +
+                                             sizeof(AM_VoiceRecord) * voice);
+}
+
+bool AM_VoiceCircuitMin::beginVoice(int32_t start, int32_t length, AM_ChildRecord* own,
+                                    int32_t voice, AM_ProcessContext* ctx, VoiceRun& run)
+{
     start = std::clamp(start, 0, k_maxUnitsPerBlock);
     length = std::clamp(length, 0, k_maxUnitsPerBlock - start);
     auto* self = static_cast<AM_VoiceCircuitMin*>(own->object);
     AM_VoiceCircuitParams* p = self->getParams();
     if (length == 0 || !p || voice < 0 || static_cast<uint32_t>(voice) >= self->voices_)
-        return;
+        return false;
+    run = VoiceRun{};
+    run.start = start;
+    run.length = length;
+    run.voice = voice;
     auto* shared = reinterpret_cast<AM_VoiceCircuitShared*>(
         static_cast<uint8_t*>(own->voiceMemory) + sizeof(AM_CircuitVoice));
-    AM_VoiceRecord& rec = *reinterpret_cast<AM_VoiceRecord*>(
-        reinterpret_cast<uint8_t*>(shared) + k_voiceSharedBytes +
-        sizeof(AM_VoiceSlot) * self->slotCount_ + sizeof(AM_VoiceRecord) * voice);
+    AM_VoiceRecord& rec = *voiceRecordIn(own, voice);
     auto* header = static_cast<AM_CircuitHeader*>(own->globalMemory);
 
     const Rows rows{ctx->controlRows, ctx->controlRowCount};
@@ -189,13 +212,24 @@ void AM_VoiceCircuitMin::processVoice(int32_t start, int32_t length, AM_ChildRec
                 ctx->rowActiveFlags[r] = 0;
         }
     }
+    return true;
+}
+
+void AM_VoiceCircuitMin::runVoiceChildren(AM_ChildRecord* own, AM_ProcessContext* ctx, VoiceRun& run,
+                                          AM_VoiceBatch* batch)
+{
+    auto* self = static_cast<AM_VoiceCircuitMin*>(own->object);
+    AM_VoiceCircuitParams* p = self->getParams();
+    auto* header = static_cast<AM_CircuitHeader*>(own->globalMemory);
+    const int32_t voice = run.voice;
+    const bool delivering = batch && batch->phase == k_voiceBatchDeliver;
+    run.deferred = false;
 
     // The children, each with its voice memory moved to this voice's copy;
     // the voice-ended bit passes from record to record.
     const int32_t runCount = std::min(header->runCount, header->recordCount);
-    AM_ChildRecord* lastRecord = nullptr;
-    uint32_t endedBit = 0;
-    for (int32_t i = 0; i < runCount; ++i) {
+    uint32_t endedBit = run.endedBit;
+    for (int32_t i = run.nextChild; i < runCount; ++i) {
         const uint32_t number = header->runList[i];
         if (number >= static_cast<uint32_t>(header->recordCount))
             continue;
@@ -209,25 +243,62 @@ void AM_VoiceCircuitMin::processVoice(int32_t start, int32_t length, AM_ChildRec
         if (child.spare[0] != 0) {
             // A switch fade moves once per block, however many voices run.
             child.setFadeCountdown(child.spare[0]);
-            crossfadeChild(&child, start, length, ctx);
+            crossfadeChild(&child, run.start, run.length, ctx);
         } else if ((child.flags & k_childRun) != 0 && child.routine) {
-            int32_t s = start;
-            int32_t l = length;
+            int32_t s = run.start;
+            int32_t l = run.length;
+            // A batch phase reaches the child that took the voice (deliver)
+            // or any child (gather); the others render as usual.
+            const bool batched = batch && (!delivering || i == run.nextChild);
+            if (batched) {
+                batch->taken = 0;
+                ctx->voiceBatch = batch;
+            }
             child.routine(&s, &l, &child, ctx);
+            ctx->voiceBatch = nullptr;
+            if (batched && !delivering && batch->taken != 0) {
+                // Taken: the rest of the voice waits for the flush.
+                child.voiceMemory = base;
+                run.nextChild = i;
+                run.endedBit = endedBit;
+                run.deferred = true;
+                return;
+            }
         }
         child.voiceMemory = base;
         endedBit = child.flags & k_childVoiceEnded;
-        lastRecord = &child;
+        run.lastRecord = static_cast<int32_t>(number);
     }
-    if (lastRecord && (lastRecord->flags & k_childVoiceEnded) != 0) {
-        lastRecord->flags &= ~k_childVoiceEnded;
-        rec.state = k_voiceIdle;
+    run.nextChild = runCount;
+    run.endedBit = endedBit;
+}
+
+void AM_VoiceCircuitMin::endVoice(AM_ChildRecord* own, AM_ProcessContext* ctx, const VoiceRun& run)
+{
+    auto* self = static_cast<AM_VoiceCircuitMin*>(own->object);
+    AM_VoiceCircuitParams* p = self->getParams();
+    auto* header = static_cast<AM_CircuitHeader*>(own->globalMemory);
+    AM_VoiceRecord& rec = *voiceRecordIn(own, run.voice);
+    if (run.lastRecord >= 0 && run.lastRecord < header->recordCount) {
+        AM_ChildRecord& lastRecord = header->records[run.lastRecord];
+        if ((lastRecord.flags & k_childVoiceEnded) != 0) {
+            lastRecord.flags &= ~k_childVoiceEnded;
+            rec.state = k_voiceIdle;
+        }
     }
 
     restoreModulation(header->circuitIndex, ctx);
 
+    const Rows rows{ctx->controlRows, ctx->controlRowCount};
+    const uint32_t r = p->firstControlRow;
+    const int32_t last = (run.start + run.length) * k_stepsPerUnit - 1;
+    const uint32_t firstKept = r + k_voiceRowAlternate;
+    const uint32_t keptRows =
+        rows.count > firstKept ? std::min<uint32_t>(rows.count - firstKept, k_voiceRowMemory) : 0;
     for (uint32_t k = 0; k < keptRows; ++k) {
-        if (const float* values = kept(k))
+        if (firstKept + k == r + k_voiceRowArpModulator)
+            continue;
+        if (const float* values = rows.row(firstKept + k))
             rec.rowMemory[k] = values[last];
     }
 }

@@ -28,7 +28,7 @@ Lanes lanesOf(const FilterBlock& b, const FrameControl& c)
             _mm_set_ps(c.coefficient, sinePolynomial(lower), sinePolynomial(upper), c.coefficient)};
 }
 
-template <bool Boosted>
+template <bool Boosted, bool Feedback>
 void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t frames,
          const FilterBuffers& in)
 {
@@ -57,8 +57,9 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
                 control = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
                 lanes = lanesOf(b, control);
             }
-            const float lowpassed = feedbackLowpass.run(feedback);
-            const float x = sectionInput(b, in, n, lowpassed, feedbackTerm(b, lowpassed));
+            const float lowpassed = Feedback ? feedbackLowpass.run(feedback) : 0.0f;
+            const float x =
+                sectionInput(b, in, n, lowpassed, Feedback ? feedbackTerm(b, lowpassed) : 0.0f);
             updateSections<Boosted>(_mm_set1_ps(x), lanes.damping, lanes.gain, lanes.coefficient,
                                     knee, band, low);
             _mm_store_ps(bands, band);
@@ -72,7 +73,8 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
 
     _mm_store_ps(st.band, band);
     _mm_store_ps(st.low, low);
-    feedbackLowpass.store(st);
+    if (Feedback)
+        feedbackLowpass.store(st);
     st.feedback = feedback;
     st.lastCoefficient = control.coefficient;
     st.lastDamping = control.damping;
@@ -85,10 +87,11 @@ void processFilterBP(FilterState& state, const FilterBlock& block, const FilterR
 {
     if (frames <= 0)
         return;
-    if (block.extraGain != 0.0f)
-        run<true>(state, block, rows, frames, buffers);
+    const bool boosted = block.extraGain != 0.0f;
+    if (block.feedbackUsed)
+        (boosted ? run<true, true> : run<false, true>)(state, block, rows, frames, buffers);
     else
-        run<false>(state, block, rows, frames, buffers);
+        (boosted ? run<true, false> : run<false, false>)(state, block, rows, frames, buffers);
 }
 
 } // namespace synthdsp

@@ -43,7 +43,7 @@ Lanes lanesOf(const FrameControl& c)
             _mm_set1_ps(c.coefficient)};
 }
 
-template <int32_t Poles, bool Boosted>
+template <int32_t Poles, bool Boosted, bool Feedback>
 void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t frames,
          const FilterBuffers& in)
 {
@@ -72,8 +72,9 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
                 control = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
                 lanes = lanesOf(control);
             }
-            const float lowpassed = feedbackLowpass.run(feedback);
-            const float x = sectionInput(b, in, n, lowpassed, feedbackTerm(b, lowpassed));
+            const float lowpassed = Feedback ? feedbackLowpass.run(feedback) : 0.0f;
+            const float x =
+                sectionInput(b, in, n, lowpassed, Feedback ? feedbackTerm(b, lowpassed) : 0.0f);
             const __m128 h =
                 updateSections<Boosted>(laneInputs<Poles>(x, outputs), lanes.damping, lanes.gain,
                                         lanes.coefficient, knee, band, low);
@@ -91,10 +92,24 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     _mm_store_ps(st.band, band);
     _mm_store_ps(st.low, low);
     _mm_store_ps(st.laneOutput, outputs);
-    feedbackLowpass.store(st);
+    if (Feedback)
+        feedbackLowpass.store(st);
     st.feedback = feedback;
     st.lastCoefficient = control.coefficient;
     st.lastDamping = control.damping;
+}
+
+template <int32_t Poles>
+void runPoles(FilterState& state, const FilterBlock& block, const FilterRows& rows, int32_t frames,
+              const FilterBuffers& buffers)
+{
+    const bool boosted = block.extraGain != 0.0f;
+    if (block.feedbackUsed)
+        (boosted ? run<Poles, true, true> : run<Poles, false, true>)(state, block, rows, frames,
+                                                                     buffers);
+    else
+        (boosted ? run<Poles, true, false> : run<Poles, false, false>)(state, block, rows, frames,
+                                                                       buffers);
 }
 
 } // namespace
@@ -104,18 +119,15 @@ void processFilterLPHP(FilterState& state, const FilterBlock& block, const Filte
 {
     if (frames <= 0)
         return;
-    const bool boosted = block.extraGain != 0.0f;
     switch (block.poles) {
     case kTwelve:
-        (boosted ? run<kTwelve, true> : run<kTwelve, false>)(state, block, rows, frames, buffers);
+        runPoles<kTwelve>(state, block, rows, frames, buffers);
         break;
     case kTwentyFour:
-        (boosted ? run<kTwentyFour, true> : run<kTwentyFour, false>)(state, block, rows, frames,
-                                                                     buffers);
+        runPoles<kTwentyFour>(state, block, rows, frames, buffers);
         break;
     default:
-        (boosted ? run<kThirtySix, true> : run<kThirtySix, false>)(state, block, rows, frames,
-                                                                   buffers);
+        runPoles<kThirtySix>(state, block, rows, frames, buffers);
         break;
     }
 }

@@ -12,6 +12,8 @@ namespace {
 constexpr int32_t kModeLowHigh = 0;
 constexpr int32_t kModeBand = 1;
 constexpr int32_t kDestFilterFm = 2;
+constexpr int32_t kRingFeedbackInput = 5; // RingModIn1 "VCF"
+
 constexpr float kFilterFmFactor = 0.36f;
 constexpr float kHeadroomScale = 0.1f;
 constexpr float kMinHeadroom = 1.0f;
@@ -41,6 +43,8 @@ FilterBlock makeFilterBlock(const FilterSettings& s, float samplePeriod)
     b.ringModIn2 = s.ringModIn2;
     b.ringModGain = levelToGain(s.ringModVolume);
     b.feedbackGain = levelToGain(s.feedbackVolume);
+    b.feedbackUsed = b.feedbackGain != 0.0f ||
+                     (b.ringModGain != 0.0f && b.ringModIn1 == kRingFeedbackInput);
     b.crossModDepth =
         s.audioRateDest == kDestFilterFm ? s.xModDepth * kFilterFmFactor : s.xModDepth;
     // A knee below 0 would flip the saturators' sign and zero the input gain.
@@ -67,6 +71,11 @@ FilterBlock makeFilterBlock(const FilterSettings& s, float samplePeriod)
     b.spreadDown = float(std::pow(2.0, double(-kSpreadOctaves * spread)));
     b.argumentScale = float(double(samplePeriod) * kHalfPi);
     return b;
+}
+
+bool filterStageRuns(const FilterBlock& block)
+{
+    return block.mode == kModeLowHigh || block.mode == kModeBand;
 }
 
 void processFilterStage(FilterState& state, const FilterBlock& block, const FilterRows& rows,

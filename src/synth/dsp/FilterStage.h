@@ -17,6 +17,10 @@
 // cross modulation by the first oscillator per frame.
 //
 // A block is `frames` frames; control rows give one value per 16 frames.
+//
+// The feedback biquads run only in blocks whose frames use their output
+// (FilterBlock::feedbackUsed); otherwise they stand still, and the voice
+// starts them from cleared state when they are used again.
 
 #include "synth/dsp/BiquadDesign.h"
 
@@ -43,6 +47,9 @@ struct alignas(16) FilterState {
     float laneOutput[kFilterSections] = {}; // low/high-pass kernel: the lanes' previous outputs
     BiquadRecord<float> feedbackLowpass[kFeedbackBiquads] = {};
     float feedback = 0.0f; // the previous output sample
+    // 1 while the feedback biquads stand still (their output unused): the
+    // block that uses them again starts them from cleared state.
+    uint32_t feedbackIdle = 0;
     // The cutoff coefficient g and damping k of the latest frame (for the
     // response plot).
     float lastCoefficient = 0.0f;
@@ -76,6 +83,9 @@ struct FilterSettings {
 // Block constants derived from the settings.
 struct FilterBlock {
     int32_t mode, poles, ringModIn1, ringModIn2;
+    // Whether the frames read the feedback biquads' output: a feedback gain
+    // above 0, or the ring modulator's "VCF" input at a gain above 0.
+    bool feedbackUsed;
     float ringModGain, feedbackGain;
     float crossModDepth; // semitones per unit of (row value * Osc1 value)
     float inputGain, outputGain;
@@ -118,6 +128,9 @@ struct FilterBuffers {
     const float* sub;
     const float* pinkNoise;
 };
+
+// Whether the block's mode runs a kernel at all (0 or 1).
+bool filterStageRuns(const FilterBlock& block);
 
 // The two kernels, and the choice by the block's mode (mode 0 low/high-pass,
 // 1 band-pass, any other value leaves the work buffer as it is). frames <= 0
