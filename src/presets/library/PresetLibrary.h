@@ -109,8 +109,8 @@ public:
     // text, "fxp" the checked program chunk, "tun" the tuning table; other
     // kinds are made current without being applied. Makes it the current
     // preset (for the whole-patch list not when the loaded state says it is
-    // unnamed) and sends message 46. The item must be one of the list's
-    // current listing.
+    // unnamed) and sends message 46. The item must be one of the current
+    // listing of the path's list.
     PresetLoadResult loadPreset(PresetListItem* item, const char* modulePath);
     // Saves the current state as name "." extension into the list's current
     // folder. The name is edited in place ('?', '"', '\'', '*', '/' and '\'

@@ -82,7 +82,7 @@ void PresetLibrary::updatePresetDisplay()
 PresetLoadResult PresetLibrary::loadPreset(PresetListItem* item, const char* modulePath)
 {
     ModulePresetList* list = getModulePresetList(modulePath);
-    if (item == nullptr || item->file() == nullptr || (list != nullptr && !list->ownsItem(item))) {
+    if (list == nullptr || item == nullptr || item->file() == nullptr || !list->ownsItem(item)) {
         AM_STD::printv("loadPreset: no preset file to load");
         return PresetLoadResult::kFailed;
     }
@@ -108,7 +108,7 @@ PresetLoadResult PresetLibrary::loadPreset(PresetListItem* item, const char* mod
         return PresetLoadResult::kFailed;
     }
 
-    const std::string oldName = list ? list->currentPresetName() : "";
+    const std::string oldName = list->currentPresetName();
     bool keepOldName = false;
     if (applyFile(extension, data, list, modulePath, keepOldName) != PresetLoadResult::kLoaded)
         return PresetLoadResult::kFailed;
@@ -133,7 +133,7 @@ PresetLoadResult PresetLibrary::applyFile(const std::string& extension,
         float table[kTuningNotes];
         if (!readTuningFile(data.data(), size, table))
             return PresetLoadResult::kFailed;
-        if (modulePath == nullptr || list == nullptr || list->tuningTableParameter() == 0)
+        if (modulePath == nullptr || list->tuningTableParameter() == 0)
             return PresetLoadResult::kLoaded;
         const auto index = static_cast<int32_t>(list->tuningTableParameter());
         const AM_ParamInfo* record = host_.getParameterInfo(index, false);
@@ -152,7 +152,7 @@ PresetLoadResult PresetLibrary::applyFile(const std::string& extension,
             AM_STD::printv("The preset's state was refused; nothing changed");
             return PresetLoadResult::kFailed;
         }
-        const int32_t type = list ? list->listType() : PresetListType::kPatch;
+        const int32_t type = list->listType();
         if (modulePath == nullptr || type == PresetListType::kPatch ||
             type == PresetListType::kPatchKeepFolder) {
             const AM_ParamInfo* named = host_.findParameter(kCoreModule, "PName");

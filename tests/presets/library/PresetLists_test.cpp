@@ -106,10 +106,15 @@ TEST_F(LibraryTest, FoldersListingsAndTheSavedFolder)
     EXPECT_EQ(host.text(kPFold), "Local/Pads/Warm");
     EXPECT_EQ(host.text(kPFile), "Soft.h2p");
 
-    // A type-0 list restores no folder from a name that is not there.
+    // No folder is restored from a name that is not there, nor by a type-1
+    // list.
     restart();
     host.setText(kPFold, "Local/Gone");
     patch = library->addModulePresetList("Presets", PresetListType::kPatch);
+    EXPECT_EQ(patch->currentFolder(), patch->folders());
+    restart();
+    host.setText(kPFold, "Local/Pads/Warm");
+    patch = library->addModulePresetList("Presets", PresetListType::kPatchKeepFolder);
     EXPECT_EQ(patch->currentFolder(), patch->folders());
 }
 
