@@ -281,6 +281,11 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
     const std::string parentPath = line.substr(0, slash + 1);
     if (!isValidPathComponent(fileName.c_str(), kMaxPathComponentBytes, "dropped file"))
         return 0;
+    AM_FileObject dropped(AM_String(line.c_str()), AM_FileObject::kTypeUnset);
+    if (dropped.getType() == AM_FileObject::kTypeFolder) {
+        AM_STD::printv("'%s' is a folder; only files are taken", line.c_str());
+        return 0;
+    }
 
     PresetFolder* source = nullptr;
     for (PresetFolder* f = folders_.get(); f != nullptr; f = f->next())

@@ -112,6 +112,7 @@ public:
     // replaces a file and keeps the source's tags, adding them to the new
     // file; a move never replaces a file and carries the tags over once it
     // succeeded. A file from outside the list's folders is always copied.
+    // Folders are not taken.
     // Answers the files imported; failures are traced and the next line
     // follows. The caller lists the folder again afterwards.
     int32_t importFiles(const char* pathList, PresetFolder* target, bool copy);

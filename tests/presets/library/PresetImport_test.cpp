@@ -97,6 +97,9 @@ TEST_F(ImportTest, BadLinesAndTargetsAreRefused)
     EXPECT_EQ(list->importFiles(source("Bass.h2p").c_str(), nullptr, true), 0);
     EXPECT_TRUE(trace.contains("couldn't copy files into non-existing directory!"));
     EXPECT_EQ(list->importFiles(nullptr, keys, true), 0);
+    EXPECT_EQ(list->importFiles(dir.file(presets() + "/Keys").c_str(), root, false), 0);
+    EXPECT_TRUE(trace.contains("is a folder; only files are taken"));
+    EXPECT_TRUE(dir.exists(presets() + "/Keys/Bass.h2p"));
     // A folder of another list is not a target of this one.
     library->addModulePresetList("LFO1", PresetListType::kModule);
     EXPECT_EQ(list->importFiles(source("Bass.h2p").c_str(), library->getPresetFolders("LFO1"), true),

@@ -235,5 +235,20 @@ TEST_F(BrowseTest, TagsFollowItemsAndAreWrittenAtTheEnd)
     EXPECT_EQ(list->getTag(list->items()), nullptr);
 }
 
+TEST_F(BrowseTest, TwoEditorsShareTheTagsUntilTheLastCloses)
+{
+    FakeHost otherHost;
+    auto other = std::make_unique<PresetLibrary>(otherHost);
+    ModulePresetList* otherList = other->addModulePresetList("Presets", PresetListType::kPatch);
+    EXPECT_EQ(otherList->favouritesTagger(), list->favouritesTagger());
+    list->setTag(list->items(), "Favourites", true);
+    other->refreshCurrentFolder("Presets");
+    EXPECT_TRUE(otherList->items()->isFavourite());
+    library.reset();
+    EXPECT_FALSE(dir.exists(presets() + "/Favourites.db.txt")); // still in use
+    other.reset();
+    EXPECT_EQ(dir.readFile(presets() + "/Favourites.db.txt"), "/\na1.h2p\n");
+}
+
 } // namespace
 } // namespace librarytest
