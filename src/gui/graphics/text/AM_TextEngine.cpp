@@ -203,8 +203,11 @@ void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& c
         }
         if (style.kerning && d.cache.perv_glyph() != nullptr)
             d.cache.add_kerning(&x, &y);
+        // A glyph without ink (a space) has an empty box and nothing to render.
+        const bool inked = glyph->data_size > 0 && glyph->bounds.x1 <= glyph->bounds.x2 &&
+                           glyph->bounds.y1 <= glyph->bounds.y2;
         d.cache.init_embedded_adaptors(glyph, x, y);
-        switch (glyph->data_type) {
+        switch (inked ? glyph->data_type : agg::glyph_data_invalid) {
         case agg::glyph_data_mono:
             agg::render_scanlines(d.cache.mono_adaptor(), d.cache.mono_scanline(), binary);
             break;
