@@ -336,7 +336,8 @@ FileError writeFileReplacing(const char* path, const void* data, size_t size)
     if (target.back() == kPathSeparator || isFolder(path))
         return fileerror::kAccessDenied;
     const size_t slash = target.rfind(kPathSeparator);
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     mode_t mode = kNewFileMode;
     struct stat old {};
     const bool replacing = ::stat(path, &old) == 0;
@@ -382,7 +383,8 @@ FileError writeFileReplacing(const char* path, const void* data, size_t size)
         return error;
     }
     // The rename itself is made durable with the folder.
-    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folderFd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
         ::close(folderFd);

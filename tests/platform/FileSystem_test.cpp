@@ -122,9 +122,8 @@ TEST_F(FileSystemTest, TransferWithoutTheAccessIsDeniedNotAnInvalidHandle)
         ASSERT_EQ(platform::openFile(path("a.txt").c_str(), c.access, false, handle), kNone);
         char buffer[4] = {'x', 'y', 'z', 'w'};
         size_t done = 99;
-        const platform::FileError error = c.write
-                                              ? platform::writeFile(handle, buffer, 1, done)
-                                              : platform::readFile(handle, buffer, 1, done);
+        const platform::FileError error = c.write ? platform::writeFile(handle, buffer, 1, done)
+                                                  : platform::readFile(handle, buffer, 1, done);
         EXPECT_EQ(error, c.expected) << static_cast<int>(c.access) << " " << c.write;
         EXPECT_EQ(done, c.expected == kNone ? 1u : 0u);
         platform::closeFile(handle);

@@ -60,8 +60,8 @@ ModulePresetList* PresetLibrary::addModulePresetList(const char* modulePath, int
     const std::string name = normalizeModuleName(modulePath);
     if (ModulePresetList* existing = lists_ ? lists_->find(name.c_str()) : nullptr)
         return existing;
-    auto created = std::make_unique<ModulePresetList>(host_.presetProductName(), name.c_str(),
-                                                      listType);
+    auto created =
+        std::make_unique<ModulePresetList>(host_.presetProductName(), name.c_str(), listType);
     ModulePresetList* list = created.get();
     if (lists_)
         lists_->append(std::move(created));
@@ -122,11 +122,11 @@ void PresetLibrary::scanPresetFolders(const char* modulePath)
         case PresetListType::kModule:
             if (slash != nullptr && slash != modulePath) {
                 const std::string product(slash + 1);
-                error = isValidPathComponent(product.c_str(), kMaxPathComponentBytes,
-                                             "product folder")
-                            ? getSpecialFolder(place, kAM_FolderPresets, 0, maker.c_str(),
-                                               product.c_str())
-                            : 123;
+                error =
+                    isValidPathComponent(product.c_str(), kMaxPathComponentBytes, "product folder")
+                        ? getSpecialFolder(place, kAM_FolderPresets, 0, maker.c_str(),
+                                           product.c_str())
+                        : 123;
             } else {
                 error = getSpecialFolder(place, kAM_FolderModules, 0, maker.c_str(),
                                          infoName(info->componentName).c_str());
@@ -152,8 +152,8 @@ void PresetLibrary::scanPresetFolders(const char* modulePath)
                        static_cast<int32_t>(error));
         return;
     }
-    auto root = std::make_unique<PresetFolder>(std::make_unique<AM_Directory>(place), 0,
-                                               kLocalFolderName);
+    auto root =
+        std::make_unique<PresetFolder>(std::make_unique<AM_Directory>(place), 0, kLocalFolderName);
     root->scanSubFolderTree(root->directory(), root.get(), 1);
     list->setFolders(std::move(root));
     list->attachTaggers();
@@ -204,8 +204,9 @@ void PresetLibrary::rescanPresets(const char* modulePath)
     }
     const std::string current = folderPathText(list->currentFolder());
     scanPresetFolders(modulePath);
-    PresetFolder* found =
-        list->folders() && !current.empty() ? list->folders()->findByPath(current.c_str()) : nullptr;
+    PresetFolder* found = list->folders() && !current.empty()
+                              ? list->folders()->findByPath(current.c_str())
+                              : nullptr;
     setCurrentFolder(found, modulePath);
 }
 

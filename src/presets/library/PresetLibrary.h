@@ -19,8 +19,8 @@
 #include <string>
 
 enum class PresetLoadResult : int32_t {
-    kLoaded = 0,  // applied (or, for a kind that is never applied, made current)
-    kFailed,      // not read, refused or not applied; nothing changed
+    kLoaded = 0, // applied (or, for a kind that is never applied, made current)
+    kFailed,     // not read, refused or not applied; nothing changed
 };
 
 enum class PresetSaveResult : int32_t {

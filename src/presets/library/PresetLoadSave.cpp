@@ -48,7 +48,8 @@ bool PresetLibrary::readCoreText(const char* name, std::string& out)
     const AM_ParamInfo* record = host_.findParameter(kCoreModule, name);
     if (record == nullptr || record->kind() != k_kindData || !(record->max >= 1.0f))
         return false;
-    const auto* text = static_cast<const char*>(host_.getParameterValue(static_cast<int32_t>(record->index)));
+    const auto* text =
+        static_cast<const char*>(host_.getParameterValue(static_cast<int32_t>(record->index)));
     if (text == nullptr)
         return false;
     const auto capacity = static_cast<size_t>(record->max);
@@ -90,7 +91,8 @@ PresetLoadResult PresetLibrary::loadPreset(PresetListItem* item, const char* mod
     const std::string name = item->name();
     const std::string extension = item->extension();
     std::vector<char> data;
-    const AM_WholeFileResult read = AM_readWholeFile(item->file()->path(), data, kMaxPresetFileBytes);
+    const AM_WholeFileResult read =
+        AM_readWholeFile(item->file()->path(), data, kMaxPresetFileBytes);
     switch (read.step) {
     case AM_WholeFileStep::kNone:
         break;
@@ -157,8 +159,8 @@ PresetLoadResult PresetLibrary::applyFile(const std::string& extension,
             type == PresetListType::kPatchKeepFolder) {
             const AM_ParamInfo* named = host_.findParameter(kCoreModule, "PName");
             if (named != nullptr && named->kind() != k_kindData) {
-                const auto* value =
-                    static_cast<const float*>(host_.getParameterValue(static_cast<int32_t>(named->index)));
+                const auto* value = static_cast<const float*>(
+                    host_.getParameterValue(static_cast<int32_t>(named->index)));
                 keepOldName = value != nullptr && *value <= 0.0f;
             }
         } else if (type == PresetListType::kModule) {
@@ -209,8 +211,9 @@ PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, b
     const int32_t type = list->listType();
     const bool tuning = type == PresetListType::kTuning;
     const bool native = type == PresetListType::kModule || nativeFormat_ >= 1;
-    const std::string extension =
-        tuning ? kTuningExtension : native ? kNativeExtension : defaultExtension_;
+    const std::string extension = tuning   ? kTuningExtension
+                                  : native ? kNativeExtension
+                                           : defaultExtension_;
     if (tuning) {
         std::string line = "don't save anything for " + extension + "\n";
         standardOutput(line.c_str());

@@ -61,9 +61,8 @@ void PresetTagger::readFile()
         return;
     fileExisted_ = true;
     std::vector<char> text;
-    const AM_WholeFileResult result =
-        isFolder ? AM_WholeFileResult{AM_WholeFileStep::kOpen, 5}
-                 : AM_readWholeFile(filePath_, text, kMaxFileBytes);
+    const AM_WholeFileResult result = isFolder ? AM_WholeFileResult{AM_WholeFileStep::kOpen, 5}
+                                               : AM_readWholeFile(filePath_, text, kMaxFileBytes);
     if (!result.ok()) {
         readable_ = false;
         AM_STD::printv("PresetTagger e: %d", static_cast<int32_t>(result.error));

@@ -55,8 +55,8 @@ bool readTuningFile(const char* text, size_t size, float table[kTuningNotes])
                     [&](int32_t n, const char* pattern, const char* at) {
                         int32_t cents = kDefaultCents;
                         if (AM_STD::scanv(at, pattern, &cents) == 1)
-                            table[n] = static_cast<float>(std::clamp(cents, kTuningMinCents,
-                                                                     kTuningMaxCents)) /
+                            table[n] = static_cast<float>(
+                                           std::clamp(cents, kTuningMinCents, kTuningMaxCents)) /
                                        kCentsPerSemitone;
                         else
                             table[n] = static_cast<float>(n);
@@ -69,9 +69,9 @@ bool readTuningFile(const char* text, size_t size, float table[kTuningNotes])
                         // Stays not-a-number when no number is read there.
                         float cents = std::numeric_limits<float>::quiet_NaN();
                         if (AM_STD::scanv(at, pattern, &cents) == 1 && !std::isnan(cents))
-                            table[n] = std::clamp(cents, kExactTuningMinCents,
-                                                  kExactTuningMaxCents) /
-                                       kCentsPerSemitone;
+                            table[n] =
+                                std::clamp(cents, kExactTuningMinCents, kExactTuningMaxCents) /
+                                kCentsPerSemitone;
                     });
     }
     const bool found = tuning != std::string::npos || exact != std::string::npos;

@@ -60,8 +60,8 @@ public:
 
     void addParameter(int32_t index, const char* name, uint32_t type, float max, int32_t module)
     {
-        AM_ParamInfo record = AM_makeParamInfo(static_cast<uint32_t>(index), name, name, type,
-                                               0.0f, max, 0.0f, 0, 0);
+        AM_ParamInfo record =
+            AM_makeParamInfo(static_cast<uint32_t>(index), name, name, type, 0.0f, max, 0.0f, 0, 0);
         record.index = static_cast<uint32_t>(index);
         record.moduleIndex = module;
         records[index] = record;
@@ -124,8 +124,8 @@ public:
     }
     int32_t presetModuleId(const char* path) override
     {
-        const std::string module = std::string(path ? path : "").substr(
-            0, std::string(path ? path : "").find('/'));
+        const std::string module =
+            std::string(path ? path : "").substr(0, std::string(path ? path : "").find('/'));
         if (module == "Voice")
             return kVoiceModule;
         if (module == "LFO1" || module == "LFO2")

@@ -17,11 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 0)
         std::memcpy(bytes.get(), data, size);
     // Any plug-in ID the file names, and ours.
-    const uint32_t ids[] = {kId,
-                            size >= 20 ? static_cast<uint32_t>(bytes[16]) << 24 |
-                                             static_cast<uint32_t>(bytes[17]) << 16 |
-                                             static_cast<uint32_t>(bytes[18]) << 8 | bytes[19]
-                                       : 0u};
+    const uint32_t ids[] = {kId, size >= 20 ? static_cast<uint32_t>(bytes[16]) << 24 |
+                                                  static_cast<uint32_t>(bytes[17]) << 16 |
+                                                  static_cast<uint32_t>(bytes[18]) << 8 | bytes[19]
+                                            : 0u};
     for (const uint32_t id : ids) {
         const uint8_t* chunk = nullptr;
         uint32_t chunkSize = 0;

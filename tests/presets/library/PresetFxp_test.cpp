@@ -12,7 +12,8 @@ constexpr uint32_t kId = 0x57713378; // 'Wq3x'
 
 uint32_t field(const std::vector<uint8_t>& image, size_t offset)
 {
-    return static_cast<uint32_t>(image[offset]) << 24 | static_cast<uint32_t>(image[offset + 1]) << 16 |
+    return static_cast<uint32_t>(image[offset]) << 24 |
+           static_cast<uint32_t>(image[offset + 1]) << 16 |
            static_cast<uint32_t>(image[offset + 2]) << 8 | image[offset + 3];
 }
 

@@ -18,7 +18,7 @@ protected:
         root = list->folders();
         keys = root->findByPath("Local/Keys");
         library->setCurrentFolder(root, "Presets");
-        list->setTag(list->items(), "Favourites", true); // Bass.h2p
+        list->setTag(list->items(), "Favourites", true);   // Bass.h2p
         list->setTag(list->items()->next(), "Junk", true); // Lead.h2p
     }
     std::string source(const std::string& name) const { return dir.file(presets() + "/" + name); }
@@ -87,8 +87,8 @@ TEST_F(ImportTest, FilesFromElsewhereAreAlwaysCopied)
 TEST_F(ImportTest, BadLinesAndTargetsAreRefused)
 {
     const std::string longLine = "/" + std::string(600, 'x');
-    const std::string paths = "relative/Bass.h2p\n" + longLine + "\n" + dir.file("outside/") + "\n" +
-                              dir.file("outside/missing.h2p");
+    const std::string paths = "relative/Bass.h2p\n" + longLine + "\n" + dir.file("outside/") +
+                              "\n" + dir.file("outside/missing.h2p");
     EXPECT_EQ(list->importFiles(paths.c_str(), keys, true), 0);
     EXPECT_TRUE(trace.contains("is not a full path"));
     EXPECT_TRUE(trace.contains("too long"));
@@ -102,8 +102,8 @@ TEST_F(ImportTest, BadLinesAndTargetsAreRefused)
     EXPECT_TRUE(dir.exists(presets() + "/Keys/Bass.h2p"));
     // A folder of another list is not a target of this one.
     library->addModulePresetList("LFO1", PresetListType::kModule);
-    EXPECT_EQ(list->importFiles(source("Bass.h2p").c_str(), library->getPresetFolders("LFO1"), true),
-              0);
+    EXPECT_EQ(
+        list->importFiles(source("Bass.h2p").c_str(), library->getPresetFolders("LFO1"), true), 0);
 }
 
 } // namespace

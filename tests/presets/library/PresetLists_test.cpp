@@ -8,10 +8,18 @@ namespace {
 TEST(ModuleNames, NormalisedNameNamesTheSharedList)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"LFO1", "LFO"},         {"LFO2", "LFO"},       {"OSC12", "OSC"},
-        {"Env 2", "Env"},        {"AB1", "AB1"},        {"X9", "X9"},
-        {"Voice/Other", "Voice"}, {"Voice/", "Voice"},  {"/x", ""},
-        {"Filter-1 ", "Filter"}, {"", ""},              {"Osc2/Prod/x", "Osc"},
+        {"LFO1", "LFO"},
+        {"LFO2", "LFO"},
+        {"OSC12", "OSC"},
+        {"Env 2", "Env"},
+        {"AB1", "AB1"},
+        {"X9", "X9"},
+        {"Voice/Other", "Voice"},
+        {"Voice/", "Voice"},
+        {"/x", ""},
+        {"Filter-1 ", "Filter"},
+        {"", ""},
+        {"Osc2/Prod/x", "Osc"},
     };
     for (const auto& [path, name] : cases)
         EXPECT_EQ(normalizeModuleName(path), name) << path;

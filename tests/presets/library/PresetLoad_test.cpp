@@ -21,8 +21,8 @@ protected:
     }
     static std::string programFile(const std::string& chunk, uint32_t id)
     {
-        const auto image = PresetFxp::buildProgram(chunk.data(), static_cast<uint32_t>(chunk.size()),
-                                                   id, 10, "Prog");
+        const auto image = PresetFxp::buildProgram(
+            chunk.data(), static_cast<uint32_t>(chunk.size()), id, 10, "Prog");
         return std::string(image.begin(), image.end());
     }
     PresetListItem* item(const char* name, const char* ext, const char* path = "Presets")

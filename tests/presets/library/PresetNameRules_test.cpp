@@ -18,7 +18,10 @@ TEST(PresetNameRules, OneRuleForEveryPathComponent)
 {
     const NameCase cases[] = {
         {"plain", "Warm Pad", true},
-        {"utf8", "Fl\xC3\xA4" "che", true},
+        {"utf8",
+         "Fl\xC3\xA4"
+         "che",
+         true},
         {"leading dot", ".hidden", true},
         {"three dots", "...", true},
         {"at the limit", std::string(63, 'a'), true},

@@ -159,8 +159,8 @@ TEST_F(SaveTest, NamesAreMadeSafeOrRefused)
     EXPECT_TRUE(trace.contains("Changed 2 characters to '_': a_b_c"));
     EXPECT_TRUE(exists("a_b_c.h2p"));
 
-    for (const std::string& bad : {std::string(""), std::string(".."), std::string("tab\there"),
-                                  std::string(64, 'x')}) {
+    for (const std::string& bad :
+         {std::string(""), std::string(".."), std::string("tab\there"), std::string(64, 'x')}) {
         EXPECT_EQ(save(bad), PresetSaveResult::kRefused) << bad;
     }
     EXPECT_EQ(entries(), "a_b_c.h2p");

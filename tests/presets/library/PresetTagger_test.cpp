@@ -206,9 +206,8 @@ TEST_F(TaggerTest, WriteThatFailsIsReportedAndKeepsTheOldFile)
 {
     dir.makeDir("location");
     dir.writeFile("location/Favourites.db.txt", "/\nOld.h2p\n");
-    PresetTagger* tagger =
-        getTagger("LFO", PresetTagger::kFavourites,
-                  AM_Directory(AM_String((dir.path() + "/location/").c_str())));
+    PresetTagger* tagger = getTagger("LFO", PresetTagger::kFavourites,
+                                     AM_Directory(AM_String((dir.path() + "/location/").c_str())));
     tagger->addTag("/", "New.h2p");
     // The location goes away under the tagger: nothing can be written.
     ASSERT_EQ(::rename(dir.file("location").c_str(), dir.file("moved").c_str()), 0);

@@ -63,8 +63,8 @@ TEST(TuningFile, ExactSectionAloneSetsOnlyItsNotes)
 TEST(TuningFile, ExactSectionOverridesTheTuningSection)
 {
     float table[kTuningNotes];
-    ASSERT_TRUE(read(noteLines(0, 127, 100, "[Tuning]") + "[Exact Tuning]\nnote 0=6050.0\n",
-                     table));
+    ASSERT_TRUE(
+        read(noteLines(0, 127, 100, "[Tuning]") + "[Exact Tuning]\nnote 0=6050.0\n", table));
     EXPECT_FLOAT_EQ(table[0], 60.5f);
     EXPECT_FLOAT_EQ(table[1], 1.0f);
 }
