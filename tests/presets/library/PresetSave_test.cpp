@@ -4,7 +4,10 @@
 
 #include "FileSizeLimit.h"
 
+#include <grp.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -135,6 +138,46 @@ TEST_F(SaveTest, FailedWriteLeavesTheOldFileAndTheNames)
                   "Eeek, AM_FileErr occurred on AM_Directory->createFile( NameString, NewPreset, "
                   "true )\n"),
               std::string::npos);
+}
+
+// Runs the step in a child process without the right to write into folders
+// it does not own (as root: as the user nobody) and answers its exit code.
+template <typename Step> int runWithoutWriteAccess(Step step)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            constexpr uid_t kNobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(2);
+        }
+        ::_exit(step() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(SaveTest, SaveIntoReadOnlyFolderFailsAndKeepsTheOldFile)
+{
+    host.state = "old";
+    ASSERT_EQ(save("Pad"), PresetSaveResult::kSaved);
+    host.state = "new";
+    host.answer = PresetLibraryHost::kAnswerBackupAndSave;
+    // The folders on the way may be entered and read, the preset folder not
+    // written.
+    for (std::string folder = dir.file(presets()); folder.size() >= dir.path().size();
+         folder = folder.substr(0, folder.rfind('/')))
+        ::chmod(folder.c_str(), 0755);
+    ::chmod(dir.file(presets()).c_str(), 0555);
+    const int result = runWithoutWriteAccess([&] {
+        return save("Pad") == PresetSaveResult::kFailed &&
+               save("Fresh") == PresetSaveResult::kFailed;
+    });
+    ::chmod(dir.file(presets()).c_str(), 0755);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(file("Pad.h2p"), "old");
+    EXPECT_EQ(entries(), "Pad.h2p");
 }
 
 TEST_F(SaveTest, FolderThatWentAwayFailsCleanly)
