@@ -26,6 +26,8 @@ public:
     virtual void hostProgramNameChanged(const char* name) = 0;
 };
 
+class AM_VST_base;
+
 class AM_VST_EditorSeam : public AEffEditor {
 public:
     explicit AM_VST_EditorSeam(AudioEffect* effect) : AEffEditor(effect) {}
@@ -33,3 +35,13 @@ public:
     // The view interface of the open editor; null while the editor is closed.
     virtual AM_VST_ViewSeam* getViewInterface() = 0;
 };
+
+// Builds the editor window of a new plug-in object. The editor lives in a
+// later library than the plug-in class, so the code that builds the final
+// module registers its factory; without one the plug-ins get no editor.
+using AM_VST_EditorFactory = AM_VST_EditorSeam* (*)(AM_VST_base* effect);
+
+// Registers the factory (null: none). Any thread; plug-ins built meanwhile
+// on another thread see the old or the new factory. Tests reset it to null.
+void AM_VST_setEditorFactory(AM_VST_EditorFactory factory);
+AM_VST_EditorFactory AM_VST_getEditorFactory();

@@ -22,6 +22,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 class AM_VST_EditorSeam;
 class Synth_AudioMan;
@@ -145,6 +148,19 @@ public:
     // Notifications dropped because the queue was full. Any thread.
     uint64_t droppedNotifications() const { return notifications_.overflowCount(); }
 
+    // --- For the editor's view interface.
+
+    // Tells the host that the editor changed a published parameter to a
+    // normalised value the editor has already applied (audioMasterAutomate).
+    // A host that answers by calling setParameter for that parameter on this
+    // thread is not heard meanwhile: the value is applied once and the
+    // editor told once. User-interface thread.
+    void automateFromEditor(VstInt32 publishedIndex, float normalised);
+    // Serialises the state operations of the host (getChunk, setChunk) with
+    // those of the editor (its state reads and writes, which may change the
+    // module selection around them). Not on the audio thread.
+    std::unique_lock<std::mutex> lockState() { return std::unique_lock<std::mutex>(stateMutex_); }
+
     // --- For the editor, the view interface and tests. Any thread.
     Synth_AudioMan* getAudioMan() const { return audioMan_.get(); }
     bool isMultiChannel() const { return multiChannel_.load(std::memory_order_relaxed); }
@@ -212,6 +228,15 @@ private:
     AM_EditorNotificationQueue notifications_;
     // Program names chosen by MIDI on the audio thread.
     AM_ProgramNameMailbox pendingProgramName_;
+    // Held around every state read and write (never on the audio thread).
+    std::mutex stateMutex_;
+    // The host's copy of the last chunk it asked for: the editor may write
+    // the state again while the host still reads it.
+    std::vector<char> hostChunk_;
+    // The published index the editor is telling the host about, and the
+    // thread it does that on; -1 when it tells nothing.
+    std::atomic<VstInt32> editorAutomationIndex_{-1};
+    std::atomic<std::thread::id> editorAutomationThread_{};
 
     // Process-wide: set once a chunk arrived within a second of its
     // instance's construction; from then on every chunk restores as at

@@ -32,6 +32,7 @@ VstInt32 AM_VST_base::getChunk(void** data, bool isPreset)
     *data = nullptr;
     if (!audioMan_)
         return 0;
+    const std::lock_guard<std::mutex> lock(stateMutex_);
     takePendingProgramName();
     char programLine[kProgramLineBytes] = {};
     if (!isPreset)
@@ -40,7 +41,10 @@ VstInt32 AM_VST_base::getChunk(void** data, bool isPreset)
     const char* chunk = audioMan_->getChunk(&size, isPreset ? nullptr : programLine);
     if (chunk == nullptr || size == 0 || size > static_cast<uint32_t>(INT32_MAX))
         return 0;
-    *data = const_cast<char*>(chunk);
+    // The host keeps a copy of its own, valid until its next getChunk: the
+    // editor's state reads write the engine's buffer again.
+    hostChunk_.assign(chunk, chunk + size);
+    *data = hostChunk_.data();
     return static_cast<VstInt32>(size);
 }
 
@@ -48,6 +52,7 @@ VstInt32 AM_VST_base::setChunk(void* data, VstInt32 byteSize, bool)
 {
     if (!audioMan_)
         return 0;
+    const std::lock_guard<std::mutex> lock(stateMutex_);
     AM_HostChunk chunk;
     if (!chunk.take(data, byteSize)) {
         AM_STD::printv("setChunk: refused %d bytes: %s", byteSize, chunk.reason());

@@ -44,6 +44,10 @@ const AM_ParamInfo* AM_VST_base::descriptorOf(VstInt32 hostIndex, int32_t& index
 
 void AM_VST_base::setParameter(VstInt32 hostIndex, float value)
 {
+    // The host answering the editor's own automation: already applied.
+    if (editorAutomationIndex_.load(std::memory_order_acquire) == hostIndex &&
+        editorAutomationThread_.load(std::memory_order_acquire) == std::this_thread::get_id())
+        return;
     int32_t index = 0;
     bool published = false;
     const AM_ParamInfo* info = descriptorOf(hostIndex, index, published);
@@ -103,4 +107,14 @@ void AM_VST_base::getParameterDisplay(VstInt32 hostIndex, char* text)
 void AM_VST_base::getParameterLabel(VstInt32, char* text)
 {
     vst::copyString(text, kUnitLabel, kVstMaxParamStrLen);
+}
+
+void AM_VST_base::automateFromEditor(VstInt32 publishedIndex, float normalised)
+{
+    if (publishedIndex < 0 || !std::isfinite(normalised))
+        return;
+    editorAutomationThread_.store(std::this_thread::get_id(), std::memory_order_release);
+    editorAutomationIndex_.store(publishedIndex, std::memory_order_release);
+    callHost(audioMasterAutomate, publishedIndex, 0, nullptr, std::clamp(normalised, 0.0f, 1.0f));
+    editorAutomationIndex_.store(-1, std::memory_order_release);
 }
