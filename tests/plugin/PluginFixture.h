@@ -127,6 +127,10 @@ struct FixtureConfig {
     bool flatDetune = false;
     // "Kestan:Cutoff" gets the range -100000..100000.
     bool wideCutoff = false;
+    // XY axes (the meta parameters) and targets per axis; the instrument
+    // itself has none.
+    uint32_t xyPads = 0;
+    uint32_t xyTargets = 0;
 };
 
 class FixtureAudioMan : public Synth_AudioMan {
@@ -136,6 +140,8 @@ public:
     FixtureAudioMan() : Synth_AudioMan(kPluginId)
     {
         pluginInfo_.channelsPerBus = config.channelsPerBus;
+        if (config.xyPads > 0)
+            setXYPadLayout(config.xyPads, config.xyTargets);
     }
 
     void setupParameters() override
