@@ -285,7 +285,7 @@ private:
     uint8_t* levelsData();
     // The value of one of the manager's globals as last set (the field
     // before the table exists).
-    int32_t globalSetting(int32_t global, int32_t field) const;
+    int32_t globalSetting(int32_t global, const int32_t& field) const;
     void writeModuleHeader(AM_TextProc proc, void* context, int32_t moduleIndex, int32_t format,
                            int32_t selected);
     void writeValueLine(AM_TextProc proc, void* context, int32_t id, int32_t format,

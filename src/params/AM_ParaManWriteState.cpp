@@ -138,8 +138,10 @@ void AM_ParaMan::appendTextProc(AM_ParaMan*, const char* piece, void* context)
     out->text[out->length] = 0;
 }
 
-int32_t AM_ParaMan::globalSetting(int32_t global, int32_t field) const
+int32_t AM_ParaMan::globalSetting(int32_t global, const int32_t& field) const
 {
+    // The field is the global's storage, which the audio thread writes once
+    // blocks run: it is read only while there is no table (and no audio).
     if (!table_)
         return field;
     const int32_t id = ownId(layout_.globalLocal(global));

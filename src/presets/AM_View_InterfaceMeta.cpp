@@ -10,6 +10,7 @@
 #include "presets/AM_ViewText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -165,9 +166,10 @@ void AM_View_Interface::writeTargetRange(int32_t slot, int32_t target, int32_t p
         AM_ParamInfo* info = findCoreParameter(name);
         if (info == nullptr)
             continue;
-        info->min = -range;
-        info->max = range;
-        info->defaultValue = 0.0f;
+        // The engine reads the range from other threads as it clamps.
+        std::atomic_ref<float>(info->min).store(-range, std::memory_order_relaxed);
+        std::atomic_ref<float>(info->max).store(range, std::memory_order_relaxed);
+        std::atomic_ref<float>(info->defaultValue).store(0.0f, std::memory_order_relaxed);
         setParameterValue(static_cast<int32_t>(info->index), &bound.value);
     }
 }
