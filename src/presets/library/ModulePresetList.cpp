@@ -66,6 +66,23 @@ std::string presetEntryName(const char* name, const char* extension)
     return entry;
 }
 
+std::string presetEntryOfFileName(const std::string& fileName)
+{
+    return fileName.find('.') == std::string::npos ? fileName + "." : fileName;
+}
+
+std::string presetEntryOfItem(const PresetListItem& item)
+{
+    if (item.file() == nullptr)
+        return presetEntryName(item.name(), item.extension());
+    AM_String name;
+    item.file()->getName(name);
+    std::string narrow(static_cast<size_t>(name.getNarrowLength(0)) + 1, '\0');
+    narrow.resize(static_cast<size_t>(
+        name.getNarrow(narrow.data(), static_cast<int32_t>(narrow.size()) - 1, 0)));
+    return presetEntryOfFileName(narrow);
+}
+
 ModulePresetList::ModulePresetList(const char* rootName, const char* moduleName, int32_t listType)
     : rootName_(cutText(rootName, kMaxRootNameBytes)),
       moduleName_(cutText(moduleName, kMaxModuleNameBytes)), listType_(listType)
@@ -176,7 +193,7 @@ const char* ModulePresetList::getTag(const PresetListItem* item) const
 {
     if (item == nullptr || item->folder() == nullptr)
         return nullptr;
-    const std::string entry = presetEntryName(item->name(), item->extension());
+    const std::string entry = presetEntryOfItem(*item);
     const char* folder = item->folder()->relativePath();
     if (favourites_ && favourites_->hasTag(folder, entry.c_str()))
         return PresetTagger::kFavourites;
@@ -207,7 +224,7 @@ void ModulePresetList::setTag(PresetListItem* item, const char* tagName, bool on
     const PresetFolder* folder = item->folder() ? item->folder() : currentFolder_;
     if (folder == nullptr)
         return;
-    const std::string entry = presetEntryName(item->name(), item->extension());
+    const std::string entry = presetEntryOfItem(*item);
     const char* key = folder->relativePath();
     const bool favourite = std::strcmp(tagName, PresetTagger::kFavourites) == 0;
     const bool junk = std::strcmp(tagName, PresetTagger::kJunk) == 0;
@@ -305,7 +322,7 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
     std::string name;
     std::string extension;
     splitFileName(fileName, name, extension);
-    const std::string sourceEntry = presetEntryName(name.c_str(), extension.c_str());
+    const std::string sourceEntry = presetEntryOfFileName(fileName);
     std::vector<PresetTagger*> carried;
     if (source != nullptr)
         for (PresetTagger* tagger : {junk_, favourites_})
@@ -346,10 +363,7 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
         return 0;
     }
 
-    std::string newName;
-    std::string newExtension;
-    splitFileName(destination, newName, newExtension);
-    const std::string targetEntry = presetEntryName(newName.c_str(), newExtension.c_str());
+    const std::string targetEntry = presetEntryOfFileName(destination);
     for (PresetTagger* tagger : carried) {
         if (!copy)
             tagger->removeTag(source->relativePath(), sourceEntry.c_str());

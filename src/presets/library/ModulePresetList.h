@@ -26,6 +26,13 @@ class PresetTagger;
 std::string normalizeModuleName(const char* modulePath);
 // The tag entry of a preset file: name and extension joined with a dot.
 std::string presetEntryName(const char* name, const char* extension);
+// The tag entry of a file name: the name itself, with a '.' appended when it
+// has none (as name and empty extension joined give).
+std::string presetEntryOfFileName(const std::string& fileName);
+// The tag entry of a listed item: that of its file's name (so a name longer
+// than an item keeps still has its own entry), or of its name and extension
+// when it has no file.
+std::string presetEntryOfItem(const PresetListItem& item);
 
 class ModulePresetList {
 public:

@@ -154,6 +154,24 @@ TEST_F(LibraryTest, RescanAndNewFolders)
     EXPECT_EQ(list->currentFolder(), list->folders());
 }
 
+TEST_F(LibraryTest, LongFileNamesKeepTheirOwnTags)
+{
+    const std::string first = std::string(70, 'a') + "1.h2p";
+    const std::string second = std::string(70, 'a') + "2.h2p";
+    write(presets() + "/" + first, "1");
+    write(presets() + "/" + second, "2");
+    ModulePresetList* list = library->addModulePresetList("Presets", PresetListType::kPatch);
+    // Both items keep the same 63-byte name.
+    ASSERT_STREQ(list->items()->name(), list->items()->next()->name());
+    list->setTag(list->items()->next(), "Favourites", true);
+    library.reset();
+    EXPECT_EQ(dir.readFile(presets() + "/Favourites.db.txt"), "/\n" + second + "\n");
+    restart();
+    list = library->addModulePresetList("Presets", PresetListType::kPatch);
+    EXPECT_FALSE(list->items()->isFavourite());
+    EXPECT_TRUE(list->items()->next()->isFavourite());
+}
+
 // The browsing fixture: three folders, items in name order.
 class BrowseTest : public LibraryTest {
 protected:
