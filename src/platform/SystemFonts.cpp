@@ -80,8 +80,7 @@ bool hasFamily(FcPattern* font, const char* family)
 // family that is not installed do not count.
 bool findByFamily(FcConfig* config, const std::string& family, std::string& path)
 {
-    FcPattern* pattern =
-        FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, family.c_str(), nullptr);
+    FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, family.c_str(), nullptr);
     if (pattern == nullptr)
         return false;
     FcConfigSubstitute(config, pattern, FcMatchPattern);

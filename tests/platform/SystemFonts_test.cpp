@@ -8,7 +8,8 @@ namespace {
 
 bool endsWith(const std::string& text, const std::string& tail)
 {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The build needs the Bitstream Vera package, so its faces are installed.
@@ -18,11 +19,11 @@ TEST(SystemFonts, FindsInstalledFontsByFileOrFamily)
         const char* name;
         const char* fileName;
     };
-    for (const Case c : {Case{"Vera.ttf", "/Vera.ttf"}, Case{"VERA.TTF", "/Vera.ttf"},
-                         Case{"VeraBd.ttf", "/VeraBd.ttf"},
-                         Case{"Bitstream Vera Sans", "/Vera.ttf"},
-                         Case{"Bitstream Vera Sans.ttf", "/Vera.ttf"},
-                         Case{"bitstream vera sans mono", "/VeraMono.ttf"}}) {
+    for (const Case c :
+         {Case{"Vera.ttf", "/Vera.ttf"}, Case{"VERA.TTF", "/Vera.ttf"},
+          Case{"VeraBd.ttf", "/VeraBd.ttf"}, Case{"Bitstream Vera Sans", "/Vera.ttf"},
+          Case{"Bitstream Vera Sans.ttf", "/Vera.ttf"},
+          Case{"bitstream vera sans mono", "/VeraMono.ttf"}}) {
         std::string path;
         EXPECT_TRUE(platform::findSystemFontFile(c.name, path)) << c.name;
         EXPECT_TRUE(endsWith(path, c.fileName)) << c.name << " -> " << path;

@@ -53,8 +53,8 @@ bool writePng(const std::string& path, const uint8_t* bgra, int width, int heigh
     return png_image_write_to_file(&image, path.c_str(), 0, bgra, stride, nullptr) != 0;
 }
 
-std::string compareWithGolden(const std::string& name, const uint8_t* bgra, int width,
-                              int height, int stride, int tolerance, int maxOffPixels)
+std::string compareWithGolden(const std::string& name, const uint8_t* bgra, int width, int height,
+                              int stride, int tolerance, int maxOffPixels)
 {
     const std::string path = goldenPath(name);
     if (std::getenv("KK_UPDATE_GOLDEN") != nullptr)

@@ -15,7 +15,7 @@ namespace testsupport {
 struct BgraPicture {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> pixels;  // 4 bytes a pixel, packed rows
+    std::vector<uint8_t> pixels; // 4 bytes a pixel, packed rows
 };
 
 // The reference picture's path for a name ("text_card_z1" ->
@@ -32,7 +32,7 @@ bool writePng(const std::string& path, const uint8_t* bgra, int width, int heigh
 // from the reference. Otherwise a description, and the picture is written
 // as <name>.actual.png in the working folder for a look. With
 // KK_UPDATE_GOLDEN set, the reference is written and "" returned.
-std::string compareWithGolden(const std::string& name, const uint8_t* bgra, int width,
-                              int height, int stride, int tolerance, int maxOffPixels = 0);
+std::string compareWithGolden(const std::string& name, const uint8_t* bgra, int width, int height,
+                              int stride, int tolerance, int maxOffPixels = 0);
 
 } // namespace testsupport

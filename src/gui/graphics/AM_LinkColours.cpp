@@ -12,5 +12,6 @@ void AM_interpolateLinkColours(const float* const links[3], float value, float r
     const float* from = start != nullptr ? start : (end != nullptr ? end : black);
     // Values outside 0..1 would carry the colour past its links.
     for (int i = 0; i < 4; ++i)
-        rgba[i] = std::clamp(end != nullptr ? from[i] + (end[i] - from[i]) * t : from[i], 0.0f, 1.0f);
+        rgba[i] =
+            std::clamp(end != nullptr ? from[i] + (end[i] - from[i]) * t : from[i], 0.0f, 1.0f);
 }

@@ -7,10 +7,10 @@
 #include <cstdint>
 
 struct AM_FrameDraw {
-    int frame = 0;          // index of the frame, from 0
-    bool rotated = false;   // drawn through the rotated path
-    float angle = 0;        // degrees, positive counter-clockwise
-    float opacity = 1.0f;   // 0..1
+    int frame = 0;        // index of the frame, from 0
+    bool rotated = false; // drawn through the rotated path
+    float angle = 0;      // degrees, positive counter-clockwise
+    float opacity = 1.0f; // 0..1
 };
 
 // Fills up to two draws for a strip of frameCount frames (below 1 counts as

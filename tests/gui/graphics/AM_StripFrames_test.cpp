@@ -19,14 +19,23 @@ TEST(StripFrames, PlainStripsShowTheNearestFrame)
     struct Case {
         uint32_t frames;
         float value;
-        int frame;  // -1: nothing drawn
+        int frame; // -1: nothing drawn
     };
     const std::vector<Case> cases = {
-        {10, 0.0f, 0},           {10, 1.0f / 18 - 0.001f, 0}, {10, 1.0f / 18 + 0.001f, 1},
-        {10, 0.5f, 5},           {10, 17.0f / 18 - 0.001f, 8}, {10, 17.0f / 18 + 0.001f, 9},
-        {10, 1.0f, 9},           {10, 1.2f, -1},               {10, -0.3f, 0},
-        {10, NAN, -1},           {1, 0.7f, 0},                 {0, 0.7f, 0},
-        {0, 1.0f, 0},            {0, 1.6f, 0},
+        {10, 0.0f, 0},
+        {10, 1.0f / 18 - 0.001f, 0},
+        {10, 1.0f / 18 + 0.001f, 1},
+        {10, 0.5f, 5},
+        {10, 17.0f / 18 - 0.001f, 8},
+        {10, 17.0f / 18 + 0.001f, 9},
+        {10, 1.0f, 9},
+        {10, 1.2f, -1},
+        {10, -0.3f, 0},
+        {10, NAN, -1},
+        {1, 0.7f, 0},
+        {0, 0.7f, 0},
+        {0, 1.0f, 0},
+        {0, 1.6f, 0},
     };
     for (const Case& c : cases) {
         const std::vector<AM_FrameDraw> draws = plan(c.frames, 0, c.value);
@@ -53,7 +62,7 @@ TEST(StripFrames, RotatedStripsCrossFadeTurnedNeighbours)
     EXPECT_FLOAT_EQ(draws[1].angle, 15);
     EXPECT_FLOAT_EQ(draws[1].opacity, 0.5f);
 
-    draws = plan(10, 270, 0.4f);  // p = 3.6
+    draws = plan(10, 270, 0.4f); // p = 3.6
     ASSERT_EQ(draws.size(), 2u);
     EXPECT_EQ(draws[0].frame, 3);
     EXPECT_NEAR(draws[0].angle, -18, 1e-4);
@@ -86,9 +95,9 @@ TEST(StripFrames, RotationComesFromTheName)
         const char* name;
         float rotation;
     };
-    for (const Case c : {Case{"knob_rot270", 270}, Case{"knob_rot-90_big", -90},
-                         Case{"knob", 0}, Case{"knob_rot", 0}, Case{"knob_rotx", 0},
-                         Case{"a_rot30_rot60", 30}, Case{"", 0}}) {
+    for (const Case c :
+         {Case{"knob_rot270", 270}, Case{"knob_rot-90_big", -90}, Case{"knob", 0},
+          Case{"knob_rot", 0}, Case{"knob_rotx", 0}, Case{"a_rot30_rot60", 30}, Case{"", 0}}) {
         EXPECT_EQ(AM_rotationFromName(c.name), c.rotation) << c.name;
     }
     EXPECT_EQ(AM_rotationFromName(nullptr), 0);

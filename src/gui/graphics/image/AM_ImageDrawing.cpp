@@ -99,8 +99,7 @@ struct PixelArea {
 PixelArea toPixels(const AM_ImageTarget& target, const AM_ImageRect& rect)
 {
     const double z = target.zoom;
-    return {(rect.x - target.canvasX) * z, (rect.y - target.canvasY) * z, rect.w * z,
-            rect.h * z};
+    return {(rect.x - target.canvasX) * z, (rect.y - target.canvasY) * z, rect.w * z, rect.h * z};
 }
 
 bool near(float value, float goal)
@@ -181,8 +180,7 @@ void AM_drawImageRotated(const AM_ImageTarget& target, const AM_PixelMap& image,
                unsigned(opacity * 255.0f + 0.5f));
 }
 
-void AM_blendImage(const AM_ImageTarget& target, const AM_PixelMap& image,
-                   const AM_ImageRect& rect)
+void AM_blendImage(const AM_ImageTarget& target, const AM_PixelMap& image, const AM_ImageRect& rect)
 {
     if (image.empty())
         return;
@@ -191,8 +189,8 @@ void AM_blendImage(const AM_ImageTarget& target, const AM_PixelMap& image,
     drawMapped(target, image, area.x, area.y, image.width(), image.height(), toImage, 255);
 }
 
-void AM_copyImage(const AM_ImageTarget& target, const AM_PixelMap& image,
-                  const AM_ImageRect& rect, int numerator, int denominator)
+void AM_copyImage(const AM_ImageTarget& target, const AM_PixelMap& image, const AM_ImageRect& rect,
+                  int numerator, int denominator)
 {
     if (clipIsEmpty(target) || image.empty() || numerator <= 0 || denominator <= 0)
         return;

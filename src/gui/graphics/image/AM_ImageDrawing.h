@@ -62,5 +62,5 @@ void AM_blendImage(const AM_ImageTarget& target, const AM_PixelMap& image,
 // Copies without blending, each image pixel becoming a block of
 // numerator/denominator pixels (1/1, 2/1 or 5/2), from rect's position,
 // within the clip box, the back buffer and the image.
-void AM_copyImage(const AM_ImageTarget& target, const AM_PixelMap& image,
-                  const AM_ImageRect& rect, int numerator, int denominator);
+void AM_copyImage(const AM_ImageTarget& target, const AM_PixelMap& image, const AM_ImageRect& rect,
+                  int numerator, int denominator);

@@ -90,8 +90,7 @@ AM_PngStatus readImage(png_structp png, png_infop info, AM_PixelMap& image)
 AM_PngStatus AM_decodePng(const uint8_t* data, size_t size, AM_PixelMap& image)
 {
     image.clear();
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
     if (png == nullptr)
         return AM_PngStatus::noReadStruct;
     png_infop info = png_create_info_struct(png);

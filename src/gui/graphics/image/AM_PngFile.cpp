@@ -35,9 +35,8 @@ bool AM_readPngFile(const char* path, AM_PixelMap& image)
     image.clear();
     const char* shownPath = path != nullptr ? path : "";
     platform::FileHandle file = platform::kNoFile;
-    if (path == nullptr ||
-        platform::openFile(path, platform::FileAccess::read, false, file) !=
-            platform::fileerror::kNone) {
+    if (path == nullptr || platform::openFile(path, platform::FileAccess::read, false, file) !=
+                               platform::fileerror::kNone) {
         AM_STD::printv("Can't open '%s'", shownPath);
         return false;
     }

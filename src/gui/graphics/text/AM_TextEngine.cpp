@@ -88,8 +88,7 @@ struct AM_TextEngine::Impl {
         if (!AM_FontSettings::isResolved(use)) {
             const char* name = style.fontFileName != nullptr ? style.fontFileName : "";
             std::string systemPath;
-            if (name[0] == kSystemFontMark &&
-                platform::findSystemFontFile(name + 1, systemPath) &&
+            if (name[0] == kSystemFontMark && platform::findSystemFontFile(name + 1, systemPath) &&
                 engine.load_font(systemPath.c_str(), 0, renderingOf(style.glyphMode)))
                 AM_FontSettings::resolve(use, systemPath);
             else
@@ -162,8 +161,8 @@ float AM_TextEngine::textWidth(const char* text, const AM_TextStyle& style)
 }
 
 void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& clip,
-                             const agg::rgba8& colour, const char* text, double penX,
-                             double penY, double pixelSize, const AM_TextStyle& style)
+                             const agg::rgba8& colour, const char* text, double penX, double penY,
+                             double pixelSize, const AM_TextStyle& style)
 {
     Impl& d = *impl_;
     const double size = glyphPixels(pixelSize);
@@ -228,9 +227,8 @@ void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& c
     d.rasterizer.gamma(agg::gamma_none());
 }
 
-void AM_TextEngine::penStart(float x, float y, float w, float h, float fontSize,
-                             float textWidth, int hAlign, bool vCentre, double& penX,
-                             double& penY)
+void AM_TextEngine::penStart(float x, float y, float w, float h, float fontSize, float textWidth,
+                             int hAlign, bool vCentre, double& penX, double& penY)
 {
     const float by = vCentre ? y + (h + fontSize) * 0.5f : y + fontSize;
     const float whole = std::trunc(textWidth);

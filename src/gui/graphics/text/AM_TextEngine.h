@@ -15,17 +15,17 @@
 
 // How glyphs are rendered: the font engine's rendering kinds.
 enum AM_GlyphMode : uint32_t {
-    kGlyphNativeMono = 0,  // 1-bit from FreeType
-    kGlyphNativeGrey = 1,  // 8-bit coverage from FreeType
-    kGlyphOutline = 2,     // outlines filled by our rasterizer
-    kGlyphMono = 3,        // 1-bit, rasterised by the font engine
-    kGlyphGrey = 4,        // 8-bit coverage, rasterised by the font engine
+    kGlyphNativeMono = 0, // 1-bit from FreeType
+    kGlyphNativeGrey = 1, // 8-bit coverage from FreeType
+    kGlyphOutline = 2,    // outlines filled by our rasterizer
+    kGlyphMono = 3,       // 1-bit, rasterised by the font engine
+    kGlyphGrey = 4,       // 8-bit coverage, rasterised by the font engine
 };
 
 // The text settings of one drawing context.
 struct AM_TextStyle {
     const char* fontFileName = "Vera.ttf";
-    uint32_t glyphMode = kGlyphGrey;  // any other value counts as native mono
+    uint32_t glyphMode = kGlyphGrey; // any other value counts as native mono
     float gamma = 1.0f;
     bool hinting = true;
     bool kerning = true;
@@ -55,9 +55,9 @@ public:
     // colour, inside the inclusive clip box of the buffer. A font that cannot
     // be loaded draws nothing ("No load font, arrrgh!" on the standard
     // output); a character without glyph is skipped ("no glyph...").
-    void drawLine(agg::rendering_buffer& buffer, const agg::rect_i& clip,
-                  const agg::rgba8& colour, const char* text, double penX, double penY,
-                  double pixelSize, const AM_TextStyle& style);
+    void drawLine(agg::rendering_buffer& buffer, const agg::rect_i& clip, const agg::rgba8& colour,
+                  const char* text, double penX, double penY, double pixelSize,
+                  const AM_TextStyle& style);
 
     // Where drawText puts the pen (in GUI units, before zooming) for a line
     // textWidth units wide in the rectangle (x, y, w, h): the baseline lies at

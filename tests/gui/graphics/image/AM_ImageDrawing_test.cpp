@@ -12,7 +12,8 @@ using Bgra = std::array<int, 4>;
 
 // A white, opaque back buffer and a target over it.
 struct BackBuffer {
-    BackBuffer(int w, int h, float zoom = 1.0f) : width(w), height(h), pixels(size_t(w) * h * 4, 255)
+    BackBuffer(int w, int h, float zoom = 1.0f)
+        : width(w), height(h), pixels(size_t(w) * h * 4, 255)
     {
         rows.attach(pixels.data(), w, h, w * 4);
         target.buffer = &rows;
@@ -107,10 +108,10 @@ TEST(ImageDrawing, CopiesEnlargeByWholeBlocks)
 {
     struct Case {
         int numerator, denominator;
-        std::vector<int> sourceOfColumn;  // image column shown in back-buffer columns 0..
+        std::vector<int> sourceOfColumn; // image column shown in back-buffer columns 0..
     };
-    for (const Case& c : {Case{2, 1, {0, 0, 1, 1, 2, 2, 3, 3}},
-                          Case{5, 2, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}}}) {
+    for (const Case& c :
+         {Case{2, 1, {0, 0, 1, 1, 2, 2, 3, 3}}, Case{5, 2, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}}}) {
         BackBuffer back(12, 12, 2.0f);
         const AM_PixelMap image = gradient(4, 4);
         AM_copyImage(back.target, image, {0, 0, 6, 6}, c.numerator, c.denominator);
@@ -152,9 +153,9 @@ TEST(ImageDrawing, FilteredPathStretchesAndStaysInTheClip)
     EXPECT_EQ(back.at(5, 7), red);
     EXPECT_EQ(back.at(9, 10), red);
     EXPECT_GT(back.at(9, 13)[0], 0);
-    EXPECT_EQ(back.at(10, 7), kWhite);  // right of the clip
-    EXPECT_EQ(back.at(5, 1), kWhite);   // above the rectangle
-    EXPECT_EQ(back.at(5, 16), kWhite);  // below it and its extra row
+    EXPECT_EQ(back.at(10, 7), kWhite); // right of the clip
+    EXPECT_EQ(back.at(5, 1), kWhite);  // above the rectangle
+    EXPECT_EQ(back.at(5, 16), kWhite); // below it and its extra row
 }
 
 TEST(ImageDrawing, ZoomAndCanvasOriginPlaceTheImage)
@@ -196,7 +197,7 @@ TEST(ImageDrawing, PositiveAnglesTurnCounterClockwise)
 {
     struct Case {
         float angle;
-        int x, y;  // where the dot lands
+        int x, y; // where the dot lands
     };
     for (const Case c : {Case{0, 17, 10}, Case{90, 10, 3}, Case{-90, 10, 17}, Case{180, 3, 10}}) {
         BackBuffer back(21, 21);
@@ -212,8 +213,8 @@ TEST(ImageDrawing, RotatedOpacityScalesTheImage)
         float alpha;
         int expected;
     };
-    for (const Case c : {Case{1.0f, 0}, Case{0.5f, 127}, Case{0.0f, 255}, Case{7.0f, 0},
-                         Case{-1.0f, 255}}) {
+    for (const Case c :
+         {Case{1.0f, 0}, Case{0.5f, 127}, Case{0.0f, 255}, Case{7.0f, 0}, Case{-1.0f, 255}}) {
         BackBuffer back(8, 8);
         AM_drawImageRotated(back.target, solid(8, 8, {0, 0, 0, 255}), {0, 0, 8, 8}, 0, c.alpha);
         EXPECT_NEAR(back.at(4, 4)[1], c.expected, 1) << c.alpha;

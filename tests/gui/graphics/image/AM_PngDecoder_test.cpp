@@ -66,42 +66,57 @@ std::vector<DecodeCase> decodeCases()
     std::vector<DecodeCase> cases;
     const int c0 = corrected(0), c64 = corrected(64), c128 = corrected(128), c200 = corrected(200);
 
-    cases.push_back({"rgb", make(2, PNG_COLOR_TYPE_RGB, 8, {255, 0, 128, 0, 64, 200}),
-                     {{c128, c0, 255, 255}, {c200, c64, c0, 255}}, false});
-    cases.push_back({"rgba", make(2, PNG_COLOR_TYPE_RGB_ALPHA, 8, {255, 0, 0, 128, 0, 0, 255, 0}),
-                     {{c0, c0, 255, 128}, {255, c0, c0, 0}}, true});
-    cases.push_back({"rgbaOpaque", make(1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {10, 20, 30, 255}),
-                     {{corrected(30), corrected(20), corrected(10), 255}}, false});
+    cases.push_back({"rgb",
+                     make(2, PNG_COLOR_TYPE_RGB, 8, {255, 0, 128, 0, 64, 200}),
+                     {{c128, c0, 255, 255}, {c200, c64, c0, 255}},
+                     false});
+    cases.push_back({"rgba",
+                     make(2, PNG_COLOR_TYPE_RGB_ALPHA, 8, {255, 0, 0, 128, 0, 0, 255, 0}),
+                     {{c0, c0, 255, 128}, {255, c0, c0, 0}},
+                     true});
+    cases.push_back({"rgbaOpaque",
+                     make(1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {10, 20, 30, 255}),
+                     {{corrected(30), corrected(20), corrected(10), 255}},
+                     false});
 
     Image palette = make(3, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2});
     palette.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     palette.paletteAlpha = {0, 128};
-    cases.push_back({"paletteWithTransparency", palette,
-                     {{c0, c0, 255, 0}, {c0, 255, c0, 128}, {255, c0, c0, 255}}, true});
+    cases.push_back({"paletteWithTransparency",
+                     palette,
+                     {{c0, c0, 255, 0}, {c0, 255, c0, 128}, {255, c0, c0, 255}},
+                     true});
 
     Image palette4 = make(2, PNG_COLOR_TYPE_PALETTE, 4, {1, 0});
     palette4.palette = {{0, 0, 0}, {255, 255, 255}};
     cases.push_back({"palette4Bit", palette4, {{255, 255, 255, 255}, {0, 0, 0, 255}}, false});
 
-    cases.push_back({"grey", make(2, PNG_COLOR_TYPE_GRAY, 8, {128, 255}),
-                     {{c128, c128, c128, 255}, {255, 255, 255, 255}}, false});
-    cases.push_back({"grey1Bit", make(3, PNG_COLOR_TYPE_GRAY, 1, {1, 0, 1}),
-                     {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}}, false});
-    cases.push_back({"greyAlpha", make(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {64, 255, 255, 0}),
-                     {{c64, c64, c64, 255}, {255, 255, 255, 0}}, true});
+    cases.push_back({"grey",
+                     make(2, PNG_COLOR_TYPE_GRAY, 8, {128, 255}),
+                     {{c128, c128, c128, 255}, {255, 255, 255, 255}},
+                     false});
+    cases.push_back({"grey1Bit",
+                     make(3, PNG_COLOR_TYPE_GRAY, 1, {1, 0, 1}),
+                     {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}},
+                     false});
+    cases.push_back({"greyAlpha",
+                     make(2, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {64, 255, 255, 0}),
+                     {{c64, c64, c64, 255}, {255, 255, 255, 0}},
+                     true});
 
     Image greyKey = make(2, PNG_COLOR_TYPE_GRAY, 8, {0, 255});
     greyKey.hasTransparentColour = true;
     greyKey.transparentColour.gray = 0;
-    cases.push_back({"greyWithTransparentColour", greyKey,
-                     {{0, 0, 0, 0}, {255, 255, 255, 255}}, true});
+    cases.push_back(
+        {"greyWithTransparentColour", greyKey, {{0, 0, 0, 0}, {255, 255, 255, 255}}, true});
 
-    cases.push_back({"rgba16",
-                     make(2, PNG_COLOR_TYPE_RGB_ALPHA, 16,
-                          {0xffff, 0, 0, 0x8080, 0, 0, 0xffff, 0xffff}),
-                     {{c0, c0, 255, 128}, {255, c0, c0, 255}}, true});
-    cases.push_back({"grey16", make(1, PNG_COLOR_TYPE_GRAY, 16, {0xffff}),
-                     {{255, 255, 255, 255}}, false});
+    cases.push_back(
+        {"rgba16",
+         make(2, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0xffff, 0, 0, 0x8080, 0, 0, 0xffff, 0xffff}),
+         {{c0, c0, 255, 128}, {255, c0, c0, 255}},
+         true});
+    cases.push_back(
+        {"grey16", make(1, PNG_COLOR_TYPE_GRAY, 16, {0xffff}), {{255, 255, 255, 255}}, false});
 
     Image srgb = make(1, PNG_COLOR_TYPE_RGB, 8, {128, 128, 128});
     srgb.srgb = true;
@@ -138,7 +153,8 @@ TEST(PngDecoder, InterlacedImageEqualsTheProgressiveOne)
     image.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     for (uint32_t y = 0; y < image.height; ++y)
         for (uint32_t x = 0; x < image.width; ++x)
-            for (uint16_t v : {uint16_t(x * 19), uint16_t(y * 23), uint16_t(x * y), uint16_t(255 - x)})
+            for (uint16_t v :
+                 {uint16_t(x * 19), uint16_t(y * 23), uint16_t(x * y), uint16_t(255 - x)})
                 image.samples.push_back(v);
     const std::vector<uint8_t> progressive = pngfixture::encode(image);
     image.interlaced = true;
@@ -170,8 +186,8 @@ TEST(PngDecoder, DamagedDataGivesNoImage)
     ASSERT_GT(good.size(), 60u);
 
     std::vector<uint8_t> badCrc = good;
-    badCrc[20] ^= 0x40;  // inside the header's data: its CRC no longer fits
-    std::vector<uint8_t> noEnd(good.begin(), good.end() - 12);  // IEND cut off
+    badCrc[20] ^= 0x40; // inside the header's data: its CRC no longer fits
+    std::vector<uint8_t> noEnd(good.begin(), good.end() - 12); // IEND cut off
 
     struct Damage {
         const char* name;

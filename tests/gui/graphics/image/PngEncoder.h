@@ -23,11 +23,11 @@ struct Image {
     // grey, alpha; red, green, blue; red, green, blue, alpha; palette index).
     std::vector<uint16_t> samples;
     std::vector<png_color> palette;
-    std::vector<uint8_t> paletteAlpha;  // tRNS for palette images
-    bool hasTransparentColour = false;  // tRNS for grey and RGB images
+    std::vector<uint8_t> paletteAlpha; // tRNS for palette images
+    bool hasTransparentColour = false; // tRNS for grey and RGB images
     png_color_16 transparentColour{};
-    double fileGamma = 0;  // gAMA chunk when not 0
-    bool srgb = false;     // sRGB chunk
+    double fileGamma = 0; // gAMA chunk when not 0
+    bool srgb = false;    // sRGB chunk
 };
 
 inline int channelsOf(int colourType)
@@ -98,8 +98,7 @@ inline std::vector<uint8_t> encode(const Image& image)
     if (!image.palette.empty())
         png_set_PLTE(png, info, image.palette.data(), int(image.palette.size()));
     if (!image.paletteAlpha.empty())
-        png_set_tRNS(png, info, image.paletteAlpha.data(), int(image.paletteAlpha.size()),
-                     nullptr);
+        png_set_tRNS(png, info, image.paletteAlpha.data(), int(image.paletteAlpha.size()), nullptr);
     if (image.hasTransparentColour)
         png_set_tRNS(png, info, nullptr, 0, &image.transparentColour);
     if (image.fileGamma != 0)

@@ -78,7 +78,8 @@ TEST_F(TextEngine, MeasuresInTheDefaultFaceOfTheFontFolder)
     // Kerning counts when measuring, whatever the style says.
     style.kerning = false;
     AM_FontSettings::setSize(48);
-    EXPECT_LT(engine.textWidth("To", style), engine.textWidth("T", style) + engine.textWidth("o", style));
+    EXPECT_LT(engine.textWidth("To", style),
+              engine.textWidth("T", style) + engine.textWidth("o", style));
     AM_FontSettings::setSize(12);
     AM_FontSettings::setSize(24);
     EXPECT_NEAR(engine.textWidth("M", style), 2 * one, 1.0f);
@@ -113,9 +114,9 @@ TEST_F(TextEngine, SystemFontNamesResolveOrFallBackToTheDefaultFace)
         const char* fontName;
         bool system;
     };
-    for (const Case c : {Case{"#l_10646.ttf", false}, Case{"#Vera.ttf", true},
-                         Case{"#Bitstream Vera Sans Mono", true}, Case{"Arial.ttf", false},
-                         Case{"#", false}}) {
+    for (const Case c :
+         {Case{"#l_10646.ttf", false}, Case{"#Vera.ttf", true},
+          Case{"#Bitstream Vera Sans Mono", true}, Case{"Arial.ttf", false}, Case{"#", false}}) {
         SCOPED_TRACE(c.fontName);
         AM_FontSettings::reset();
         AM_FontSettings::setFolder(veraFolder().c_str());
@@ -128,9 +129,10 @@ TEST_F(TextEngine, SystemFontNamesResolveOrFallBackToTheDefaultFace)
         fresh.drawLine(canvas.buffer, canvas.whole(), kBlack, "abc", 2, 15, 12, style);
         EXPECT_NE(canvas.inkBounds().x1, -1);
         std::string systemPath;
-        const std::string expected = c.system && platform::findSystemFontFile(c.fontName + 1, systemPath)
-                                         ? systemPath
-                                         : veraFolder() + "Vera.ttf";
+        const std::string expected =
+            c.system && platform::findSystemFontFile(c.fontName + 1, systemPath)
+                ? systemPath
+                : veraFolder() + "Vera.ttf";
         EXPECT_EQ(AM_FontSettings::fontPath(AM_FontSettings::FontUse::measuring), expected);
         EXPECT_EQ(AM_FontSettings::fontPath(AM_FontSettings::FontUse::drawing), expected);
         EXPECT_EQ(trace.text(), "Fontpath: " + expected + "\n");
@@ -156,7 +158,7 @@ TEST_F(TextEngine, DrawsOnTheBaselineAtThePixelSize)
     engine.drawLine(small.buffer, small.whole(), kBlack, "HH", 10, 30, 12, style);
     const agg::rect_i a = small.inkBounds();
     ASSERT_NE(a.x1, -1);
-    EXPECT_EQ(a.y2, 29);  // the letters stand on the baseline
+    EXPECT_EQ(a.y2, 29); // the letters stand on the baseline
     EXPECT_GE(a.x1, 10);
     EXPECT_LE(a.x1, 12);
 
@@ -212,10 +214,10 @@ TEST(TextCodePoints, Utf8DecodesAndOtherBytesStandForThemselves)
         {"L\xc3\xa9g", {'L', 0xe9, 'g'}},
         {"\xe2\x82\xac", {0x20ac}},
         {"\xf0\x9f\x8e\xb9", {0xfffd}},
-        {"\xe9t\xe9", {0xe9, 't', 0xe9}},           // Latin-1 bytes
-        {"\xc3", {0xc3}},                           // cut short
-        {"\xc0\xaf", {0xc0, 0xaf}},                 // overlong
-        {"\xed\xa0\x80", {0xed, 0xa0, 0x80}},       // surrogate
+        {"\xe9t\xe9", {0xe9, 't', 0xe9}},     // Latin-1 bytes
+        {"\xc3", {0xc3}},                     // cut short
+        {"\xc0\xaf", {0xc0, 0xaf}},           // overlong
+        {"\xed\xa0\x80", {0xed, 0xa0, 0x80}}, // surrogate
         {"\xe2\x82", {0xe2, 0x82}},
     };
     for (const Case& c : cases) {

@@ -24,9 +24,9 @@ struct Card {
     {
         pixels.resize(size_t(width) * height * 4);
         for (size_t i = 0; i < pixels.size(); i += 4) {
-            pixels[i] = 0x2e;      // blue
-            pixels[i + 1] = 0x28;  // green
-            pixels[i + 2] = 0x24;  // red
+            pixels[i] = 0x2e;     // blue
+            pixels[i + 1] = 0x28; // green
+            pixels[i + 2] = 0x24; // red
             pixels[i + 3] = 255;
         }
         rows.attach(pixels.data(), unsigned(width), unsigned(height), width * 4);
@@ -64,20 +64,20 @@ TEST(TextCardGolden, CardAtZoomsOneAndTwo)
         card.style.gamma = 0.67f;
         const agg::rgba8 light(0xe8, 0xe0, 0xd0, 255);
         const agg::rgba8 amber(0xf0, 0xa0, 0x30, 255);
-        card.text("KestanK4  Filter Cutoff 1234.5 Hz", 11, 8, 4, 284, 16, 0, false, light, card.whole());
+        card.text("KestanK4  Filter Cutoff 1234.5 Hz", 11, 8, 4, 284, 16, 0, false, light,
+                  card.whole());
         card.text("Left", 9, 8, 26, 90, 14, 0, false, amber, card.whole());
         card.text("Centre", 9, 104, 26, 90, 14, 1, false, amber, card.whole());
         card.text("Right", 9, 200, 26, 90, 14, 2, false, amber, card.whole());
         card.text("Centred vertically", 10, 8, 44, 284, 30, 1, true, light, card.whole());
         card.text("AVATAR Tow Wave", 16, 8, 78, 284, 20, 0, false, light, card.whole());
-        card.text("L\xc3\xa9g\xc3\xa8re \xe2\x82\xac 12 dB/oct", 12, 8, 102, 284, 16, 0, false, light,
-                  card.whole());
+        card.text("L\xc3\xa9g\xc3\xa8re \xe2\x82\xac 12 dB/oct", 12, 8, 102, 284, 16, 0, false,
+                  light, card.whole());
         const agg::rect_i clip(int(8 * zoom), int(124 * zoom), int(120 * zoom), int(146 * zoom));
         card.text("Clipped at 120 units, never beyond", 12, 8, 126, 284, 16, 0, false, amber, clip);
         const std::string name = "text_card_z" + std::to_string(int(zoom));
-        EXPECT_EQ(testsupport::compareWithGolden(name, card.pixels.data(), card.width,
-                                                 card.height, card.width * 4, kTolerance,
-                                                 kMaxOffPixels),
+        EXPECT_EQ(testsupport::compareWithGolden(name, card.pixels.data(), card.width, card.height,
+                                                 card.width * 4, kTolerance, kMaxOffPixels),
                   "");
     }
     AM_FontSettings::reset();
