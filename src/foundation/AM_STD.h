@@ -7,6 +7,7 @@
 // calls. printv sends its text to the debug trace (platform/Trace.h) and
 // never blocks or allocates on the audio thread.
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 
@@ -46,6 +47,8 @@ int sprint(char* out, const char* format, ...);
 int sprintv(char* out, const char* format, ...);
 int sprintn(char* out, size_t capacity, const char* format, ...);
 int sprintvn(char* out, size_t capacity, const char* format, ...);
+// sprintvn over an argument list, for formatters of callers' own.
+int vsprintvn(char* out, size_t capacity, const char* format, va_list arguments);
 // printv formats like sprintv and sends the text to the debug trace in pieces
 // (after each line end, or once more than 250 characters are waiting), then
 // a "\n" of its own. Never allocates.

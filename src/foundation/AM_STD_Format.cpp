@@ -445,6 +445,16 @@ int sprintvn(char* out, size_t capacity, const char* fmt, ...)
     return n;
 }
 
+int vsprintvn(char* out, size_t capacity, const char* fmt, va_list args)
+{
+    if (out == nullptr || fmt == nullptr) {
+        if (out != nullptr && capacity > 0)
+            out[0] = 0;
+        return 0;
+    }
+    return formatToBuffer(out, capacity, fmt, args, true);
+}
+
 void printv(const char* fmt, ...)
 {
     if (fmt == nullptr)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
 #include <cstring>
 #include <string>
 
@@ -268,6 +269,29 @@ TEST(AM_STD_Printv, NeverAllocates)
         EXPECT_EQ(counter.count(), 0u);
     }
     EXPECT_EQ(capture.text(), "Lead \xE2\x82\xAC text -1 2 ff FF c 0.50 1.250 %\n");
+}
+
+int formatThroughList(char* out, size_t capacity, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = AM_STD::vsprintvn(out, capacity, format, arguments);
+    va_end(arguments);
+    return length;
+}
+
+TEST(AM_STD_Sprintv, ArgumentListFormsLikeTheVariadicOne)
+{
+    char direct[16];
+    char listed[16];
+    const int n = AM_STD::sprintvn(direct, sizeof direct, "%s=%.2f", "width", 128.0);
+    EXPECT_EQ(formatThroughList(listed, sizeof listed, "%s=%.2f", "width", 128.0), n);
+    EXPECT_STREQ(listed, direct);
+    EXPECT_STREQ(listed, "width=128.00");
+    // Cut to the capacity; a null target is left alone.
+    EXPECT_EQ(formatThroughList(listed, 6, "%s", "abcdefgh"), 5);
+    EXPECT_STREQ(listed, "abcde");
+    EXPECT_EQ(formatThroughList(nullptr, 4, "x"), 0);
 }
 
 } // namespace
