@@ -361,17 +361,17 @@ bool AM_View_Interface::isModuleActive(const char* shortName)
 
 void AM_View_Interface::setDefaultExtension(const char* extension)
 {
-    viewtext::copy(defaultExtension_, sizeof defaultExtension_, extension);
+    library_.setDefaultExtension(extension);
 }
 
 void AM_View_Interface::setNativeFormat(uint32_t flag)
 {
-    nativeFormat_ = flag;
+    library_.setNativeFormat(flag);
 }
 
 uint32_t AM_View_Interface::getNativeFormat()
 {
-    return nativeFormat_;
+    return library_.getNativeFormat();
 }
 
 void AM_View_Interface::sendTopControlMessage(uint32_t classMask, uint32_t message, uint32_t arg,

@@ -16,6 +16,7 @@
 
 #include "engine/module/AM_AudioObject.h"
 #include "engine/module/AM_ModuleRecord.h"
+#include "presets/library/PresetLibrary.h"
 
 #include <cstdint>
 #include <memory>
@@ -159,21 +160,57 @@ public:
     {
         return selectedModuleId_ >= 0 ? selectedModuleName_ : nullptr;
     }
+    // 1 (the default): whole-patch presets are saved as native "h2p" state;
+    // 0: as the default extension's data.
     virtual void setNativeFormat(uint32_t flag);
     virtual uint32_t getNativeFormat();
-    const char* getDefaultExtension() const { return defaultExtension_; }
+    const char* getDefaultExtension() const { return library_.defaultExtension(); }
 
-    // --- Presets. Every operation finds its list by module path (null: the
-    // first list, the whole patch) and does nothing, or answers null, when
-    // there is no such list.
+    // --- Presets. A module path names a list by its module (the
+    // whole-patch list is "Presets"); null names the first list. Every
+    // operation does nothing, or answers null, when there is no such list.
 
+    // Creates the list of the path's module once (type 0 or 1 the whole
+    // patch, 2 a module, 4 tuning files) and selects its folder.
+    virtual ModulePresetList* addModulePresetList(const char* modulePath, int32_t listType);
+    // The "%s Tuning" list of a tuning parameter; its name, or "not
+    // applicable".
+    virtual const char* addTuningPresetList(const AM_ParamInfo* tuningRecord);
+    virtual ModulePresetList* getModulePresetList(const char* modulePath);
+    virtual PresetFolder* getPresetFolders(const char* modulePath);
+    virtual PresetFolder* getCurrentFolder(const char* modulePath);
+    virtual PresetListItem* getPresetItems(const char* modulePath);
+    // Makes the folder current (null: the first), lists it and tells the
+    // controls (message 47).
+    virtual void setCurrentFolder(PresetFolder* folder, const char* modulePath);
     // Copies both texts into the list's current preset name and extension.
     virtual void setCurrentPreset(const char* name, const char* extension,
                                   const char* modulePath);
     virtual const char* getCurrentPresetName(const char* modulePath);
     virtual const char* getCurrentPresetExtension(const char* modulePath);
+    virtual PresetListItem* doesPresetExist(const char* name, const char* extension,
+                                            const char* modulePath);
+    // Load the next (previous) preset not tagged junk.
+    virtual void nextPreset(const char* modulePath);
+    virtual void previousPreset(const char* modulePath);
+    // savePreset of the name for the selected module's list; refused when
+    // no module is selected.
+    virtual PresetSaveResult saveSelectedModulePreset(const char* name, bool force);
+    virtual void rescanPresets(const char* modulePath);
+    virtual bool createPresetFolder(const char* name, const char* modulePath);
+    virtual void refreshCurrentFolder(const char* modulePath);
+    virtual void scanPresetFolders(const char* modulePath);
+    virtual void scanPresetItems(const char* modulePath);
+    // Reads the item's file and applies it by its extension; makes it the
+    // current preset and tells the controls (message 46).
+    virtual PresetLoadResult loadPreset(PresetListItem* item, const char* modulePath);
+    // Saves the current state as name "." extension into the list's current
+    // folder; the old file stays as it was unless the save succeeds. The
+    // name is edited in place into a file name.
+    virtual PresetSaveResult savePreset(char* name, const char* modulePath, bool force);
     // True when the path names a list of a single module's presets.
     virtual bool isModulePresetList(const char* modulePath);
+    PresetLibrary& presetLibrary() { return library_; }
 
     // --- Whole-patch state and the host.
 
@@ -221,6 +258,32 @@ protected:
     AM_ViewManServices* viewMan_ = nullptr;
 
 private:
+    // What the preset library asks of the interface.
+    class LibraryHost : public PresetLibraryHost {
+    public:
+        explicit LibraryHost(AM_View_Interface& owner) : owner_(owner) {}
+        const char* presetProductName() override;
+        const AM_PluginInfo* presetPluginInfo() override;
+        uint32_t presetPluginId() override;
+        AM_ParamInfo* findParameter(const char* moduleShortName,
+                                    const char* parameterShortName) override;
+        AM_ParamInfo* getParameterInfo(int32_t index, bool published) override;
+        void* getParameterValue(int32_t index) override;
+        void setParameterValue(int32_t index, void* value) override;
+        int32_t presetModuleId(const char* modulePath) override;
+        const char* presetModuleLongName(int32_t moduleId) override;
+        void refreshModuleParameters(int32_t moduleId) override;
+        std::vector<uint8_t> presetStateInfo(const char* modulePath) override;
+        bool presetSetStateInfo(const void* data, uint32_t size, const char* modulePath) override;
+        std::vector<uint8_t> presetFxpProgram() override;
+        void nativePresetChanged(const char* name) override;
+        void presetTopControlMessage(uint32_t message, const char* modulePath) override;
+        int32_t askThreeWay(const char* name) override;
+
+    private:
+        AM_View_Interface& owner_;
+    };
+
     void writeTargetRange(int32_t slot, int32_t target, int32_t parameter);
 
     // Four places per parameter.
@@ -232,8 +295,6 @@ private:
     std::vector<int32_t> firstParameter_;
     int32_t selectedModuleId_ = -1;
     char selectedModuleName_[k_moduleLongNameBytes] = {};
-    uint32_t nativeFormat_ = 1;
-    char defaultExtension_[kExtensionBytes] = "h2p";
     int32_t metaParameterCount_ = 0;
     int32_t modTargetCount_ = 0;
     int32_t metaWalkPosition_ = 0;
@@ -243,4 +304,8 @@ private:
     int32_t usageIndex2_ = -1;
     uint32_t lastMask1_ = kNoMask;
     uint32_t lastMask2_ = kNoMask;
+    LibraryHost libraryHost_{*this};
+    // The preset lists (the first one the whole patch's); they go before
+    // the rest of the interface.
+    PresetLibrary library_{libraryHost_};
 };

@@ -14,6 +14,7 @@
 #include "presets/AM_VST_EditorBase.h"
 #include "presets/AM_VST_View_Interface.h"
 #include "presets/AM_ViewManServices.h"
+#include "presets/library/PresetTagger.h"
 
 #include <cstring>
 #include <deque>
@@ -245,6 +246,7 @@ protected:
     {
         plugintest::resetProcessState();
         AM_View_Interface::resetProcessState();
+        resetTagRegistry();
         TestEditor::life = {};
         dir.makeDir("KestanK4.data");
         platform::overrideModulePath(dir.file("KestanK4.so").c_str());
@@ -257,6 +259,7 @@ protected:
             e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
         effects_.clear();
         AM_VST_setEditorFactory(nullptr);
+        resetTagRegistry();
         FixtureAudioMan::config = plugintest::FixtureConfig{};
         platform::overrideModulePath(nullptr);
         plugintest::resetProcessState();
