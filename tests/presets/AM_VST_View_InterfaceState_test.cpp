@@ -148,6 +148,21 @@ TEST_F(StateTest, WholePatchAndModuleStatesAreTakenAroundSelMod)
               std::string::npos);
 }
 
+TEST_F(StateTest, TheHostsChunkStaysAsItWasWhileTheEditorTakesStates)
+{
+    AEffect* e = openWithEditor();
+    ListInterface& view = listInterface(e);
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(e, effGetChunk, 1, 0, &data);
+    ASSERT_GT(size, 0);
+    const std::string before(static_cast<const char*>(data), static_cast<size_t>(size));
+    // The editor writes the engine's state again (a module's, then the
+    // whole patch's) before the host has read its chunk.
+    EXPECT_FALSE(view.getStateInfo("LFO1").empty());
+    EXPECT_FALSE(view.getFxpProgram().empty());
+    EXPECT_EQ(std::string(static_cast<const char*>(data), static_cast<size_t>(size)), before);
+}
+
 TEST_F(StateTest, StateOperationsRefuseTheAudioThread)
 {
     AEffect* e = openWithEditor();
