@@ -7,6 +7,7 @@
 #include "synth/KestanVoiceRecord.h"
 
 #include "engine/module/AM_VoiceBatch.h"
+#include "synth/dsp/FilterLanes.h"
 #include "synth/dsp/PitchTable.h"
 #include "synth/dsp/VoiceControlLaws.h"
 
@@ -201,9 +202,10 @@ void mixNoise(const Words& p, const KestanGlobalRecord& g, int32_t first, int32_
 }
 
 // The key-tracked high-pass over the mix (first float of each frame), its
-// tuning gliding toward this block's design.
+// tuning gliding toward this block's design; with `run` false only the
+// tuning is set (the lanes of a batch run the filter).
 void highpass(KestanVoiceRecord& v, const Words& p, const VoiceInputs& in, double oversampledPeriod,
-              float voiceRow, int32_t frames, float* work)
+              float voiceRow, int32_t frames, float* work, bool run)
 {
     const float osc1Pitch = p.real(K::k_pKeyScale) * kKeyScaleFactor * in.rows[k_kestanRowKey][0] +
                             p.real(K::k_pTuneModDepth1) * in.rows[k_kestanRowTune1][0] +
@@ -215,7 +217,8 @@ void highpass(KestanVoiceRecord& v, const Words& p, const VoiceInputs& in, doubl
     const synthdsp::HighpassTuning tuning = synthdsp::stateVariableHighpassTuning(
         pitch, double(p.real(K::k_pHPResonance)) * kHighpassQScale, oversampledPeriod);
     synthdsp::stateVariableHighpassRamp(v.highpass, tuning, 1.0 / double(frames), v.resetFlag != 0);
-    synthdsp::stateVariableHighpassProcess(v.highpass, work, frames, kWorkStride);
+    if (run)
+        synthdsp::stateVariableHighpassProcess(v.highpass, work, frames, kWorkStride);
 }
 
 // The bus row, or null when the context has no such row.
@@ -226,11 +229,29 @@ float* busRow(const AM_ProcessContext* ctx, uint32_t row)
     return ctx->busBuffer + static_cast<size_t>(row) * k_rowSamples;
 }
 
-// One voice's stretch from its inputs into `left` and `right` (the host-rate
-// samples of the stretch, scaled for the output).
-void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord& g,
-                   KestanVoiceRecord& v, const VoiceInputs& in, const AM_ProcessContext* ctx,
-                   int32_t start, int32_t length, float* left, float* right)
+// The buffers one voice's stretch renders through: the work buffer (the
+// mix and Osc1 per frame) and each oscillator's signal.
+struct StretchBuffers {
+    float* work;
+    float* osc1;
+    float* osc2;
+    float* sub;
+};
+
+// What the stages before the filter leave for it.
+struct FilterInput {
+    synthdsp::FilterBlock block;
+    synthdsp::FilterRows rows;
+    synthdsp::FilterBuffers buffers;
+    int32_t frames;
+};
+
+// The stages before the filter: oscillators, noise, high-pass (or only its
+// tuning, with `runHighpass` false) and the feedback biquads' ramp.
+FilterInput renderToFilter(const synthdsp::OscillatorTables& tables, KestanGlobalRecord& g,
+                           KestanVoiceRecord& v, const VoiceInputs& in,
+                           const AM_ProcessContext* ctx, int32_t start, int32_t length,
+                           const StretchBuffers& buf, bool runHighpass = true)
 {
     const Words& p = in.p;
     const int32_t firstSample = start * k_samplesPerUnit;
@@ -257,18 +278,27 @@ void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord&
     };
 
     synthdsp::renderOscillators(v.oscillators, oscBlock, oscRows, tables, frames,
-                                {g.work, g.osc1, g.osc2, g.sub});
-    mixNoise(p, g, firstSample, hostSamples, g.work);
-    highpass(v, p, in, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, g.work);
+                                {buf.work, buf.osc1, buf.osc2, buf.sub});
+    mixNoise(p, g, firstSample, hostSamples, buf.work);
+    highpass(v, p, in, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, buf.work,
+             runHighpass);
 
-    const synthdsp::FilterBlock filterBlock =
-        synthdsp::makeFilterBlock(filterSettings(p, voiceRow), period);
+    FilterInput f{synthdsp::makeFilterBlock(filterSettings(p, voiceRow), period),
+                  {
+                      in.rows[k_kestanRowKey],
+                      in.rows[k_kestanRowFm1],
+                      in.rows[k_kestanRowFm2],
+                      dest == kDestFilterFm ? crossModRow : kZeroRow,
+                  },
+                  {buf.work, buf.osc1, buf.osc2, buf.sub, g.pink + firstSample},
+                  frames};
     // The feedback biquads run only while the frames read them; after
     // standing still they restart from cleared state, as after a note on.
-    if (synthdsp::filterStageRuns(filterBlock) && filterBlock.feedbackUsed) {
+    if (synthdsp::filterStageRuns(f.block) && f.block.feedbackUsed) {
         const float rampFactor = 1.0f / float(frames);
-        const auto feedbackDesign = synthdsp::lowpassBiquadFloat(
-            synthdsp::pitchTable(), kFeedbackPitch, kFeedbackQ, period / float(k_kestanOversampling));
+        const auto feedbackDesign =
+            synthdsp::lowpassBiquadFloat(synthdsp::pitchTable(), kFeedbackPitch, kFeedbackQ,
+                                         period / float(k_kestanOversampling));
         const bool restart = reset || v.filter.feedbackIdle != 0;
         for (auto& biquad : v.filter.feedbackLowpass)
             synthdsp::biquadRampFloat(biquad, feedbackDesign, rampFactor, restart);
@@ -276,24 +306,39 @@ void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord&
     } else {
         v.filter.feedbackIdle = 1;
     }
-    const synthdsp::FilterRows filterRows{
-        in.rows[k_kestanRowKey],
-        in.rows[k_kestanRowFm1],
-        in.rows[k_kestanRowFm2],
-        dest == kDestFilterFm ? crossModRow : kZeroRow,
-    };
-    synthdsp::processFilterStage(v.filter, filterBlock, filterRows, frames,
-                                 {g.work, g.osc1, g.osc2, g.sub, g.pink + firstSample});
-    g_plotCoefficient.store(v.filter.lastCoefficient, std::memory_order_relaxed);
-    g_plotDamping.store(v.filter.lastDamping, std::memory_order_relaxed);
+    return f;
+}
 
-    // Back to the host rate.
-    enginedsp::decimateHalfBand(left, right, g.work, hostSamples, v.decimatorA, v.decimatorB);
+// Back to the host rate from the filtered work buffer into `left` and
+// `right`, scaled for the output; the voice's reset is done.
+void renderFromFilter(KestanVoiceRecord& v, float* work, int32_t length, float* left, float* right)
+{
+    const int32_t hostSamples = length * k_samplesPerUnit;
+    enginedsp::decimateHalfBand(left, right, work, hostSamples, v.decimatorA, v.decimatorB);
     for (int32_t i = 0; i < hostSamples; ++i) {
         left[i] *= kOutputScale;
         right[i] *= kOutputScale;
     }
     v.resetFlag = 0;
+}
+
+void storePlotCoefficients(const KestanVoiceRecord& v)
+{
+    g_plotCoefficient.store(v.filter.lastCoefficient, std::memory_order_relaxed);
+    g_plotDamping.store(v.filter.lastDamping, std::memory_order_relaxed);
+}
+
+// One voice's stretch from its inputs into `left` and `right` (the host-rate
+// samples of the stretch, scaled for the output), all stages in a row.
+void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord& g,
+                   KestanVoiceRecord& v, const VoiceInputs& in, const AM_ProcessContext* ctx,
+                   int32_t start, int32_t length, float* left, float* right)
+{
+    const FilterInput f =
+        renderToFilter(tables, g, v, in, ctx, start, length, {g.work, g.osc1, g.osc2, g.sub});
+    synthdsp::processFilterStage(v.filter, f.block, f.rows, f.frames, f.buffers);
+    storePlotCoefficients(v);
+    renderFromFilter(v, g.work, length, left, right);
 }
 
 // A voice taken for a batch: its inputs now, its output at the flush.
@@ -373,14 +418,82 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
     g.waitingCount = 0;
     if (count == 0 || !g.batchOwner)
         return;
+    const synthdsp::OscillatorTables& tables = g.batchOwner->tables_;
+
+    // The filter block of each voice decides whether it runs in lanes and
+    // with which others (equal lane keys).
+    bool laned[k_kestanBatchVoices];
+    uint32_t key[k_kestanBatchVoices];
+    uint32_t lanedCount = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        KestanVoiceRecord& v = *g.waiting[i];
-        KestanVoiceJob& job = v.job;
-        // The left channel is the output; the right one (the same samples)
-        // goes to scratch.
-        renderStretch(g.batchOwner->tables_, g, v, inputsFromJob(job), ctx, job.start, job.length,
-                      job.output, g.sub);
+        const KestanVoiceJob& job = g.waiting[i]->job;
+        const Words p{job.values};
+        const synthdsp::FilterBlock block = synthdsp::makeFilterBlock(
+            filterSettings(p, job.rows[k_kestanRowVoice][0]), ctx->samplePeriod);
+        laned[i] = synthdsp::filterRunsInLanes(block);
+        key[i] = synthdsp::filterLaneKey(block);
+        lanedCount += laned[i] ? 1 : 0;
     }
+
+    bool done[k_kestanBatchVoices] = {};
+    for (uint32_t i = 0; i < count; ++i) {
+        if (done[i])
+            continue;
+        // The group of voice i: it and the next voices with its key, up to
+        // the widest lanes. A voice alone renders as usual.
+        uint32_t members[synthdsp::kMaxFilterLanes];
+        int32_t size = 0;
+        members[size++] = i;
+        if (laned[i] && lanedCount > 1) {
+            for (uint32_t j = i + 1; j < count && size < synthdsp::kMaxFilterLanes; ++j) {
+                if (!done[j] && laned[j] && key[j] == key[i] &&
+                    g.waiting[j]->job.length == g.waiting[i]->job.length)
+                    members[size++] = j;
+            }
+        }
+        if (size == 1) {
+            KestanVoiceRecord& v = *g.waiting[i];
+            KestanVoiceJob& job = v.job;
+            // The left channel is the output; the right one (the same
+            // samples) goes to scratch.
+            renderStretch(tables, g, v, inputsFromJob(job), ctx, job.start, job.length, job.output,
+                          g.sub);
+            done[i] = true;
+            continue;
+        }
+
+        FilterInput filters[synthdsp::kMaxFilterLanes];
+        synthdsp::FilterLane lanes[synthdsp::kMaxFilterLanes];
+        synthdsp::StateVariableHighpass* highpasses[synthdsp::kMaxFilterLanes];
+        float* mixes[synthdsp::kMaxFilterLanes];
+        for (int32_t m = 0; m < size; ++m) {
+            KestanVoiceRecord& v = *g.waiting[members[m]];
+            KestanVoiceJob& job = v.job;
+            KestanLaneScratch& lane = g.lanes[m];
+            filters[m] =
+                renderToFilter(tables, g, v, inputsFromJob(job), ctx, job.start, job.length,
+                               {lane.work, lane.osc1, lane.osc2, lane.sub}, false);
+            highpasses[m] = &v.highpass;
+            mixes[m] = lane.work;
+        }
+        synthdsp::processHighpassLanes(highpasses, mixes, size, filters[0].frames, kWorkStride);
+        for (int32_t m = 0; m < size; ++m) {
+            KestanVoiceRecord& v = *g.waiting[members[m]];
+            KestanLaneScratch& lane = g.lanes[m];
+            synthdsp::prepareFilterLane(v.filter, filters[m].block, filters[m].rows,
+                                        filters[m].frames, filters[m].buffers, lane.input,
+                                        lane.control);
+            lanes[m] = {&v.filter, &filters[m].block, lane.work, lane.input, lane.control};
+        }
+        synthdsp::processFilterLanes(lanes, size, filters[0].frames);
+        for (int32_t m = 0; m < size; ++m) {
+            KestanVoiceRecord& v = *g.waiting[members[m]];
+            renderFromFilter(v, g.lanes[m].work, v.job.length, v.job.output, g.sub);
+            done[members[m]] = true;
+        }
+    }
+    // The plot shows the voice that would have rendered last.
+    storePlotCoefficients(*g.waiting[count - 1]);
 }
 
 float KestanAudio::lastCutoffCoefficient()

@@ -5,6 +5,7 @@
 #include "engine/dsp/HalfBandDecimator.h"
 #include "engine/module/AM_ProcessContext.h"
 #include "synth/dsp/BiquadDesign.h"
+#include "synth/dsp/FilterLanes.h"
 #include "synth/dsp/FilterStage.h"
 #include "synth/dsp/NoiseSource.h"
 #include "synth/dsp/Oscillators.h"
@@ -64,6 +65,17 @@ struct alignas(16) KestanVoiceRecord {
     KestanVoiceJob job;
 };
 
+// One lane of a batch's filter stage: the buffers of a voice's stretch and
+// its prepared filter rows (FilterLanes.h).
+struct alignas(16) KestanLaneScratch {
+    float work[2 * k_kestanMaxFrames];
+    float osc1[k_kestanMaxFrames];
+    float osc2[k_kestanMaxFrames];
+    float sub[k_kestanMaxFrames];
+    float input[k_kestanMaxFrames];
+    float control[synthdsp::kLaneControlFloats * k_kestanMaxFrames];
+};
+
 // The module's global memory.
 struct alignas(16) KestanGlobalRecord {
     // The parameter values in parameter order: floats, and int32 for the
@@ -92,4 +104,5 @@ struct alignas(16) KestanGlobalRecord {
     const KestanAudio* batchOwner;
     uint32_t waitingCount;
     KestanVoiceRecord* waiting[k_kestanBatchVoices];
+    KestanLaneScratch lanes[synthdsp::kMaxFilterLanes];
 };

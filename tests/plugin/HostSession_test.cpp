@@ -9,6 +9,7 @@
 
 #include "AllocationCounter.h"
 #include "PluginFixture.h"
+#include "synth/dsp/FilterLanes.h"
 
 #include <gtest/gtest.h>
 
@@ -429,41 +430,47 @@ TEST_F(HostSessionTest, SeededSessionsStayFiniteRealTimeSafeAndRoundTrip)
         // until the voice blew up.
         {211, "high-pass under modulation"},
     };
-    for (const auto& [seed, found] : sessions) {
-        SCOPED_TRACE("seed " + std::to_string(seed) + " " + found);
-        AEffect* e = open(kRate, kMaxBlock);
-        ASSERT_NE(e, nullptr);
-        HostSession session(e, host, seed);
-        for (int i = 0; i < kSteps && session.badFrame < 0; ++i)
-            session.step();
-        EXPECT_EQ(session.badFrame, -1)
-            << "a sample not finite or beyond the bound, " << session.describe();
-        EXPECT_EQ(session.allocations, 0u);
-        EXPECT_EQ(session.chunkFailures, 0);
+    // Both paths of the voice lanes: the widest the processor has, and SSE2.
+    for (const bool wide : {true, false}) {
+        for (const auto& [seed, found] : sessions) {
+            synthdsp::setWideLanesAllowed(wide);
+            SCOPED_TRACE("seed " + std::to_string(seed) + " " + found +
+                         (wide ? "" : " (SSE2 lanes)"));
+            AEffect* e = open(kRate, kMaxBlock);
+            ASSERT_NE(e, nullptr);
+            HostSession session(e, host, seed);
+            for (int i = 0; i < kSteps && session.badFrame < 0; ++i)
+                session.step();
+            EXPECT_EQ(session.badFrame, -1)
+                << "a sample not finite or beyond the bound, " << session.describe();
+            EXPECT_EQ(session.allocations, 0u);
+            EXPECT_EQ(session.chunkFailures, 0);
 
-        // The state text keeps two decimals: the first set may round a value
-        // the host set; from then on bytes and values stay exactly.
-        for (const bool program : {false, true}) {
-            SCOPED_TRACE(program ? "program chunk" : "bank chunk");
-            const std::vector<float> before = allParameters(e);
-            const std::string saved = chunk(e, program);
-            ASSERT_EQ(setChunk(e, saved, program), 1);
-            EXPECT_EQ(chunk(e, program), saved);
-            const std::vector<float> after = allParameters(e);
-            ASSERT_EQ(after.size(), before.size());
-            for (size_t i = 0; i < before.size(); ++i)
-                EXPECT_NEAR(after[i], before[i], kStateTextStep) << "parameter " << i;
-            ASSERT_EQ(setChunk(e, saved, program), 1);
-            EXPECT_EQ(chunk(e, program), saved);
-            EXPECT_EQ(allParameters(e), after);
+            // The state text keeps two decimals: the first set may round a value
+            // the host set; from then on bytes and values stay exactly.
+            for (const bool program : {false, true}) {
+                SCOPED_TRACE(program ? "program chunk" : "bank chunk");
+                const std::vector<float> before = allParameters(e);
+                const std::string saved = chunk(e, program);
+                ASSERT_EQ(setChunk(e, saved, program), 1);
+                EXPECT_EQ(chunk(e, program), saved);
+                const std::vector<float> after = allParameters(e);
+                ASSERT_EQ(after.size(), before.size());
+                for (size_t i = 0; i < before.size(); ++i)
+                    EXPECT_NEAR(after[i], before[i], kStateTextStep) << "parameter " << i;
+                ASSERT_EQ(setChunk(e, saved, program), 1);
+                EXPECT_EQ(chunk(e, program), saved);
+                EXPECT_EQ(allParameters(e), after);
+            }
+
+            session.moderateReleases();
+            session.releaseAll();
+            EXPECT_GE(session.secondsToSilence(), 0.0)
+                << "a voice outlived all notes off, " << session.describe();
+            EXPECT_EQ(session.badFrame, -1) << session.describe();
+            close(e);
+            synthdsp::setWideLanesAllowed(true);
         }
-
-        session.moderateReleases();
-        session.releaseAll();
-        EXPECT_GE(session.secondsToSilence(), 0.0)
-            << "a voice outlived all notes off, " << session.describe();
-        EXPECT_EQ(session.badFrame, -1) << session.describe();
-        close(e);
     }
 }
 

@@ -247,8 +247,8 @@ TEST(KestanAudioRoutine, FeedbackBiquadsStandStillWhileUnusedAndRestartCleared)
         KestanRoutineRig expected(1);
         expected.global() = rig.global();
         expected.voice(0) = v;
-        const auto design = synthdsp::lowpassBiquadFloat(
-            synthdsp::pitchTable(), 125.0f, 0.7f, rig.ctx().samplePeriod / 4.0f);
+        const auto design = synthdsp::lowpassBiquadFloat(synthdsp::pitchTable(), 125.0f, 0.7f,
+                                                         rig.ctx().samplePeriod / 4.0f);
         for (auto& biquad : expected.voice(0).filter.feedbackLowpass) {
             biquad = {};
             const float c[5] = {design.b0, design.b1, design.b2, design.a1, design.a2};
@@ -262,8 +262,7 @@ TEST(KestanAudioRoutine, FeedbackBiquadsStandStillWhileUnusedAndRestartCleared)
         expected.render(0, expectedLeft, expectedRight);
         EXPECT_EQ(v.filter.feedbackIdle, 0u);
         EXPECT_EQ(restartLeft, expectedLeft);
-        EXPECT_EQ(std::memcmp(&v.filter.feedbackLowpass,
-                              &expected.voice(0).filter.feedbackLowpass,
+        EXPECT_EQ(std::memcmp(&v.filter.feedbackLowpass, &expected.voice(0).filter.feedbackLowpass,
                               sizeof(v.filter.feedbackLowpass)),
                   0);
     }

@@ -1,7 +1,8 @@
 // Voices rendered together give the same samples, bit for bit, as voices
 // rendered one at a time: random patches, notes (chords, overlaps, steals,
 // releases within blocks), voice modes, stacks and host block lengths, each
-// rendered with the voice circuit's batches on and off.
+// rendered with the voice circuit's batches off, on with the SSE2 lanes
+// forced, and on with the widest lanes the processor has.
 
 #include "SynthFixture.h"
 
@@ -9,6 +10,7 @@
 #include "engine/voice/AM_VoiceCircuitMin.h"
 #include "engine/voice/AM_VoiceRandom.h"
 #include "params/object/AM_ParamInfo.h"
+#include "synth/dsp/FilterLanes.h"
 
 #include <gtest/gtest.h>
 
@@ -75,9 +77,12 @@ Take randomTake(uint32_t seed)
     return take;
 }
 
-std::vector<uint32_t> render(const Take& take, bool batching)
+enum class Path { alone, sse2, widest };
+
+std::vector<uint32_t> render(const Take& take, Path path)
 {
-    AM_VoiceCircuitMin::setVoiceBatching(batching);
+    AM_VoiceCircuitMin::setVoiceBatching(path != Path::alone);
+    synthdsp::setWideLanesAllowed(path == Path::widest);
     KestanAudio::resetProcessState();
     AM_Random::reset();
     AM_VoiceRandom::reset();
@@ -92,6 +97,7 @@ std::vector<uint32_t> render(const Take& take, bool batching)
     host->set("VCC", "Voicing", take.patch.stack);
     host->play(take.notes, take.samples, take.block);
     AM_VoiceCircuitMin::setVoiceBatching(true);
+    synthdsp::setWideLanesAllowed(true);
     std::vector<uint32_t> bits;
     bits.reserve(host->left.size() * 2);
     for (float v : host->left)
@@ -107,16 +113,19 @@ TEST(SynthVoiceBatch, BatchedVoicesRenderBitForBitAsOneAtATime)
     for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
         SCOPED_TRACE(seed);
         const Take take = randomTake(seed);
-        const std::vector<uint32_t> alone = render(take, false);
-        const std::vector<uint32_t> batched = render(take, true);
-        ASSERT_EQ(alone.size(), batched.size());
-        size_t first = alone.size();
-        for (size_t i = 0; i < alone.size() && first == alone.size(); ++i) {
-            if (alone[i] != batched[i])
-                first = i;
+        const std::vector<uint32_t> alone = render(take, Path::alone);
+        for (Path path : {Path::sse2, Path::widest}) {
+            const std::vector<uint32_t> batched = render(take, path);
+            ASSERT_EQ(alone.size(), batched.size());
+            size_t first = alone.size();
+            for (size_t i = 0; i < alone.size() && first == alone.size(); ++i) {
+                if (alone[i] != batched[i])
+                    first = i;
+            }
+            EXPECT_EQ(first, alone.size())
+                << (path == Path::sse2 ? "SSE2" : "widest") << " lanes: first difference at "
+                << first << " (block " << take.block << ")";
         }
-        EXPECT_EQ(first, alone.size())
-            << "first difference at " << first << " (block " << take.block << ")";
     }
 }
 

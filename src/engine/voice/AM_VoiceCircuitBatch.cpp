@@ -18,7 +18,8 @@ std::atomic<bool> g_voiceBatching{true};
 
 // The apply list of a circuit: its entries and their records, as the
 // matrix walks them.
-template <class Visit> void forEachApplied(int32_t circuitIndex, AM_ProcessContext* ctx, Visit visit)
+template <class Visit>
+void forEachApplied(int32_t circuitIndex, AM_ProcessContext* ctx, Visit visit)
 {
     const uint32_t slots = ctx->modulationSlotCount;
     if (slots == 0 || circuitIndex < 0 ||
@@ -41,8 +42,8 @@ AM_VoiceCircuitMin::BatchStore::BatchStore(uint32_t voices, uint32_t rowsIn, uin
     : capacity(voices), rowCount(rowsIn), slotCount(slots),
       rows(new float[static_cast<size_t>(voices) * rowsIn * k_controlRowSteps]()),
       flags(new uint32_t[static_cast<size_t>(voices) * rowsIn]()),
-      modulated(new float[static_cast<size_t>(voices) * slots + 1]()),
-      runs(new VoiceRun[voices]()), present(new int32_t[2 * static_cast<size_t>(voices)]())
+      modulated(new float[static_cast<size_t>(voices) * slots + 1]()), runs(new VoiceRun[voices]()),
+      present(new int32_t[2 * static_cast<size_t>(voices)]())
 {
 }
 
@@ -108,8 +109,9 @@ void AM_VoiceCircuitMin::gatherVoice(int32_t start, int32_t length, AM_ChildReco
                     ctx->rowActiveFlags, ctx->controlRowCount * sizeof(uint32_t));
     float* modulated = store.modulated.get() + w * static_cast<size_t>(store.slotCount);
     const auto* header = static_cast<const AM_CircuitHeader*>(own->globalMemory);
-    forEachApplied(header->circuitIndex, ctx,
-                   [modulated](uint32_t i, AM_ModulationRecord& m) { modulated[i] = m.modulatedValue; });
+    forEachApplied(header->circuitIndex, ctx, [modulated](uint32_t i, AM_ModulationRecord& m) {
+        modulated[i] = m.modulatedValue;
+    });
     store.present[2 * w] = ctx->presentKey;
     store.present[2 * w + 1] = ctx->presentVelocity;
     restoreModulation(header->circuitIndex, ctx);
@@ -129,10 +131,12 @@ void AM_VoiceCircuitMin::flushVoices(AM_ChildRecord* own, AM_ProcessContext* ctx
         VoiceRun& run = store->runs[w];
         const size_t rowValues = static_cast<size_t>(ctx->controlRowCount) * k_controlRowSteps;
         std::memcpy(ctx->controlRows,
-                    store->rows.get() + w * static_cast<size_t>(store->rowCount) * k_controlRowSteps,
+                    store->rows.get() +
+                        w * static_cast<size_t>(store->rowCount) * k_controlRowSteps,
                     rowValues * sizeof(float));
         if (ctx->rowActiveFlags)
-            std::memcpy(ctx->rowActiveFlags, store->flags.get() + w * static_cast<size_t>(store->rowCount),
+            std::memcpy(ctx->rowActiveFlags,
+                        store->flags.get() + w * static_cast<size_t>(store->rowCount),
                         ctx->controlRowCount * sizeof(uint32_t));
         // The matrix as the voice had it: each target saved and set, in the
         // order of the apply list.

@@ -22,11 +22,11 @@ struct AM_VoiceCircuitMin::BatchStore {
     uint32_t capacity;
     uint32_t rowCount;
     uint32_t slotCount;
-    std::unique_ptr<float[]> rows;       // capacity x rowCount x 16 values
-    std::unique_ptr<uint32_t[]> flags;   // capacity x rowCount row flags
-    std::unique_ptr<float[]> modulated;  // capacity x slotCount values
-    std::unique_ptr<VoiceRun[]> runs;    // the taken voices, in their order
-    std::unique_ptr<int32_t[]> present;  // capacity x {key, velocity}
+    std::unique_ptr<float[]> rows;      // capacity x rowCount x 16 values
+    std::unique_ptr<uint32_t[]> flags;  // capacity x rowCount row flags
+    std::unique_ptr<float[]> modulated; // capacity x slotCount values
+    std::unique_ptr<VoiceRun[]> runs;   // the taken voices, in their order
+    std::unique_ptr<int32_t[]> present; // capacity x {key, velocity}
     uint32_t waiting = 0;
     AM_VoiceBatch batch;
 };

@@ -66,10 +66,9 @@ AM_VoiceRecord* AM_VoiceCircuitMin::voiceRecordIn(AM_ChildRecord* own, int32_t v
     auto* self = static_cast<AM_VoiceCircuitMin*>(own->object);
     auto* shared = reinterpret_cast<AM_VoiceCircuitShared*>(
         static_cast<uint8_t*>(own->voiceMemory) + sizeof(AM_CircuitVoice));
-    return reinterpret_cast<AM_VoiceRecord*>(reinterpret_cast<uint8_t*>(shared) +
-                                             k_voiceSharedBytes +
-                                             sizeof(AM_VoiceSlot) * self->slotCount_ +
-                                             sizeof(AM_VoiceRecord) * voice);
+    return reinterpret_cast<AM_VoiceRecord*>(
+        reinterpret_cast<uint8_t*>(shared) + k_voiceSharedBytes +
+        sizeof(AM_VoiceSlot) * self->slotCount_ + sizeof(AM_VoiceRecord) * voice);
 }
 
 bool AM_VoiceCircuitMin::beginVoice(int32_t start, int32_t length, AM_ChildRecord* own,
@@ -215,8 +214,8 @@ bool AM_VoiceCircuitMin::beginVoice(int32_t start, int32_t length, AM_ChildRecor
     return true;
 }
 
-void AM_VoiceCircuitMin::runVoiceChildren(AM_ChildRecord* own, AM_ProcessContext* ctx, VoiceRun& run,
-                                          AM_VoiceBatch* batch)
+void AM_VoiceCircuitMin::runVoiceChildren(AM_ChildRecord* own, AM_ProcessContext* ctx,
+                                          VoiceRun& run, AM_VoiceBatch* batch)
 {
     auto* self = static_cast<AM_VoiceCircuitMin*>(own->object);
     AM_VoiceCircuitParams* p = self->getParams();

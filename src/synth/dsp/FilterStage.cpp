@@ -43,8 +43,8 @@ FilterBlock makeFilterBlock(const FilterSettings& s, float samplePeriod)
     b.ringModIn2 = s.ringModIn2;
     b.ringModGain = levelToGain(s.ringModVolume);
     b.feedbackGain = levelToGain(s.feedbackVolume);
-    b.feedbackUsed = b.feedbackGain != 0.0f ||
-                     (b.ringModGain != 0.0f && b.ringModIn1 == kRingFeedbackInput);
+    b.feedbackUsed =
+        b.feedbackGain != 0.0f || (b.ringModGain != 0.0f && b.ringModIn1 == kRingFeedbackInput);
     b.crossModDepth =
         s.audioRateDest == kDestFilterFm ? s.xModDepth * kFilterFmFactor : s.xModDepth;
     // A knee below 0 would flip the saturators' sign and zero the input gain.

@@ -1,0 +1,86 @@
+#pragma once
+// The low/high-pass filter stage for several voices at once, one voice per
+// vector lane: 4 lanes with SSE2 (every x86-64 processor), 8 with AVX2 where
+// the processor has it. Each lane performs the operations of
+// processFilterLPHP for its voice in the same order, so its samples and
+// states are those of the one-voice kernel, bit for bit.
+//
+// A voice's frames are prepared first, apart from the frame-to-frame chain:
+// the cutoff coefficient, damping and lane gain of every frame, and the
+// stage's input before the feedback is added (mix, noise and ring modulator
+// through the input soft clip). The lanes then run the chain: feedback
+// biquads, feedback soft clip, the four sections and the output.
+//
+// A voice goes into lanes when its block runs the low/high-pass kernel and
+// its ring modulator does not read the feedback ("VCF"); the voices of one
+// lane group share the pole count, the resonance boost (on or off) and
+// whether the feedback is used.
+
+#include "synth/dsp/FilterStage.h"
+#include "synth/dsp/StateVariableHighpass.h"
+
+#include <cstdint>
+
+namespace synthdsp {
+
+constexpr int32_t kMaxFilterLanes = 8;
+// Floats per frame in a prepared control row: coefficient g, damping k,
+// outer damping 0.5 k + 1, lane gain s.
+constexpr int32_t kLaneControlFloats = 4;
+
+// Whether a voice's block can run in lanes, and the key it shares with the
+// other voices of its group (equal keys run together).
+bool filterRunsInLanes(const FilterBlock& block);
+uint32_t filterLaneKey(const FilterBlock& block);
+
+// One voice of a lane group.
+struct FilterLane {
+    FilterState* state;
+    const FilterBlock* block;
+    float* work;          // the voice's work buffer (two floats per frame)
+    const float* input;   // prepared: one value per frame
+    const float* control; // prepared: kLaneControlFloats per frame
+};
+
+// Fills a voice's prepared rows for `frames` frames (input: `frames`
+// floats; control: kLaneControlFloats x frames floats) and leaves the last
+// frame's coefficient and damping in the state, for the response plot. Any
+// thread owning the buffers.
+void prepareFilterLane(FilterState& state, const FilterBlock& block, const FilterRows& rows,
+                       int32_t frames, const FilterBuffers& buffers, float* input, float* control);
+
+// Runs `count` voices (1 to kMaxFilterLanes, all with the same lane key) over
+// `frames` frames: their work buffers receive the output in both floats of
+// every frame, their states move on. Chooses 8 lanes for more than 4 voices
+// when the processor has AVX2, else groups of 4. Allocates nothing. Audio
+// thread.
+void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames);
+
+// The key-tracked high-pass (stateVariableHighpassProcess, its ramp set)
+// for `count` voices (1 to kMaxFilterLanes) at once, every `stride`-th float
+// of each voice's samples; bit for bit the one-voice filter. Chooses lanes
+// of 4 doubles where the processor has AVX2, else 2. Audio thread.
+void processHighpassLanes(StateVariableHighpass* const* filters, float* const* samples,
+                          int32_t count, int32_t frames, int32_t stride);
+void processHighpassLanes2(StateVariableHighpass* const* filters, float* const* samples,
+                           int32_t count, int32_t frames, int32_t stride);
+void processHighpassLanes4(StateVariableHighpass* const* filters, float* const* samples,
+                           int32_t count, int32_t frames, int32_t stride);
+
+// The stage's input soft clip and trim (softClipAboveKnee at the input knee)
+// over `count` values in place, four at a time. Any thread.
+void clipLaneInputs(float* values, int32_t count);
+
+// The kernels by width, for tests and benchmarks (the AVX2 one only where
+// the processor has AVX2).
+void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames);
+void processFilterLanes8(const FilterLane* lanes, int32_t count, int32_t frames);
+bool processorHasAvx2();
+
+// Process-wide: whether AVX2 kernels may be chosen (on by default when the
+// processor has AVX2 and the environment variable KESTAN_SIMD is not
+// "sse2"). Tests switch it off to force the SSE2 path. Any thread.
+void setWideLanesAllowed(bool allowed);
+bool wideLanesInUse();
+
+} // namespace synthdsp

@@ -1,0 +1,86 @@
+// The filter stage's lane kernel in 4 SSE2 lanes.
+
+#include <emmintrin.h>
+
+#include "synth/dsp/FilterFrame.h"
+#include "synth/dsp/FilterLanesKernel.h"
+
+namespace synthdsp {
+
+namespace {
+
+struct Sse2 {
+    using T = __m128;
+    static constexpr int32_t W = 4;
+    static T set1(float a) { return _mm_set1_ps(a); }
+    static T zero() { return _mm_setzero_ps(); }
+    static T load(const float* p) { return _mm_loadu_ps(p); }
+    static void store(float* p, T a) { _mm_storeu_ps(p, a); }
+    static T add(T a, T b) { return _mm_add_ps(a, b); }
+    static T sub(T a, T b) { return _mm_sub_ps(a, b); }
+    static T mul(T a, T b) { return _mm_mul_ps(a, b); }
+    static T div(T a, T b) { return _mm_div_ps(a, b); }
+    static T min(T a, T b) { return _mm_min_ps(a, b); }
+    static T max(T a, T b) { return _mm_max_ps(a, b); }
+    static T andnot(T a, T b) { return _mm_andnot_ps(a, b); }
+    static T band(T a, T b) { return _mm_and_ps(a, b); }
+    static T bor(T a, T b) { return _mm_or_ps(a, b); }
+    static T cmpnle(T a, T b) { return _mm_cmpnle_ps(a, b); }
+    static bool any(T m) { return _mm_movemask_ps(m) != 0; }
+    static T select(T m, T a, T b) { return _mm_or_ps(_mm_and_ps(m, a), _mm_andnot_ps(m, b)); }
+};
+
+struct Sse2Double {
+    using T = __m128d;
+    static constexpr int32_t W = 2;
+    static T set1(double a) { return _mm_set1_pd(a); }
+    static T load(const double* p) { return _mm_loadu_pd(p); }
+    static void store(double* p, T a) { _mm_storeu_pd(p, a); }
+    static T add(T a, T b) { return _mm_add_pd(a, b); }
+    static T sub(T a, T b) { return _mm_sub_pd(a, b); }
+    static T mul(T a, T b) { return _mm_mul_pd(a, b); }
+    static T div(T a, T b) { return _mm_div_pd(a, b); }
+    static T fromFloats(const float* p)
+    {
+        return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))));
+    }
+    static void toFloats(float* p, T a)
+    {
+        _mm_store_sd(reinterpret_cast<double*>(p), _mm_castps_pd(_mm_cvtpd_ps(a)));
+    }
+};
+
+} // namespace
+
+void processHighpassLanes2(StateVariableHighpass* const* filters, float* const* samples,
+                           int32_t count, int32_t frames, int32_t stride)
+{
+    if (!filters || !samples || count <= 0 || count > Sse2Double::W || frames <= 0)
+        return;
+    lanekernel::highpass<Sse2Double>(filters, samples, count, frames, stride);
+}
+
+void clipLaneInputs(float* values, int32_t count)
+{
+    const __m128 knee = _mm_set1_ps(filterframe::kInputKnee);
+    const __m128 trim = _mm_set1_ps(filterframe::kInputTrim);
+    int32_t i = 0;
+    for (; i + Sse2::W <= count; i += Sse2::W)
+        Sse2::store(values + i,
+                    Sse2::mul(lanekernel::Ops<Sse2>::softClip(Sse2::load(values + i), knee), trim));
+    // The rest through the same lanes, one value at a time.
+    for (; i < count; ++i) {
+        alignas(16) float one[Sse2::W] = {values[i]};
+        Sse2::store(one, Sse2::mul(lanekernel::Ops<Sse2>::softClip(Sse2::load(one), knee), trim));
+        values[i] = one[0];
+    }
+}
+
+void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames)
+{
+    if (!lanes || count <= 0 || count > Sse2::W || frames <= 0)
+        return;
+    lanekernel::dispatch<Sse2>(lanes, count, frames);
+}
+
+} // namespace synthdsp
