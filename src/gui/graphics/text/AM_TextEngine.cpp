@@ -15,8 +15,10 @@
 #include <agg_renderer_scanline.h>
 #include <agg_scanline_p.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,10 +77,29 @@ int continuationBytes(uint8_t lead, uint32_t& value)
 
 struct AM_TextEngine::Impl {
     FontEngine engine{kMaxFaces};
-    FontCache cache{engine, kMaxFaces};
+    std::unique_ptr<FontCache> cache = std::make_unique<FontCache>(engine, kMaxFaces);
+    // The font signatures (file, size, rendering, hinting, gamma) the cache
+    // holds glyphs for.
+    std::vector<std::string> signatures;
     agg::rasterizer_scanline_aa<> rasterizer;
     agg::scanline_p8 scanline;
-    agg::conv_curve<FontCache::path_adaptor_type> curves{cache.path_adaptor()};
+
+    // Makes room in the glyph cache for the engine's current font. The
+    // cache keeps a fixed number of fonts and its own way of dropping the
+    // oldest overlaps memory; a full cache is started afresh instead.
+    FontCache& cacheForCurrentFont()
+    {
+        const char* signature = engine.font_signature();
+        if (signature != nullptr &&
+            std::find(signatures.begin(), signatures.end(), signature) == signatures.end()) {
+            if (signatures.size() >= kMaxFaces) {
+                cache = std::make_unique<FontCache>(engine, kMaxFaces);
+                signatures.clear();
+            }
+            signatures.emplace_back(signature);
+        }
+        return *cache;
+    }
 
     // The font file for a use, chosen on the first call of the process: a
     // system font for a name beginning with '#' when it is installed and
@@ -146,15 +167,16 @@ float AM_TextEngine::textWidth(const char* text, const AM_TextStyle& style)
     d.engine.height(size);
     d.engine.width(size);
 
+    FontCache& cache = d.cacheForCurrentFont();
     double x = 0;
     double y = 0;
-    d.cache.reset_last_glyph();
+    cache.reset_last_glyph();
     while (const uint32_t code = nextCodePoint(text)) {
-        const agg::glyph_cache* glyph = d.cache.glyph(code);
+        const agg::glyph_cache* glyph = cache.glyph(code);
         if (glyph == nullptr)
             continue;
-        if (d.cache.perv_glyph() != nullptr)
-            d.cache.add_kerning(&x, &y);
+        if (cache.perv_glyph() != nullptr)
+            cache.add_kerning(&x, &y);
         x += glyph->advance_x;
     }
     return float(x);
@@ -191,31 +213,33 @@ void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& c
     solid.color(colour);
     binary.color(colour);
 
+    FontCache& cache = d.cacheForCurrentFont();
+    agg::conv_curve<FontCache::path_adaptor_type> curves(cache.path_adaptor());
     double x = penX;
     double y = penY;
-    d.cache.reset_last_glyph();
+    cache.reset_last_glyph();
     while (const uint32_t code = nextCodePoint(text)) {
-        const agg::glyph_cache* glyph = d.cache.glyph(code);
+        const agg::glyph_cache* glyph = cache.glyph(code);
         if (glyph == nullptr) {
             platform::standardOutput("no glyph...\n");
             continue;
         }
-        if (style.kerning && d.cache.perv_glyph() != nullptr)
-            d.cache.add_kerning(&x, &y);
+        if (style.kerning && cache.perv_glyph() != nullptr)
+            cache.add_kerning(&x, &y);
         // A glyph without ink (a space) has an empty box and nothing to render.
         const bool inked = glyph->data_size > 0 && glyph->bounds.x1 <= glyph->bounds.x2 &&
                            glyph->bounds.y1 <= glyph->bounds.y2;
-        d.cache.init_embedded_adaptors(glyph, x, y);
+        cache.init_embedded_adaptors(glyph, x, y);
         switch (inked ? glyph->data_type : agg::glyph_data_invalid) {
         case agg::glyph_data_mono:
-            agg::render_scanlines(d.cache.mono_adaptor(), d.cache.mono_scanline(), binary);
+            agg::render_scanlines(cache.mono_adaptor(), cache.mono_scanline(), binary);
             break;
         case agg::glyph_data_gray8:
-            agg::render_scanlines(d.cache.gray8_adaptor(), d.cache.gray8_scanline(), solid);
+            agg::render_scanlines(cache.gray8_adaptor(), cache.gray8_scanline(), solid);
             break;
         case agg::glyph_data_outline:
             d.rasterizer.reset();
-            d.rasterizer.add_path(d.curves);
+            d.rasterizer.add_path(curves);
             agg::render_scanlines(d.rasterizer, d.scanline, solid);
             break;
         default:

@@ -185,6 +185,26 @@ TEST_F(TextEngine, EveryGlyphModeDrawsInsideTheClip)
     }
 }
 
+// Regression: past 32 font sizes the glyph cache dropped its oldest font by
+// copying overlapping memory.
+TEST_F(TextEngine, ManyFontSizesKeepMeasuringAndDrawing)
+{
+    Canvas canvas(80, 60);
+    float firstWidth = 0;
+    for (int round = 0; round < 2; ++round)
+        for (int size = 6; size < 50; ++size) {
+            AM_FontSettings::setSize(float(size));
+            const float width = engine.textWidth("Sizes", style);
+            EXPECT_GT(width, 0.0f) << size;
+            if (size == 6 && round == 0)
+                firstWidth = width;
+            if (size == 6 && round == 1) {
+                EXPECT_EQ(width, firstWidth);
+            }
+            engine.drawLine(canvas.buffer, canvas.whole(), kBlack, "Sizes", 2, 40, size, style);
+        }
+}
+
 TEST_F(TextEngine, PenStartsByAlignment)
 {
     struct Case {
