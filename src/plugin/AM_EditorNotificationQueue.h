@@ -15,6 +15,7 @@ struct AM_EditorNotification {
         kParameterChanged = 0, // index, value, published
         kProgramChanged = 1,   // the host or MIDI chose another program
         kProgramNameChanged = 2,
+        kMidiLearned = 3, // index: the controller MIDI learn took
     };
     Kind kind = kParameterChanged;
     int32_t index = 0;

@@ -24,6 +24,8 @@ public:
     virtual void hostProgramChanged() = 0;
     // The host renamed the program.
     virtual void hostProgramNameChanged(const char* name) = 0;
+    // MIDI learn, armed by the editor, took this controller.
+    virtual void midiLearned(int32_t controller) { (void)controller; }
 };
 
 class AM_VST_base;

@@ -39,6 +39,9 @@ void AM_VST_base::deliverNotifications()
         case AM_EditorNotification::kProgramNameChanged:
             view->hostProgramNameChanged(programName_);
             break;
+        case AM_EditorNotification::kMidiLearned:
+            view->midiLearned(notification.index);
+            break;
         }
     }
 }

@@ -166,6 +166,7 @@ void AM_VST_base::applyControllerMap(int32_t controller, int32_t value)
     if (target >= 0) {
         storeEntry(map, controller, target | AM_MidiMapFile::kAssignedBit);
         lastLearnedController_.store(controller, std::memory_order_relaxed);
+        notifyEditor({AM_EditorNotification::kMidiLearned, controller, 0.0f, false});
     }
     const int32_t entry = loadEntry(map, controller);
     if (entry < 0)

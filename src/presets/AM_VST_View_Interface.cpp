@@ -285,3 +285,8 @@ void AM_VST_View_Interface::midiLearn(const AM_ParamInfo* record, AM_PortOwner* 
     if (AM_VST_base* effect = plugin())
         effect->setMidiLearnParameter(record != nullptr ? static_cast<int32_t>(record->index) : -1);
 }
+
+void AM_VST_View_Interface::midiLearned(int32_t controller)
+{
+    midiLearnDone(controller);
+}

@@ -75,6 +75,8 @@ public:
     // The host restored a state, MIDI chose a program, or the editor opened.
     void hostProgramChanged() override;
     void hostProgramNameChanged(const char* name) override;
+    // The plug-in's MIDI learn took a controller: midiLearnDone.
+    void midiLearned(int32_t controller) override;
 
     // The editor's window, the parent of the editor's dialogs.
     void* getParentWindow();

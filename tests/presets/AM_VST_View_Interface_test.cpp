@@ -293,7 +293,23 @@ TEST_F(ViewInterfaceTest, TextParametersTakeTheTextUpToItsEndAndReadBackTerminat
               std::string(63, 'x'));
 }
 
-TEST_F(ViewInterfaceTest, MidiLearnArmsThePluginAndHandsTheResultToTheViewManager)
+// A controller message as the host delivers it.
+void sendController(AEffect* e, uint8_t controller, uint8_t value)
+{
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof midi;
+    midi.midiData[0] = static_cast<char>(0xB0);
+    midi.midiData[1] = static_cast<char>(controller);
+    midi.midiData[2] = static_cast<char>(value);
+    std::vector<uint8_t> block(vstEventsBytes(1), 0);
+    auto* events = reinterpret_cast<VstEvents*>(block.data());
+    events->numEvents = 1;
+    vstEventList(events)[0] = reinterpret_cast<VstEvent*>(&midi);
+    e->dispatcher(e, effProcessEvents, 0, 0, events, 0.0f);
+}
+
+TEST_F(ViewInterfaceTest, MidiLearnArmsThePluginAndTheLearnedControllerReachesTheViewManager)
 {
     AEffect* e = openWithEditor();
     AM_VST_View_Interface& view = ui(e);
@@ -303,11 +319,22 @@ TEST_F(ViewInterfaceTest, MidiLearnArmsThePluginAndHandsTheResultToTheViewManage
     EXPECT_EQ(plugin(e).getMidiLearnTarget(), static_cast<int32_t>(cutoff.index));
     EXPECT_EQ(view.getMidiLearnParameter(), &cutoff);
 
-    view.midiLearnDone(30);
+    // The controller arrives on the audio thread; the view manager hears of
+    // it on the idle call.
+    std::thread audio([&] {
+        platform::RealtimeScope realtime;
+        sendController(e, 30, 126);
+    });
+    audio.join();
+    EXPECT_EQ(viewMan(e).count("finishMidiLearn"), 0);
+    dispatch(e, effEditIdle);
+    EXPECT_EQ(viewMan(e).count("finishMidiLearn"), 1);
     EXPECT_EQ(viewMan(e).learnedParameter, &cutoff);
     EXPECT_EQ(viewMan(e).learnedController, 30);
     EXPECT_EQ(viewMan(e).learnedControl, &knob);
+    EXPECT_EQ(plugin(e).getMidiLearnTarget(), -1);
 
+    view.midiLearn(&cutoff, &knob);
     view.midiLearn(nullptr, nullptr);
     EXPECT_EQ(plugin(e).getMidiLearnTarget(), -1);
 }
