@@ -83,17 +83,26 @@ std::vector<uint8_t> buildProgram(const void* chunk, uint32_t chunkSize, uint32_
     writeBigEndian(out + kPluginIdOffset, pluginId);
     writeBigEndian(out + kPluginVersionOffset, kPluginVersion);
     writeBigEndian(out + kParameterCountOffset, parameterCount);
+    setProgramName(out, image.size(), name);
+    writeBigEndian(out + AM_ProgramFile::kChunkSizeOffset, chunkSize);
+    if (chunkSize != 0)
+        std::memcpy(out + kHeaderBytes, chunk, chunkSize);
+    return image;
+}
+
+bool setProgramName(uint8_t* image, size_t size, const char* name)
+{
+    if (image == nullptr || size < kHeaderBytes)
+        return false;
     const char* text = name ? name : kDefaultProgramName;
     size_t length = strnlen(text, kNameBytes);
     if (length > kNameBytes - 1) {
         length = kNameBytes - 1;
         length -= platform::incompleteUtf8Tail(text, length);
     }
-    std::memcpy(out + kNameOffset, text, length);
-    writeBigEndian(out + AM_ProgramFile::kChunkSizeOffset, chunkSize);
-    if (chunkSize != 0)
-        std::memcpy(out + kHeaderBytes, chunk, chunkSize);
-    return image;
+    std::memset(image + kNameOffset, 0, kNameBytes);
+    std::memcpy(image + kNameOffset, text, length);
+    return true;
 }
 
 } // namespace PresetFxp

@@ -51,4 +51,9 @@ const char* describe(Check check);
 std::vector<uint8_t> buildProgram(const void* chunk, uint32_t chunkSize, uint32_t pluginId,
                                   uint32_t parameterCount, const char* name);
 
+// Writes the program name into an image of at least kHeaderBytes bytes: cut
+// to 27 bytes at a character boundary (null: "init"), the rest of the field
+// zeros. False (nothing written) for a shorter image.
+bool setProgramName(uint8_t* image, size_t size, const char* name);
+
 } // namespace PresetFxp

@@ -244,11 +244,8 @@ PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, b
         native ? host_.presetStateInfo(modulePath) : host_.presetFxpProgram();
     // A program image carries the name it is saved under: the current
     // preset (which names the image) changes only once the save succeeded.
-    if (!native && data.size() >= PresetFxp::kHeaderBytes) {
-        std::memset(data.data() + PresetFxp::kNameOffset, 0, PresetFxp::kNameBytes);
-        std::memcpy(data.data() + PresetFxp::kNameOffset, name,
-                    std::min(std::strlen(name), PresetFxp::kNameBytes - 1));
-    }
+    if (!native)
+        PresetFxp::setProgramName(data.data(), data.size(), name);
     if (data.empty()) {
         AM_STD::printv("No state to save as '%s'; nothing written", fileName.c_str());
         return PresetSaveResult::kFailed;

@@ -1,6 +1,7 @@
 #include "LibraryFixture.h"
 
 #include "platform/FileSystem.h"
+#include "presets/library/PresetFxp.h"
 
 #include "FileSizeLimit.h"
 
@@ -219,6 +220,16 @@ TEST_F(SaveTest, KindOfDataFollowsTheListAndTheFormatFlag)
     EXPECT_EQ(save("Prog"), PresetSaveResult::kSaved);
     EXPECT_EQ(file("Prog.fxp"), "FXPIMAGE");
     EXPECT_STREQ(library->getCurrentPresetExtension("Presets"), "fxp");
+
+    // A program image carries the name it is saved under.
+    const auto image = PresetFxp::buildProgram("chunk", 5, kPluginId, 3, "Old name");
+    host.program.assign(image.begin(), image.end());
+    EXPECT_EQ(save("New name"), PresetSaveResult::kSaved);
+    const std::string saved = file("New name.fxp");
+    ASSERT_EQ(saved.size(), image.size());
+    EXPECT_EQ(saved.substr(28, 28), std::string("New name") + std::string(20, '\0'));
+    EXPECT_EQ(saved.substr(0, 28), host.program.substr(0, 28));
+    EXPECT_EQ(saved.substr(56), host.program.substr(56));
 
     // No data: nothing is written, nothing changes.
     host.program.clear();
