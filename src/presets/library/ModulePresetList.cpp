@@ -2,6 +2,7 @@
 
 #include "foundation/AM_FileOperations.h"
 #include "foundation/AM_STD.h"
+#include "platform/FileErrors.h"
 #include "platform/TextConversion.h"
 #include "presets/library/PresetNameRules.h"
 #include "presets/library/PresetTagger.h"
@@ -16,6 +17,8 @@ constexpr const char* kPatchListName = "Presets";
 // Trailing characters below this are cut from module names.
 constexpr char kFirstLetter = 'A';
 constexpr size_t kShortestModuleName = 3;
+// Bytes from here on belong to multi-byte characters and are never cut.
+constexpr unsigned char kFirstNonAscii = 0x80;
 
 std::string cutText(const char* text, size_t maxBytes)
 {
@@ -53,7 +56,7 @@ std::string normalizeModuleName(const char* modulePath)
             name.resize(slash);
     }
     while (name.size() > kShortestModuleName && name.back() < kFirstLetter &&
-           static_cast<unsigned char>(name.back()) < 0x80)
+           static_cast<unsigned char>(name.back()) < kFirstNonAscii)
         name.pop_back();
     return name;
 }
@@ -349,7 +352,8 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
         to.append(AM_String(destination.c_str()));
         const AM_FileErr error = copy ? AM_copyFile(from, to, true) : AM_moveFile(from, to);
         // A name taken in the meantime: the next number.
-        if (error == 80 || error == 183)
+        if (error == platform::fileerror::kFileExists ||
+            error == platform::fileerror::kAlreadyExists)
             continue;
         if (error != 0) {
             AM_STD::printv(copy ? "CopyFile says %d" : "MoveFileEx says %d",

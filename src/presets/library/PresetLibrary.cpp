@@ -2,6 +2,7 @@
 
 #include "foundation/AM_DataFolder.h"
 #include "foundation/AM_STD.h"
+#include "platform/FileErrors.h"
 #include "presets/library/PresetNameRules.h"
 
 #include <cstring>
@@ -114,7 +115,7 @@ void PresetLibrary::scanPresetFolders(const char* modulePath)
 
     const AM_PluginInfo* info = host_.presetPluginInfo();
     AM_Directory place;
-    AM_FileErr error = info ? 0 : 3;
+    AM_FileErr error = info ? platform::fileerror::kNone : platform::fileerror::kPathNotFound;
     if (info != nullptr) {
         const std::string maker = infoName(info->vendorName);
         const char* slash = modulePath ? std::strchr(modulePath, '/') : nullptr;
@@ -126,7 +127,7 @@ void PresetLibrary::scanPresetFolders(const char* modulePath)
                     isValidPathComponent(product.c_str(), kMaxPathComponentBytes, "product folder")
                         ? getSpecialFolder(place, kAM_FolderPresets, 0, maker.c_str(),
                                            product.c_str())
-                        : 123;
+                        : platform::fileerror::kInvalidName;
             } else {
                 error = getSpecialFolder(place, kAM_FolderModules, 0, maker.c_str(),
                                          infoName(info->componentName).c_str());
@@ -134,7 +135,7 @@ void PresetLibrary::scanPresetFolders(const char* modulePath)
                     error = isValidPathComponent(list->moduleName(), kMaxPathComponentBytes,
                                                  "module folder")
                                 ? place.enterSubDirectory(AM_String(list->moduleName()), true)
-                                : 123;
+                                : platform::fileerror::kInvalidName;
             }
             break;
         case PresetListType::kTuning:

@@ -5,6 +5,7 @@
 #include "foundation/AM_FileOperations.h"
 #include "foundation/AM_STD.h"
 #include "params/AM_WholeFile.h"
+#include "platform/FileErrors.h"
 #include "platform/Trace.h"
 #include "presets/library/PresetFxp.h"
 #include "presets/library/PresetNameRules.h"
@@ -262,7 +263,7 @@ PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, b
             AM_String backupPath = directory.path();
             backupPath.append(AM_String(backupName.c_str()));
             const AM_FileErr error = AM_copyFile(path, backupPath, true);
-            if (error == 80)
+            if (error == platform::fileerror::kFileExists)
                 continue;
             if (error != 0) {
                 AM_STD::printv("The backup of '%s' failed e: %d; the preset is not saved",

@@ -4,6 +4,7 @@
 #include "foundation/AM_FileOperations.h"
 #include "foundation/AM_STD.h"
 #include "params/AM_WholeFile.h"
+#include "platform/FileErrors.h"
 #include "platform/TextConversion.h"
 
 #include <cstring>
@@ -61,8 +62,9 @@ void PresetTagger::readFile()
         return;
     fileExisted_ = true;
     std::vector<char> text;
-    const AM_WholeFileResult result = isFolder ? AM_WholeFileResult{AM_WholeFileStep::kOpen, 5}
-                                               : AM_readWholeFile(filePath_, text, kMaxFileBytes);
+    const AM_WholeFileResult result =
+        isFolder ? AM_WholeFileResult{AM_WholeFileStep::kOpen, platform::fileerror::kAccessDenied}
+                 : AM_readWholeFile(filePath_, text, kMaxFileBytes);
     if (!result.ok()) {
         readable_ = false;
         AM_STD::printv("PresetTagger e: %d", static_cast<int32_t>(result.error));
@@ -205,7 +207,8 @@ bool PresetTagger::writeBack()
             return true;
         AM_STD::printv("deleting tag file");
         AM_File file(filePath_);
-        if (const AM_FileErr error = file.remove(); error != 0 && error != 2) {
+        if (const AM_FileErr error = file.remove();
+            error != 0 && error != platform::fileerror::kFileNotFound) {
             AM_STD::printv("PresetTagger couldn't delete file e: %d", static_cast<int32_t>(error));
             return false;
         }
