@@ -20,6 +20,7 @@ TEST(ModuleNames, NormalisedNameNamesTheSharedList)
         {"Filter-1 ", "Filter"},
         {"", ""},
         {"Osc2/Prod/x", "Osc"},
+        {"Fl\xC3\xA4", "Fl\xC3\xA4"}, // a multi-byte character is never cut
     };
     for (const auto& [path, name] : cases)
         EXPECT_EQ(normalizeModuleName(path), name) << path;
