@@ -103,6 +103,10 @@ public:
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
 
     // --- State chunks. Not while processing.
+
+    // The chunk handed to the host is the plug-in's copy, valid until the
+    // host's next getChunk (the editor may write the engine's state
+    // meanwhile).
     VstInt32 getChunk(void** data, bool isPreset) override;
     // 1 when the state was read, 0 when the data was refused (nothing
     // changed then).
@@ -158,8 +162,13 @@ public:
     void automateFromEditor(VstInt32 publishedIndex, float normalised);
     // Serialises the state operations of the host (getChunk, setChunk) with
     // those of the editor (its state reads and writes, which may change the
-    // module selection around them). Not on the audio thread.
-    std::unique_lock<std::mutex> lockState() { return std::unique_lock<std::mutex>(stateMutex_); }
+    // module selection around them). A host that asks for a chunk while the
+    // editor holds the lock on the same thread (from a host callback) is
+    // let through. Not on the audio thread.
+    std::unique_lock<std::recursive_mutex> lockState()
+    {
+        return std::unique_lock<std::recursive_mutex>(stateMutex_);
+    }
 
     // --- For the editor, the view interface and tests. Any thread.
     Synth_AudioMan* getAudioMan() const { return audioMan_.get(); }
@@ -229,7 +238,7 @@ private:
     // Program names chosen by MIDI on the audio thread.
     AM_ProgramNameMailbox pendingProgramName_;
     // Held around every state read and write (never on the audio thread).
-    std::mutex stateMutex_;
+    std::recursive_mutex stateMutex_;
     // The host's copy of the last chunk it asked for: the editor may write
     // the state again while the host still reads it.
     std::vector<char> hostChunk_;

@@ -32,7 +32,7 @@ VstInt32 AM_VST_base::getChunk(void** data, bool isPreset)
     *data = nullptr;
     if (!audioMan_)
         return 0;
-    const std::lock_guard<std::mutex> lock(stateMutex_);
+    const std::lock_guard<std::recursive_mutex> lock(stateMutex_);
     takePendingProgramName();
     char programLine[kProgramLineBytes] = {};
     if (!isPreset)
@@ -52,7 +52,7 @@ VstInt32 AM_VST_base::setChunk(void* data, VstInt32 byteSize, bool)
 {
     if (!audioMan_)
         return 0;
-    const std::lock_guard<std::mutex> lock(stateMutex_);
+    const std::lock_guard<std::recursive_mutex> lock(stateMutex_);
     AM_HostChunk chunk;
     if (!chunk.take(data, byteSize)) {
         AM_STD::printv("setChunk: refused %d bytes: %s", byteSize, chunk.reason());

@@ -117,8 +117,7 @@ void AM_VST_View_Interface::initialize(AM_ViewManServices* viewMan)
                 (info->flags & k_paramPublished) == 0)
                 continue;
             if (info->publishedIndex >= 0 && info->publishedIndex < published)
-                hostIndexMap_[static_cast<size_t>(info->publishedIndex)] =
-                    static_cast<uint32_t>(i);
+                hostIndexMap_[static_cast<size_t>(info->publishedIndex)] = static_cast<uint32_t>(i);
         }
     }
     if (selector >= 0)
@@ -161,7 +160,8 @@ int32_t AM_VST_View_Interface::internalIndexOf(int32_t publishedIndex)
 void AM_VST_View_Interface::setParameterValue(int32_t index, const void* value)
 {
     AM_AudioMan* audio = getAudioMan();
-    const AM_ParamInfo* info = index < getNumParameters() ? getParameterInfo(index, false) : nullptr;
+    const AM_ParamInfo* info =
+        index < getNumParameters() ? getParameterInfo(index, false) : nullptr;
     if (audio == nullptr || info == nullptr || value == nullptr)
         return;
     if (info->kind() != k_kindData) {
@@ -207,8 +207,9 @@ void AM_VST_View_Interface::setParameterValue(int32_t index, const void* value)
 void AM_VST_View_Interface::parameterChanged(int32_t index, float value, bool published)
 {
     const int32_t internal = published ? hostIndexToInternal(index) : index;
-    const AM_ParamInfo* info =
-        internal >= 0 && internal < getNumParameters() ? getParameterInfo(internal, false) : nullptr;
+    const AM_ParamInfo* info = internal >= 0 && internal < getNumParameters()
+                                   ? getParameterInfo(internal, false)
+                                   : nullptr;
     // A data block's ports expect the block, not a number.
     if (info == nullptr || info->kind() == k_kindData)
         return;
@@ -238,7 +239,8 @@ void AM_VST_View_Interface::getParameterDisplay(int32_t index, const void* value
 {
     if (text == nullptr)
         return;
-    const AM_ParamInfo* info = index < getNumParameters() ? getParameterInfo(index, false) : nullptr;
+    const AM_ParamInfo* info =
+        index < getNumParameters() ? getParameterInfo(index, false) : nullptr;
     if (info == nullptr || info->kind() != k_kindInteger) {
         AM_View_Interface::getParameterDisplay(index, value, text);
         return;
@@ -254,7 +256,8 @@ void AM_VST_View_Interface::getParameterDisplay(int32_t index, const void* value
     const int32_t whole = viewtext::truncated(number);
     AM_ValueNames names = nullptr;
     AM_AudioMan* audio = getAudioMan();
-    const int32_t count = audio != nullptr ? audio->getParameterValueString(index, &names, false) : 0;
+    const int32_t count =
+        audio != nullptr ? audio->getParameterValueString(index, &names, false) : 0;
     const int64_t entry = static_cast<int64_t>(whole) - viewtext::truncated(info->min);
     if (names == nullptr || count <= 0 || entry < 0 || entry >= count) {
         AM_STD::sprintn(text, kDisplayTextBytes, "%d", whole);
@@ -268,7 +271,8 @@ void AM_VST_View_Interface::getParameterDisplay(int32_t index, const void* value
 
 void AM_VST_View_Interface::beginEndEdit(int32_t index, bool begin)
 {
-    const AM_ParamInfo* info = index < getNumParameters() ? getParameterInfo(index, false) : nullptr;
+    const AM_ParamInfo* info =
+        index < getNumParameters() ? getParameterInfo(index, false) : nullptr;
     AM_VST_base* effect = plugin();
     if (info == nullptr || effect == nullptr || (info->flags & k_paramPublished) == 0 ||
         info->publishedIndex < 0)

@@ -61,7 +61,7 @@ std::vector<uint8_t> AM_VST_View_Interface::getFxpProgram()
     AM_VST_base* effect = plugin();
     if (audio == nullptr || effect == nullptr || platform::isRealtimeThread())
         return {};
-    const std::unique_lock<std::mutex> lock = effect->lockState();
+    const std::unique_lock<std::recursive_mutex> lock = effect->lockState();
     uint32_t size = 0;
     const char* chunk = audio->getChunk(&size, nullptr);
     if (chunk == nullptr || size == 0 || size > UINT32_MAX - kFxpHeaderBytes)
@@ -131,7 +131,7 @@ std::vector<uint8_t> AM_VST_View_Interface::getStateInfo(const char* modulePath)
     }
     // The module selection lives in the engine for the length of the
     // write: no host getChunk may see it.
-    const std::unique_lock<std::mutex> lock = effect->lockState();
+    const std::unique_lock<std::recursive_mutex> lock = effect->lockState();
     const bool moduleList = selectForState(modulePath, true);
     uint32_t size = kStateSizeHint;
     const char* chunk = audio->getChunk(&size, nullptr);
@@ -157,7 +157,7 @@ bool AM_VST_View_Interface::setStateInfo(const void* data, uint32_t size, const 
         return false;
     }
     nativeLoad_ = true;
-    const std::unique_lock<std::mutex> lock = effect->lockState();
+    const std::unique_lock<std::recursive_mutex> lock = effect->lockState();
     const bool moduleList = selectForState(modulePath, false);
     const bool read = audio->setChunk(data, static_cast<int32_t>(size), 0);
     if (moduleList)

@@ -336,8 +336,8 @@ void setActiveFlag(AM_ModuleRecord* record, bool on)
     if (record == nullptr)
         return;
     auto flags = static_cast<uint32_t>(record->group);
-    flags = on ? flags | AM_View_Interface::kModuleActive
-               : flags & ~AM_View_Interface::kModuleActive;
+    flags =
+        on ? flags | AM_View_Interface::kModuleActive : flags & ~AM_View_Interface::kModuleActive;
     record->group = static_cast<int32_t>(flags);
 }
 
@@ -388,6 +388,5 @@ int32_t AM_View_Interface::askThreeWay(const char* name)
     if (viewMan_ == nullptr)
         return k_answerCancel;
     const int32_t answer = viewMan_->askThreeWay(name);
-    return answer == k_answerBackupAndSave || answer == k_answerOverwrite ? answer
-                                                                           : k_answerCancel;
+    return answer == k_answerBackupAndSave || answer == k_answerOverwrite ? answer : k_answerCancel;
 }

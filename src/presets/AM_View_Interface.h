@@ -184,8 +184,7 @@ public:
     // controls (message 47).
     virtual void setCurrentFolder(PresetFolder* folder, const char* modulePath);
     // Copies both texts into the list's current preset name and extension.
-    virtual void setCurrentPreset(const char* name, const char* extension,
-                                  const char* modulePath);
+    virtual void setCurrentPreset(const char* name, const char* extension, const char* modulePath);
     virtual const char* getCurrentPresetName(const char* modulePath);
     virtual const char* getCurrentPresetExtension(const char* modulePath);
     virtual PresetListItem* doesPresetExist(const char* name, const char* extension,

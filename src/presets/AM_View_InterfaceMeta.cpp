@@ -180,8 +180,7 @@ void AM_View_Interface::buildValueNames(const AM_ParamInfo* record)
     valueNameCount_ = 0;
     if (record == nullptr || !(record->max >= 0.0f))
         return;
-    const int32_t count =
-        std::min(viewtext::truncated(record->max), kMaxValueNames - 1) + 1;
+    const int32_t count = std::min(viewtext::truncated(record->max), kMaxValueNames - 1) + 1;
     valueNames_ = std::make_unique<char[][k_valueNameBytes]>(static_cast<size_t>(count));
     valueNameCount_ = count;
     for (int32_t i = 0; i < count; ++i) {

@@ -213,7 +213,8 @@ TEST_F(StateTest, HostProgramChangesRefreshTheView)
     RecordingViewMan& vm = viewMan(e);
     vm.calls.clear();
     ui(e).hostProgramChanged();
-    EXPECT_EQ(vm.calls, (std::vector<std::string>{"requestParameterRefresh", "parametersRefreshed"}));
+    EXPECT_EQ(vm.calls,
+              (std::vector<std::string>{"requestParameterRefresh", "parametersRefreshed"}));
     vm.calls.clear();
     ui(e).hostProgramNameChanged("Strings");
     EXPECT_EQ(vm.calls, (std::vector<std::string>{"parametersRefreshed"}));

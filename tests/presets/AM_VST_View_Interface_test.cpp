@@ -161,9 +161,9 @@ TEST_F(ViewInterfaceTest, TheHostHearsNormalisedValuesAndARangeOfZeroAs0)
         float expected;
     };
     const Case cases[] = {
-        {"Cutoff", 0.0f, 0.5f},        // -100000..100000
-        {"Cutoff", 1e9f, 1.0f},        // clamped to the maximum first
-        {"Detune", 3.0f, 0.0f},        // minimum equals maximum
+        {"Cutoff", 0.0f, 0.5f}, // -100000..100000
+        {"Cutoff", 1e9f, 1.0f}, // clamped to the maximum first
+        {"Detune", 3.0f, 0.0f}, // minimum equals maximum
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.parameter) + " " + std::to_string(c.plain));
@@ -251,8 +251,8 @@ TEST_F(ViewInterfaceTest, DisplayTextsOfListsNumbersAndAxes)
     const Case cases[] = {
         {swingBase, 0.0f, "1/64"},
         {swingBase, 3.0f, "1/8"},
-        {swingBase, 24.0f, "24"},  // past the names
-        {swingBase, -5.0f, "-5"},  // before them
+        {swingBase, 24.0f, "24"}, // past the names
+        {swingBase, -5.0f, "-5"}, // before them
         {id(e, "PCore", "ModU1"), 1.5f, "1.50"},
         {id(e, "Kestan", "Cutoff"), 440.7f, "440"},
     };

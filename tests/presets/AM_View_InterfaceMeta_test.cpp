@@ -262,8 +262,9 @@ TEST_F(MetaTest, ListenerPlacesHoldFourPortsAndAGapDoesNotHideTheOthers)
     EXPECT_TRUE(trace.contains("has 4 ports already"));
 
     // The first port moves to another parameter; the others still hear.
-    EXPECT_EQ(view.registerParameterListener(&ports[0].record, static_cast<int32_t>(reso.index), true),
-              0);
+    EXPECT_EQ(
+        view.registerParameterListener(&ports[0].record, static_cast<int32_t>(reso.index), true),
+        0);
     ports[0].record.parameter = &reso;
     EXPECT_EQ(view.getListener(index, 0), nullptr);
     const float v = 1000.0f;
@@ -297,7 +298,8 @@ TEST_F(MetaTest, RefreshingAModuleAnnouncesItsParametersButNotItsMeters)
     view.refreshModuleParameters(usage.moduleIndex);
     view.refreshModuleParameters(-5);
     ASSERT_EQ(knob.values.size(), 1u);
-    EXPECT_FLOAT_EQ(knob.values[0], engine(e).getParameter(static_cast<int32_t>(cutoff.index), false));
+    EXPECT_FLOAT_EQ(knob.values[0],
+                    engine(e).getParameter(static_cast<int32_t>(cutoff.index), false));
     EXPECT_TRUE(meter.values.empty());
 }
 

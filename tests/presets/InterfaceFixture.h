@@ -354,8 +354,8 @@ namespace viewtest {
 // preset name is the test's.
 class ListInterface : public AM_VST_View_Interface {
 public:
-    using AM_VST_View_Interface::AM_VST_View_Interface;
     using AM_View_Interface::askThreeWay;
+    using AM_VST_View_Interface::AM_VST_View_Interface;
 
     bool isModulePresetList(const char* modulePath) override
     {
