@@ -217,20 +217,38 @@ void AM_copyImage(const AM_ImageTarget& target, const AM_PixelMap& image, const 
         return;
     const int left = int(x0), top = int(y0), right = int(x1), bottom = int(y1);
     const int ox = int(originX), oy = int(originY);
+    const size_t rowBytes = size_t(right - left) * kPixelMapBytesPerPixel;
+    // Each image pixel fills a block of numerator/denominator pixels: the
+    // source column advances by a running remainder, and a row that shows
+    // the same image row as the one above is copied from it.
+    int64_t shownRow = -1;
+    const uint8_t* shownPixels = nullptr;
     for (int y = top; y < bottom; ++y) {
-        const uint32_t sourceY = uint32_t(int64_t(y - oy) * denominator / numerator);
-        const uint8_t* sourceRow = image.row(sourceY);
+        const int64_t sourceY = int64_t(y - oy) * denominator / numerator;
         uint8_t* out = buffer.row_ptr(y) + size_t(left) * kPixelMapBytesPerPixel;
-        if (numerator == denominator) {
-            const uint32_t sourceX = uint32_t(left - ox);
-            std::memcpy(out, sourceRow + size_t(sourceX) * kPixelMapBytesPerPixel,
-                        size_t(right - left) * kPixelMapBytesPerPixel);
+        if (sourceY == shownRow) {
+            std::memcpy(out, shownPixels, rowBytes);
             continue;
         }
-        for (int x = left; x < right; ++x, out += kPixelMapBytesPerPixel) {
-            const uint32_t sourceX = uint32_t(int64_t(x - ox) * denominator / numerator);
-            std::memcpy(out, sourceRow + size_t(sourceX) * kPixelMapBytesPerPixel,
-                        kPixelMapBytesPerPixel);
+        const uint8_t* sourceRow = image.row(uint32_t(sourceY));
+        const int64_t firstColumn = int64_t(left - ox) * denominator;
+        if (numerator == denominator) {
+            std::memcpy(out, sourceRow + size_t(firstColumn) * kPixelMapBytesPerPixel, rowBytes);
+        } else {
+            int64_t sourceX = firstColumn / numerator;
+            int64_t remainder = firstColumn % numerator;
+            for (int x = left; x < right; ++x, out += kPixelMapBytesPerPixel) {
+                std::memcpy(out, sourceRow + size_t(sourceX) * kPixelMapBytesPerPixel,
+                            kPixelMapBytesPerPixel);
+                remainder += denominator;
+                while (remainder >= numerator) {
+                    remainder -= numerator;
+                    ++sourceX;
+                }
+            }
+            out -= rowBytes;
         }
+        shownRow = sourceY;
+        shownPixels = out;
     }
 }
