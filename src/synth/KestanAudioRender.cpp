@@ -387,7 +387,7 @@ void KestanAudio::process(int32_t* startP, int32_t* lengthP, AM_ChildRecord* rec
         if (left)
             std::memcpy(left + firstSample, job.output, sizeof(float) * size_t(samples));
         if (right)
-            std::memcpy(right + firstSample, job.output, sizeof(float) * size_t(samples));
+            std::memcpy(right + firstSample, job.outputRight, sizeof(float) * size_t(samples));
         return;
     }
 
@@ -457,7 +457,7 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             // The left channel is the output; the right one (the same
             // samples) goes to scratch.
             renderStretch(tables, g, v, inputsFromJob(job), ctx, job.start, job.length, job.output,
-                          g.sub);
+                          job.outputRight);
             done[i] = true;
             continue;
         }
@@ -486,10 +486,29 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             lanes[m] = {&v.filter, &filters[m].block, lane.work, lane.input, lane.control};
         }
         synthdsp::processFilterLanes(lanes, size, filters[0].frames);
-        for (int32_t m = 0; m < size; ++m) {
+        // Back to the host rate two voices at a time (a filtered voice's
+        // channels are equal, so the right one is the left one).
+        for (int32_t m = 0; m < size; m += 2) {
             KestanVoiceRecord& v = *g.waiting[members[m]];
-            renderFromFilter(v, g.lanes[m].work, v.job.length, v.job.output, g.sub);
+            if (m + 1 == size) {
+                renderFromFilter(v, g.lanes[m].work, v.job.length, v.job.output, v.job.outputRight);
+            } else {
+                KestanVoiceRecord& w = *g.waiting[members[m + 1]];
+                const int32_t hostSamples = v.job.length * k_samplesPerUnit;
+                enginedsp::decimateHalfBandPair(
+                    v.job.output, w.job.output, g.lanes[m].work, g.lanes[m + 1].work, g.work,
+                    hostSamples, v.decimatorA, v.decimatorB, w.decimatorA, w.decimatorB);
+                for (KestanVoiceRecord* r : {&v, &w}) {
+                    for (int32_t k = 0; k < hostSamples; ++k) {
+                        r->job.output[k] *= kOutputScale;
+                        r->job.outputRight[k] = r->job.output[k];
+                    }
+                    r->resetFlag = 0;
+                }
+            }
             done[members[m]] = true;
+            if (m + 1 < size)
+                done[members[m + 1]] = true;
         }
     }
     // The plot shows the voice that would have rendered last.

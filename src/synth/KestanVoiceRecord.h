@@ -44,7 +44,8 @@ constexpr uint32_t k_kestanBatchVoices = 32;
 struct alignas(16) KestanVoiceJob {
     uint32_t values[64];
     float rows[k_kestanRowRoles][k_controlRowSteps];
-    float output[k_rowSamples];
+    float output[k_rowSamples]; // the left channel
+    float outputRight[k_rowSamples];
     int32_t start;
     int32_t length;
     uint32_t outputRow;

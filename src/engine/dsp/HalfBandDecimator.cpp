@@ -108,4 +108,57 @@ void decimateHalfBand(float* left, float* right, float* work, int32_t n, HalfBan
     }
 }
 
+namespace {
+
+// The two voices' states in one: lanes 0 and 2 of the first voice's state
+// (its left channel, paths A and B) into lanes 0 and 2, those of the second
+// into lanes 1 and 3.
+void joinStates(HalfBandState& joined, const HalfBandState& first, const HalfBandState& second)
+{
+    for (int i = 0; i <= kAllpassSections; ++i) {
+        joined.previous[i][0] = first.previous[i][0];
+        joined.previous[i][1] = second.previous[i][0];
+        joined.previous[i][2] = first.previous[i][2];
+        joined.previous[i][3] = second.previous[i][2];
+    }
+}
+
+// And back, both channels of each voice alike.
+void splitStates(const HalfBandState& joined, HalfBandState& first, HalfBandState& second)
+{
+    for (int i = 0; i <= kAllpassSections; ++i) {
+        first.previous[i][0] = first.previous[i][1] = joined.previous[i][0];
+        second.previous[i][0] = second.previous[i][1] = joined.previous[i][1];
+        first.previous[i][2] = first.previous[i][3] = joined.previous[i][2];
+        second.previous[i][2] = second.previous[i][3] = joined.previous[i][3];
+    }
+}
+
+} // namespace
+
+void decimateHalfBandPair(float* out0, float* out1, const float* work0, const float* work1,
+                          float* scratch, int32_t n, HalfBandState& stateA0, HalfBandState& stateB0,
+                          HalfBandState& stateA1, HalfBandState& stateB1)
+{
+    if (n <= 0)
+        return;
+    // The first channel of both voices, frame pair by frame pair: the
+    // vector the one-voice decimation reads with the second voice in the
+    // second channel's lanes.
+    for (int32_t i = 0; i < 2 * n; ++i) {
+        const __m128 a = _mm_load_ps(work0 + kLanes * i); // l r l' r' of voice 0
+        const __m128 b = _mm_load_ps(work1 + kLanes * i);
+        const __m128 lefts = _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)); // l l' m m'
+        _mm_store_ps(scratch + kLanes * i, _mm_shuffle_ps(lefts, lefts, _MM_SHUFFLE(3, 1, 2, 0)));
+    }
+    HalfBandState joinedA;
+    HalfBandState joinedB;
+    joinStates(joinedA, stateA0, stateA1);
+    joinStates(joinedB, stateB0, stateB1);
+    // Lane 0 of the output is the first voice, lane 1 the second.
+    decimateHalfBand(out0, out1, scratch, n, joinedA, joinedB);
+    splitStates(joinedA, stateA0, stateA1);
+    splitStates(joinedB, stateB0, stateB1);
+}
+
 } // namespace enginedsp

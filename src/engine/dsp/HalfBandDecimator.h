@@ -43,4 +43,16 @@ void halfBandAllpassCascade(float* vectors, int32_t count, HalfBandState& state)
 void decimateHalfBand(float* left, float* right, float* work, int32_t n, HalfBandState& stateA,
                       HalfBandState& stateB);
 
+// Two voices of one channel each at once: the work buffers hold 4n frames
+// of two channels whose channels are equal (as a voice's filter stage
+// leaves them), and the left channel of each is reduced as
+// decimateHalfBand would, bit for bit, with the two voices in the lanes the
+// second channel would take. `scratch` holds 2n vectors (16-byte aligned);
+// the work buffers are only read. Each voice's states move on as if its
+// own decimateHalfBand had run, both channels alike. Allocates nothing.
+// Audio thread.
+void decimateHalfBandPair(float* out0, float* out1, const float* work0, const float* work1,
+                          float* scratch, int32_t n, HalfBandState& stateA0, HalfBandState& stateB0,
+                          HalfBandState& stateA1, HalfBandState& stateB1);
+
 } // namespace enginedsp

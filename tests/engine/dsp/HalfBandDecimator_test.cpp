@@ -335,6 +335,47 @@ TEST(HalfBandDecimator, AfterADroppedRemainderTheNextCallContinuesTheStream)
     EXPECT_EQ(0, std::memcmp(&split.b_, &whole.b_, sizeof(HalfBandState)));
 }
 
+// Two voices of equal channels decimated together give each voice's
+// samples and states of its own decimation, bit for bit, over blocks of any
+// length (a remainder that is not written included).
+TEST(HalfBandDecimator, PairOfVoicesIsEachVoiceAlone)
+{
+    uint32_t seed = 1;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(int32_t(seed >> 8) - (1 << 23)) / float(1 << 22);
+    };
+    HalfBandState alone[2][2] = {};
+    HalfBandState paired[2][2] = {};
+    constexpr int32_t kMaxN = 64;
+    for (int32_t n : {64, 3, 18, 16, 64}) {
+        SCOPED_TRACE(n);
+        const int32_t floats = 8 * n;
+        alignas(16) float work[2][8 * kMaxN];
+        alignas(16) float copy[8 * kMaxN];
+        alignas(16) float scratch[8 * kMaxN];
+        for (auto& w : work) {
+            for (int32_t i = 0; i < floats; i += 2)
+                w[i] = w[i + 1] = noise();
+        }
+        std::vector<float> expected[2] = {std::vector<float>(size_t(n)),
+                                          std::vector<float>(size_t(n))};
+        std::vector<float> right(static_cast<size_t>(n));
+        for (int32_t v = 0; v < 2; ++v) {
+            std::copy_n(work[v], floats, copy);
+            decimateHalfBand(expected[v].data(), right.data(), copy, n, alone[v][0], alone[v][1]);
+        }
+        std::vector<float> out[2] = {std::vector<float>(size_t(n)), std::vector<float>(size_t(n))};
+        decimateHalfBandPair(out[0].data(), out[1].data(), work[0], work[1], scratch, n,
+                             paired[0][0], paired[0][1], paired[1][0], paired[1][1]);
+        for (int32_t v = 0; v < 2; ++v) {
+            EXPECT_EQ(out[v], expected[v]) << "voice " << v;
+            EXPECT_EQ(0, std::memcmp(&paired[v][0], &alone[v][0], sizeof(HalfBandState)));
+            EXPECT_EQ(0, std::memcmp(&paired[v][1], &alone[v][1], sizeof(HalfBandState)));
+        }
+    }
+}
+
 TEST(HalfBandDecimator, DecimationAllocatesNothing)
 {
     DecimatorChain chain;
