@@ -477,15 +477,25 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             mixes[m] = lane.work;
         }
         synthdsp::processHighpassLanes(highpasses, mixes, size, filters[0].frames, kWorkStride);
+        const int32_t frames = filters[0].frames;
         for (int32_t m = 0; m < size; ++m) {
             KestanVoiceRecord& v = *g.waiting[members[m]];
-            KestanLaneScratch& lane = g.lanes[m];
             synthdsp::prepareFilterLane(v.filter, filters[m].block, filters[m].rows,
-                                        filters[m].frames, filters[m].buffers, lane.input,
-                                        lane.control);
-            lanes[m] = {&v.filter, &filters[m].block, lane.work, lane.input, lane.control};
+                                        filters[m].frames, filters[m].buffers, g.laneInput + m,
+                                        g.laneControl + m);
+            lanes[m] = {&v.filter, &filters[m].block, g.lanes[m].work};
         }
-        synthdsp::processFilterLanes(lanes, size, filters[0].frames);
+        // Columns without a voice hold zeros.
+        if (size < synthdsp::kMaxFilterLanes) {
+            for (int32_t row = 0; row < frames; ++row)
+                for (int32_t c = size; c < synthdsp::kMaxFilterLanes; ++c)
+                    g.laneInput[row * synthdsp::kMaxFilterLanes + c] = 0.0f;
+            for (int32_t row = 0; row < synthdsp::kLaneControlFloats * frames; ++row)
+                for (int32_t c = size; c < synthdsp::kMaxFilterLanes; ++c)
+                    g.laneControl[row * synthdsp::kMaxFilterLanes + c] = 0.0f;
+        }
+        synthdsp::clipLaneInputs(g.laneInput, frames * synthdsp::kMaxFilterLanes);
+        synthdsp::processFilterLanes(lanes, size, frames, {g.laneInput, g.laneControl});
         // Back to the host rate two voices at a time (a filtered voice's
         // channels are equal, so the right one is the left one).
         for (int32_t m = 0; m < size; m += 2) {

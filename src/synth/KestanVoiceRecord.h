@@ -66,15 +66,12 @@ struct alignas(16) KestanVoiceRecord {
     KestanVoiceJob job;
 };
 
-// One lane of a batch's filter stage: the buffers of a voice's stretch and
-// its prepared filter rows (FilterLanes.h).
+// One lane of a batch's filter stage: the buffers of a voice's stretch.
 struct alignas(16) KestanLaneScratch {
     float work[2 * k_kestanMaxFrames];
     float osc1[k_kestanMaxFrames];
     float osc2[k_kestanMaxFrames];
     float sub[k_kestanMaxFrames];
-    float input[k_kestanMaxFrames];
-    float control[synthdsp::kLaneControlFloats * k_kestanMaxFrames];
 };
 
 // The module's global memory.
@@ -106,4 +103,8 @@ struct alignas(16) KestanGlobalRecord {
     uint32_t waitingCount;
     KestanVoiceRecord* waiting[k_kestanBatchVoices];
     KestanLaneScratch lanes[synthdsp::kMaxFilterLanes];
+    // The lane group's prepared filter rows, one column per lane.
+    alignas(32) float laneInput[k_kestanMaxFrames * synthdsp::kMaxFilterLanes];
+    alignas(32) float laneControl[synthdsp::kLaneControlFloats * k_kestanMaxFrames *
+                                  synthdsp::kMaxFilterLanes];
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,20 +51,18 @@ void prepareFilterLane(FilterState& state, const FilterBlock& b, const FilterRow
         for (int32_t n = first; n < last; ++n) {
             if (perFrame)
                 c = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
-            float* row = control + kLaneControlFloats * n;
+            float* row = control + static_cast<size_t>(kLaneControlFloats * n) * kMaxFilterLanes;
             row[0] = c.coefficient;
-            row[1] = c.damping;
-            row[2] = kOuterDampingScale * c.damping + 1.0f;
-            row[3] = c.laneGain;
+            row[kMaxFilterLanes] = c.damping;
+            row[2 * kMaxFilterLanes] = kOuterDampingScale * c.damping + 1.0f;
+            row[3 * kMaxFilterLanes] = c.laneGain;
             // sectionInput without the feedback and the input gain.
             float u = in.pinkNoise[n / kFramesPerHostSample] * kNoiseLevel + in.work[2 * n];
             if (b.ringModGain != 0.0f)
                 u += ringModulator(b, in, n, 0.0f);
-            input[n] = u * kInputDrive;
+            input[static_cast<size_t>(n) * kMaxFilterLanes] = u * kInputDrive;
         }
     }
-    // The input soft clip, four frames at a time.
-    clipLaneInputs(input, frames);
     state.lastCoefficient = c.coefficient;
     state.lastDamping = c.damping;
 }
@@ -122,17 +121,18 @@ void processHighpassLanes(StateVariableHighpass* const* filters, float* const* s
     }
 }
 
-void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames)
+void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames,
+                        const FilterLaneRows& rows)
 {
     if (!lanes || count <= 0 || frames <= 0)
         return;
     count = std::min(count, kMaxFilterLanes);
     if (count > kNarrowLanes && wideLanesInUse()) {
-        processFilterLanes8(lanes, count, frames);
+        processFilterLanes8(lanes, count, frames, rows, 0);
         return;
     }
     for (int32_t i = 0; i < count; i += kNarrowLanes)
-        processFilterLanes4(lanes + i, std::min(kNarrowLanes, count - i), frames);
+        processFilterLanes4(lanes + i, std::min(kNarrowLanes, count - i), frames, rows, i);
 }
 
 } // namespace synthdsp

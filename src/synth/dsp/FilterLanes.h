@@ -37,24 +37,33 @@ uint32_t filterLaneKey(const FilterBlock& block);
 struct FilterLane {
     FilterState* state;
     const FilterBlock* block;
-    float* work;          // the voice's work buffer (two floats per frame)
-    const float* input;   // prepared: one value per frame
-    const float* control; // prepared: kLaneControlFloats per frame
+    float* work; // the voice's work buffer (two floats per frame)
 };
 
-// Fills a voice's prepared rows for `frames` frames (input: `frames`
-// floats; control: kLaneControlFloats x frames floats) and leaves the last
-// frame's coefficient and damping in the state, for the response plot. Any
-// thread owning the buffers.
+// The prepared rows of a group, one column per lane (kMaxFilterLanes
+// columns): input value v of frame n at input[n x kMaxFilterLanes + lane],
+// control value f of frame n at control[(kLaneControlFloats x n + f) x
+// kMaxFilterLanes + lane]. Columns without a voice must hold finite values.
+struct FilterLaneRows {
+    const float* input;
+    const float* control;
+};
+
+// Fills a voice's column of the prepared rows for `frames` frames (`input`
+// and `control` point at the column's first value) and leaves the last
+// frame's coefficient and damping in the state, for the response plot. The
+// input values still lack the input soft clip: clipLaneInputs runs over all
+// columns at once. Any thread owning the buffers.
 void prepareFilterLane(FilterState& state, const FilterBlock& block, const FilterRows& rows,
                        int32_t frames, const FilterBuffers& buffers, float* input, float* control);
 
-// Runs `count` voices (1 to kMaxFilterLanes, all with the same lane key) over
-// `frames` frames: their work buffers receive the output in both floats of
-// every frame, their states move on. Chooses 8 lanes for more than 4 voices
-// when the processor has AVX2, else groups of 4. Allocates nothing. Audio
-// thread.
-void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames);
+// Runs `count` voices (1 to kMaxFilterLanes, all with the same lane key, the
+// voice of lane l in column l of the rows) over `frames` frames: their work
+// buffers receive the output in both floats of every frame, their states
+// move on. Chooses 8 lanes for more than 4 voices when the processor has
+// AVX2, else groups of 4. Allocates nothing. Audio thread.
+void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames,
+                        const FilterLaneRows& rows);
 
 // The key-tracked high-pass (stateVariableHighpassProcess, its ramp set)
 // for `count` voices (1 to kMaxFilterLanes) at once, every `stride`-th float
@@ -73,8 +82,12 @@ void clipLaneInputs(float* values, int32_t count);
 
 // The kernels by width, for tests and benchmarks (the AVX2 one only where
 // the processor has AVX2).
-void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames);
-void processFilterLanes8(const FilterLane* lanes, int32_t count, int32_t frames);
+// The 4-lane kernel runs the columns from firstColumn (0 or 4), the 8-lane
+// one all columns (firstColumn 0).
+void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames,
+                         const FilterLaneRows& rows, int32_t firstColumn);
+void processFilterLanes8(const FilterLane* lanes, int32_t count, int32_t frames,
+                         const FilterLaneRows& rows, int32_t firstColumn);
 bool processorHasAvx2();
 
 // Process-wide: whether AVX2 kernels may be chosen (on by default when the

@@ -55,11 +55,12 @@ void processHighpassLanes4(StateVariableHighpass* const* filters, float* const* 
     lanekernel::highpass<Avx2Double>(filters, samples, count, frames, stride);
 }
 
-void processFilterLanes8(const FilterLane* lanes, int32_t count, int32_t frames)
+void processFilterLanes8(const FilterLane* lanes, int32_t count, int32_t frames,
+                         const FilterLaneRows& rows, int32_t firstColumn)
 {
-    if (!lanes || count <= 0 || count > Avx2::W || frames <= 0)
+    if (!lanes || count <= 0 || count > Avx2::W || frames <= 0 || firstColumn != 0)
         return;
-    lanekernel::dispatch<Avx2>(lanes, count, frames);
+    lanekernel::dispatch<Avx2>(lanes, count, frames, rows, firstColumn);
 }
 
 } // namespace synthdsp

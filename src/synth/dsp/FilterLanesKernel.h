@@ -75,7 +75,8 @@ template <class V> struct Ops {
 };
 
 template <class V, int32_t Poles, bool Boosted, bool Feedback>
-void run(const FilterLane* lanes, int32_t count, int32_t frames)
+void run(const FilterLane* lanes, int32_t count, int32_t frames, const FilterLaneRows& rows,
+         int32_t firstColumn)
 {
     using T = typename V::T;
     using O = Ops<V>;
@@ -143,19 +144,14 @@ void run(const FilterLane* lanes, int32_t count, int32_t frames)
     const T trim = V::set1(kFeedbackTrim);
     alignas(32) float out[W];
 
-    const float* control[W];
-    const float* input[W];
     float* work[W];
-    for (int32_t l = 0; l < W; ++l) {
-        control[l] = lane[l]->control;
-        input[l] = lane[l]->input;
+    for (int32_t l = 0; l < W; ++l)
         work[l] = lane[l]->work;
-    }
-    // One value of each lane's row at `offset`.
-    const auto column = [&scratch](const float* const* rows, int32_t offset) {
-        for (int32_t l = 0; l < W; ++l)
-            scratch[l] = rows[l][offset];
-        return V::load(scratch);
+    // The prepared rows hold one column per lane.
+    const float* control = rows.control + firstColumn;
+    const float* input = rows.input + firstColumn;
+    const auto column = [](const float* values, int32_t row) {
+        return V::load(values + static_cast<size_t>(row) * kMaxFilterLanes);
     };
 
     for (int32_t n = 0; n < frames; ++n) {
@@ -242,16 +238,20 @@ void run(const FilterLane* lanes, int32_t count, int32_t frames)
 }
 
 // The kernel for the key the voices share.
-template <class V> void dispatch(const FilterLane* lanes, int32_t count, int32_t frames)
+template <class V>
+void dispatch(const FilterLane* lanes, int32_t count, int32_t frames, const FilterLaneRows& rows,
+              int32_t firstColumn)
 {
     const FilterBlock& b = *lanes[0].block;
     const bool boosted = b.extraGain != 0.0f;
     const bool feedback = b.feedbackUsed;
 #define KK_LANE_CASE(P)                                                                            \
     if (boosted)                                                                                   \
-        (feedback ? run<V, P, true, true> : run<V, P, true, false>)(lanes, count, frames);         \
+        (feedback ? run<V, P, true, true> : run<V, P, true, false>)(lanes, count, frames, rows,    \
+                                                                    firstColumn);                  \
     else                                                                                           \
-        (feedback ? run<V, P, false, true> : run<V, P, false, false>)(lanes, count, frames);
+        (feedback ? run<V, P, false, true> : run<V, P, false, false>)(lanes, count, frames, rows,  \
+                                                                      firstColumn);
     switch (b.poles) {
     case 0:
         KK_LANE_CASE(0)

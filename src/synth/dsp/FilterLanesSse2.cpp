@@ -76,11 +76,13 @@ void clipLaneInputs(float* values, int32_t count)
     }
 }
 
-void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames)
+void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames,
+                         const FilterLaneRows& rows, int32_t firstColumn)
 {
-    if (!lanes || count <= 0 || count > Sse2::W || frames <= 0)
+    if (!lanes || count <= 0 || count > Sse2::W || frames <= 0 || firstColumn < 0 ||
+        firstColumn + Sse2::W > kMaxFilterLanes)
         return;
-    lanekernel::dispatch<Sse2>(lanes, count, frames);
+    lanekernel::dispatch<Sse2>(lanes, count, frames, rows, firstColumn);
 }
 
 } // namespace synthdsp

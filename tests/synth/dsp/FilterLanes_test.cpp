@@ -38,8 +38,6 @@ struct Voice {
     FilterState one{}, laned{};
     alignas(16) float workOne[2 * kFrames];
     alignas(16) float workLaned[2 * kFrames];
-    std::vector<float> input = std::vector<float>(kFrames);
-    std::vector<float> control = std::vector<float>(synthdsp::kLaneControlFloats * kFrames);
 };
 
 // Settings of one lane key, apart in everything else.
@@ -129,6 +127,9 @@ void runCase(uint32_t seed, int32_t count, bool wide)
         ASSERT_TRUE(synthdsp::filterRunsInLanes(v.block));
         ASSERT_EQ(synthdsp::filterLaneKey(v.block), synthdsp::filterLaneKey(voices[0].block));
     }
+    constexpr int32_t kColumns = synthdsp::kMaxFilterLanes;
+    std::vector<float> input(size_t(kFrames * kColumns), 0.0f);
+    std::vector<float> control(size_t(synthdsp::kLaneControlFloats * kFrames * kColumns), 0.0f);
     for (int32_t block = 0; block < 3; ++block) {
         std::vector<FilterLane> lanes;
         for (Voice& v : voices) {
@@ -145,14 +146,17 @@ void runCase(uint32_t seed, int32_t count, bool wide)
             synthdsp::prepareFilterLane(
                 v.laned, v.block, rows, kFrames,
                 {v.workLaned, v.osc1.data(), v.osc2.data(), v.sub.data(), v.pink.data()},
-                v.input.data(), v.control.data());
-            lanes.push_back({&v.laned, &v.block, v.workLaned, v.input.data(), v.control.data()});
+                input.data() + lanes.size(), control.data() + lanes.size());
+            lanes.push_back({&v.laned, &v.block, v.workLaned});
         }
+        synthdsp::clipLaneInputs(input.data(), kFrames * kColumns);
+        const synthdsp::FilterLaneRows rows{input.data(), control.data()};
         if (wide)
-            synthdsp::processFilterLanes8(lanes.data(), count, kFrames);
+            synthdsp::processFilterLanes8(lanes.data(), count, kFrames, rows, 0);
         else
             for (int32_t i = 0; i < count; i += 4)
-                synthdsp::processFilterLanes4(lanes.data() + i, std::min(4, count - i), kFrames);
+                synthdsp::processFilterLanes4(lanes.data() + i, std::min(4, count - i), kFrames,
+                                              rows, i);
         for (const Voice& v : voices)
             expectSame(v, block);
     }
