@@ -103,8 +103,9 @@ struct alignas(16) KestanGlobalRecord {
     uint32_t waitingCount;
     KestanVoiceRecord* waiting[k_kestanBatchVoices];
     KestanLaneScratch lanes[synthdsp::kMaxFilterLanes];
-    // The lane group's prepared filter rows, one column per lane.
-    alignas(32) float laneInput[k_kestanMaxFrames * synthdsp::kMaxFilterLanes];
-    alignas(32) float laneControl[synthdsp::kLaneControlFloats * k_kestanMaxFrames *
+    // The lane group's prepared filter rows, one column per lane (the
+    // engine block aligns to 16 bytes; the lanes load unaligned).
+    alignas(16) float laneInput[k_kestanMaxFrames * synthdsp::kMaxFilterLanes];
+    alignas(16) float laneControl[synthdsp::kLaneControlFloats * k_kestanMaxFrames *
                                   synthdsp::kMaxFilterLanes];
 };
