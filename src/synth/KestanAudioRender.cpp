@@ -478,11 +478,14 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
         }
         synthdsp::processHighpassLanes(highpasses, mixes, size, filters[0].frames, kWorkStride);
         const int32_t frames = filters[0].frames;
+        uint8_t perFrameSteps[k_controlRowSteps] = {};
+        for (int32_t m = 0; m < size; ++m)
+            synthdsp::markPerFrameSteps(filters[m].block, filters[m].rows, frames, perFrameSteps);
         for (int32_t m = 0; m < size; ++m) {
             KestanVoiceRecord& v = *g.waiting[members[m]];
             synthdsp::prepareFilterLane(v.filter, filters[m].block, filters[m].rows,
                                         filters[m].frames, filters[m].buffers, g.laneInput + m,
-                                        g.laneControl + m);
+                                        g.laneControl + m, perFrameSteps);
             lanes[m] = {&v.filter, &filters[m].block, g.lanes[m].work};
         }
         // Columns without a voice hold zeros.
@@ -495,7 +498,8 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
                     g.laneControl[row * synthdsp::kMaxFilterLanes + c] = 0.0f;
         }
         synthdsp::clipLaneInputs(g.laneInput, frames * synthdsp::kMaxFilterLanes);
-        synthdsp::processFilterLanes(lanes, size, frames, {g.laneInput, g.laneControl});
+        synthdsp::processFilterLanes(lanes, size, frames,
+                                     {g.laneInput, g.laneControl, perFrameSteps});
         // Back to the host rate two voices at a time (a filtered voice's
         // channels are equal, so the right one is the left one).
         for (int32_t m = 0; m < size; m += 2) {

@@ -37,8 +37,17 @@ uint32_t filterLaneKey(const FilterBlock& block)
     return poles | (block.extraGain != 0.0f ? 4u : 0u) | (block.feedbackUsed ? 8u : 0u);
 }
 
+void markPerFrameSteps(const FilterBlock& b, const FilterRows& rows, int32_t frames, uint8_t* steps)
+{
+    for (int32_t step = 0; step * kFramesPerStep < frames; ++step) {
+        if (b.crossModDepth * rows.crossMod[step] != 0.0f)
+            steps[step] = 1;
+    }
+}
+
 void prepareFilterLane(FilterState& state, const FilterBlock& b, const FilterRows& rows,
-                       int32_t frames, const FilterBuffers& in, float* input, float* control)
+                       int32_t frames, const FilterBuffers& in, float* input, float* control,
+                       const uint8_t* perFrameSteps)
 {
     const PitchTable& table = pitchTable();
     FrameControl c{};
@@ -47,15 +56,21 @@ void prepareFilterLane(FilterState& state, const FilterBlock& b, const FilterRow
         const float pitchBase = stepPitch(b, rows, step) - kPitchOffset;
         const float crossMod = b.crossModDepth * rows.crossMod[step];
         const bool perFrame = crossMod != 0.0f;
+        // The group reads this step's controls per frame, or at its first
+        // frame only.
+        const bool everyFrame = perFrameSteps[step] != 0;
         c = frameControl(b, table, pitchBase);
         for (int32_t n = first; n < last; ++n) {
             if (perFrame)
                 c = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
-            float* row = control + static_cast<size_t>(kLaneControlFloats * n) * kMaxFilterLanes;
-            row[0] = c.coefficient;
-            row[kMaxFilterLanes] = c.damping;
-            row[2 * kMaxFilterLanes] = kOuterDampingScale * c.damping + 1.0f;
-            row[3 * kMaxFilterLanes] = c.laneGain;
+            if (n == first || everyFrame) {
+                float* row =
+                    control + static_cast<size_t>(kLaneControlFloats * n) * kMaxFilterLanes;
+                row[0] = c.coefficient;
+                row[kMaxFilterLanes] = c.damping;
+                row[2 * kMaxFilterLanes] = kOuterDampingScale * c.damping + 1.0f;
+                row[3 * kMaxFilterLanes] = c.laneGain;
+            }
             // sectionInput without the feedback and the input gain.
             float u = in.pinkNoise[n / kFramesPerHostSample] * kNoiseLevel + in.work[2 * n];
             if (b.ringModGain != 0.0f)

@@ -44,18 +44,30 @@ struct FilterLane {
 // columns): input value v of frame n at input[n x kMaxFilterLanes + lane],
 // control value f of frame n at control[(kLaneControlFloats x n + f) x
 // kMaxFilterLanes + lane]. Columns without a voice must hold finite values.
+// perFrameSteps: per control step of 16 frames, non-zero when a voice of the
+// group changes its controls frame by frame there (filter FM); in the other
+// steps only the step's first frame holds the controls.
 struct FilterLaneRows {
     const float* input;
     const float* control;
+    const uint8_t* perFrameSteps;
 };
 
+// Marks (sets to 1) the steps in which the voice's controls change frame by
+// frame; the group's marks are those of all its voices. Any thread.
+void markPerFrameSteps(const FilterBlock& block, const FilterRows& rows, int32_t frames,
+                       uint8_t* steps);
+
 // Fills a voice's column of the prepared rows for `frames` frames (`input`
-// and `control` point at the column's first value) and leaves the last
+// and `control` point at the column's first value; the controls of a step
+// at every frame where the group's perFrameSteps mark it, else at its first
+// frame) and leaves the last
 // frame's coefficient and damping in the state, for the response plot. The
 // input values still lack the input soft clip: clipLaneInputs runs over all
 // columns at once. Any thread owning the buffers.
 void prepareFilterLane(FilterState& state, const FilterBlock& block, const FilterRows& rows,
-                       int32_t frames, const FilterBuffers& buffers, float* input, float* control);
+                       int32_t frames, const FilterBuffers& buffers, float* input, float* control,
+                       const uint8_t* perFrameSteps);
 
 // Runs `count` voices (1 to kMaxFilterLanes, all with the same lane key, the
 // voice of lane l in column l of the rows) over `frames` frames: their work

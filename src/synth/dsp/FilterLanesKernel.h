@@ -30,6 +30,7 @@ constexpr int32_t kTwentyFour = 1;
 constexpr int32_t kSections = kFilterSections;
 constexpr int32_t kBiquads = kFeedbackBiquads;
 constexpr int32_t kCoefficients = 5;
+constexpr int32_t kFramesPerStep = 16;
 
 constexpr float kFeedbackLeak = 0.99999f;
 constexpr float kFeedbackDrive = 1.5f;
@@ -154,12 +155,15 @@ void run(const FilterLane* lanes, int32_t count, int32_t frames, const FilterLan
         return V::load(values + static_cast<size_t>(row) * kMaxFilterLanes);
     };
 
+    T g = V::zero(), k = V::zero(), outer = V::zero(), s = V::zero();
     for (int32_t n = 0; n < frames; ++n) {
-        const int32_t at = kLaneControlFloats * n;
-        const T g = column(control, at);
-        const T k = column(control, at + 1);
-        const T outer = column(control, at + 2);
-        const T s = column(control, at + 3);
+        if (n % kFramesPerStep == 0 || rows.perFrameSteps[n / kFramesPerStep] != 0) {
+            const int32_t at = kLaneControlFloats * n;
+            g = column(control, at);
+            k = column(control, at + 1);
+            outer = column(control, at + 2);
+            s = column(control, at + 3);
+        }
 
         // Feedback: the previous output through the three biquads, then its
         // soft clip (FeedbackLowpass::run, feedbackTerm).

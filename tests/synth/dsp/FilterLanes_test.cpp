@@ -132,12 +132,24 @@ void runCase(uint32_t seed, int32_t count, bool wide)
     std::vector<float> control(size_t(synthdsp::kLaneControlFloats * kFrames * kColumns), 0.0f);
     for (int32_t block = 0; block < 3; ++block) {
         std::vector<FilterLane> lanes;
+        // Filter FM (controls frame by frame) in some steps of some voices.
+        uint8_t perFrameSteps[kSteps] = {};
         for (Voice& v : voices) {
             fill(rng, v, level);
+            const bool steady = std::uniform_int_distribution<int32_t>(0, 1)(rng) == 0;
+            for (float& x : v.crossMod) {
+                if (steady || std::uniform_int_distribution<int32_t>(0, 1)(rng) == 0)
+                    x = 0.0f;
+            }
             if (feedback) {
                 rampFeedback(v.one, block == 0);
                 rampFeedback(v.laned, block == 0);
             }
+            synthdsp::markPerFrameSteps(
+                v.block, {v.key.data(), v.fm1.data(), v.fm2.data(), v.crossMod.data()}, kFrames,
+                perFrameSteps);
+        }
+        for (Voice& v : voices) {
             const synthdsp::FilterRows rows{v.key.data(), v.fm1.data(), v.fm2.data(),
                                             v.crossMod.data()};
             synthdsp::processFilterLPHP(
@@ -146,11 +158,11 @@ void runCase(uint32_t seed, int32_t count, bool wide)
             synthdsp::prepareFilterLane(
                 v.laned, v.block, rows, kFrames,
                 {v.workLaned, v.osc1.data(), v.osc2.data(), v.sub.data(), v.pink.data()},
-                input.data() + lanes.size(), control.data() + lanes.size());
+                input.data() + lanes.size(), control.data() + lanes.size(), perFrameSteps);
             lanes.push_back({&v.laned, &v.block, v.workLaned});
         }
         synthdsp::clipLaneInputs(input.data(), kFrames * kColumns);
-        const synthdsp::FilterLaneRows rows{input.data(), control.data()};
+        const synthdsp::FilterLaneRows rows{input.data(), control.data(), perFrameSteps};
         if (wide)
             synthdsp::processFilterLanes8(lanes.data(), count, kFrames, rows, 0);
         else
