@@ -18,6 +18,38 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
+namespace {
+
+// The reference faded to light grey, with every pixel that is off by more
+// than tolerance in red.
+void writeDifference(const std::string& path, const uint8_t* bgra, int stride,
+                     const BgraPicture& golden, int tolerance)
+{
+    const int width = golden.width;
+    const int height = golden.height;
+    std::vector<uint8_t> picture(size_t(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = bgra + size_t(y) * stride;
+        const uint8_t* want = golden.pixels.data() + size_t(y) * width * 4;
+        uint8_t* out = picture.data() + size_t(y) * width * 4;
+        for (int x = 0; x < width; ++x) {
+            int difference = 0;
+            for (int c = 0; c < 4; ++c)
+                difference = std::max(difference, std::abs(row[x * 4 + c] - want[x * 4 + c]));
+            const int grey = (want[x * 4] + want[x * 4 + 1] + want[x * 4 + 2]) / 3;
+            const uint8_t faded = uint8_t(192 + grey / 4);
+            const bool off = difference > tolerance;
+            out[x * 4 + 0] = off ? 0 : faded;
+            out[x * 4 + 1] = off ? 0 : faded;
+            out[x * 4 + 2] = off ? 255 : faded;
+            out[x * 4 + 3] = 255;
+        }
+    }
+    writePng(path, picture.data(), width, height, width * 4);
+}
+
+} // namespace
+
 std::string goldenPath(const std::string& name)
 {
     const char* folder = std::getenv("KK_TEST_DATA");
@@ -88,9 +120,11 @@ std::string compareWithGolden(const std::string& name, const uint8_t* bgra, int 
     if (off <= maxOffPixels)
         return "";
     writePng(actual, bgra, width, height, stride);
+    const std::string difference = name + ".diff.png";
+    writeDifference(difference, bgra, stride, golden, tolerance);
     return std::to_string(off) + " pixels differ from " + path + " by more than " +
            std::to_string(tolerance) + " (at most " + std::to_string(worst) +
-           "); this run's picture: " + actual;
+           "); this run's picture: " + actual + ", the differences in red: " + difference;
 }
 
 } // namespace testsupport

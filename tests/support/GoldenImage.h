@@ -30,7 +30,8 @@ bool writePng(const std::string& path, const uint8_t* bgra, int width, int heigh
 // "" when the picture matches the reference named name: the same size,
 // and no channel of more than maxOffPixels pixels further than tolerance
 // from the reference. Otherwise a description, and the picture is written
-// as <name>.actual.png in the working folder for a look. With
+// as <name>.actual.png in the working folder for a look, and <name>.diff.png
+// shows the differing pixels in red over the faded reference. With
 // KK_UPDATE_GOLDEN set, the reference is written and "" returned.
 std::string compareWithGolden(const std::string& name, const uint8_t* bgra, int width, int height,
                               int stride, int tolerance, int maxOffPixels = 0);
