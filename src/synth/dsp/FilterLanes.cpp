@@ -124,15 +124,17 @@ void processHighpassLanes(StateVariableHighpass* const* filters, float* const* s
         return;
     count = std::min(count, kMaxFilterLanes);
     const bool wide = wideLanesInUse();
-    const int32_t width = wide ? 4 : 2;
-    for (int32_t i = 0; i < count; i += width) {
-        const int32_t n = std::min(width, count - i);
+    constexpr int32_t kWidth = 4;
+    for (int32_t i = 0; i < count; i += kWidth) {
+        const int32_t n = std::min(kWidth, count - i);
         if (n == 1)
             stateVariableHighpassProcess(*filters[i], samples[i], frames, stride);
+        else if (n == 2)
+            processHighpassLanes2(filters + i, samples + i, n, frames, stride);
         else if (wide)
             processHighpassLanes4(filters + i, samples + i, n, frames, stride);
         else
-            processHighpassLanes2(filters + i, samples + i, n, frames, stride);
+            processHighpassLanes4Sse2(filters + i, samples + i, n, frames, stride);
     }
 }
 
@@ -142,8 +144,11 @@ void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames,
     if (!lanes || count <= 0 || frames <= 0)
         return;
     count = std::min(count, kMaxFilterLanes);
-    if (count > kNarrowLanes && wideLanesInUse()) {
-        processFilterLanes8(lanes, count, frames, rows, 0);
+    if (count > kNarrowLanes) {
+        if (wideLanesInUse())
+            processFilterLanes8(lanes, count, frames, rows, 0);
+        else
+            processFilterLanes8Sse2(lanes, count, frames, rows, 0);
         return;
     }
     for (int32_t i = 0; i < count; i += kNarrowLanes)

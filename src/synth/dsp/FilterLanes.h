@@ -72,21 +72,26 @@ void prepareFilterLane(FilterState& state, const FilterBlock& block, const Filte
 // Runs `count` voices (1 to kMaxFilterLanes, all with the same lane key, the
 // voice of lane l in column l of the rows) over `frames` frames: their work
 // buffers receive the output in both floats of every frame, their states
-// move on. Chooses 8 lanes for more than 4 voices when the processor has
-// AVX2, else groups of 4. Allocates nothing. Audio thread.
+// move on. More than 4 voices run in 8 lanes (one AVX2 vector where the
+// processor has it, else two SSE2 vectors side by side), up to 4 in 4 SSE2
+// lanes. Allocates nothing. Audio thread.
 void processFilterLanes(const FilterLane* lanes, int32_t count, int32_t frames,
                         const FilterLaneRows& rows);
 
 // The key-tracked high-pass (stateVariableHighpassProcess, its ramp set)
 // for `count` voices (1 to kMaxFilterLanes) at once, every `stride`-th float
-// of each voice's samples; bit for bit the one-voice filter. Chooses lanes
-// of 4 doubles where the processor has AVX2, else 2. Audio thread.
+// of each voice's samples; bit for bit the one-voice filter. Runs lanes of
+// 4 doubles (one AVX2 vector where the processor has it, else two SSE2
+// vectors), a group of 2 in one SSE2 vector. Audio thread.
 void processHighpassLanes(StateVariableHighpass* const* filters, float* const* samples,
                           int32_t count, int32_t frames, int32_t stride);
 void processHighpassLanes2(StateVariableHighpass* const* filters, float* const* samples,
                            int32_t count, int32_t frames, int32_t stride);
 void processHighpassLanes4(StateVariableHighpass* const* filters, float* const* samples,
                            int32_t count, int32_t frames, int32_t stride);
+// The same 4 lanes as two SSE2 vectors.
+void processHighpassLanes4Sse2(StateVariableHighpass* const* filters, float* const* samples,
+                               int32_t count, int32_t frames, int32_t stride);
 
 // The stage's input soft clip and trim (softClipAboveKnee at the input knee)
 // over `count` values in place, four at a time. Any thread.
@@ -100,6 +105,9 @@ void processFilterLanes4(const FilterLane* lanes, int32_t count, int32_t frames,
                          const FilterLaneRows& rows, int32_t firstColumn);
 void processFilterLanes8(const FilterLane* lanes, int32_t count, int32_t frames,
                          const FilterLaneRows& rows, int32_t firstColumn);
+// The same 8 lanes as two SSE2 vectors side by side.
+void processFilterLanes8Sse2(const FilterLane* lanes, int32_t count, int32_t frames,
+                             const FilterLaneRows& rows, int32_t firstColumn);
 bool processorHasAvx2();
 
 // Process-wide: whether AVX2 kernels may be chosen (on by default when the

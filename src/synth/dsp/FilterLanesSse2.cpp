@@ -40,17 +40,95 @@ struct Sse2Double {
     static T sub(T a, T b) { return _mm_sub_pd(a, b); }
     static T mul(T a, T b) { return _mm_mul_pd(a, b); }
     static T div(T a, T b) { return _mm_div_pd(a, b); }
+    // Two floats in and out through 64-bit integer moves, whose pointer
+    // types may alias the floats.
     static T fromFloats(const float* p)
     {
-        return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))));
+        return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
     }
     static void toFloats(float* p, T a)
     {
-        _mm_store_sd(reinterpret_cast<double*>(p), _mm_castps_pd(_mm_cvtpd_ps(a)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(a)));
+    }
+};
+
+// Two SSE2 vectors side by side as one of twice the lanes: twice the
+// independent work per instruction chain, which the filter's long
+// frame-to-frame chain leaves room for.
+struct Sse2Pair {
+    struct T {
+        __m128 lo, hi;
+    };
+    static constexpr int32_t W = 8;
+    static T set1(float a) { return {_mm_set1_ps(a), _mm_set1_ps(a)}; }
+    static T zero() { return {_mm_setzero_ps(), _mm_setzero_ps()}; }
+    static T load(const float* p) { return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)}; }
+    static void store(float* p, T a)
+    {
+        _mm_storeu_ps(p, a.lo);
+        _mm_storeu_ps(p + 4, a.hi);
+    }
+    static T add(T a, T b) { return {_mm_add_ps(a.lo, b.lo), _mm_add_ps(a.hi, b.hi)}; }
+    static T sub(T a, T b) { return {_mm_sub_ps(a.lo, b.lo), _mm_sub_ps(a.hi, b.hi)}; }
+    static T mul(T a, T b) { return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)}; }
+    static T div(T a, T b) { return {_mm_div_ps(a.lo, b.lo), _mm_div_ps(a.hi, b.hi)}; }
+    static T min(T a, T b) { return {_mm_min_ps(a.lo, b.lo), _mm_min_ps(a.hi, b.hi)}; }
+    static T max(T a, T b) { return {_mm_max_ps(a.lo, b.lo), _mm_max_ps(a.hi, b.hi)}; }
+    static T andnot(T a, T b) { return {_mm_andnot_ps(a.lo, b.lo), _mm_andnot_ps(a.hi, b.hi)}; }
+    static T band(T a, T b) { return {_mm_and_ps(a.lo, b.lo), _mm_and_ps(a.hi, b.hi)}; }
+    static T bor(T a, T b) { return {_mm_or_ps(a.lo, b.lo), _mm_or_ps(a.hi, b.hi)}; }
+    static T cmpnle(T a, T b) { return {_mm_cmpnle_ps(a.lo, b.lo), _mm_cmpnle_ps(a.hi, b.hi)}; }
+    static bool any(T m) { return (_mm_movemask_ps(m.lo) | _mm_movemask_ps(m.hi)) != 0; }
+    static T select(T m, T a, T b)
+    {
+        return {Sse2::select(m.lo, a.lo, b.lo), Sse2::select(m.hi, a.hi, b.hi)};
+    }
+};
+
+struct Sse2DoublePair {
+    struct T {
+        __m128d lo, hi;
+    };
+    static constexpr int32_t W = 4;
+    static T set1(double a) { return {_mm_set1_pd(a), _mm_set1_pd(a)}; }
+    static T load(const double* p) { return {_mm_loadu_pd(p), _mm_loadu_pd(p + 2)}; }
+    static void store(double* p, T a)
+    {
+        _mm_storeu_pd(p, a.lo);
+        _mm_storeu_pd(p + 2, a.hi);
+    }
+    static T add(T a, T b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
+    static T sub(T a, T b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
+    static T mul(T a, T b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
+    static T div(T a, T b) { return {_mm_div_pd(a.lo, b.lo), _mm_div_pd(a.hi, b.hi)}; }
+    static T fromFloats(const float* p)
+    {
+        return {Sse2Double::fromFloats(p), Sse2Double::fromFloats(p + 2)};
+    }
+    static void toFloats(float* p, T a)
+    {
+        Sse2Double::toFloats(p, a.lo);
+        Sse2Double::toFloats(p + 2, a.hi);
     }
 };
 
 } // namespace
+
+void processHighpassLanes4Sse2(StateVariableHighpass* const* filters, float* const* samples,
+                               int32_t count, int32_t frames, int32_t stride)
+{
+    if (!filters || !samples || count <= 0 || count > Sse2DoublePair::W || frames <= 0)
+        return;
+    lanekernel::highpass<Sse2DoublePair>(filters, samples, count, frames, stride);
+}
+
+void processFilterLanes8Sse2(const FilterLane* lanes, int32_t count, int32_t frames,
+                             const FilterLaneRows& rows, int32_t firstColumn)
+{
+    if (!lanes || count <= 0 || count > Sse2Pair::W || frames <= 0 || firstColumn != 0)
+        return;
+    lanekernel::dispatch<Sse2Pair>(lanes, count, frames, rows, firstColumn);
+}
 
 void processHighpassLanes2(StateVariableHighpass* const* filters, float* const* samples,
                            int32_t count, int32_t frames, int32_t stride)

@@ -112,7 +112,10 @@ void expectSame(const Voice& v, int32_t block)
     EXPECT_EQ(v.one.lastDamping, v.laned.lastDamping);
 }
 
-void runCase(uint32_t seed, int32_t count, bool wide)
+// The kernels: 4 SSE2 lanes, 8 lanes of two SSE2 vectors, 8 AVX2 lanes.
+enum class Kernel { sse2, sse2Pair, avx2 };
+
+void runCase(uint32_t seed, int32_t count, Kernel kernel)
 {
     std::mt19937 rng(seed);
     const int32_t poles = std::uniform_int_distribution<int32_t>(0, 2)(rng);
@@ -163,8 +166,10 @@ void runCase(uint32_t seed, int32_t count, bool wide)
         }
         synthdsp::clipLaneInputs(input.data(), kFrames * kColumns);
         const synthdsp::FilterLaneRows rows{input.data(), control.data(), perFrameSteps};
-        if (wide)
+        if (kernel == Kernel::avx2)
             synthdsp::processFilterLanes8(lanes.data(), count, kFrames, rows, 0);
+        else if (kernel == Kernel::sse2Pair)
+            synthdsp::processFilterLanes8Sse2(lanes.data(), count, kFrames, rows, 0);
         else
             for (int32_t i = 0; i < count; i += 4)
                 synthdsp::processFilterLanes4(lanes.data() + i, std::min(4, count - i), kFrames,
@@ -176,14 +181,14 @@ void runCase(uint32_t seed, int32_t count, bool wide)
 
 TEST(FilterLanes, EveryLaneIsTheOneVoiceKernelBitForBit)
 {
-    for (bool wide : {false, true}) {
-        if (wide && !synthdsp::processorHasAvx2())
+    for (Kernel kernel : {Kernel::sse2, Kernel::sse2Pair, Kernel::avx2}) {
+        if (kernel == Kernel::avx2 && !synthdsp::processorHasAvx2())
             continue;
         for (uint32_t seed = 0; seed < 24; ++seed) {
             for (int32_t count : {1, 3, 4, 5, 8}) {
-                SCOPED_TRACE(testing::Message() << (wide ? "AVX2" : "SSE2") << " seed " << seed
+                SCOPED_TRACE(testing::Message() << "kernel " << int(kernel) << " seed " << seed
                                                 << " voices " << count);
-                runCase(seed, count, wide);
+                runCase(seed, count, kernel);
                 if (HasFatalFailure())
                     return;
             }
@@ -200,10 +205,11 @@ TEST(FilterLanes, HighpassLanesAreTheOneVoiceFilterBitForBit)
         return std::uniform_real_distribution<double>(lo, hi)(rng);
     };
     constexpr int32_t kStride = 2;
-    for (int32_t width : {2, 4}) {
+    // 2 SSE2 lanes, 4 as two SSE2 vectors (width 3 here), 4 AVX2 lanes.
+    for (int32_t width : {2, 3, 4}) {
         if (width == 4 && !synthdsp::processorHasAvx2())
             continue;
-        for (int32_t count = 1; count <= width; ++count) {
+        for (int32_t count = 1; count <= (width == 2 ? 2 : 4); ++count) {
             SCOPED_TRACE(testing::Message() << "width " << width << " voices " << count);
             std::vector<synthdsp::StateVariableHighpass> one(static_cast<size_t>(count)),
                 laned(static_cast<size_t>(count));
@@ -233,6 +239,9 @@ TEST(FilterLanes, HighpassLanesAreTheOneVoiceFilterBitForBit)
                 if (width == 4)
                     synthdsp::processHighpassLanes4(filters.data(), samples.data(), count, kFrames,
                                                     kStride);
+                else if (width == 3)
+                    synthdsp::processHighpassLanes4Sse2(filters.data(), samples.data(), count,
+                                                        kFrames, kStride);
                 else
                     synthdsp::processHighpassLanes2(filters.data(), samples.data(), count, kFrames,
                                                     kStride);
