@@ -2,8 +2,11 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -24,8 +27,57 @@ void writeAll(int fd, const char* text)
     }
 }
 
-void defaultTraceSink(void*, const char* text) { writeAll(2, text); }
-void defaultStdoutSink(void*, const char* text) { writeAll(1, text); }
+// Where the default sinks write: what the environment variable names,
+// looked up at the first delivery. Guarded by the sink mutex.
+struct Destination {
+    bool resolved = false;
+    int fd = -1;
+    bool ownsFd = false;
+};
+
+Destination& destination()
+{
+    static Destination d;
+    return d;
+}
+
+// Caller holds the sink mutex.
+int destinationFd()
+{
+    Destination& d = destination();
+    if (d.resolved)
+        return d.fd;
+    d.resolved = true;
+    const char* name = ::getenv(kTraceVariable);
+    if (name == nullptr || name[0] == 0)
+        return d.fd;
+    if (std::strcmp(name, "stderr") == 0) {
+        d.fd = 2;
+    } else if (std::strcmp(name, "stdout") == 0) {
+        d.fd = 1;
+    } else {
+        int fd;
+        do {
+            fd = ::open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                        0644);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            d.fd = fd;
+            d.ownsFd = true;
+        }
+    }
+    return d.fd;
+}
+
+void writeToDestination(const char* text)
+{
+    const int fd = destinationFd();
+    if (fd >= 0)
+        writeAll(fd, text);
+}
+
+void defaultTraceSink(void*, const char* text) { writeToDestination(text); }
+void defaultStdoutSink(void*, const char* text) { writeToDestination(text); }
 void defaultMessageBox(void*, const char* title, const char* text)
 {
     debugOutput(title);
@@ -79,7 +131,9 @@ Ring& ring()
     return r;
 }
 
-thread_local bool tl_realtime = false;
+// Initial-exec storage: reading or writing the marker never makes the C
+// library allocate this module's thread-local block on a new thread.
+__attribute__((tls_model("initial-exec"))) thread_local bool tl_realtime = false;
 
 void pushRealtime(Channel channel, const char* text)
 {
@@ -149,6 +203,25 @@ void send(Channel channel, const char* text)
     deliver(s, channel, text);
 }
 
+// Built when the module loads (so the sinks and the ring outlive it) and
+// destroyed when it unloads: what real-time threads traced after the last
+// delivery still reaches the sink.
+struct DeliverAtUnload {
+    DeliverAtUnload()
+    {
+        sinks();
+        ring();
+        destination();
+    }
+    ~DeliverAtUnload()
+    {
+        Sinks& s = sinks();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        drainLocked(s);
+    }
+};
+const DeliverAtUnload deliverAtUnload;
+
 }  // namespace
 
 void debugOutput(const char* text) { send(Channel::trace, text); }
@@ -212,6 +285,17 @@ void flushTrace()
     Sinks& s = sinks();
     std::lock_guard<std::mutex> lock(s.mutex);
     drainLocked(s);
+}
+
+void resetTraceDestination()
+{
+    Sinks& s = sinks();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    drainLocked(s);
+    Destination& d = destination();
+    if (d.ownsFd)
+        ::close(d.fd);
+    d = Destination{};
 }
 
 uint64_t droppedTracePieces() { return ring().dropped.load(std::memory_order_relaxed); }

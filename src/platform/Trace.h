@@ -1,9 +1,11 @@
 #pragma once
 // The debug trace, the standard-output channel and message boxes.
 //
-// All diagnostic text of the program ends here. By default the trace goes to
-// stderr, the standard-output channel to stdout and message boxes to the
-// trace; tests install sinks to capture them. Nothing here ever blocks or
+// All diagnostic text of the program ends here. By default the trace and the
+// standard-output channel go where the environment variable KESTANK4_TRACE
+// says ("stderr", "stdout" or the path of a file the text is appended to);
+// without it nothing is printed. Message boxes go to their hook (by default
+// the trace). Tests install sinks to capture them. Nothing here ever blocks or
 // allocates on a thread marked real-time: text sent from such a thread goes
 // into a fixed ring and reaches the sink with the next call from another
 // thread (or flushTrace).
@@ -11,6 +13,9 @@
 #include <cstdint>
 
 namespace platform {
+
+// The environment variable that names the default sinks' destination.
+inline constexpr char kTraceVariable[] = "KESTANK4_TRACE";
 
 // Receives one piece of text; the piece is zero-terminated and only valid
 // during the call. Sinks are called one at a time.
@@ -41,6 +46,10 @@ bool isRealtimeThread();
 
 // Delivers text queued by real-time threads. Not on a real-time thread.
 void flushTrace();
+
+// Delivers what is queued, closes a trace file and looks the environment
+// variable up again at the next delivery. Not on a real-time thread.
+void resetTraceDestination();
 
 // Pieces dropped because the real-time ring was full.
 uint64_t droppedTracePieces();

@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -206,3 +208,62 @@ TEST_F(PluginModuleTest, FactoryPresetsAreTheFirstBankAndEachPlays)
 }
 
 } // namespace
+
+// The module's diagnostics as a user sees them: nothing on the terminal
+// unless KESTANK4_TRACE names a sink; with a file named, the audio thread's
+// lines are in it at the latest when the plug-in is closed.
+class PluginModuleTraceTest : public PluginModuleTest {
+protected:
+    void SetUp() override
+    {
+        PluginModuleTest::SetUp();
+        savedErr_ = ::dup(2);
+        savedOut_ = ::dup(1);
+        for (const auto& [fd, name] : {std::pair{2, "stderr.txt"}, std::pair{1, "stdout.txt"}}) {
+            const int file = ::open(dir.file(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ASSERT_GE(file, 0);
+            ::dup2(file, fd);
+            ::close(file);
+        }
+    }
+    void TearDown() override
+    {
+        ::fflush(stdout);
+        ::dup2(savedErr_, 2);
+        ::dup2(savedOut_, 1);
+        ::close(savedErr_);
+        ::close(savedOut_);
+        ::unsetenv("KESTANK4_TRACE");
+    }
+    static constexpr uint8_t kController = 0xB0;
+    static constexpr uint8_t kBankSelect = 0;
+
+    int savedErr_ = -1;
+    int savedOut_ = -1;
+};
+
+TEST_F(PluginModuleTraceTest, QuietWithoutTheVariable)
+{
+    ::unsetenv("KESTANK4_TRACE");
+    {
+        HostedPlugin plugin;
+        ASSERT_TRUE(load(plugin));
+        render(plugin, 4096, {midiMessage(0, kController, kBankSelect, 3)});
+        plugin.unload();
+    }
+    EXPECT_EQ(dir.readFile("stderr.txt"), "");
+    EXPECT_EQ(dir.readFile("stdout.txt"), "");
+}
+
+TEST_F(PluginModuleTraceTest, AudioThreadLinesReachANamedFileByTheClose)
+{
+    const std::string path = dir.file("trace.txt");
+    ::setenv("KESTANK4_TRACE", path.c_str(), 1);
+    HostedPlugin plugin;
+    ASSERT_TRUE(load(plugin));
+    EXPECT_NE(dir.readFile("trace.txt").find("No midimap file"), std::string::npos);
+    render(plugin, 4096, {midiMessage(0, kController, kBankSelect, 3)});
+    plugin.unload();
+    EXPECT_NE(dir.readFile("trace.txt").find("MidiBankSelect 3"), std::string::npos);
+    EXPECT_EQ(dir.readFile("stderr.txt"), "");
+}

@@ -41,6 +41,15 @@ void TraceCapture::onMessageBox(void* user, const char* title, const char* text)
     self->boxes_.push_back(std::string(title) + "|" + text);
 }
 
+std::string TraceCapture::deliveredText() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string joined;
+    for (const std::string& piece : pieces_)
+        joined += piece;
+    return joined;
+}
+
 std::vector<std::string> TraceCapture::pieces() const
 {
     platform::flushTrace();

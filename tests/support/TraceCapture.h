@@ -19,6 +19,9 @@ public:
     std::vector<std::string> pieces() const;
     // All trace text joined.
     std::string text() const;
+    // The trace text the sink has received so far, joined, without first
+    // delivering what real-time threads queued.
+    std::string deliveredText() const;
     // Standard-output text joined.
     std::string standardOutput() const;
     // Message boxes as "title|text".

@@ -3,6 +3,7 @@
 #include "plugin/vst/AEffEditor.h"
 #include "plugin/vst/VstEditorTypes.h"
 #include "plugin/vst/VstStrings.h"
+#include "platform/Trace.h"
 
 #include <cmath>
 #include <cstring>
@@ -396,9 +397,16 @@ VstIntPtr AudioEffect::dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32
     AudioEffect* effect = fromRecord(e);
     if (effect == nullptr)
         return 0;
+    // Every call but the audio thread's event delivery hands the text that
+    // the audio thread traced meanwhile to the sink, so it never waits longer
+    // than until the host's next idle, parameter or chunk call.
+    const bool fromAudioThread = opcode == effProcessEvents;
+    if (!fromAudioThread)
+        platform::flushTrace();
     if (opcode == effClose) {
         effect->dispatcher(opcode, index, value, ptr, opt);
         delete effect;
+        platform::flushTrace();
         return 1;
     }
     return effect->dispatcher(opcode, index, value, ptr, opt);
