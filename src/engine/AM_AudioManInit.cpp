@@ -123,7 +123,7 @@ void AM_AudioMan::carveEngineBlock()
 
     uint8_t* base = engineBlock_;
     context_ = at<AM_ProcessContext>(base, 0);
-    context_->stateVersion = pluginInfo_.initialStateVersion;
+    storeStateVersion(*context_, pluginInfo_.initialStateVersion);
     storeSampleRate(initialSampleRate_);
 
     const uint32_t b = carvedChannelsPerBus_;

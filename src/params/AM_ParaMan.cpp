@@ -302,11 +302,11 @@ uint32_t AM_ParaMan::getMetaSize(int32_t which) const
 void AM_ParaMan::setVersion(uint32_t version, bool quiet)
 {
     AM_ProcessContext* ctx = context_ ? context_ : context();
-    if (!quiet && ctx && ctx->stateVersion != version)
+    if (!quiet && ctx && loadStateVersion(*ctx) != version)
         sendMessage(0, k_msgVersionChanged, version, nullptr);
-    stateVersion_ = version;
+    stateVersion_.store(version, std::memory_order_relaxed);
     if (ctx)
-        ctx->stateVersion = version;
+        storeStateVersion(*ctx, version);
 }
 
 int32_t AM_ParaMan::findModule(const char* name)

@@ -164,7 +164,7 @@ public:
     // Stores the state version here and in the process context; unless
     // quiet, a changed version is first broadcast (message 65).
     void setVersion(uint32_t version, bool quiet);
-    uint32_t getVersion() const { return stateVersion_; }
+    uint32_t getVersion() const { return stateVersion_.load(std::memory_order_relaxed); }
 
     // --- Seams of the state code. The thread that reads or writes a state
     // (not the audio thread).
@@ -339,7 +339,9 @@ private:
     uint8_t levels_[k_levelsBytes] = {};
 
     int32_t currentModule_ = -1;
-    uint32_t stateVersion_ = 0;
+    // A program change on the audio thread sets it while a chunk is saved
+    // or restored on another.
+    std::atomic<uint32_t> stateVersion_{0};
     uint8_t loadingDefaults_ = 0;
     uint8_t triggerFlag_ = 0;
     int32_t parsePosition_ = 0;

@@ -97,7 +97,7 @@ const uint8_t* AM_ParaMan::writeSnapshot(uint32_t* size)
     if (room > kValueBytes) {
         putU16(out, kValueBytes);
         putU16(out + 2, kVersionId);
-        putU32(out + kRecordHeader, stateVersion_);
+        putU32(out + kRecordHeader, getVersion());
         used += kValueRecord;
         room -= kValueRecord;
     }

@@ -182,7 +182,7 @@ void AM_ParaMan::createSetting(AM_TextProc proc, void* context)
     AM_STD::sprintn(line, sizeof(line), "#AM=%s\n", name);
     emit(line);
     const AM_ProcessContext* ctx = context_ ? context_ : AM_AudioObject::context();
-    const uint32_t version = ctx ? ctx->stateVersion : stateVersion_;
+    const uint32_t version = ctx ? loadStateVersion(*ctx) : getVersion();
     AM_STD::sprintn(line, sizeof(line), "#Vers=%X\n", version);
     emit(line);
     const uint32_t probe = kEndianProbe;

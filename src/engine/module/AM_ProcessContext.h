@@ -11,6 +11,7 @@
 // written and read through std::atomic_ref by the parameter manager so that
 // other threads may read the usage meters.
 
+#include <atomic>
 #include <cstdint>
 
 class AM_AudioObject;
@@ -54,7 +55,7 @@ struct AM_ProcessContext : AM_ParamChangeContext {
     uint32_t positionJumpFlag; // 1 when the host position jumped
     uint32_t blockCounter;     // incremented before every sub-block
 
-    uint32_t stateVersion;  // "#Vers" of the state text
+    uint32_t stateVersion;  // "#Vers" of the state text; through the two functions below
     float* parameterValues; // the parameter manager's values, one per global id
 
     float* outputChannels[k_contextChannels]; // host buffers, per block
@@ -130,3 +131,16 @@ constexpr int32_t k_stepsPerUnit = 4;
 constexpr int32_t k_maxUnitsPerBlock = 4;
 constexpr int32_t k_rowSamples = k_samplesPerUnit * k_maxUnitsPerBlock;    // 64
 constexpr int32_t k_controlRowSteps = k_stepsPerUnit * k_maxUnitsPerBlock; // 16
+
+// The state version is set by a program change on the audio thread and read
+// when a chunk is saved on another thread: every access is atomic. Any
+// thread.
+inline uint32_t loadStateVersion(const AM_ProcessContext& context)
+{
+    return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(context.stateVersion))
+        .load(std::memory_order_relaxed);
+}
+inline void storeStateVersion(AM_ProcessContext& context, uint32_t version)
+{
+    std::atomic_ref<uint32_t>(context.stateVersion).store(version, std::memory_order_relaxed);
+}
