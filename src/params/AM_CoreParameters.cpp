@@ -43,8 +43,8 @@ const AM_ParamInfo kGlobalRows[k_coreGlobalCount] = {
     {0, "MetaA", "MetaA", k_typeTextData, 0.0f, 128.0f, 0.0f, 0x100, -1, 0, -1},
     {0, "MetaD", "MetaD", k_typeTextData, 0.0f, 512.0f, 0.0f, 0x100, -1, 0, -1},
     {0, "MetaH", "MetaH", k_typeTextData, 0.0f, 512.0f, 0.0f, 0x100, -1, 0, -1},
-    // Eight layouts have names, so the range is 0 to 7.
-    {0, "ChLay", "Channel Layout", k_kindInteger, 0.0f, 7.0f, 0.0f, 0x8000, -1, 0, -1},
+    // Nine layouts (0 to 8); the last one, "mono-surround", has no value name.
+    {0, "ChLay", "Channel Layout", k_kindInteger, 0.0f, 8.0f, 0.0f, 0x8000, -1, 0, -1},
     {0, "SurrO", "Surround Options", k_kindInteger, 0.0f, 2.0f, 1.0f, 0x8000, -1, 0, -1},
     {0, "Levels", "Levels", k_typeBinaryData, 0.0f, 16.0f, 1.0f, 0x400, -1, 0, -1},
     {0, "MidiLed", "Midi Activity", k_meter, 0.0f, 1.0f, 0.0f, 0, -1, 0, -1},

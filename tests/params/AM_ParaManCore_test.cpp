@@ -61,7 +61,7 @@ TEST(CoreParameters, TheInstrumentsLayoutHas33ParametersWithTheirNamesAndIds)
         {"MetaA", "MetaA", k_typeTextData, 0, 128, 0, 0x100},
         {"MetaD", "MetaD", k_typeTextData, 0, 512, 0, 0x100},
         {"MetaH", "MetaH", k_typeTextData, 0, 512, 0, 0x100},
-        {"ChLay", "Channel Layout", k_kindInteger, 0, 7, 0, 0x8000},
+        {"ChLay", "Channel Layout", k_kindInteger, 0, 8, 0, 0x8000},
         {"SurrO", "Surround Options", k_kindInteger, 0, 2, 1, 0x8000},
         {"Levels", "Levels", k_typeBinaryData, 0, 16, 1, 0x400},
         {"MidiLed", "Midi Activity", k_meter, 0, 1, 0, 0},
@@ -95,8 +95,9 @@ TEST(CoreParameters, GlobalsLiveWhereTheEngineReadsThem)
     EXPECT_EQ(ctx->surroundOptions, 1u);
     t.engine.set(global(k_globalSwing), 35.0f);
     EXPECT_EQ(ctx->clockSwing, 35.0f);
+    // Clamped to the last layout, "mono-surround" (8), not to the last name.
     t.engine.set(global(k_globalChannelLayout), 9.0f);
-    EXPECT_EQ(ctx->channelLayout, 7u);
+    EXPECT_EQ(ctx->channelLayout, 8u);
     t.engine.set(global(k_globalSelectModule), 12.0f);
     EXPECT_EQ(man.getModuleFilter(), 12);
     EXPECT_EQ(man.getPatchFormat(), 1);

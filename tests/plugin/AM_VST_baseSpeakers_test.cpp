@@ -212,3 +212,27 @@ TEST_F(ForcedStereoSurroundTest, MarkedFileNameKeepsStereoBusesOverASurroundEngi
 }
 
 } // namespace
+
+// "mono-surround", the last layout, can be chosen and is kept by the state
+// although it has no value name.
+TEST_F(PluginSpeakerTest, TheMonoSurroundLayoutIsAValue)
+{
+    AEffect* e = open();
+    ASSERT_NE(e, nullptr);
+    const int32_t layout = id(e, "PCore", "ChLay");
+    ASSERT_GE(layout, 0);
+    engine(e).setParameter(layout, 8.0f, false);
+    Player player(e, host);
+    player.render(kBlock, kBlock);
+    EXPECT_EQ(engine(e).getParameter(layout, false), 8.0f);
+    EXPECT_EQ(engine(e).getProcessContext()->channelLayout, 8u);
+
+    const std::string state = chunk(e, true);
+    ASSERT_NE(state.find("ChLay=8"), std::string::npos);
+    engine(e).setParameter(layout, 0.0f, false);
+    player.render(kBlock, kBlock);
+    ASSERT_EQ(setChunk(e, state, true), 1);
+    player.render(kBlock, kBlock);
+    EXPECT_EQ(engine(e).getProcessContext()->channelLayout, 8u);
+    text(e, effGetParamDisplay, AM_VST_base::kInternalIndexOffset + layout);
+}
