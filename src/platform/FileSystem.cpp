@@ -82,6 +82,36 @@ FileError transferError(FileHandle handle, FileOperation op)
     return fail(op, nullptr);
 }
 
+// Opens without ever waiting (a named pipe or a device in the data folder
+// would otherwise block the open, or the first read, for ever) and accepts
+// only regular files: anything else is closed again and answers 5, as a
+// file that cannot be opened for that access. The descriptor is blocking
+// again once accepted.
+FileError openRegular(const char* path, int flags, mode_t mode, FileOperation op, int& fd)
+{
+    fd = -1;
+    int opened;
+    do {
+        opened = ::open(path, flags | O_NONBLOCK | O_NOCTTY, mode);
+    } while (opened < 0 && errno == EINTR);
+    if (opened < 0) {
+        // A pipe opened for writing without a reader.
+        if (errno == ENXIO)
+            return fileerror::kAccessDenied;
+        return fail(op, path);
+    }
+    struct stat st {};
+    if (::fstat(opened, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(opened);
+        return fileerror::kAccessDenied;
+    }
+    const int status = ::fcntl(opened, F_GETFL);
+    if (status != -1)
+        ::fcntl(opened, F_SETFL, status & ~O_NONBLOCK);
+    fd = opened;
+    return fileerror::kNone;
+}
+
 } // namespace
 
 EntryKind queryEntry(const char* path)
@@ -130,11 +160,8 @@ FileError openFile(const char* path, FileAccess access, bool truncate, FileHandl
     if (isFolder(path))
         return fileerror::kAccessDenied;
     int fd;
-    do {
-        fd = ::open(path, flags);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return fail(FileOperation::openFile, path);
+    if (const FileError error = openRegular(path, flags, 0, FileOperation::openFile, fd))
+        return error;
     handle = fd;
     return fileerror::kNone;
 }
@@ -146,11 +173,9 @@ FileError createFile(const char* path, bool overwrite, FileHandle& handle)
         return fileerror::kInvalidParameter;
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
     int fd;
-    do {
-        fd = ::open(path, flags, kNewFileMode);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return fail(FileOperation::createFile, path);
+    if (const FileError error =
+            openRegular(path, flags, kNewFileMode, FileOperation::createFile, fd))
+        return error;
     handle = fd;
     return fileerror::kNone;
 }
@@ -284,9 +309,9 @@ FileError copyFile(const char* from, const char* to, bool failIfExists)
         return fileerror::kAccessDenied;
     }
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
-    const int target = ::open(to, flags, st.st_mode & kPermissionBits);
-    if (target < 0) {
-        const FileError error = fail(FileOperation::copyFile, to);
+    int target;
+    if (const FileError error = openRegular(to, flags, st.st_mode & kPermissionBits,
+                                            FileOperation::copyFile, target)) {
         closeFile(source);
         return error;
     }

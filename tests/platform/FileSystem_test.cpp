@@ -101,6 +101,65 @@ TEST_F(FileSystemTest, WrongKindOfEntry)
     EXPECT_EQ(platform::createFolders(path("file.txt/deeper").c_str()), kAlreadyExists);
 }
 
+// A named pipe (here without a writer or a reader) would block an ordinary
+// open for ever: every way in refuses it at once as a file that cannot be
+// opened, and leaves it in place.
+TEST_F(FileSystemTest, NamedPipesAreRefusedWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0644), 0);
+    const std::string pipe = path("pipe");
+    struct Case {
+        const char* what;
+        platform::FileError (*attempt)(const std::string& pipe, const std::string& other);
+    };
+    const Case cases[] = {
+        {"open to read",
+         [](const std::string& p, const std::string&) {
+             platform::FileHandle h;
+             return platform::openFile(p.c_str(), platform::FileAccess::read, false, h);
+         }},
+        {"open to write",
+         [](const std::string& p, const std::string&) {
+             platform::FileHandle h;
+             return platform::openFile(p.c_str(), platform::FileAccess::write, true, h);
+         }},
+        {"open to read and write",
+         [](const std::string& p, const std::string&) {
+             platform::FileHandle h;
+             return platform::openFile(p.c_str(), platform::FileAccess::readWrite, false, h);
+         }},
+        {"create over it",
+         [](const std::string& p, const std::string&) {
+             platform::FileHandle h;
+             return platform::createFile(p.c_str(), true, h);
+         }},
+        {"copy from it",
+         [](const std::string& p, const std::string& other) {
+             return platform::copyFile(p.c_str(), other.c_str(), false);
+         }},
+        {"copy onto it",
+         [](const std::string& p, const std::string& other) {
+             return platform::copyFile(other.c_str(), p.c_str(), false);
+         }},
+    };
+    dir.writeFile("plain.txt", "plain");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.attempt(pipe, path("plain.txt")), kAccessDenied);
+        struct stat st {};
+        ASSERT_EQ(::stat(pipe.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+        EXPECT_EQ(dir.readFile("plain.txt"), "plain");
+    }
+    // A regular file opened the same way stays blocking and readable whole.
+    platform::FileHandle handle;
+    ASSERT_EQ(platform::openFile(path("plain.txt").c_str(), platform::FileAccess::read, false,
+                                 handle),
+              kNone);
+    EXPECT_EQ(::fcntl(handle, F_GETFL) & O_NONBLOCK, 0);
+    platform::closeFile(handle);
+}
+
 TEST_F(FileSystemTest, TransferWithoutTheAccessIsDeniedNotAnInvalidHandle)
 {
     // Regression: a read-only file refused a write with 6 (invalid handle)
