@@ -494,6 +494,7 @@ protected:
     bool initDone_ = false;
 
 private:
+    bool keepPreviousMidiMap(AM_Directory& support, const char* name);
     // The first instance's part of the start-up loader; false when the
     // Presets folder cannot be found (the loader then stops).
     bool loadSharedStartupFiles(AM_SharedInstance* entry);

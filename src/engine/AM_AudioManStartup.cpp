@@ -17,6 +17,7 @@
 #include "engine/AM_SharedInstance.h"
 #include "foundation/AM_DataFolder.h"
 #include "foundation/AM_File.h"
+#include "foundation/AM_FileOperations.h"
 #include "foundation/AM_STD.h"
 #include "params/AM_ParaMan.h"
 #include "params/AM_WholeFile.h"
@@ -121,8 +122,10 @@ bool AM_AudioMan::loadSharedStartupFiles(AM_SharedInstance* entry)
         AM_MidiMapFile::noteRead(AM_MidiMapFile::Source::kNotRead, map);
         return true;
     }
-    AM_MidiMapFile::applyText(text.data(), map, *this);
+    int32_t untaken = 0;
+    AM_MidiMapFile::applyText(text.data(), map, *this, &untaken);
     AM_MidiMapFile::noteRead(AM_MidiMapFile::Source::kLoaded, map);
+    AM_MidiMapFile::noteUntakenLines(untaken > 0);
     return true;
 }
 
@@ -146,6 +149,24 @@ void AM_AudioMan::loadDefaultPreset()
     paraMan_->setLoadingDefaults(0);
 }
 
+// A map file with lines the reader did not take is copied to "<name>.bak"
+// before it is replaced; false (and the file is not replaced) when that
+// copy fails.
+bool AM_AudioMan::keepPreviousMidiMap(AM_Directory& support, const char* name)
+{
+    if (!AM_MidiMapFile::shouldKeepPrevious())
+        return true;
+    AM_String path(support.path());
+    path.appendNarrow(name);
+    AM_String previous(path);
+    previous.appendNarrow(AM_MidiMapFile::kPreviousSuffix);
+    if (const AM_FileErr error = AM_copyFile(path, previous, false)) {
+        AM_STD::printv("Can't keep the previous midimap file: %d", static_cast<int32_t>(error));
+        return false;
+    }
+    return true;
+}
+
 void AM_AudioMan::saveStartupFiles()
 {
     if (getInstanceCount() != 1)
@@ -159,7 +180,8 @@ void AM_AudioMan::saveStartupFiles()
         AM_WholeFileResult result;
         result.step = AM_WholeFileStep::kCreate;
         if (getSpecialFolder(support, kAM_FolderSupport, 0, kMapMaker, pluginInfo_.componentName) ==
-            0)
+                0 &&
+            keepPreviousMidiMap(support, name))
             result =
                 AM_writeWholeFile(support, name, text.data(), static_cast<uint32_t>(text.size()));
         if (result.step == AM_WholeFileStep::kCreate) {

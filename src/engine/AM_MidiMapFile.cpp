@@ -26,6 +26,7 @@ struct ProcessState {
     std::string header;
     Source source = Source::kNotRead;
     int32_t recorded[kControllers] = {};
+    bool keepPrevious = false;
 };
 
 ProcessState& state()
@@ -62,30 +63,62 @@ void fileName(char* out, uint32_t capacity, const char* vendor, const char* effe
     AM_STD::sprintn(out, capacity, kFileNameFormat, vendor ? vendor : "", effect ? effect : "");
 }
 
-int32_t applyText(const char* text, int32_t* map, AM_EngineOwner& owner)
+namespace {
+
+bool blank(const char* line)
 {
+    for (; *line; ++line)
+        if (*line != ' ' && *line != '\t' && *line != '\r' && *line != '\n')
+            return false;
+    return true;
+}
+
+// The first line of the header as the writer makes it.
+bool isHeaderLine(const char* line)
+{
+    char text[kHeaderBytes];
+    AM_STD::sprintn(text, sizeof text, kHeaderFormat, "Global", "MidiCC", "Map");
+    const size_t length = std::strcspn(text, "\n");
+    return std::strlen(line) == length && std::strncmp(line, text, length) == 0;
+}
+
+// Applies one line; false when it assigns nothing.
+bool applyLine(const char* line, int32_t* map, AM_EngineOwner& owner)
+{
+    int32_t number = -1;
+    char word[kWordBytes] = {};
+    if (!startsWithNumber(line) ||
+        AM_STD::scanv(line, "%d=%s ", &number, word, kWordBytes) != kItemsPerLine)
+        return false;
+    if (static_cast<uint32_t>(number) >= static_cast<uint32_t>(kControllers))
+        return false;
+    char module[k_nameFieldBytes];
+    char parameter[k_nameFieldBytes];
+    if (!AM_splitParameterName(word, module, parameter, AM_ParameterNameEnd::kBlank))
+        return false;
+    const AM_ParamInfo* info = owner.findParameter(module, parameter);
+    if (!info || info->index > static_cast<uint32_t>(kIndexMask))
+        return false;
+    map[number] = static_cast<int32_t>(info->index) | kAssignedBit;
+    return true;
+}
+
+} // namespace
+
+int32_t applyText(const char* text, int32_t* map, AM_EngineOwner& owner, int32_t* untaken)
+{
+    if (untaken)
+        *untaken = 0;
     if (!map)
         return 0;
     AM_LineReader reader(text);
     char line[kMaxLineChars + 1];
     int32_t applied = 0;
     while (reader.readLine(line, kMaxLineChars) != 0) {
-        int32_t number = -1;
-        char word[kWordBytes] = {};
-        if (!startsWithNumber(line) ||
-            AM_STD::scanv(line, "%d=%s ", &number, word, kWordBytes) != kItemsPerLine)
-            continue;
-        if (static_cast<uint32_t>(number) >= static_cast<uint32_t>(kControllers))
-            continue;
-        char module[k_nameFieldBytes];
-        char parameter[k_nameFieldBytes];
-        if (!AM_splitParameterName(word, module, parameter, AM_ParameterNameEnd::kBlank))
-            continue;
-        const AM_ParamInfo* info = owner.findParameter(module, parameter);
-        if (!info || info->index > static_cast<uint32_t>(kIndexMask))
-            continue;
-        map[number] = static_cast<int32_t>(info->index) | kAssignedBit;
-        ++applied;
+        if (applyLine(line, map, owner))
+            ++applied;
+        else if (untaken && !blank(line) && !isHeaderLine(line))
+            ++*untaken;
     }
     return applied;
 }
@@ -150,9 +183,9 @@ bool shouldWrite(const int32_t* map)
         return false;
     ProcessState& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
+    // Only a map changed in this process (learned or unlearned) is written.
     switch (s.source) {
     case Source::kLoaded:
-        return true;
     case Source::kAbsent:
         return !sameMap(map, s.recorded);
     case Source::kNotRead:
@@ -164,6 +197,21 @@ bool shouldWrite(const int32_t* map)
 void noteWritten(const int32_t* map)
 {
     noteRead(Source::kLoaded, map);
+    noteUntakenLines(false);
+}
+
+void noteUntakenLines(bool present)
+{
+    ProcessState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.keepPrevious = present;
+}
+
+bool shouldKeepPrevious()
+{
+    ProcessState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.keepPrevious;
 }
 
 void resetProcessState()
@@ -173,6 +221,7 @@ void resetProcessState()
     s.header.clear();
     s.source = Source::kNotRead;
     std::memset(s.recorded, 0, sizeof s.recorded);
+    s.keepPrevious = false;
 }
 
 } // namespace AM_MidiMapFile

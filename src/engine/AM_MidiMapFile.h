@@ -14,9 +14,13 @@
 // '='; lines with a number outside 0-127, without a ':' in the first 8
 // characters of the word, or naming no parameter are skipped.
 //
-// The file is written back at shut-down only when this process read it, or
-// when it did not exist and the map has changed since start-up: a map that
-// could not be read never overwrites its file.
+// The file is written back at shut-down only when the map has changed in
+// this process (MIDI learn or unlearn) since it was read, or since start-up
+// when there was no file: a map that could not be read never overwrites its
+// file, and a file is never rewritten for nothing. It is replaced whole (a
+// new file renamed over the old one), so a failed write leaves the old file
+// as it was; when the old file held lines the reader did not take (comments,
+// unknown entries), it is first kept beside the new one as "<name>.bak".
 //
 // Not on the audio thread. The bookkeeping is process-wide and guarded.
 
@@ -43,8 +47,10 @@ enum class Source {
 void fileName(char* out, uint32_t capacity, const char* vendor, const char* effect);
 
 // Applies the lines of a map text to map (the entries it names; the others
-// keep their values). Answers the lines applied.
-int32_t applyText(const char* text, int32_t* map, AM_EngineOwner& owner);
+// keep their values). Answers the lines applied; untaken (when given)
+// receives the number of other lines that are neither blank nor the header.
+int32_t applyText(const char* text, int32_t* map, AM_EngineOwner& owner,
+                  int32_t* untaken = nullptr);
 // The file's text for a map: the process's header (when built), then a line
 // per assigned controller whose parameter exists.
 std::string formatText(const int32_t* map, AM_EngineOwner& owner);
@@ -57,11 +63,17 @@ std::string header();
 // Records where the map came from and the map as it stood then.
 void noteRead(Source source, const int32_t* map);
 Source source();
-// True when the map may be written: it was loaded, or there was no file and
-// the map differs from the one recorded.
+// True when the map may be written: it was loaded or there was no file, and
+// it differs from the one recorded.
 bool shouldWrite(const int32_t* map);
 // Records the map as written (the file now holds it).
 void noteWritten(const int32_t* map);
+// Records whether the file read held lines the reader did not take; such a
+// file is kept as "<name>.bak" before it is replaced.
+void noteUntakenLines(bool present);
+bool shouldKeepPrevious();
+// The suffix of the kept previous file.
+constexpr const char* kPreviousSuffix = ".bak";
 // Back to the state at load (tests).
 void resetProcessState();
 

@@ -1,6 +1,8 @@
 #include "params/AM_WholeFile.h"
 
 #include "foundation/AM_File.h"
+#include "foundation/AM_FileOperations.h"
+#include "platform/FileErrors.h"
 
 #include <cstddef>
 #include <new>
@@ -50,21 +52,12 @@ AM_WholeFileResult AM_writeWholeFile(AM_Directory& folder, const AM_String& name
                                      uint32_t size)
 {
     AM_WholeFileResult result;
-    AM_File file;
-    AM_FileErr error = folder.createFile(name, file, true);
-    if (error == 0)
-        error = file.open(AM_File::kModeWrite);
-    if (error != 0) {
-        result.step = AM_WholeFileStep::kCreate;
-        result.error = error;
-        return result;
-    }
-    uint32_t written = 0;
-    error = file.writeBytes(data, size, written);
-    if (error != 0 || written != size) {
-        result.step = AM_WholeFileStep::kWrite;
+    AM_String path(folder.path());
+    path.append(name);
+    if (const AM_FileErr error = AM_writeFileReplacing(path, data, size)) {
+        result.step = error == platform::fileerror::kDiskFull ? AM_WholeFileStep::kWrite
+                                                               : AM_WholeFileStep::kCreate;
         result.error = error;
     }
-    file.close();
     return result;
 }

@@ -35,7 +35,10 @@ struct AM_WholeFileResult {
 AM_WholeFileResult AM_readWholeFile(const AM_String& path, std::vector<char>& out,
                                     uint64_t maxBytes);
 
-// Creates (replacing) the file name in folder and writes size bytes of data
-// into it.
+// Replaces the file name in folder (creating it when missing) by size bytes
+// of data, never leaving it partly written: the data goes to a temporary
+// file in the same folder that is renamed over it. A full disk answers the
+// write step, any other failure the create step; either way the old file is
+// as it was.
 AM_WholeFileResult AM_writeWholeFile(AM_Directory& folder, const AM_String& name, const void* data,
                                      uint32_t size);

@@ -2,6 +2,7 @@
 // written by the last, the default preset applied by every instance, preset
 // files by kind, and what happens without a presets folder or an identity.
 
+#include "FileSizeLimit.h"
 #include "StartupFixture.h"
 #include "TraceCapture.h"
 
@@ -94,6 +95,77 @@ TEST_F(StartupTest, AMissingMapIsWrittenOnlyOnceItChanged)
     closeInstance(engine);
     EXPECT_EQ(root.dir.readFile(DataRoot::mapFile()),
               "// Global MidiCC Map\n\n\n21=AM1:Mode //AccessOne:Mode Select\n");
+}
+
+// A map file that nothing in this process changed stays as the user left
+// it, lines the reader did not take included; one that must be rewritten
+// keeps such a file beside it first.
+TEST_F(StartupTest, TheMapIsRewrittenOnlyWhenChangedAndKeepsWhatItCouldNotRead)
+{
+    const std::string kept = "// Global MidiCC Map\n\n\n"
+                             "// my fader box\n"
+                             "7=AM1:Gain //AccessOne:Gain Amount\n"
+                             "9=AM9:Unknown\n";
+    const std::string plain = "// Global MidiCC Map\n\n\n7=AM1:Gain //AccessOne:Gain Amount\n";
+    const std::string garbage = "\x01\x02 not a map at all";
+    const std::string backup = DataRoot::mapFile() + ".bak";
+    struct Case {
+        const char* what;
+        const std::string& before;
+        bool learn;        // a controller learned in this process
+        bool keepsBackup;  // "<name>.bak" holds the old file afterwards
+    };
+    const Case cases[] = {
+        {"unchanged, with lines not taken", kept, false, false},
+        {"unchanged garbage", garbage, false, false},
+        {"changed, all lines taken", plain, true, false},
+        {"changed, with lines not taken", kept, true, true},
+        {"changed garbage", garbage, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DataRoot::resetProcessState();
+        std::filesystem::remove(root.dir.file(backup));
+        root.write(DataRoot::mapFile(), c.before);
+        auto engine = makeStartupEngine();
+        if (c.learn)
+            g_controllerMap[21] = engine->id("AM1", "Mode") | AM_MidiMapFile::kAssignedBit;
+        closeInstance(engine);
+        const std::string after = root.dir.readFile(DataRoot::mapFile());
+        if (c.learn) {
+            EXPECT_NE(after.find("21=AM1:Mode //AccessOne:Mode Select\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(after, c.before);
+        }
+        EXPECT_EQ(root.dir.exists(backup), c.keepsBackup);
+        if (c.keepsBackup) {
+            EXPECT_EQ(root.dir.readFile(backup), c.before);
+        }
+    }
+}
+
+// A disk that fills while the map and the bank list are written back leaves
+// both old files as they were, byte for byte.
+TEST_F(StartupTest, AFailedWriteLeavesTheOldFilesWhole)
+{
+    const std::string map = "// Global MidiCC Map\n\n\n7=AM1:Gain //AccessOne:Gain Amount\n";
+    const std::string cache = "// Cache file that speeds up loading of MIDI Banks\n\n\n"
+                              "#Banks: up to date\nBank 0: Bank0 (0)\n";
+    root.write(DataRoot::mapFile(), map);
+    root.write(DataRoot::programs() + "/Midi.Bank.Cache.txt", cache);
+    root.dir.makeDir(DataRoot::programs() + "/A much longer bank name than before");
+    auto engine = makeStartupEngine();
+    g_controllerMap[21] = engine->id("AM1", "Mode") | AM_MidiMapFile::kAssignedBit;
+    {
+        const testsupport::FileSizeLimit limit(30);
+        closeInstance(engine);
+    }
+    EXPECT_EQ(root.dir.readFile(DataRoot::mapFile()), map);
+    EXPECT_EQ(root.dir.readFile(DataRoot::programs() + "/Midi.Bank.Cache.txt"), cache);
+    EXPECT_TRUE(trace.contains("Can't just overwrite cache file... bugger"));
+    for (const auto& entry :
+         std::filesystem::directory_iterator(root.dir.file(DataRoot::support())))
+        EXPECT_EQ(entry.path().extension(), ".txt") << entry.path();
 }
 
 TEST_F(StartupTest, AMapThatCouldNotBeReadIsNeverOverwritten)
