@@ -95,6 +95,11 @@ public:
     void getParameterName(VstInt32 index, char* text) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
     void getParameterLabel(VstInt32 index, char* text) override;
+    // A published parameter's display name (from the data folder's
+    // published-parameter file, else its long name) as the label and its
+    // short name as the short label, so that hosts that ask can tell apart
+    // parameters that share a short name. False for other indices.
+    bool getParameterProperties(VstInt32 index, VstParameterProperties* properties) override;
 
     // --- The one program. Not while processing.
     void setProgram(VstInt32 program) override;

@@ -7,11 +7,13 @@
 
 #include "foundation/AM_STD.h"
 #include "params/object/AM_ParamInfo.h"
+#include "plugin/vst/VstParameterProperties.h"
 #include "plugin/vst/VstStrings.h"
 #include "synth/Synth_AudioMan.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -107,6 +109,24 @@ void AM_VST_base::getParameterDisplay(VstInt32 hostIndex, char* text)
 void AM_VST_base::getParameterLabel(VstInt32, char* text)
 {
     vst::copyString(text, kUnitLabel, kVstMaxParamStrLen);
+}
+
+bool AM_VST_base::getParameterProperties(VstInt32 hostIndex, VstParameterProperties* properties)
+{
+    if (!audioMan_ || properties == nullptr || hostIndex < 0 || hostIndex >= cEffect.numParams)
+        return false;
+    int32_t index = 0;
+    bool published = false;
+    const AM_ParamInfo* info = descriptorOf(hostIndex, index, published);
+    if (info == nullptr || !published)
+        return false;
+    *properties = VstParameterProperties{};
+    char shortName[k_shortNameBytes + 1] = {};
+    std::memcpy(shortName, info->shortName, k_shortNameBytes);
+    vst::copyString(properties->label, info->longName[0] != 0 ? info->longName : shortName,
+                    kVstMaxLabelLen);
+    vst::copyString(properties->shortLabel, shortName, kVstMaxShortLabelLen);
+    return true;
 }
 
 void AM_VST_base::automateFromEditor(VstInt32 publishedIndex, float normalised)

@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/vst/VstParameterProperties.h"
+
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -149,3 +155,72 @@ TEST_F(PluginParameterTest, TextsStayWithinTheirPublishedLimit)
 }
 
 } // namespace
+
+// What hosts show for the published parameters that ask for their
+// properties: with the data folder's published-parameter file every one has
+// a name of its own (the short names repeat: one set per envelope and LFO);
+// the short label stays the short name the host gets as the name.
+class PluginParameterPropertiesTest : public PluginTest {
+protected:
+    static VstIntPtr properties(AEffect* e, VstInt32 index, VstParameterProperties& out)
+    {
+        std::memset(&out, '#', sizeof out);
+        return dispatch(e, effGetParameterProperties, index, 0, &out);
+    }
+    static constexpr const char* kFile = "Support/com.Orlen.KestanK4.publicparams.txt";
+};
+
+TEST_F(PluginParameterPropertiesTest, TheShippedFileGivesEveryPublishedParameterItsOwnName)
+{
+    std::ifstream shipped(std::string(KK_DATA_FOLDER_PATH) + "/" + kFile, std::ios::binary);
+    ASSERT_TRUE(shipped.good());
+    dir.writeFile(std::string("KestanK4.data/") + kFile,
+                  std::string(std::istreambuf_iterator<char>(shipped), {}));
+    AEffect* e = open();
+    ASSERT_NE(e, nullptr);
+    EXPECT_FALSE(trace.contains("Out Of order"));
+    EXPECT_FALSE(trace.contains("ignored"));
+    EXPECT_FALSE(trace.contains("has no parameter"));
+
+    std::set<std::string> labels;
+    std::map<std::string, int> shortNames;
+    for (VstInt32 p = 0; p < e->numParams; ++p) {
+        SCOPED_TRACE(p);
+        VstParameterProperties record{};
+        ASSERT_EQ(properties(e, p, record), 1);
+        const std::string label = record.label;
+        EXPECT_FALSE(label.empty());
+        EXPECT_TRUE(labels.insert(label).second) << label;
+        EXPECT_EQ(std::string(record.shortLabel), text(e, effGetParamName, p));
+        ++shortNames[record.shortLabel];
+        // The numbering stays the default one.
+        EXPECT_EQ(engine(e).getInternalIndex(p),
+                  static_cast<int32_t>(engine(e).getParameterDescriptor(p, true)->index));
+    }
+    EXPECT_EQ(shortNames["Atk"], 2);
+    EXPECT_EQ(shortNames["Sync"], 3);
+    VstParameterProperties record{};
+    ASSERT_EQ(properties(e, 18, record), 1);
+    EXPECT_STREQ(record.label, "Env1 Attack");
+    ASSERT_EQ(properties(e, 36, record), 1);
+    EXPECT_STREQ(record.label, "LFO2 Sync");
+
+    // The display names change nothing in the saved state.
+    const std::string state = chunk(e, false);
+    EXPECT_EQ(state.find("Env1 Attack"), std::string::npos);
+    ASSERT_EQ(setChunk(e, state, false), 1);
+    EXPECT_EQ(chunk(e, false), state);
+}
+
+TEST_F(PluginParameterPropertiesTest, WithoutTheFileTheLongNameIsTheLabel)
+{
+    AEffect* e = open();
+    ASSERT_NE(e, nullptr);
+    VstParameterProperties record{};
+    ASSERT_EQ(properties(e, 18, record), 1);
+    EXPECT_STREQ(record.label, "Attack");
+    EXPECT_STREQ(record.shortLabel, "Atk");
+    for (const VstInt32 outside : {-1, e->numParams, AM_VST_base::kInternalIndexOffset})
+        EXPECT_EQ(properties(e, outside, record), 0) << outside;
+    EXPECT_EQ(dispatch(e, effGetParameterProperties, 0, 0, nullptr), 0);
+}
