@@ -117,6 +117,11 @@ private:
 
     // Records.
     bool atOperandPosition(const Scope& s) const;
+    // An operand where an operator belongs: the statement has no meaning
+    // (an operator the language lacks, such as '%', is skipped and leaves
+    // its two operands side by side), so the block is refused rather than
+    // computing something else than was written.
+    int32_t operandAfterOperand();
     PreCode* lastRecord(const Scope& s);
     int32_t pushRecord(Scope& s, const PreCode& record);
     static bool assignable(const PreCode& record);

@@ -46,6 +46,13 @@ bool ScriptCompiler::atOperandPosition(const Scope& s) const
     return recordCount_ == s.firstRecord || records_[recordCount_ - 1].op != 0;
 }
 
+int32_t ScriptCompiler::operandAfterOperand()
+{
+    print("ERROR: operand without an operator before it in line %d\n",
+          static_cast<int>(machine_.lineNumber_));
+    return kErrOperandAfterOperand;
+}
+
 PreCode* ScriptCompiler::lastRecord(const Scope& s)
 {
     return recordCount_ > s.firstRecord ? &records_[recordCount_ - 1] : nullptr;
@@ -87,7 +94,7 @@ int32_t ScriptCompiler::number(Scope& s)
     if (s.pendingType >= 0)
         return kErrBadDeclarator;
     if (!atOperandPosition(s))
-        return kErrOperandAfterOperand;
+        return operandAfterOperand();
     const int32_t start = position_;
     bool point = false;
     for (;;) {
@@ -133,7 +140,7 @@ int32_t ScriptCompiler::number(Scope& s)
 int32_t ScriptCompiler::variableOperand(Scope& s, AM_ScriptVariable& variable)
 {
     if (!atOperandPosition(s))
-        return kErrOperandAfterOperand;
+        return operandAfterOperand();
     PreCode record;
     record.variable = &variable;
     if (variable.isArray()) {
@@ -173,7 +180,7 @@ int32_t ScriptCompiler::call(Scope& s, int32_t start, int32_t length)
         return defineFunction(s, start, length);
     }
     if (!atOperandPosition(s))
-        return kErrOperandAfterOperand;
+        return operandAfterOperand();
     if (function.letterCount < 1) {
         print("ERROR: %s can't be called in line %d\n", word,
               static_cast<int>(machine_.lineNumber_));
@@ -220,7 +227,7 @@ int32_t ScriptCompiler::call(Scope& s, int32_t start, int32_t length)
 int32_t ScriptCompiler::dottedName(Scope& s, int32_t start, int32_t length)
 {
     if (!atOperandPosition(s))
-        return kErrOperandAfterOperand;
+        return operandAfterOperand();
     AM_NameParts parts;
     std::memset(&parts, 0, sizeof(parts));
     uint8_t registers[kMaxNameParts];

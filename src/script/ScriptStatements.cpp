@@ -154,7 +154,7 @@ int32_t ScriptCompiler::declaration(Scope& s, int32_t start, int32_t length)
     if (isIncrementPrefix(lastRecord(s)))
         return kErrDeclarationAfterPrefix;
     if (!atOperandPosition(s))
-        return kErrOperandAfterOperand;
+        return operandAfterOperand();
     if (length > kMaxVariableName) {
         print("ERROR: variable name longer than %d characters in line %d\n", kMaxVariableName,
               static_cast<int>(machine_.lineNumber_));

@@ -263,6 +263,25 @@ TEST_F(ScriptFixture, UnknownCharactersAreLoggedAndSkipped)
     EXPECT_NE(out.find("Conditional Operator not yet implemented. Line 1\n"), std::string::npos);
 }
 
+// An operator the language does not have is skipped like any unknown
+// character. Where that leaves a complete expression the block runs; where
+// it leaves two operands side by side ("k % 2.0" reads as "k 2.0") the
+// block is refused with a message naming the line, instead of running a
+// statement that computes something else than its text says.
+TEST_F(ScriptFixture, AnUnknownOperatorBetweenTwoOperandsRefusesTheBlock)
+{
+    ASSERT_EQ(run("float k = 5.0 +% 2.0;"), 0);
+    EXPECT_FLOAT_EQ(f("k"), 7.0f);
+    EXPECT_NE(output().find("ERROR: Unknown instruction in Line 1: '%'\n"), std::string::npos);
+
+    EXPECT_EQ(run("k = 3.0;\nk = k % 2.0;"), -47);
+    EXPECT_FLOAT_EQ(f("k"), 7.0f);
+    const std::string out = output();
+    EXPECT_NE(out.find("ERROR: Unknown instruction in Line 2: '%'\n"), std::string::npos);
+    EXPECT_NE(out.find("ERROR: operand without an operator before it in line 2\n"),
+              std::string::npos);
+}
+
 TEST_F(ScriptFixture, StrangeBytesAreReportedWithTheirCode)
 {
     ASSERT_EQ(run(std::string("int n = 1;\n\x01\xC3 n = 2;")), 0);
