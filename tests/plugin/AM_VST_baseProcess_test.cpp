@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <limits>
 #include <xmmintrin.h>
 
@@ -242,13 +244,24 @@ TEST_F(PluginProcessTest, AudioThreadCallsAllocateNothing)
     float* outputs[2] = {left.data(), right.data()};
     host.advanceTo(0);
 
-    testsupport::AllocationCounter counter;
-    for (int i = 0; i < 16; ++i) {
-        dispatch(e, effProcessEvents, 0, 0, events);
-        e->processReplacing(e, nullptr, outputs, i % 2 == 0 ? kBlock : 4096);
-        e->setParameter(e, 3, 0.25f * static_cast<float>(i % 4));
+    const auto play = [&] {
+        testsupport::AllocationCounter counter;
+        for (int i = 0; i < 16; ++i) {
+            dispatch(e, effProcessEvents, 0, 0, events);
+            e->processReplacing(e, nullptr, outputs, i % 2 == 0 ? kBlock : 4096);
+            e->setParameter(e, 3, 0.25f * static_cast<float>(i % 4));
+        }
+        return counter.count();
+    };
+    EXPECT_EQ(play(), 0u);
+    // A host that restarts its audio thread: the first calls of each new
+    // thread allocate nothing either.
+    for (int restart = 0; restart < 3; ++restart) {
+        uint64_t allocations = 1;
+        std::thread audio([&] { allocations = play(); });
+        audio.join();
+        EXPECT_EQ(allocations, 0u) << "audio thread " << restart;
     }
-    EXPECT_EQ(counter.count(), 0u);
 }
 
 } // namespace

@@ -267,3 +267,15 @@ TEST_F(PluginModuleTraceTest, AudioThreadLinesReachANamedFileByTheClose)
     EXPECT_NE(dir.readFile("trace.txt").find("MidiBankSelect 3"), std::string::npos);
     EXPECT_EQ(dir.readFile("stderr.txt"), "");
 }
+
+// The module's thread-local storage (the real-time marker of the trace) uses
+// the initial-exec model: a loaded module that used the dynamic model would
+// import the C library's lookup routine, which allocates the module's block
+// on the first access from every new thread, here a host's audio thread.
+TEST(PluginModuleStorage, ThreadLocalStorageNeverAllocatesOnANewThread)
+{
+    std::ifstream module(kModule, std::ios::binary);
+    ASSERT_TRUE(module.good());
+    const std::string bytes(std::istreambuf_iterator<char>(module), {});
+    EXPECT_EQ(bytes.find("__tls_get_addr"), std::string::npos);
+}
