@@ -12,6 +12,8 @@
 // the sizes the drawing needs.
 
 #include "gui/graphics/AM_Context.h"
+#include "gui/graphics/image/AM_ImageDrawing.h"
+#include "gui/graphics/text/AM_TextEngine.h"
 #include "platform/Surface.h"
 
 #include <agg_basics.h>
@@ -77,6 +79,28 @@ public:
     virtual const AM_Rect* getCanvasRect() const;
     virtual void setWindow(platform::Surface* surface);
 
+    // Text in TrueType fonts (the size, font folder and font files are
+    // shared by every context of the process).
+    void setFontSize(float size) override;
+    // Not zoomed: the same at every zoom.
+    float getTextWidth(const char* text) override;
+    void drawText(const char* text, const AM_Rect* r, int hAlign, bool vCentre) override;
+    void setFontFolder(const char* path) override;
+    void setKerning(bool on) { kerning_ = on; }
+    void setHinting(bool on) { hinting_ = on; }
+    bool getKerning() const { return kerning_; }
+    bool getHinting() const { return hinting_; }
+
+    void drawGraphicRotated(AM_Graphic* graphic, const AM_Rect* rect, float angle,
+                            float alpha) override;
+    void drawGraphic(AM_Graphic* graphic, const AM_Rect* rect) override;
+    // Writes its own signature to the trace and draws nothing.
+    void drawAGGImage(const void* image, const AM_Rect* rect);
+    void blendGraphic(AM_Graphic* graphic, const AM_Rect* rect) override;
+    void copyGraphic(AM_Graphic* graphic, const AM_Rect* rect) override;
+    void copyGraphicDouble(AM_Graphic* graphic, const AM_Rect* rect) override;
+    void copyGraphicTwoAndHalf(AM_Graphic* graphic, const AM_Rect* rect) override;
+
     // A linear gradient: the polygon (points in GUI units, like fillPolygon)
     // filled from colour `from` at point p0 to colour `to` at point p1
     // (packed 0xRRGGBBAA), constant beyond both ends.
@@ -99,6 +123,12 @@ public:
     uint32_t clipDepth() const { return clipDepth_; }
 
 protected:
+    AM_TextStyle textStyle() const;
+    AM_ImageTarget imageTarget();
+    // The graphic's image for the copying and rotated paths; "Graphic is
+    // NULL" on the trace when there is none.
+    const AM_PixelMap* imageOf(AM_Graphic* graphic, bool traceMissing) const;
+
     // Maps a point in GUI units (origin subtracted or not) to pixels.
     bool pixelPoint(double x, double y, double& px, double& py) const;
     // Fills path_ with the anti-aliased rasterizer inside the clip box.
@@ -126,6 +156,10 @@ protected:
     agg::conv_stroke<agg::path_storage> stroke_{path_};
     agg::gradient_lut<agg::color_interpolator<agg::rgba8>, 256> gradientColours_;
     agg::span_allocator<agg::rgba8> spanAllocator_;
+
+    AM_TextEngine text_;
+    bool kerning_ = true;
+    bool hinting_ = true;
 
     uint32_t clipDepth_ = 0;
     // Pushes refused because the stack was full; their pops are refused too.

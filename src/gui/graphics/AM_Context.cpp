@@ -124,7 +124,6 @@ float AM_Context::drawTextBox(const char* text, const AM_Rect* box, int hAlign, 
         popClip();
         return 0.0f;
     }
-    const float zoom = getZoom() > 0.0f ? getZoom() : 1.0f;
     float used = 0.0f;
     const char* p = text;
     for (int lines = 0;; ++lines) {
@@ -161,7 +160,9 @@ float AM_Context::drawTextBox(const char* text, const AM_Rect* box, int hAlign, 
             line[length++] = c;
             line[length] = 0;
             ++p;
-            if (getTextWidth(line) / zoom > box->w) {
+            // Widths are measured in GUI units whatever the zoom, so a box
+            // wraps at the same words at every zoom.
+            if (getTextWidth(line) > box->w) {
                 if (lastSpace >= 0) {
                     length = lastSpace;
                     p = afterSpace;
@@ -203,3 +204,17 @@ float AM_Context::getZoom() const
 {
     return zoom_;
 }
+
+void AM_Context::drawGraphicRotated(AM_Graphic*, const AM_Rect*, float, float) {}
+
+void AM_Context::drawGraphic(AM_Graphic*, const AM_Rect*) {}
+
+void AM_Context::blendGraphic(AM_Graphic*, const AM_Rect*) {}
+
+void AM_Context::copyGraphic(AM_Graphic*, const AM_Rect*) {}
+
+void AM_Context::copyGraphicDouble(AM_Graphic*, const AM_Rect*) {}
+
+void AM_Context::copyGraphicTwoAndHalf(AM_Graphic*, const AM_Rect*) {}
+
+void AM_Context::setFontFolder(const char*) {}

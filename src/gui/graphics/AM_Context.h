@@ -16,6 +16,7 @@
 #include <cstdint>
 
 class AM_Colour;
+class AM_Graphic;
 
 // How text glyphs are rendered (the text engine's glyph modes).
 enum AM_ContextGlyphMode : uint32_t {
@@ -88,6 +89,22 @@ public:
     // height pixels when both are non-zero).
     virtual void setZoom(float zoom, float width, float height);
     virtual float getZoom() const;
+
+    // Images (graphics with a decoded image); nothing here. rect in GUI
+    // units. drawGraphic stretches the image into rect by the path its
+    // scale, alpha and size call for; drawGraphicRotated turns it by angle
+    // degrees (positive counter-clockwise) at an opacity alpha (0..1);
+    // blendGraphic blends it 1:1; the copies write it unblended 1:1, doubled
+    // or 2.5 times enlarged.
+    virtual void drawGraphicRotated(AM_Graphic* graphic, const AM_Rect* rect, float angle,
+                                    float alpha);
+    virtual void drawGraphic(AM_Graphic* graphic, const AM_Rect* rect);
+    virtual void blendGraphic(AM_Graphic* graphic, const AM_Rect* rect);
+    virtual void copyGraphic(AM_Graphic* graphic, const AM_Rect* rect);
+    virtual void copyGraphicDouble(AM_Graphic* graphic, const AM_Rect* rect);
+    virtual void copyGraphicTwoAndHalf(AM_Graphic* graphic, const AM_Rect* rect);
+    // The folder of the program's fonts (shared by every context).
+    virtual void setFontFolder(const char* path);
 
     uint32_t getGlyphMode() const { return glyphMode_; }
     float getTextGamma() const { return textGamma_; }
