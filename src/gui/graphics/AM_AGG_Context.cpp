@@ -36,6 +36,25 @@ int truncated(float value)
     return static_cast<int>(std::clamp(value, -kMaxWholeCoordinate, kMaxWholeCoordinate));
 }
 
+// Whole GUI units of a rectangle, kept in double precision so that position
+// plus size neither overflows nor loses the far edge.
+double wholeUnits(float value)
+{
+    return std::trunc(static_cast<double>(value));
+}
+
+// trunc(units * zoom) as the single-precision product gives it, within the
+// range of whole pixel positions.
+int unitsToPixel(double units, float zoom, float offset = 0.0f)
+{
+    return truncated(static_cast<float>(units) * zoom + offset);
+}
+
+bool hasNaN(const AM_Rect& r)
+{
+    return std::isnan(r.x) || std::isnan(r.y) || std::isnan(r.w) || std::isnan(r.h);
+}
+
 int roundedOutward(float value, bool up)
 {
     if (std::isnan(value))
@@ -148,18 +167,20 @@ void AM_AGG_Context::frameRect(const AM_Rect* r)
     const agg::rect_i box = pixelClipBox();
     if (box.x1 > box.x2)
         return;
-    const int X = truncated(r->x - canvas_.x);
-    const int Y = truncated(r->y - canvas_.y);
-    const int W = truncated(r->w);
-    const int H = truncated(r->h);
+    if (hasNaN(*r))
+        return;
+    const double X = wholeUnits(r->x - canvas_.x);
+    const double Y = wholeUnits(r->y - canvas_.y);
+    const double W = wholeUnits(r->w);
+    const double H = wholeUnits(r->h);
     // A reversed or empty rectangle has no outline.
     if (W <= 0 || H <= 0)
         return;
     const float z = zoom_;
-    const int x1 = truncated(static_cast<float>(X) * z);
-    const int y1 = truncated(static_cast<float>(Y) * z);
-    const int x2 = truncated(static_cast<float>(W + X) * z);
-    const int y2 = truncated(static_cast<float>(H + Y) * z);
+    const int x1 = unitsToPixel(X, z);
+    const int y1 = unitsToPixel(Y, z);
+    const int x2 = unitsToPixel(W + X, z);
+    const int y2 = unitsToPixel(H + Y, z);
     rendererBase_.clip_box(box.x1, box.y1, box.x2, box.y2);
     primitives_.line_color(colour8_);
     primitives_.rectangle(x1, y1, x2, y2);
@@ -172,17 +193,19 @@ void AM_AGG_Context::fillRect(const AM_Rect* r)
     const agg::rect_i box = pixelClipBox();
     if (box.x1 > box.x2)
         return;
-    const int X = truncated(r->x - canvas_.x);
-    const int Y = truncated(r->y - canvas_.y);
-    const int W = truncated(r->w);
-    const int H = truncated(r->h);
+    if (hasNaN(*r))
+        return;
+    const double X = wholeUnits(r->x - canvas_.x);
+    const double Y = wholeUnits(r->y - canvas_.y);
+    const double W = wholeUnits(r->w);
+    const double H = wholeUnits(r->h);
     if (W <= 0 || H <= 0)
         return;
     const float z = zoom_;
-    const int x1 = truncated(static_cast<float>(X) * z);
-    const int y1 = truncated(static_cast<float>(Y) * z);
-    const int x2 = truncated(static_cast<float>(W + X) * z - 1.0f);
-    const int y2 = truncated(static_cast<float>(H + Y) * z - 1.0f);
+    const int x1 = unitsToPixel(X, z);
+    const int y1 = unitsToPixel(Y, z);
+    const int x2 = unitsToPixel(W + X, z, -1.0f);
+    const int y2 = unitsToPixel(H + Y, z, -1.0f);
     // At small zooms a box can shrink to nothing; it is not turned round.
     if (x2 < x1 || y2 < y1)
         return;
