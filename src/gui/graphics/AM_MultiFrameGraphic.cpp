@@ -1,7 +1,12 @@
 #include "gui/graphics/AM_MultiFrameGraphic.h"
 
+#include "gui/graphics/AM_AGG_Graphic.h"
 #include "gui/graphics/AM_GuiMessages.h"
+#include "gui/graphics/image/AM_PngFolder.h"
+
 #include "gui/graphics/AM_StripFrames.h"
+#include <string>
+#include <vector>
 
 namespace {
 }
@@ -59,5 +64,24 @@ void AM_MultiFrameGraphic::draw(AM_Context* context, const AM_Rect* rect, float 
             frame->drawRotated(context, rect, value, draws[i].angle, draws[i].opacity);
         else
             frame->draw(context, rect, value);
+    }
+}
+
+uint32_t AM_MultiFrameGraphic::addFramesFromFolder(const char* folder)
+{
+    std::vector<std::string> files;
+    if (folder == nullptr || !AM_listPngFiles(folder, files))
+        return 0;
+    for (const std::string& file : files)
+        addChild(new AM_AGG_Graphic(services_, (folder + file).c_str(), file.c_str(), key_));
+    return uint32_t(files.size());
+}
+
+void AM_MultiFrameGraphic::load(uint32_t argument)
+{
+    AM_Graphic::load(argument);
+    if (const AM_Graphic* first = getFrame(0)) {
+        setWidth(first->getWidth());
+        setHeight(first->getHeight());
     }
 }

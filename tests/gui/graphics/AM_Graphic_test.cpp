@@ -231,3 +231,28 @@ TEST_F(Graphics, DrawPathsThroughTheContextAtZoomsOneAndTwo)
 }
 
 } // namespace
+
+#include "gui/graphics/AM_MultiFrameGraphic.h"
+
+namespace {
+
+TEST_F(Graphics, StripsFromFoldersOfFrames)
+{
+    dir.makeDir("Knob_rot270");
+    for (const char* name : {"f02.png", "f01.png", "f03.png"})
+        imageFile(std::string("Knob_rot270/") + name, 20, true);
+    dir.writeFile("Knob_rot270/readme.txt", "frames");
+    AM_MultiFrameGraphic strip(&services, 4);
+    strip.setName("Knob_rot270");
+    EXPECT_EQ(strip.addFramesFromFolder((dir.file("Knob_rot270") + "/").c_str()), 3u);
+    EXPECT_EQ(strip.getFrameCount(), 3u);
+    EXPECT_STREQ(strip.getFrame(0)->getName(), "f01");
+    EXPECT_STREQ(strip.getFrame(2)->getName(), "f03");
+    EXPECT_EQ(strip.getFrame(1)->getKey(), 4u);
+    strip.load(0); // loads every frame
+    EXPECT_EQ(AM_ImageCache::recordCount(), 3u);
+    EXPECT_EQ(strip.getWidth(), 20.0f); // the frames' size, known once loaded
+    EXPECT_EQ(strip.addFramesFromFolder(dir.file("missing/").c_str()), 0u);
+}
+
+} // namespace
