@@ -20,9 +20,13 @@ constexpr float kDegreesToRadians = 0.017453292f;
 // Ring segments: one step per this many degrees, and at most this many steps.
 constexpr float kRingStepsPerDegree = 0.5f;
 constexpr int kMaxRingSteps = 3600;
-// Pixel coordinates beyond this are pulled in: the rasterizer keeps them
-// in 32-bit integers of 1/256 pixel.
-constexpr double kMaxPixelCoordinate = 4.0e6;
+// Pixel coordinates beyond this are pulled in, stroke widths and gradient
+// ends beyond kMaxPixelSpan too: the rasterizer keeps coordinates in 32-bit
+// integers of 1/256 pixel and subtracts them from each other, the gradient
+// multiplies its distances by 256 again; with these limits neither
+// overflows.
+constexpr double kMaxPixelCoordinate = 1.0e6;
+constexpr double kMaxPixelSpan = 1.0e5;
 // Integer pixel and unit positions are kept within this.
 constexpr float kMaxWholeCoordinate = 1.0e8f;
 constexpr uint8_t kBufferFill = 255;
@@ -256,7 +260,7 @@ void AM_AGG_Context::renderPath(bool stroke, double strokeWidth)
     if (stroke) {
         if (!isFiniteValue(strokeWidth) || strokeWidth <= 0.0)
             return;
-        stroke_.width(std::min(strokeWidth, kMaxPixelCoordinate));
+        stroke_.width(std::min(strokeWidth, kMaxPixelSpan));
         rasterizer_.add_path(stroke_);
     } else {
         rasterizer_.add_path(path_);
@@ -348,6 +352,10 @@ void AM_AGG_Context::fillPolygonGradient(const float points[], int count, const 
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     if (!pixelPoint(p0[0] * z, p0[1] * z, x0, y0) || !pixelPoint(p1[0] * z, p1[1] * z, x1, y1))
         return;
+    x0 = std::clamp(x0, -kMaxPixelSpan, kMaxPixelSpan);
+    y0 = std::clamp(y0, -kMaxPixelSpan, kMaxPixelSpan);
+    x1 = std::clamp(x1, -kMaxPixelSpan, kMaxPixelSpan);
+    y1 = std::clamp(y1, -kMaxPixelSpan, kMaxPixelSpan);
     const double length = std::hypot(x1 - x0, y1 - y0);
     if (!(length >= 1.0)) {
         // Too short to show a change: the end colour.

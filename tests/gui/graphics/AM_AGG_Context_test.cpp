@@ -1,5 +1,6 @@
 #include "gui/graphics/AM_AGG_Context.h"
 
+#include "AllocationCounter.h"
 #include "GuiTestKit.h"
 #include "TestCard.h"
 #include "TraceCapture.h"
@@ -453,4 +454,15 @@ TEST(AggContext, TestCardMatchesItsReference)
             for (int x = 0; x < surface.width(); x += 5)
                 ASSERT_EQ(surface.pixel(x, y), canvas.pixel(x, y)) << x << "," << y;
     }
+}
+
+TEST(AggContext, RedrawingAllocatesNothing)
+{
+    HeadlessCanvas canvas(480, 240, 1.5f);
+    drawTestCard(canvas.context(), 480, 240); // the buffers grow here
+    canvas.present();
+    testsupport::AllocationCounter allocations;
+    drawTestCard(canvas.context(), 480, 240);
+    canvas.present();
+    EXPECT_EQ(allocations.count(), 0u);
 }
