@@ -166,6 +166,27 @@ TEST_F(Graphics, OpaqueImagesAndTheEditModeOverride)
     edit.load(0);
     EXPECT_TRUE(edit.hasAlpha());
     EXPECT_TRUE(trace.contains("overriding Alpha - panel.png\n"));
+
+    // At 1:1 and half a unit off the grid, the opaque image is copied to
+    // whole pixels; with the override it is filtered and blended.
+    const std::string bigPath = imageFile("big.png", 128);
+    AM_AGG_Graphic copied(&services, bigPath.c_str(), "big.png", 0);
+    services.editMode = false;
+    copied.load(0);
+    services.editMode = true;
+    AM_AGG_Graphic filtered(&services, bigPath.c_str(), "big.png", 0);
+    filtered.load(0);
+    const AM_Rect r{0.5f, 0.5f, 128, 128};
+    testsupport::HeadlessCanvas a(140, 140, 1.0f);
+    testsupport::HeadlessCanvas b(140, 140, 1.0f);
+    a.begin();
+    b.begin();
+    copied.draw(&a.context(), &r, 0);
+    filtered.draw(&b.context(), &r, 0);
+    // The first pixel unblended: red 90, corrected for the screen gamma.
+    EXPECT_EQ(a.pixel(0, 0), 0xFF6A0000u);
+    EXPECT_NE(b.pixel(0, 0), a.pixel(0, 0));
+    EXPECT_NE(b.pixel(0, 0) & 0xFF, 0u); // blended toward the white below
 }
 
 TEST_F(Graphics, UnreadableFilesKeepTheirSizeAndAreNotRetried)
