@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -465,4 +467,36 @@ TEST(AggContext, RedrawingAllocatesNothing)
     drawTestCard(canvas.context(), 480, 240);
     canvas.present();
     EXPECT_EQ(allocations.count(), 0u);
+}
+
+TEST(GuiTestKit, AMismatchIsDescribedAndLeavesActualAndDifferencePictures)
+{
+    if (std::getenv("KK_UPDATE_GOLDEN") != nullptr)
+        GTEST_SKIP() << "references are being rewritten";
+    HeadlessCanvas blank(480, 240, 1.0f);
+    const std::string message = blank.compare("test_card_z1", 2);
+    EXPECT_NE(message.find("pixels differ"), std::string::npos) << message;
+    testsupport::BgraPicture actual, difference;
+    ASSERT_TRUE(testsupport::readPng("test_card_z1.actual.png", actual));
+    ASSERT_TRUE(testsupport::readPng("test_card_z1.diff.png", difference));
+    EXPECT_EQ(actual.width, 480);
+    EXPECT_EQ(difference.height, 240);
+    EXPECT_EQ(actual.pixels[0], 255); // the blank picture as drawn
+    // The panel's corner differs: pure red in the difference picture.
+    EXPECT_EQ(difference.pixels[0], 0);
+    EXPECT_EQ(difference.pixels[2], 255);
+    std::remove("test_card_z1.actual.png");
+    std::remove("test_card_z1.diff.png");
+
+    // Within the tolerance, or with enough pixels allowed off, it matches.
+    HeadlessCanvas card(480, 240, 1.0f);
+    drawTestCard(card.context(), 480, 240);
+    const AM_Rect dot{100, 100, 1, 1};
+    card.context().setColourPacked(0x00FF00FF);
+    card.context().fillRect(&dot);
+    EXPECT_NE(card.compare("test_card_z1", 2), "");
+    EXPECT_EQ(card.compare("test_card_z1", 2, 1), "");
+    EXPECT_EQ(card.compare("test_card_z1", 255), "");
+    std::remove("test_card_z1.actual.png");
+    std::remove("test_card_z1.diff.png");
 }
