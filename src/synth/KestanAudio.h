@@ -7,11 +7,19 @@
 //
 // Memory. Global memory (one per module): the 53 parameter values as 32-bit
 // words in parameter order (floats, and int32 for the list and selector
-// parameters), the shared noise of the sub-block and the render's scratch
-// buffers (the voices render one after the other on the audio thread).
-// Voice memory (one copy per voice of the circuit): the oscillator and
-// filter state, the high-pass, the decimator and the voice's reset flag
+// parameters), the shared noise of the sub-block, the render's scratch
+// buffers and the voices taken for the present batch with their lanes'
+// buffers (all on the audio thread). Voice memory (one copy per voice of the
+// circuit): the oscillator and filter state, the high-pass, the decimator,
+// the voice's reset flag and what a batch keeps of the voice
 // (KestanVoiceRecord.h).
+//
+// Batches. In a voice circuit's batched pass (AM_VoiceBatch.h) the routine
+// takes each voice, renderBatch renders them together (the high-pass, the
+// low/high-pass filter stage and the decimation in vector lanes, one voice
+// per lane; see FilterLanes.h), and the deliver phase writes each voice's
+// samples. The samples are those of rendering each voice at its call, bit
+// for bit.
 //
 // Process-wide: the wavetables and the step-correction table (built once by
 // the first constructor, never freed), the noise generator shared by every
@@ -136,7 +144,9 @@ public:
 
     // The per-voice block routine: renders `length` units of 16 host samples
     // from unit `start` of the sub-block into the record's output bus row
-    // and the row after it. Allocates nothing, locks nothing. Audio thread.
+    // and the row after it; in a batch's gather phase it takes the voice
+    // instead, and in the deliver phase writes what renderBatch rendered.
+    // Allocates nothing, locks nothing. Audio thread.
     static void process(int32_t* start, int32_t* length, AM_ChildRecord* record,
                         AM_ProcessContext* context);
 

@@ -7,7 +7,9 @@
 // drains the queue, assigns, steals and releases voices, and runs the
 // children once per voice and stretch of the block, with per-voice control
 // rows (gate, key follow, velocity, pressure, ...), glide and tuning. What
-// the children receive is described in AM_VoiceEvents.h.
+// the children receive is described in AM_VoiceEvents.h. Voices without an
+// event in the block may run as a batch, so that a module renders them
+// together (AM_VoiceBatch.h, AM_VoiceCircuitBatch.h).
 //
 // Threads: construction, the layout switches, prepare and the parameter
 // table on the thread that builds the engine; parameterChanged where the

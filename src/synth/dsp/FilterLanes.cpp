@@ -5,6 +5,8 @@
 
 #include "synth/dsp/FilterFrame.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
@@ -71,12 +73,33 @@ void prepareFilterLane(FilterState& state, const FilterBlock& b, const FilterRow
                 row[2 * kMaxFilterLanes] = kOuterDampingScale * c.damping + 1.0f;
                 row[3 * kMaxFilterLanes] = c.laneGain;
             }
-            // sectionInput without the feedback and the input gain.
-            float u = in.pinkNoise[n / kFramesPerHostSample] * kNoiseLevel + in.work[2 * n];
-            if (b.ringModGain != 0.0f)
-                u += ringModulator(b, in, n, 0.0f);
-            input[static_cast<size_t>(n) * kMaxFilterLanes] = u * kInputDrive;
+            if (!(perFrame || everyFrame))
+                break;
         }
+    }
+
+    // sectionInput without the feedback and the input gain. Without the
+    // ring modulator four frames (one host sample of noise) at a time.
+    int32_t n = 0;
+    if (b.ringModGain == 0.0f) {
+        const __m128 drive = _mm_set1_ps(kInputDrive);
+        for (; n + kFramesPerHostSample <= frames; n += kFramesPerHostSample) {
+            const __m128 noise = _mm_set1_ps(in.pinkNoise[n / kFramesPerHostSample] * kNoiseLevel);
+            const __m128 lo = _mm_loadu_ps(in.work + 2 * n);
+            const __m128 hi = _mm_loadu_ps(in.work + 2 * n + 4);
+            alignas(16) float u[kFramesPerHostSample];
+            _mm_store_ps(
+                u, _mm_mul_ps(_mm_add_ps(noise, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0))),
+                              drive));
+            for (int32_t k = 0; k < kFramesPerHostSample; ++k)
+                input[static_cast<size_t>(n + k) * kMaxFilterLanes] = u[k];
+        }
+    }
+    for (; n < frames; ++n) {
+        float u = in.pinkNoise[n / kFramesPerHostSample] * kNoiseLevel + in.work[2 * n];
+        if (b.ringModGain != 0.0f)
+            u += ringModulator(b, in, n, 0.0f);
+        input[static_cast<size_t>(n) * kMaxFilterLanes] = u * kInputDrive;
     }
     state.lastCoefficient = c.coefficient;
     state.lastDamping = c.damping;
