@@ -277,3 +277,54 @@ TEST_F(Graphics, StripsFromFoldersOfFrames)
 }
 
 } // namespace
+
+#include "AllocationCounter.h"
+#include "gui/graphics/text/AM_FontSettings.h"
+
+namespace {
+
+TEST_F(Graphics, SteadyRedrawOfImagesAndTextAllocatesNothing)
+{
+    const std::string font = KK_VERA_TTF;
+    AM_FontSettings::reset();
+    AM_FontSettings::setFolder(font.substr(0, font.rfind('/') + 1).c_str());
+    const std::string path = imageFile("alpha.png", 128, true);
+    AM_AGG_Graphic graphic(&services, path.c_str(), "alpha.png", 0);
+    graphic.load(0);
+    testsupport::HeadlessCanvas canvas(300, 200, 1.0f);
+    AM_AGG_Context& c = canvas.context();
+    auto redraw = [&] {
+        canvas.begin();
+        const AM_Rect a{10, 10, 128, 128};
+        const AM_Rect b{150, 10, 64, 64};
+        graphic.draw(&c, &a, 0);
+        graphic.draw(&c, &b, 0);
+        graphic.drawRotated(&c, &b, 0, 20, 0.5f);
+        c.setFontSize(11);
+        const AM_Rect t{10, 150, 200, 20};
+        c.drawText("Cutoff 1234.5 Hz", &t, 1, true);
+    };
+    // The first redraws fill the glyph cache (measuring and drawing each
+    // have their font) and grow the buffers; then nothing is allocated.
+    redraw();
+    redraw();
+    for (int part = 0; part < 4; ++part) {
+        canvas.begin();
+        testsupport::AllocationCounter counter;
+        const AM_Rect a{10, 10, 128, 128};
+        const AM_Rect b{150, 10, 64, 64};
+        const AM_Rect t{10, 150, 200, 20};
+        if (part == 0)
+            graphic.draw(&c, &a, 0);
+        if (part == 1)
+            graphic.draw(&c, &b, 0);
+        if (part == 2)
+            graphic.drawRotated(&c, &b, 0, 20, 0.5f);
+        if (part == 3)
+            c.drawText("Cutoff 1234.5 Hz", &t, 1, true);
+        EXPECT_EQ(counter.count(), 0u) << part;
+    }
+    AM_FontSettings::reset();
+}
+
+} // namespace

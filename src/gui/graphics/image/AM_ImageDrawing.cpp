@@ -75,14 +75,16 @@ void drawMapped(const AM_ImageTarget& target, const AM_PixelMap& image, double x
     agg::trans_affine mapping = toImage;
     Interpolator interpolator(mapping);
     BilinearSpans spans(source, interpolator);
-    agg::span_allocator<agg::rgba8> allocator;
+    // Kept from call to call, so that a steady redraw allocates nothing.
+    thread_local agg::span_allocator<agg::rgba8> allocator;
 
-    agg::rasterizer_scanline_aa<> rasterizer;
+    thread_local agg::rasterizer_scanline_aa<> rasterizer;
+    rasterizer.reset();
     rasterizer.move_to_d(left, top);
     rasterizer.line_to_d(right, top);
     rasterizer.line_to_d(right, bottom);
     rasterizer.line_to_d(left, bottom);
-    agg::scanline_u8 scanline;
+    thread_local agg::scanline_u8 scanline;
     if (opacity >= 255) {
         agg::render_scanlines_aa(rasterizer, scanline, base, allocator, spans);
     } else {
