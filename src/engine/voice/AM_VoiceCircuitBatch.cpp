@@ -9,6 +9,7 @@
 #include "engine/module/AM_ModulationRecord.h"
 #include "engine/module/AM_ProcessContext.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
