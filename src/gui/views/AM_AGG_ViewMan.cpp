@@ -1,0 +1,57 @@
+#include "gui/views/AM_AGG_ViewMan.h"
+
+#include "gui/graphics/AM_AGG_Graphic.h"
+
+#include <cmath>
+
+AM_AGG_ViewMan::AM_AGG_ViewMan(AM_View_Interface* interface, void* owner, void* ownerWindow,
+                               platform::Surface* window)
+    : AM_ViewMan(interface, owner, ownerWindow), window_(window)
+{
+    context_ = std::make_unique<AM_AGG_Context>(window);
+}
+
+AM_AGG_ViewMan::~AM_AGG_ViewMan() = default;
+
+bool AM_AGG_ViewMan::init(const AM_Rect* bounds)
+{
+    const bool ok = AM_ViewMan::init(bounds);
+    if (bounds != nullptr) {
+        canvasBounds_ = *bounds;
+    }
+    applyCanvas();
+    return ok;
+}
+
+bool AM_AGG_ViewMan::handleMouseDown(float x, float y, uint32_t buttons)
+{
+    return AM_ViewMan::handleMouseDown(x, y, buttons);
+}
+
+AM_Context* AM_AGG_ViewMan::getContext()
+{
+    return context_.get();
+}
+
+void AM_AGG_ViewMan::applyCanvas()
+{
+    if (!context_) {
+        return;
+    }
+    AM_Rect canvas = canvasBounds_;
+    canvas.w = std::trunc(canvas.w);
+    canvas.h = std::trunc(canvas.h);
+    context_->setCanvas(&canvas);
+    if (const char* fonts = getPath(kPathFonts)) {
+        context_->setFontFolder(fonts);
+    }
+}
+
+AM_Graphic* AM_AGG_ViewMan::createGraphic(const char* fullPath, const char* fileName,
+                                          uint32_t alternative)
+{
+    if (fullPath == nullptr || fileName == nullptr) {
+        return nullptr;
+    }
+    return new AM_AGG_Graphic(this, fullPath, fileName, alternative);
+}

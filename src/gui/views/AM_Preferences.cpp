@@ -1,0 +1,51 @@
+#include "gui/views/AM_Preferences.h"
+
+#include <cstring>
+
+AM_PreferenceRecord* AM_PreferenceList::find(const char* type, const char* property, uint32_t id)
+{
+    if (type == nullptr || property == nullptr) {
+        return nullptr;
+    }
+    for (AM_PreferenceRecord& record : records_) {
+        if (record.id == id && record.type == type && record.property == property) {
+            return &record;
+        }
+    }
+    return nullptr;
+}
+
+const AM_PreferenceRecord* AM_PreferenceList::find(const char* type, const char* property,
+                                                   uint32_t id) const
+{
+    return const_cast<AM_PreferenceList*>(this)->find(type, property, id);
+}
+
+void AM_PreferenceList::append(const char* type, const char* property, const char* value,
+                               uint32_t id, uint32_t scope)
+{
+    AM_PreferenceRecord record;
+    record.type = type;
+    record.property = property;
+    record.value = value;
+    record.id = id;
+    record.scope = scope;
+    records_.push_back(std::move(record));
+}
+
+bool AM_isWritablePreferenceText(const char* text, uint32_t scope)
+{
+    if (text == nullptr) {
+        return false;
+    }
+    for (const char* p = text; *p != '\0'; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F || c == '\'' || c == '=') {
+            return false;
+        }
+        if (c == ':' && scope < kPreferenceScopeScript) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,188 @@
+#include "gui/views/AM_ViewControl.h"
+
+#include "foundation/AM_STD.h"
+#include "gui/views/AM_ViewMan.h"
+
+AM_ViewControl::AM_ViewControl(AM_ViewMan* viewMan, const AM_Rect* bounds)
+    : AM_GuiObject(viewMan), viewMan_(viewMan)
+{
+    mask_ |= kGuiControlBit;
+    if (bounds != nullptr) {
+        bounds_ = *bounds;
+    }
+    char name[kGuiNameBytes];
+    AM_STD::sprintn(name, sizeof name, "Control %d", int(id_));
+    AM_GuiObject::setName(name);
+}
+
+void AM_ViewControl::setName(const char* name)
+{
+    if (name != nullptr && !AM_isWritableScriptName(name)) {
+        AM_STD::printv("Control name refused (a quote, tab, '=' or line break): %s", name);
+        return;
+    }
+    AM_GuiObject::setName(name);
+}
+
+AM_ViewControl::~AM_ViewControl()
+{
+    if (viewMan_ != nullptr) {
+        viewMan_->forgetControl(this);
+    }
+}
+
+const char* AM_ViewControl::getTypeName() const
+{
+    return nullptr;
+}
+
+bool AM_ViewControl::hasTimer() const
+{
+    return (mask_ & kControlHasTimerBit) != 0;
+}
+
+void AM_ViewControl::onTimer() {}
+
+void AM_ViewControl::draw(AM_Context* context)
+{
+    (void)context;
+}
+
+void AM_ViewControl::setVisible(bool visible, uint32_t layers, bool withSiblings)
+{
+    if ((layerMask_ & layers) != 0) {
+        if (!visible) {
+            state_ &= ~kStateSelected;
+        }
+        visible_ = visible ? 1 : 0;
+        if (AM_ViewControl* child = getFirstChildControl()) {
+            child->setVisible(visible, kAllLayers, true);
+        }
+    }
+    if (withSiblings) {
+        if (AM_ViewControl* next = getNextControl()) {
+            next->setVisible(visible, layers, true);
+        }
+    }
+}
+
+void AM_ViewControl::offsetBy(float dx, float dy, bool withSiblings)
+{
+    bounds_.x += dx;
+    bounds_.y += dy;
+    if (AM_ViewControl* child = getFirstChildControl()) {
+        child->offsetBy(dx, dy, true);
+    }
+    if (withSiblings) {
+        if (AM_ViewControl* next = getNextControl()) {
+            next->offsetBy(dx, dy, true);
+        }
+    }
+}
+
+void AM_ViewControl::addControl(AM_ViewControl* child, uint32_t layerMask, bool offset)
+{
+    if (child == nullptr || child == this) {
+        return;
+    }
+    addChild(child);
+    if (offset) {
+        child->offsetBy(bounds_.x, bounds_.y, false);
+    }
+    child->setLayerMask(layerMask);
+    if (viewMan_ != nullptr) {
+        viewMan_->registerControl(child, this);
+    }
+    child->setVisible(visible_ != 0, kAllLayers, false);
+}
+
+float AM_ViewControl::getRelativeX() const
+{
+    const AM_ViewControl* parent = getParentControl();
+    return parent != nullptr ? bounds_.x - parent->bounds_.x : bounds_.x;
+}
+
+float AM_ViewControl::getRelativeY() const
+{
+    const AM_ViewControl* parent = getParentControl();
+    return parent != nullptr ? bounds_.y - parent->bounds_.y : bounds_.y;
+}
+
+void AM_ViewControl::setEditMode(bool on)
+{
+    for (AM_ViewControl* c = this; c != nullptr; c = c->getNextControl()) {
+        if (on) {
+            c->state_ |= kStateEditMode;
+        } else {
+            c->state_ &= ~kStateEditMode;
+        }
+        if (AM_ViewControl* child = c->getFirstChildControl()) {
+            child->setEditMode(on);
+        }
+    }
+}
+
+AM_PortRecord* AM_ViewControl::findPort(const char* portName)
+{
+    (void)portName;
+    return nullptr;
+}
+
+int32_t AM_ViewControl::findListener(const char* portName)
+{
+    (void)portName;
+    return -1;
+}
+
+bool AM_ViewControl::setListener(int32_t index, AM_PortRecord* port)
+{
+    (void)index;
+    (void)port;
+    return false;
+}
+
+bool AM_ViewControl::connectParameter(const char* portName, const char* module,
+                                      const char* parameter, const char* valueString)
+{
+    (void)portName;
+    (void)module;
+    (void)parameter;
+    (void)valueString;
+    return false;
+}
+
+void AM_ViewControl::setProperty(const char* name, int32_t id, const char* value)
+{
+    (void)name;
+    (void)id;
+    (void)value;
+}
+
+AM_ViewControl* AM_ViewControl::getParentControl() const
+{
+    return dynamic_cast<AM_ViewControl*>(getParent());
+}
+
+AM_ViewControl* AM_ViewControl::getFirstChildControl() const
+{
+    return dynamic_cast<AM_ViewControl*>(getFirstChild());
+}
+
+AM_ViewControl* AM_ViewControl::getNextControl() const
+{
+    return dynamic_cast<AM_ViewControl*>(getNext());
+}
+
+bool AM_isWritableScriptName(const char* name)
+{
+    if (name == nullptr) {
+        return false;
+    }
+    for (const char* p = name; *p != '\0'; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F || c == '\'' || c == '=') {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,357 @@
+#pragma once
+// The centre of the GUI: one view manager per open editor. It owns the
+// control tree (through the top control), the lists of colours, graphics and
+// value-to-string objects, the control-type list, the GUI's object host, the
+// script list, the preference lists and the path table. Controls reach each
+// other and the engine only through it; its GUI-to-engine interface is the
+// road to every parameter.
+//
+// Every view manager of one plug-in name shares one process-wide instance
+// record (AM_InstanceRecord): the last one to go writes the UI preference
+// file.
+//
+// GUI thread only.
+
+#include "engine/module/AM_PluginInfo.h"
+#include "gui/graphics/AM_GuiServices.h"
+#include "gui/graphics/AM_Rect.h"
+#include "gui/views/AM_ControlTypes.h"
+#include "gui/views/AM_Preferences.h"
+#include "gui/views/AM_ViewControl.h"
+#include "params/object/AM_Object.h"
+#include "presets/AM_ViewManServices.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class AM_Colour;
+class AM_Context;
+class AM_File;
+class AM_Graphic;
+class AM_GuiObject;
+class AM_InstanceRecord;
+class AM_ObjectHost;
+class AM_ValueToStringObject;
+class AM_View_Interface;
+struct AM_ScriptState;
+
+// One entry of the script list: a script file and the theme it belongs to.
+struct AM_ScriptRecord {
+    std::string path;
+    std::string name;
+    uint32_t alternative = 0;
+    uint32_t flags = 0;
+};
+
+// Slots of the path table.
+enum AM_PathSlot : int32_t {
+    kPathScripts = 3,       // the scripts folder
+    kPathFonts = 5,         // the font folder
+    kPathCurrentScript = 6, // the script the GUI loads
+    kPathEditorSetup = 7,   // the editor's own controls
+    kPathSlots = 8,
+};
+
+class AM_ViewMan : public AM_Object, public AM_GuiServices, public AM_ViewManServices {
+public:
+    static constexpr uint32_t kClassMask = 1024;
+    static constexpr int32_t kObjectHostCapacity = 3072;
+    static constexpr int32_t kTopLayerSlots = 128;
+    static constexpr int32_t kDirtyRectSlots = 8;
+    static constexpr int32_t kNumPathKinds = 7;
+    static constexpr int32_t kPathKindBytes = 32;
+    static constexpr int32_t kAuthorBytes = 128;
+    // Messages of the view manager.
+    static constexpr uint32_t kMsgModuleSelected = 49;
+    static constexpr uint32_t kMsgInfoLine = 39;
+
+    // Registers with the interface (its initialize). owner and window are
+    // only stored.
+    AM_ViewMan(AM_View_Interface* interface, void* owner, void* ownerWindow);
+    // Releases the instance record (the last user writes the UI preference
+    // file), then frees everything the view manager owns.
+    ~AM_ViewMan() override;
+    AM_ViewMan(const AM_ViewMan&) = delete;
+    AM_ViewMan& operator=(const AM_ViewMan&) = delete;
+
+    // --- Slot order of the operations.
+
+    void setHost(AM_ObjectHost* host) override;
+    void sendMessage(uint32_t mask, uint32_t message, uint32_t arg, void* ptr) override;
+    void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
+
+    // Control-type registry.
+    virtual void registerControlType(const AM_ControlTypeRecord* record, uint32_t objectSize);
+    virtual AM_ControlTypeRecord* getControlTypes();
+    virtual uint32_t getControlObjectSize(AM_ControlFactory factory);
+
+    // Copies the plug-in info record (its maker, product folder and plug-in
+    // name texts are what the view manager reads).
+    virtual void setProcessDescription(const AM_PluginInfo* record);
+    // The process-wide author text (empty until set).
+    virtual const char* getAuthor();
+    // Copies at most 127 bytes. A text that a script line cannot hold (a
+    // quote, tab, '=' or line break) is refused with a trace line; false then.
+    virtual bool setAuthor(const char* author);
+    // Writes the UI preference file of the plug-in.
+    virtual bool storeUIPreferences();
+    // Reads the UI preference file of the plug-in.
+    virtual bool loadDefaults();
+
+    // Preferences: (type, property, id) keys with text values.
+    virtual bool addPreference(const char* type, const char* property, const char* value,
+                               uint32_t id, uint32_t scope);
+    virtual const char* findPreference(const char* type, const char* property, uint32_t id);
+    virtual int32_t getIntPreference(const char* type, const char* property, uint32_t id,
+                                     int32_t defaultValue);
+    virtual float getFloatPreference(const char* type, const char* property, uint32_t id,
+                                     float defaultValue);
+    virtual const char* getStringPreference(const char* type, const char* property, uint32_t id,
+                                            const char* defaultValue);
+
+    // Number of live view managers in the process.
+    virtual uint32_t getNumViewManagers();
+    // The instance record of the plug-in name (created on first use); null,
+    // with a trace line, before setProcessDescription.
+    virtual AM_InstanceRecord* getInstanceRecord();
+    // Hands MIDI learn of a parameter to the interface.
+    virtual void startMidiLearn(AM_ViewControl* control, const AM_ParamInfo* parameter,
+                                float value);
+    virtual void reserved1() {}
+
+    // Opening the GUI with the editor's bounds (counts the instance record's
+    // user).
+    virtual bool init(const AM_Rect* bounds);
+    virtual bool reserved2() { return false; }
+    // Standard colours, the control types and the "generic" value-to-string.
+    virtual void registerDefaults();
+
+    // Input routing (points in window pixels; buttons: 1 Shift, 2 right,
+    // 4 Control, 8 Alt).
+    virtual bool handleDoubleClick(float x, float y, uint32_t buttons);
+    virtual bool handleMouseDown(float x, float y, uint32_t buttons);
+    virtual bool handleMouseDrag(float x, float y, uint32_t buttons);
+    virtual bool handleMouseUp(float x, float y, uint32_t buttons);
+    virtual bool handleMouseWheel(float x, float y, float delta, uint32_t buttons);
+    virtual bool startDragDrop(AM_ViewControl* source, const char* text);
+    virtual bool handleDragOver(float x, float y, const char* data);
+    virtual bool handleDrop(float x, float y, const char* data);
+    virtual void setWheelControl(AM_ViewControl* control, int32_t holdTicks);
+
+    // Timer tick and chains.
+    virtual void onTimer();
+    void requestParameterRefresh() override;
+    void parametersRefreshed() override;
+    virtual void updateTimerChain();
+    virtual void invalidateTimerChain();
+    virtual bool handleKey(uint32_t key, uint32_t modifiers, bool down);
+
+    // Makes `name` the current module, with message 49 to all controls.
+    virtual void selectModule(const char* name);
+
+    // Path table.
+    virtual std::unique_ptr<AM_File> openPathFile(int32_t slot, bool write);
+    virtual void setPath(int32_t slot, const char* text);
+    virtual const char* getPath(int32_t slot);
+
+    // Zoom of the GUI.
+    virtual void setZoom(float zoom);
+    virtual float getZoom();
+    virtual AM_Context* getContext();
+
+    // Objects.
+    uint32_t newObjectId() override;
+    virtual void registerControl(AM_ViewControl* control, AM_ViewControl* parent);
+    virtual void addGraphic(AM_Graphic* graphic);
+    virtual void addColour(AM_Colour* colour);
+    virtual void addValueToString(AM_ValueToStringObject* object);
+    // Adds (returns its index; kTopLayerSlots when the table is full) or
+    // removes (returns -1) a control of the top layer.
+    virtual int32_t setTopLayerControl(AM_ViewControl* control, bool add);
+    virtual AM_Graphic* findGraphic(const char* name, uint32_t alternative);
+    virtual AM_Graphic* getGraphic(const char* name);
+    AM_Colour* getColour(const char* name) override;
+    virtual AM_ValueToStringObject* getValueToString(const char* name);
+    // A new control of the type named typeName (exact match); with null
+    // bounds it takes the type's default size at (0, 0). Null when the type
+    // is unknown.
+    virtual AM_ViewControl* createControl(const char* typeName, const AM_Rect* bounds);
+
+    // Repaint.
+    virtual void invalidateRect(const AM_Rect* rect);
+    virtual void repaint();
+    virtual void repaintAll();
+    virtual void setClipRect(const AM_Rect* rect);
+    virtual void setInputBlockRect(const AM_Rect* rect);
+
+    // Popup menus.
+    virtual void beginMenu();
+    virtual bool addMenuItem(const char* text, int32_t command, uint32_t flags);
+    virtual bool addSubMenu(const char* text);
+    virtual int32_t showMenu(float x, float y);
+    virtual void reserved3() {}
+    virtual void reserved4() {}
+    virtual void reserved5() {}
+    virtual bool beginTextEntry(const char* title, const char* text, AM_ViewControl* target);
+    virtual void endTextEntry(bool accept);
+    virtual void reserved6() {}
+    virtual bool presetSaveDialog(const char* title, const char* folder, const char* name);
+    int32_t askThreeWay(const char* name) override;
+
+    // Info lines.
+    AM_InfoLine* getInfoLine(int32_t index) override;
+    void showInfoLine(int32_t index, bool shown) override;
+    void showInfoLine(int line, AM_GuiObject* subject, const char* title, const char* text,
+                      bool shown) override;
+    virtual void updateDisplayChain();
+    virtual AM_ViewControl* getActiveControl();
+
+    // Path kinds of graphics.
+    virtual int32_t getNumPathKinds();
+    virtual int32_t findPathKind(const char* name);
+    virtual const char* getPathKindName(int32_t index);
+    virtual void buildGraphicsMenu();
+    virtual void loadImages();
+    virtual void buildDefaultControls();
+    virtual void snapToGrid(float* point);
+    virtual AM_ViewControl* getFocusedControl();
+    virtual bool hasMultiSelection();
+    virtual void setFocus(AM_ViewControl* control);
+
+    // The GUI script.
+    virtual void parseScript(const char* text, int32_t length, bool editable);
+    AM_ViewControl* getTopControl() override;
+    virtual AM_ViewControl* getRootView();
+    virtual bool loadScriptFile(const char* path, int32_t editable);
+    virtual bool loadScriptByName(const char* name);
+    virtual void addScript(const char* path, const char* name, uint32_t alternative,
+                           uint32_t flags);
+    virtual const AM_ScriptRecord* getScript(int32_t index);
+    virtual void setScriptIndex(int32_t index);
+    virtual bool loadScript(int32_t index);
+    virtual bool makeDefault();
+    virtual uint32_t getAlternative();
+    virtual void setupFolders();
+    virtual void newRootView();
+    virtual bool saveScript();
+    virtual bool saveControlScript(AM_ViewControl* control);
+    virtual void setVProperty(const char* name, int32_t id, const char* value);
+
+    // Edit mode, cloning and undo.
+    virtual bool getSelectionOption();
+    virtual bool isCloning();
+    virtual uint32_t getCloneMode();
+    virtual void setCloneMode(uint32_t mode);
+    bool isEditMode() const override;
+    virtual void setEditMode(bool on);
+    virtual void addUndo(AM_GuiObject* record);
+    virtual void closeUndo();
+    virtual void undo();
+    virtual void redo();
+    virtual void clearUndo();
+    virtual void updateUndoButtons();
+    virtual void addActionMenuItems();
+    virtual bool performAction(int32_t action);
+    void scheduleInterfaceRefresh(bool force) override;
+
+    // --- Further services.
+
+    const char* getProductName() override;
+    void finishMidiLearn(const AM_ParamInfo* parameter, int32_t controller,
+                         AM_PortOwner* control) override;
+
+    // --- Accessors.
+
+    AM_View_Interface* getInterface() const { return interface_; }
+    AM_ObjectHost* getObjectHost() const { return objectHost_.get(); }
+    const AM_PluginInfo* getPluginInfo() const { return hasPluginInfo_ ? &pluginInfo_ : nullptr; }
+    // The plug-in name (the instance record's key); empty before
+    // setProcessDescription.
+    const char* getPluginName() const;
+    AM_Graphic* getGraphics() const { return graphics_; }
+    AM_Colour* getColours() const { return colours_; }
+    AM_ValueToStringObject* getValueToStrings() const { return valueToStrings_; }
+    const char* getModuleName() const { return moduleName_.c_str(); }
+    // The view manager's own preferences (scope 2 and above).
+    const AM_PreferenceList& getOwnPreferences() const { return preferences_; }
+    uint32_t peekNextObjectId() const { return nextObjectId_; }
+    void setNextObjectId(uint32_t id) { nextObjectId_ = id; }
+    bool isRefreshPending() const { return refreshPending_ != 0; }
+    bool getRefreshFlag() const { return refreshFlag_ != 0; }
+    bool isTimerChainDirty() const { return timerChainDirty_ != 0; }
+    AM_ViewControl* getTimerChain() const { return timerChain_; }
+    AM_ViewControl* getDisplayChain() const { return displayChain_; }
+    AM_ViewControl* getTopLayerControl(int32_t index) const;
+    const std::vector<AM_ScriptRecord>& getScripts() const { return scripts_; }
+    const std::string& getLoadedScriptPath() const { return loadedScriptPath_; }
+
+    // Takes a control that goes away out of every place the view manager
+    // refers to it from: the timer and display chains, the top-layer table
+    // and the active, wheel and top-control fields.
+    void forgetControl(AM_ViewControl* control);
+
+    // Process-wide state: the view manager count, the author text and the
+    // instance records (tests; no view manager may be alive).
+    static void resetProcessState();
+
+protected:
+    void setTopControl(AM_ViewControl* control) { topControl_ = control; }
+    void setRootView(AM_ViewControl* rootView, AM_ViewControl* editRoot);
+
+    AM_View_Interface* interface_;
+    void* owner_;
+    void* ownerWindow_;
+    AM_Graphic* graphics_ = nullptr;
+    AM_Colour* colours_ = nullptr;
+    AM_ValueToStringObject* valueToStrings_ = nullptr;
+    AM_ViewControl* topControl_ = nullptr;
+    AM_ViewControl* activeControl_ = nullptr;
+    AM_ViewControl* timerChain_ = nullptr;
+    AM_ViewControl* wheelControl_ = nullptr;
+    int32_t wheelHoldCount_ = 0;
+    std::vector<AM_Rect> dirtyRects_;
+    AM_Rect clipRect_{};
+    AM_Rect inputBlockRect_{};
+    uint8_t dirty_ = 0;
+    uint8_t timerChainDirty_ = 0;
+    float zoom_ = 1.0f;
+    float inverseZoom_ = 1.0f;
+    uint8_t refreshPending_ = 1;
+    uint8_t refreshFlag_ = 0;
+    std::unique_ptr<AM_ObjectHost> objectHost_;
+    AM_ControlTypeList controlTypes_;
+    std::string moduleName_;
+    AM_InfoLine infoLines_[kInfoLines];
+    AM_ViewControl* displayChain_ = nullptr;
+    uint8_t scriptLoading_ = 0;
+    uint8_t inTimerTick_ = 0;
+    uint8_t editorSetupMode_ = 0;
+    uint8_t editMode_ = 0;
+    uint8_t selectionOption_ = 1;
+    uint8_t selectOnPress_ = 1;
+    uint8_t paintSelection_ = 0;
+    uint8_t paintSelects_ = 1;
+    uint8_t cloning_ = 0;
+    uint32_t cloneMode_ = 0;
+    AM_ViewControl* rootView_ = nullptr;
+    AM_ViewControl* editRoot_ = nullptr;
+    std::unique_ptr<AM_ViewControl*[]> topLayerControls_;
+    std::string paths_[kPathSlots];
+    bool pathSet_[kPathSlots] = {};
+    AM_GuiObject* undoList_ = nullptr;
+    AM_GuiObject* openUndoGroup_ = nullptr;
+    uint32_t nextObjectId_ = 0;
+    AM_PluginInfo pluginInfo_{};
+    bool hasPluginInfo_ = false;
+    std::vector<AM_ScriptRecord> scripts_;
+    int32_t pendingScript_ = -1;
+    uint32_t alternative_ = 0;
+    std::string loadedScriptPath_;
+    AM_PreferenceList preferences_;
+    // The GUI-script reader's cursors, kept between parseScript calls.
+    std::unique_ptr<AM_ScriptState> scriptState;
+    // The instance record this view manager counted itself into (init).
+    AM_InstanceRecord* countedRecord_ = nullptr;
+};

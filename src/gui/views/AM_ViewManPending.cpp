@@ -1,0 +1,215 @@
+// Operations of the view manager that input routing, menus, the timer tick,
+// opening the GUI, dialogs, undo and the root view give their behaviour to.
+// Until then each one keeps the object sound: it does nothing or answers
+// none or false.
+
+#include "gui/views/AM_ViewMan.h"
+
+bool AM_ViewMan::handleDoubleClick(float x, float y, uint32_t buttons)
+{
+    (void)x;
+    (void)y;
+    (void)buttons;
+    return false;
+}
+
+bool AM_ViewMan::handleMouseDown(float x, float y, uint32_t buttons)
+{
+    (void)x;
+    (void)y;
+    (void)buttons;
+    return false;
+}
+
+bool AM_ViewMan::handleMouseDrag(float x, float y, uint32_t buttons)
+{
+    (void)x;
+    (void)y;
+    (void)buttons;
+    return false;
+}
+
+bool AM_ViewMan::handleMouseUp(float x, float y, uint32_t buttons)
+{
+    (void)x;
+    (void)y;
+    (void)buttons;
+    return false;
+}
+
+bool AM_ViewMan::handleMouseWheel(float x, float y, float delta, uint32_t buttons)
+{
+    (void)x;
+    (void)y;
+    (void)delta;
+    (void)buttons;
+    return false;
+}
+
+bool AM_ViewMan::startDragDrop(AM_ViewControl* source, const char* text)
+{
+    (void)source;
+    (void)text;
+    return false;
+}
+
+bool AM_ViewMan::handleDragOver(float x, float y, const char* data)
+{
+    (void)x;
+    (void)y;
+    (void)data;
+    return false;
+}
+
+bool AM_ViewMan::handleDrop(float x, float y, const char* data)
+{
+    (void)x;
+    (void)y;
+    (void)data;
+    return false;
+}
+
+void AM_ViewMan::setWheelControl(AM_ViewControl* control, int32_t holdTicks)
+{
+    wheelControl_ = control;
+    wheelHoldCount_ = control != nullptr ? holdTicks : 0;
+}
+
+void AM_ViewMan::onTimer() {}
+
+bool AM_ViewMan::handleKey(uint32_t key, uint32_t modifiers, bool down)
+{
+    (void)key;
+    (void)modifiers;
+    (void)down;
+    return false;
+}
+
+void AM_ViewMan::invalidateRect(const AM_Rect* rect)
+{
+    (void)rect;
+}
+
+void AM_ViewMan::repaint() {}
+
+void AM_ViewMan::repaintAll() {}
+
+void AM_ViewMan::setClipRect(const AM_Rect* rect)
+{
+    clipRect_ = rect != nullptr ? *rect : AM_Rect{};
+}
+
+void AM_ViewMan::setInputBlockRect(const AM_Rect* rect)
+{
+    inputBlockRect_ = rect != nullptr ? *rect : AM_Rect{};
+}
+
+void AM_ViewMan::beginMenu() {}
+
+bool AM_ViewMan::addMenuItem(const char* text, int32_t command, uint32_t flags)
+{
+    (void)text;
+    (void)command;
+    (void)flags;
+    return false;
+}
+
+bool AM_ViewMan::addSubMenu(const char* text)
+{
+    (void)text;
+    return false;
+}
+
+int32_t AM_ViewMan::showMenu(float x, float y)
+{
+    (void)x;
+    (void)y;
+    return 0;
+}
+
+bool AM_ViewMan::beginTextEntry(const char* title, const char* text, AM_ViewControl* target)
+{
+    (void)title;
+    (void)text;
+    (void)target;
+    return false;
+}
+
+void AM_ViewMan::endTextEntry(bool accept)
+{
+    (void)accept;
+}
+
+bool AM_ViewMan::presetSaveDialog(const char* title, const char* folder, const char* name)
+{
+    (void)title;
+    (void)folder;
+    (void)name;
+    return false;
+}
+
+int32_t AM_ViewMan::askThreeWay(const char* name)
+{
+    (void)name;
+    return k_answerCancel;
+}
+
+void AM_ViewMan::buildGraphicsMenu() {}
+
+void AM_ViewMan::loadImages() {}
+
+void AM_ViewMan::buildDefaultControls() {}
+
+void AM_ViewMan::snapToGrid(float* point)
+{
+    (void)point;
+}
+
+AM_ViewControl* AM_ViewMan::getFocusedControl()
+{
+    return nullptr;
+}
+
+bool AM_ViewMan::hasMultiSelection()
+{
+    return false;
+}
+
+void AM_ViewMan::setFocus(AM_ViewControl* control)
+{
+    (void)control;
+}
+
+bool AM_ViewMan::loadScript(int32_t index)
+{
+    (void)index;
+    return false;
+}
+
+void AM_ViewMan::setupFolders() {}
+
+void AM_ViewMan::newRootView() {}
+
+void AM_ViewMan::addUndo(AM_GuiObject* record)
+{
+    // Nobody keeps undo records yet: the record is not kept either.
+    delete record;
+}
+
+void AM_ViewMan::closeUndo() {}
+
+void AM_ViewMan::undo() {}
+
+void AM_ViewMan::redo() {}
+
+void AM_ViewMan::clearUndo() {}
+
+void AM_ViewMan::updateUndoButtons() {}
+
+void AM_ViewMan::addActionMenuItems() {}
+
+bool AM_ViewMan::performAction(int32_t action)
+{
+    (void)action;
+    return false;
+}
