@@ -1,5 +1,7 @@
 #include "gui/views/AM_Preferences.h"
 
+#include "gui/views/AM_ViewControl.h"
+
 #include <cstring>
 
 AM_PreferenceRecord* AM_PreferenceList::find(const char* type, const char* property, uint32_t id)
@@ -35,17 +37,20 @@ void AM_PreferenceList::append(const char* type, const char* property, const cha
 
 bool AM_isWritablePreferenceText(const char* text, uint32_t scope)
 {
-    if (text == nullptr) {
+    if (!AM_isWritableScriptName(text)) {
         return false;
     }
-    for (const char* p = text; *p != '\0'; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (c < 0x20 || c == 0x7F || c == '\'' || c == '=') {
-            return false;
-        }
-        if (c == ':' && scope < kPreferenceScopeScript) {
-            return false;
-        }
+    if (scope >= kPreferenceScopeScript) {
+        return true;
     }
-    return true;
+    // A stored preference joins its texts with ':' and is cut at every ':'
+    // not preceded by a backslash (the backslash stays in the text).
+    char previous = '\0';
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p == ':' && previous != '\\') {
+            return false;
+        }
+        previous = *p;
+    }
+    return previous != '\\';
 }

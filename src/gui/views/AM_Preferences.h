@@ -50,6 +50,8 @@ private:
 
 // Whether a preference text (type, property or value) can be written into a
 // script line and read back as it is: no quote, tab, '=', line break or
-// other control character. Scopes 0 and 1 also refuse ':', which separates
-// the three texts of a stored preference. Null is refused.
+// other control character. Scopes 0 and 1 also refuse a ':' that is not
+// preceded by a backslash (an unescaped ':' separates the three texts of a
+// stored preference) and a text that ends in a backslash (it would escape
+// the separator after it). Null is refused.
 bool AM_isWritablePreferenceText(const char* text, uint32_t scope);

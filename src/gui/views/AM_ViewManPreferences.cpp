@@ -29,6 +29,22 @@ bool fitsScope(const char* type, const char* property, const char* value, uint32
            v <= kMaxScriptPreferenceText;
 }
 
+// Whether the text starts like a number ("%d" or "%f" reads something).
+bool startsLikeNumber(const char* text)
+{
+    const char* p = text;
+    while (*p == ' ') {
+        ++p;
+    }
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    if (*p == '.') {
+        ++p;
+    }
+    return *p >= '0' && *p <= '9';
+}
+
 } // namespace
 
 const char* AM_ViewMan::getAuthor()
@@ -112,7 +128,7 @@ int32_t AM_ViewMan::getIntPreference(const char* type, const char* property, uin
 {
     if (const char* text = findPreference(type, property, id)) {
         int32_t value = 0;
-        if (AM_STD::scanv(text, "%d", &value) > 0) {
+        if (startsLikeNumber(text) && AM_STD::scanv(text, "%d", &value) > 0) {
             return value;
         }
         return defaultValue;
@@ -128,7 +144,7 @@ float AM_ViewMan::getFloatPreference(const char* type, const char* property, uin
 {
     if (const char* text = findPreference(type, property, id)) {
         float value = 0;
-        if (AM_STD::scanv(text, "%f", &value) > 0) {
+        if (startsLikeNumber(text) && AM_STD::scanv(text, "%f", &value) > 0) {
             return value;
         }
         return defaultValue;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -29,6 +30,38 @@ public:
     bool setStateInfo(const void*, uint32_t, const char*) override { return false; }
 
     std::vector<std::pair<int32_t, int32_t>> windowSizes;
+};
+
+// A view manager whose theme alternative and root view a test can set.
+class TestViewMan : public AM_ViewMan {
+public:
+    using AM_ViewMan::AM_ViewMan;
+    void setAlternative(uint32_t alternative) { alternative_ = alternative; }
+    void setRootViewForTest(AM_ViewControl* rootView) { setRootView(rootView, nullptr); }
+};
+
+// A control that records the messages it receives.
+class RecordingControl : public AM_ViewControl {
+public:
+    struct Received {
+        uint32_t message;
+        uint32_t arg;
+        void* ptr;
+        std::string text; // ptr as text for message 49
+    };
+    using AM_ViewControl::AM_ViewControl;
+    void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override
+    {
+        std::string text;
+        if (message == AM_ViewMan::kMsgModuleSelected && ptr != nullptr) {
+            text = static_cast<const char*>(ptr);
+        }
+        received.push_back({message, arg, ptr, text});
+        AM_ViewControl::receiveMessage(sender, message, arg, ptr);
+    }
+    // Makes the control a member of the timer or the display chain.
+    void addBits(uint32_t bits) { addMaskBits(bits); }
+    std::vector<Received> received;
 };
 
 inline AM_PluginInfo pluginInfo(const char* pluginName)
@@ -59,10 +92,10 @@ protected:
     }
 
     // A new view manager of that plug-in name, described and opened.
-    AM_ViewMan* open(const char* pluginName = "TestSynth")
+    TestViewMan* open(const char* pluginName = "TestSynth")
     {
-        views.push_back(std::make_unique<AM_ViewMan>(&interface, nullptr, nullptr));
-        AM_ViewMan* vm = views.back().get();
+        views.push_back(std::make_unique<TestViewMan>(&interface, nullptr, nullptr));
+        TestViewMan* vm = static_cast<TestViewMan*>(views.back().get());
         const AM_PluginInfo info = pluginInfo(pluginName);
         vm->setProcessDescription(&info);
         vm->init(nullptr);
