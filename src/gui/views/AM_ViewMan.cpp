@@ -646,6 +646,18 @@ void AM_ViewMan::forgetControl(AM_ViewControl* control)
     }
 }
 
+bool AM_ViewMan::presetSaveDialog(const char* modulePath, const char* title, const char* name)
+{
+    (void)title;
+    (void)name;
+    // The module whose preset the dialog saves; the dialog itself belongs to
+    // the platform view manager.
+    if (interface_ != nullptr && modulePath != nullptr) {
+        interface_->selectModule(modulePath);
+    }
+    return false;
+}
+
 void AM_ViewMan::finishMidiLearn(const AM_ParamInfo* parameter, int32_t controller,
                                  AM_PortOwner* control)
 {

@@ -197,7 +197,9 @@ public:
     virtual bool beginTextEntry(const char* title, const char* text, AM_ViewControl* target);
     virtual void endTextEntry(bool accept);
     virtual void reserved6() {}
-    virtual bool presetSaveDialog(const char* title, const char* folder, const char* name);
+    // Selects the module of the preset to save in the interface; the
+    // platform view manager then shows the dialog (true when it saved).
+    virtual bool presetSaveDialog(const char* modulePath, const char* title, const char* name);
     int32_t askThreeWay(const char* name) override;
 
     // Info lines.

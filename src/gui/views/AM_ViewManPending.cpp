@@ -140,14 +140,6 @@ void AM_ViewMan::endTextEntry(bool accept)
     (void)accept;
 }
 
-bool AM_ViewMan::presetSaveDialog(const char* title, const char* folder, const char* name)
-{
-    (void)title;
-    (void)folder;
-    (void)name;
-    return false;
-}
-
 int32_t AM_ViewMan::askThreeWay(const char* name)
 {
     (void)name;

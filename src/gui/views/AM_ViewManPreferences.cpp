@@ -16,6 +16,8 @@ char g_author[AM_ViewMan::kAuthorBytes] = {};
 constexpr size_t kMaxStoredPreferenceText = 200;
 // Longest single text of a script preference (scope 2 and above).
 constexpr size_t kMaxScriptPreferenceText = 255;
+// Room for a formatted default number.
+constexpr size_t kMaxDefaultText = 64;
 
 bool fitsScope(const char* type, const char* property, const char* value, uint32_t scope)
 {
@@ -43,6 +45,26 @@ bool startsLikeNumber(const char* text)
         ++p;
     }
     return *p >= '0' && *p <= '9';
+}
+
+// The stored number of the key read with `format`; when the key is missing,
+// the default formatted the same way is stored with the script's
+// preferences and returned.
+template <typename Number, typename Printed>
+Number numberPreference(AM_ViewMan* vm, const char* type, const char* property, uint32_t id,
+                        Number defaultValue, const char* format, Printed printed)
+{
+    if (const char* text = vm->findPreference(type, property, id)) {
+        Number value{};
+        if (startsLikeNumber(text) && AM_STD::scanv(text, format, &value) > 0) {
+            return value;
+        }
+        return defaultValue;
+    }
+    char text[kMaxDefaultText];
+    AM_STD::sprintn(text, sizeof text, format, printed);
+    vm->addPreference(type, property, text, id, kPreferenceScopeScript);
+    return defaultValue;
 }
 
 } // namespace
@@ -126,33 +148,13 @@ const char* AM_ViewMan::findPreference(const char* type, const char* property, u
 int32_t AM_ViewMan::getIntPreference(const char* type, const char* property, uint32_t id,
                                      int32_t defaultValue)
 {
-    if (const char* text = findPreference(type, property, id)) {
-        int32_t value = 0;
-        if (startsLikeNumber(text) && AM_STD::scanv(text, "%d", &value) > 0) {
-            return value;
-        }
-        return defaultValue;
-    }
-    char text[32];
-    AM_STD::sprintn(text, sizeof text, "%d", int(defaultValue));
-    addPreference(type, property, text, id, kPreferenceScopeScript);
-    return defaultValue;
+    return numberPreference(this, type, property, id, defaultValue, "%d", int(defaultValue));
 }
 
 float AM_ViewMan::getFloatPreference(const char* type, const char* property, uint32_t id,
                                      float defaultValue)
 {
-    if (const char* text = findPreference(type, property, id)) {
-        float value = 0;
-        if (startsLikeNumber(text) && AM_STD::scanv(text, "%f", &value) > 0) {
-            return value;
-        }
-        return defaultValue;
-    }
-    char text[64];
-    AM_STD::sprintn(text, sizeof text, "%f", double(defaultValue));
-    addPreference(type, property, text, id, kPreferenceScopeScript);
-    return defaultValue;
+    return numberPreference(this, type, property, id, defaultValue, "%f", double(defaultValue));
 }
 
 const char* AM_ViewMan::getStringPreference(const char* type, const char* property, uint32_t id,

@@ -8,6 +8,7 @@
 #include "gui/views/AM_AGG_ViewMan.h"
 #include "gui/views/AM_InstanceRecord.h"
 #include "params/object/AM_ObjectHost.h"
+#include "params/object/AM_ParamInfo.h"
 
 #include <cmath>
 #include <fstream>
@@ -374,4 +375,51 @@ TEST_F(ViewManTest, AuthorIsProcessWideBoundedAndWritable)
     }
     EXPECT_EQ(std::string(first->getAuthor()), longName.substr(0, 127));
     EXPECT_EQ(trace.count("Author refused"), 5);
+}
+
+TEST_F(ViewManTest, PresetSaveAndMidiLearnGoToTheInterface)
+{
+    AM_ViewMan* vm = open();
+    EXPECT_FALSE(vm->presetSaveDialog("Osc1", "Save", "untitled"));
+    ASSERT_EQ(interface.selectedModules.size(), 1u);
+    EXPECT_EQ(interface.selectedModules[0], "Osc1");
+
+    const AM_ParamInfo cutoff{};
+    const AM_ParamInfo* parameter = &cutoff;
+    vm->startMidiLearn(nullptr, parameter, 0.5f);
+    ASSERT_EQ(interface.learned.size(), 1u);
+    EXPECT_EQ(interface.learned[0].first, parameter);
+    EXPECT_EQ(interface.learned[0].second, nullptr);
+}
+
+TEST_F(ViewManTest, AFullGuiIsTornDownWithTheViewManager)
+{
+    auto vm = std::make_unique<AM_AGG_ViewMan>(&interface, nullptr, nullptr, nullptr);
+    const AM_PluginInfo info = viewtest::pluginInfo("TestSynth");
+    vm->setProcessDescription(&info);
+    const AM_Rect canvas{0, 0, 400, 300};
+    vm->init(&canvas);
+    vm->registerDefaults();
+    auto* top = vm->createControl("Pane", &canvas);
+    vm->registerControl(top, nullptr);
+    AM_ViewControl* parent = top;
+    for (const char* type : {"Pane", "Rack", "Knob", "Slider"}) {
+        AM_ViewControl* child = vm->createControl(type, nullptr);
+        parent->addControl(child, kAllLayers, true);
+        vm->setTopLayerControl(child, true);
+        parent = child;
+    }
+    auto* timed = new RecordingControl(vm.get(), &canvas);
+    timed->addBits(kControlHasTimerBit | kControlShowsValuesBit);
+    top->addControl(timed, kAllLayers, false);
+    vm->registerControl(vm->createControl("Label", nullptr), nullptr);
+    auto* graphic = new AM_Graphic(vm.get(), 0);
+    vm->addGraphic(graphic);
+    vm->setPath(kPathFonts, "/nonexistent/fonts/");
+    vm->selectModule("Osc1");
+    EXPECT_EQ(vm->getTimerChain(), timed);
+    EXPECT_EQ(vm->getNumViewManagers(), 1u);
+    vm.reset();
+    AM_ViewMan probe(&interface, nullptr, nullptr);
+    EXPECT_EQ(probe.getNumViewManagers(), 1u);
 }

@@ -24,12 +24,19 @@ public:
     {
         windowSizes.emplace_back(width, height);
     }
+    void selectModule(const char* modulePath) override { selectedModules.emplace_back(modulePath); }
+    void midiLearn(const AM_ParamInfo* record, AM_PortOwner* control) override
+    {
+        learned.emplace_back(record, control);
+    }
     void nativePresetChanged(const char*) override {}
     std::vector<uint8_t> getFxpProgram() override { return {}; }
     std::vector<uint8_t> getStateInfo(const char*) override { return {}; }
     bool setStateInfo(const void*, uint32_t, const char*) override { return false; }
 
     std::vector<std::pair<int32_t, int32_t>> windowSizes;
+    std::vector<std::string> selectedModules;
+    std::vector<std::pair<const AM_ParamInfo*, AM_PortOwner*>> learned;
 };
 
 // A view manager whose theme alternative and root view a test can set.
