@@ -119,12 +119,10 @@ public:
     // Hands MIDI learn of a parameter to the interface.
     virtual void startMidiLearn(AM_ViewControl* control, const AM_ParamInfo* parameter,
                                 float value);
-    virtual void reserved1() {}
 
     // Opening the GUI with the editor's bounds (counts the instance record's
     // user).
     virtual bool init(const AM_Rect* bounds);
-    virtual bool reserved2() { return false; }
     // Standard colours, the control types and the "generic" value-to-string.
     virtual void registerDefaults();
 
@@ -191,12 +189,8 @@ public:
     virtual bool addMenuItem(const char* text, int32_t command, uint32_t flags);
     virtual bool addSubMenu(const char* text);
     virtual int32_t showMenu(float x, float y);
-    virtual void reserved3() {}
-    virtual void reserved4() {}
-    virtual void reserved5() {}
     virtual bool beginTextEntry(const char* title, const char* text, AM_ViewControl* target);
     virtual void endTextEntry(bool accept);
-    virtual void reserved6() {}
     // Selects the module of the preset to save in the interface; the
     // platform view manager then shows the dialog (true when it saved).
     virtual bool presetSaveDialog(const char* modulePath, const char* title, const char* name);
