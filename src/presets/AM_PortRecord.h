@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-class AM_ValueToString;
+class AM_ValueToStringObject;
 struct AM_ParamInfo;
 
 // One row of a control class's static port table.
@@ -30,6 +30,10 @@ protected:
     ~AM_PortOwner() = default;
 };
 
+// A listener entry's descriptor has the same row layout: the port types it
+// can follow.
+using AM_ListenerDescriptor = AM_PortDescriptor;
+
 struct AM_PortRecord {
     const AM_PortDescriptor* descriptor = nullptr;
     AM_PortOwner* owner = nullptr;
@@ -40,5 +44,5 @@ struct AM_PortRecord {
     // Listener entries of other controls that point at this port.
     uint32_t listenerCount = 0;
     // Formats the value for the info line; may be null.
-    AM_ValueToString* valueToString = nullptr;
+    AM_ValueToStringObject* valueToString = nullptr;
 };

@@ -3,7 +3,8 @@
 // two modules, so controls can be bound and driven without an engine:
 //   "Osc"  (module 0): "Wave" list 0..3, "Tune" continuous, "Level" meter,
 //                      "Name" text block of 16 bytes
-//   "Env"  (module 1): "Curve" data block of 8 bytes, "Attack" continuous
+//   "Env"  (module 1): "Curve" data block of 8 bytes, "Attack" continuous,
+//                      "Tune" continuous (a short name both modules have)
 // Writes are recorded and announced to the ports as the engine would.
 
 #include "ViewManFixture.h"
@@ -26,7 +27,8 @@ enum FixtureParameter : int32_t {
     kName = 3,
     kCurve = 4,
     kAttack = 5,
-    kFixtureParameters = 6,
+    kEnvTune = 6,
+    kFixtureParameters = 7,
 };
 
 constexpr uint32_t kNameBytes = 16;
@@ -52,6 +54,7 @@ public:
                              0),
             1);
         add(AM_makeParamInfo(0, "Attack", "Attack Time", k_kindFloat, 0, 1, 0, 0, 0), 1);
+        add(AM_makeParamInfo(0, "Tune", "Env Tune", k_kindFloat, -1, 1, 0, 0, 0), 1);
     }
 
     int32_t getNumParameters() override { return static_cast<int32_t>(params_.size()); }
@@ -150,6 +153,7 @@ protected:
         const AM_PluginInfo info = pluginInfo("TestSynth");
         view->setProcessDescription(&info);
         view->init(nullptr);
+        view->registerDefaults();
         return view.get();
     }
 

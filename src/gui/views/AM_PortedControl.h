@@ -1,0 +1,151 @@
+#pragma once
+// A control with ports bound to engine parameters and listener entries that
+// follow other controls' ports.
+//
+// A port is a named, typed socket declared by the control class (a static
+// table of AM_PortDescriptor rows); binding it to a parameter makes the
+// control show the parameter's value whenever it changes and lets a user
+// gesture on the control write the parameter, bracketed by the host's
+// begin/end edit and recorded as one undo group per gesture. A listener
+// entry follows a port of another control: when that port shows a new
+// value, the other control broadcasts message 32 and this one gets
+// listenerValueChanged.
+//
+// All traffic to the engine goes through the view manager's interface. The
+// interface keeps at most four ports per parameter: a fifth binding is
+// refused (trace line) and the port keeps its old binding.
+//
+// Points are two floats (x, y) in GUI units; buttons: 1 Shift, 2 right
+// button, 4 Control, 8 Alt.
+//
+// GUI thread only.
+
+#include "gui/views/AM_ViewControl.h"
+#include "presets/AM_PortRecord.h"
+
+#include <cstdint>
+#include <vector>
+
+struct AM_ParamInfo;
+
+class AM_PortedControl : public AM_ViewControl, public AM_PortOwner {
+public:
+    AM_PortedControl(AM_ViewMan* viewMan, const AM_Rect* bounds);
+    // Unbinds every port, stops following other ports and tells the
+    // controls that follow this one's ports that it goes away (message 18).
+    ~AM_PortedControl() override;
+
+    // --- Ports.
+
+    // Binds port i to the parameter (null unbinds). The parameter's whole
+    // type word must be one the port accepts. Unless it is a meter (type
+    // word 3), the port is registered with the interface. The value-to-
+    // string object is kept when it accepts the parameter, else continuous
+    // parameters take "generic"; the current value is shown, and the first
+    // bound port names the control's label.
+    virtual void setPortParameter(int32_t i, const AM_ParamInfo* parameter);
+    // Rebinds every bound port to the parameter of the same short name in
+    // module moduleIndex, when that module has one; then the children (and,
+    // with withSiblings, the following siblings).
+    virtual void reconnectPorts(int32_t moduleIndex, bool withSiblings);
+    int32_t getNumPorts() const override;
+    // Descriptor of port i (i must be below getNumPorts).
+    virtual const AM_PortDescriptor* getPortDescriptor(int32_t i) const;
+    AM_PortRecord* findPort(const char* portName) override;
+    // Port record i; null when i is out of range.
+    virtual AM_PortRecord* getPort(int32_t i);
+    virtual void changePortListenerCount(int32_t i, bool increment);
+    // The control's value storage for a port; null here.
+    virtual const void* getValuePointer(int32_t port);
+    // Shows a new value on port i: message 32 to the controls when the port
+    // has listeners, then a redraw. Classes store and draw the value and call
+    // this.
+    void setParameterValue(int32_t i, const void* value) override;
+    // A value made by a user gesture: sent to the parameter, then shown.
+    virtual void setValueFromUser(int32_t i, const void* value);
+    // Writes the value to port i's parameter (nothing when unbound) and
+    // fills info line 0 when the port has a value-to-string object.
+    virtual void sendValueToParameter(int32_t i, const void* value);
+    // Starts MIDI learn for port i's parameter.
+    virtual void midiLearn(int32_t i);
+    bool connectParameter(const char* portName, const char* module, const char* parameter,
+                          const char* valueString) override;
+
+    // --- Listeners.
+
+    virtual int32_t getNumListeners() const;
+    // Descriptor of listener i (i must be below getNumListeners).
+    virtual const AM_ListenerDescriptor* getListenerDescriptor(int32_t i) const;
+    int32_t findListener(const char* portName) override;
+    // Entry i follows the port (null: nothing); the listener counts of the
+    // old and the new port follow. False when i is out of range.
+    bool setListener(int32_t i, AM_PortRecord* port) override;
+    // The port that entry i follows (null when none or out of range).
+    AM_PortRecord* getListener(int32_t i) const;
+    // A followed port shows a new value: nothing here.
+    virtual void listenerValueChanged(int32_t i, const void* value);
+
+    // --- Gestures.
+
+    // The class's own press, drag and release. onMouseDown answers whether
+    // the control keeps the press (false here).
+    virtual bool onMouseDown(const float* point, uint32_t buttons);
+    virtual void onMouseDrag(const float* point, uint32_t buttons);
+    virtual void onMouseUp(const float* point, uint32_t buttons);
+    // Run-mode press: opens the host's edit and an undo step per bound port,
+    // then asks onMouseDown; a press the control does not keep is closed at
+    // once (false).
+    virtual bool handleMouseDown(const float* point, uint32_t buttons, uint32_t extra);
+    virtual bool handleMouseDrag(const float* point, uint32_t buttons, uint32_t extra);
+    // Release: onMouseUp, the host's end edit per bound port and the undo
+    // group closed.
+    virtual bool handleMouseUp(const float* point, uint32_t buttons, uint32_t extra);
+    // The wheel gesture: like a press when no press is in progress and the
+    // control takes the wheel.
+    virtual void beginWheel();
+    virtual void endWheel();
+    virtual bool acceptsMouseWheel() const { return acceptsWheel_ != 0; }
+    bool isMouseDown() const { return mouseDown_ != 0; }
+    bool isWheelActive() const { return wheelActive_ != 0; }
+
+    // --- Label and drawing.
+
+    // The name label (the first child of a control that is not a container)
+    // takes the text (message 8).
+    virtual void setLabelText(const char* text);
+    // Asks for a repaint of the control's area (nothing when hidden).
+    virtual void redraw();
+    // The bounds, or (accumulate) their union with rect and the following
+    // siblings; in edit mode the children are included.
+    virtual void getUnionBounds(AM_Rect* rect, bool accumulate);
+
+    // Messages 18 (a control goes away) and 32 (a port of the sender shows a
+    // new value).
+    void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
+
+protected:
+    // Builds the port records and listener entries of the class's tables.
+    void initPorts(int32_t portCount, const AM_PortDescriptor* ports, int32_t listenerCount,
+                   const AM_ListenerDescriptor* listeners);
+    // Whether the port accepts the parameter's whole type word.
+    static bool acceptsType(const AM_PortDescriptor* descriptor, uint32_t type);
+
+    float downPoint_[2] = {0.0f, 0.0f};
+    uint32_t downButtons_ = 0;
+
+private:
+    // Opens (begin) or closes the host's edit of every bound port; opening
+    // also adds an undo step named `undoName` for each recorded kind.
+    void bracketBoundPorts(bool begin, const char* undoName);
+    // The port records' owner as a control (null for a port of another kind
+    // of owner).
+    static AM_PortedControl* ownerOf(const AM_PortRecord* port);
+    bool ownsPort(const AM_PortRecord* port) const;
+
+    std::vector<AM_PortRecord> ports_;
+    std::vector<AM_PortRecord*> listeners_;
+    const AM_ListenerDescriptor* listenerDescriptors_ = nullptr;
+    // beginWheel opened the host's edit (endWheel closes only what it
+    // opened).
+    bool wheelBracketOpen_ = false;
+};
