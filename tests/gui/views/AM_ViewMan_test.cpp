@@ -423,3 +423,17 @@ TEST_F(ViewManTest, AFullGuiIsTornDownWithTheViewManager)
     AM_ViewMan probe(&interface, nullptr, nullptr);
     EXPECT_EQ(probe.getNumViewManagers(), 1u);
 }
+
+TEST_F(ViewManTest, SoftwareViewManagerMakesPngGraphicsForItsTheme)
+{
+    AM_AGG_ViewMan vm(&interface, nullptr, nullptr, nullptr);
+    EXPECT_EQ(vm.createGraphic(nullptr, "Knob.png", 0), nullptr);
+    EXPECT_EQ(vm.createGraphic("/images/Knob.png", nullptr, 0), nullptr);
+    AM_Graphic* graphic = vm.createGraphic("/images/Knob.png", "Knob.png", 2);
+    ASSERT_NE(graphic, nullptr);
+    EXPECT_STREQ(graphic->getName(), "Knob");
+    EXPECT_EQ(graphic->getKey(), 2u);
+    EXPECT_EQ(graphic->getKind(), uint32_t(AM_Graphic::kPng));
+    vm.addGraphic(graphic);
+    EXPECT_EQ(vm.findGraphic("Knob", 2), graphic);
+}
