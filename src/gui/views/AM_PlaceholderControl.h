@@ -20,6 +20,23 @@ public:
         std::string value;
     };
 
+    // One PARAMETER line kept as it was read.
+    struct KeptParameter {
+        std::string port;
+        std::string module;
+        std::string parameter;
+        std::string valueString;
+        bool hasValueString;
+    };
+    // One LISTENER line kept as it was read.
+    struct KeptListener {
+        std::string port;
+        std::string listenTo;
+        std::string extPort;
+    };
+    // Most colour and graphic slots a kept PROPERTY line may name.
+    static constexpr int32_t kMaxKeptSlots = 32;
+
     // typeName is a registry name (static text of the type table).
     AM_PlaceholderControl(AM_ViewMan* viewMan, const AM_Rect* bounds, const char* typeName);
 
@@ -27,11 +44,21 @@ public:
 
     // Keeps the line (the same name and id replace the kept value).
     void setProperty(const char* name, int32_t id, const char* value) override;
-    // Writes the kept lines back, in the order they were first read, after
-    // the base's lines.
+    // The base's lines, then the kept PROPERTY lines other than colours and
+    // graphics and the kept LISTENER lines, each in the order first read.
     void writeProperties(std::string* script) override;
+    // The CONTROL line, then the kept colour and graphic PROPERTY lines and
+    // the kept PARAMETER lines.
+    void writeControl(std::string* script) override;
+    // Keeps the PARAMETER line unbound (the same port replaces it); true.
+    bool connectParameter(const char* portName, const char* module, const char* parameter,
+                          const char* valueString) override;
+    // Keeps a LISTENER line unbound (the same port replaces it).
+    void keepListener(const char* portName, const char* listenTo, const char* extPort);
 
     const std::vector<KeptProperty>& keptProperties() const { return kept_; }
+    const std::vector<KeptParameter>& keptParameters() const { return keptParameters_; }
+    const std::vector<KeptListener>& keptListeners() const { return keptListeners_; }
 
     // The factory of a standard type whose class is missing: a placeholder
     // of the type registered with that factory. Traces "Control type '%s'
@@ -45,4 +72,10 @@ public:
 private:
     const char* typeName_;
     std::vector<KeptProperty> kept_;
+    std::vector<KeptParameter> keptParameters_;
+    std::vector<KeptListener> keptListeners_;
+    // The trace has said that the bindings stay unbound.
+    bool bindingsTraced_ = false;
+
+    void traceUnbound(const char* what);
 };

@@ -55,6 +55,9 @@ enum AM_PathSlot : int32_t {
 };
 
 class AM_ViewMan : public AM_Object, public AM_GuiServices, public AM_ViewManServices {
+    // The GUI-script reader fills the lists and the reader state.
+    friend class AM_ScriptReader;
+
 public:
     static constexpr uint32_t kClassMask = 1024;
     static constexpr int32_t kObjectHostCapacity = 3072;

@@ -1,0 +1,35 @@
+#pragma once
+// The files a GUI-script load is reading, outermost first: a script that
+// INCLUDEs a file (or loads a THEME) reads it while it is still open itself.
+// A file that is already open further up (a script that includes itself, or
+// a cycle of scripts) and a chain deeper than kMaxDepth are refused, with a
+// line on the trace, so a load always ends.
+//
+// GUI thread only.
+
+#include <string>
+#include <vector>
+
+class AM_ScriptIncludeGuard {
+public:
+    // Most files open at once (the outermost one counted).
+    static constexpr size_t kMaxDepth = 8;
+
+    // Opens path for reading: false (traced) when it is open already or the
+    // chain is full.
+    bool enter(const char* path);
+    // Closes the innermost file.
+    void leave();
+
+    // Files open now (0 when no load is running).
+    size_t depth() const { return open_.size(); }
+    // The outermost file ("" when no load is running).
+    const std::string& outermost() const;
+
+    // The form paths are compared in: '\' read as '/', "." and ".." and
+    // repeated separators resolved by their text.
+    static std::string normalise(const char* path);
+
+private:
+    std::vector<std::string> open_;
+};
