@@ -17,6 +17,16 @@ bool isWritten(const AM_ViewControl* control)
     return control->isSaveable() && (control->getState() & kStateDisposed) == 0;
 }
 
+// Whether the texts of a kept line can be written back as they are; traces
+// a line that cannot.
+bool writable(const char* keyword, const char* a, const char* b, const char* c)
+{
+    if (AM_isWritableScriptName(a) && AM_isWritableScriptName(b) && AM_isWritableScriptName(c))
+        return true;
+    AM_STD::printv("%s line refused: a text holds a quote, tab, '=' or line break", keyword);
+    return false;
+}
+
 bool isSlotProperty(const std::string& name)
 {
     return name == "colours" || name == "graphics";
@@ -85,6 +95,8 @@ void AM_ViewControl::writeProperties(std::string* script)
 void AM_PlaceholderControl::setProperty(const char* name, int32_t id, const char* value)
 {
     if (name == nullptr || value == nullptr)
+        return;
+    if (!writable("PROPERTY", name, value, ""))
         return;
     if (isSlotProperty(name) && (id < 0 || id >= kMaxKeptSlots)) {
         AM_STD::printv("%s: %s slot %d refused (slots 0 to %d)", getName(), name, int(id),
@@ -157,6 +169,9 @@ bool AM_PlaceholderControl::connectParameter(const char* portName, const char* m
 {
     if (portName == nullptr || module == nullptr || parameter == nullptr)
         return false;
+    if (!writable("PARAMETER", portName, module, parameter) ||
+        !writable("PARAMETER", valueString != nullptr ? valueString : "", "", ""))
+        return false;
     traceUnbound("PARAMETER");
     KeptParameter line{portName, module, parameter, valueString != nullptr ? valueString : "",
                        valueString != nullptr};
@@ -174,6 +189,8 @@ void AM_PlaceholderControl::keepListener(const char* portName, const char* liste
                                          const char* extPort)
 {
     if (portName == nullptr || listenTo == nullptr || extPort == nullptr)
+        return;
+    if (!writable("LISTENER", portName, listenTo, extPort))
         return;
     traceUnbound("LISTENER");
     KeptListener line{portName, listenTo, extPort};

@@ -86,17 +86,18 @@ bool AM_ViewMan::loadScriptFile(const char* path, int32_t editable)
         file = path;
     }
     AM_ScriptState& state = *scriptState;
+    const bool isDefaultFile = state.nextIsDefaultFile;
+    state.nextIsDefaultFile = false;
     const size_t depth = state.files.depth();
     if (!state.files.enter(file.c_str()))
         return false;
     if (depth == 0) {
-        state.readingDefaultFile = state.nextIsDefaultFile;
-        state.saveTarget = editable != 0 && !state.readingDefaultFile ? file : std::string();
+        state.readingDefaultFile = isDefaultFile;
+        state.saveTarget = editable != 0 && !isDefaultFile ? file : std::string();
     } else if (depth == 1 && state.readingDefaultFile) {
         // The script the default file names is the one the user opened.
         state.saveTarget = editable != 0 ? file : std::string();
     }
-    state.nextIsDefaultFile = false;
     state.lastControl = topControl_;
     state.currentContainer = topControl_;
     loadedScriptPath_ = file;

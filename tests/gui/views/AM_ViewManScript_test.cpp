@@ -516,3 +516,27 @@ TEST_F(ScriptTest, ThePreferenceFileTakesViewPropertiesOnly)
     EXPECT_TRUE(trace.contains("UI Preferences: CONTROL line ignored"));
     EXPECT_TRUE(trace.contains("UI Preferences: INCLUDE line ignored"));
 }
+
+TEST_F(ScriptTest, APlaceholderKeepsOnlyLinesItCanWriteBack)
+{
+    AM_ViewMan* vm = openEditor();
+    auto* knob = dynamic_cast<AM_PlaceholderControl*>(vm->createControl("Knob", nullptr));
+    ASSERT_NE(knob, nullptr);
+    vm->getTopControl()->addControl(knob, kAllLayers, true);
+    knob->setProperty("text", 0, "it's");
+    knob->setProperty("te=xt", 1, "plain");
+    EXPECT_FALSE(knob->connectParameter("Value", "Filt", "Cut", "bad\nstring"));
+    knob->keepListener("Value", "tab\there", "Out");
+    EXPECT_TRUE(knob->keptProperties().empty());
+    EXPECT_TRUE(knob->keptParameters().empty());
+    EXPECT_TRUE(knob->keptListeners().empty());
+    EXPECT_EQ(trace.count("line refused"), 4);
+
+    // The same port again replaces the kept line.
+    EXPECT_TRUE(knob->connectParameter("Value", "Filt", "Cut", nullptr));
+    EXPECT_TRUE(knob->connectParameter("Value", "Amp", "Vol", "generic"));
+    ASSERT_EQ(knob->keptParameters().size(), 1u);
+    EXPECT_EQ(knob->keptParameters()[0].module, "Amp");
+    EXPECT_TRUE(knob->keptParameters()[0].hasValueString);
+    EXPECT_EQ(trace.count("stay unbound until its class is built"), 1);
+}
