@@ -77,10 +77,10 @@ size_t AM_ScriptLine::read(const char* text, size_t length)
 {
     count_ = 0;
     cut_ = false;
-    size_t kept = 0;       // characters kept in chars_, terminators included
-    bool open = false;     // a token is being filled
+    size_t kept = 0;   // characters kept in chars_, terminators included
+    bool open = false; // a token is being filled
     bool quoted = false;
-    int lastClosed = -1;   // the token that the separators since it follow
+    int lastClosed = -1; // the token that the separators since it follow
     size_t pos = 0;
     // Characters kept so far, terminators not counted.
     size_t characters = 0;

@@ -247,9 +247,9 @@ void AM_ScriptReader::readGraphic(const AM_ScriptLine& line)
     AM_Graphic* graphic = name != nullptr ? viewMan_.getGraphic(name) : nullptr;
     if (graphic == nullptr) {
         // Images come from the image folders; the shapes are made here.
-        AM_Shape* shape = is(type, "png") ? nullptr
-                                          : AM_Shape::create(&viewMan_, type,
-                                                             viewMan_.getAlternative());
+        AM_Shape* shape = is(type, "png")
+                              ? nullptr
+                              : AM_Shape::create(&viewMan_, type, viewMan_.getAlternative());
         if (shape == nullptr)
             return;
         if (name != nullptr)

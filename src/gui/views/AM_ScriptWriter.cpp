@@ -89,6 +89,16 @@ AM_ScriptWriter& AM_ScriptWriter::floats(const char* key, const float* values, i
     return text(key, joined);
 }
 
+AM_ScriptWriter& AM_ScriptWriter::property(const char* control, const char* name, int32_t id,
+                                           const char* value)
+{
+    return line("\n", "PROPERTY")
+        .text("control", control)
+        .text("name", name)
+        .integer("id", id)
+        .text("value", value);
+}
+
 AM_ScriptWriter& AM_ScriptWriter::raw(const char* text)
 {
     if (text != nullptr)

@@ -32,6 +32,9 @@ public:
     AM_ScriptWriter& hex(const char* key, uint32_t value);
     // " key='%.2f %.2f ...'" with count numbers.
     AM_ScriptWriter& floats(const char* key, const float* values, int count);
+    // A whole PROPERTY line of a control:
+    // "\nPROPERTY control='%s' name='%s' id='%d' value='%s'".
+    AM_ScriptWriter& property(const char* control, const char* name, int32_t id, const char* value);
     // Appends text as it is.
     AM_ScriptWriter& raw(const char* text);
 

@@ -82,14 +82,8 @@ void AM_ViewControl::writeProperties(std::string* script)
 {
     if (script == nullptr)
         return;
-    if (const AM_ViewControl* prototype = getPrototype()) {
-        AM_ScriptWriter(*script)
-            .line("\n", "PROPERTY")
-            .text("control", getName())
-            .text("name", "prototype")
-            .integer("id", 0)
-            .text("value", prototype->getName());
-    }
+    if (const AM_ViewControl* prototype = getPrototype())
+        AM_ScriptWriter(*script).property(getName(), "prototype", 0, prototype->getName());
 }
 
 void AM_PlaceholderControl::setProperty(const char* name, int32_t id, const char* value)
@@ -120,13 +114,8 @@ void AM_PlaceholderControl::writeControl(std::string* script)
     AM_ScriptWriter writer(*script);
     for (const char* slots : {"colours", "graphics"}) {
         for (const KeptProperty& kept : kept_) {
-            if (kept.name == slots) {
-                writer.line("\n", "PROPERTY")
-                    .text("control", getName())
-                    .text("name", kept.name)
-                    .integer("id", kept.id)
-                    .text("value", kept.value);
-            }
+            if (kept.name == slots)
+                writer.property(getName(), kept.name.c_str(), kept.id, kept.value.c_str());
         }
     }
     for (const KeptParameter& kept : keptParameters_) {
@@ -147,13 +136,8 @@ void AM_PlaceholderControl::writeProperties(std::string* script)
         return;
     AM_ScriptWriter writer(*script);
     for (const KeptProperty& kept : kept_) {
-        if (isSlotProperty(kept.name))
-            continue;
-        writer.line("\n", "PROPERTY")
-            .text("control", getName())
-            .text("name", kept.name)
-            .integer("id", kept.id)
-            .text("value", kept.value);
+        if (!isSlotProperty(kept.name))
+            writer.property(getName(), kept.name.c_str(), kept.id, kept.value.c_str());
     }
     for (const KeptListener& kept : keptListeners_) {
         writer.line("\n", "LISTENER")

@@ -53,8 +53,8 @@ bool AM_ViewMan::storeUIPreferences()
             writer.line("", "V_PROPERTY")
                 .text("name", "Preference")
                 .integer("id", int32_t(preference.id))
-                .text("value", AM_joinPreferenceText(preference.type, preference.property,
-                                                     preference.value))
+                .text("value",
+                      AM_joinPreferenceText(preference.type, preference.property, preference.value))
                 .raw("\n");
         }
     } else {

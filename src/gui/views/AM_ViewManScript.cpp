@@ -138,8 +138,9 @@ bool AM_ViewMan::loadScriptByName(const char* name)
                     const char* text = static_cast<const char*>(value);
                     const size_t capacity = size_t(info->max);
                     const void* end = std::memchr(text, 0, capacity);
-                    chosen.assign(text, end != nullptr ? size_t(static_cast<const char*>(end) - text)
-                                                       : capacity);
+                    chosen.assign(text, end != nullptr
+                                            ? size_t(static_cast<const char*>(end) - text)
+                                            : capacity);
                 }
             }
         }
@@ -154,7 +155,8 @@ bool AM_ViewMan::loadScriptByName(const char* name)
         }
         if (record != nullptr) {
             alternative_ = record->alternative;
-            file = record->alternative != 0 ? record->path : inFolder(scripts, record->path.c_str());
+            file =
+                record->alternative != 0 ? record->path : inFolder(scripts, record->path.c_str());
         } else {
             file = inFolder(scripts, getPluginName()) + "default.txt";
             scriptState->nextIsDefaultFile = true;
@@ -163,8 +165,7 @@ bool AM_ViewMan::loadScriptByName(const char* name)
     return loadScriptFile(file.c_str(), editorSetupMode_);
 }
 
-void AM_ViewMan::addScript(const char* path, const char* name, uint32_t alternative,
-                           uint32_t flags)
+void AM_ViewMan::addScript(const char* path, const char* name, uint32_t alternative, uint32_t flags)
 {
     if (path == nullptr || name == nullptr)
         return;

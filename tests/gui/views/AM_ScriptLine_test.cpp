@@ -34,7 +34,9 @@ TEST(ScriptLineTest, CutsLinesIntoTokens)
          "CONTROL\ttype = 'Knob'  name =  'A'",
          {"CONTROL", "type", "Knob", "name", "A"}},
         {"leading separators skipped", " \t= COLOUR name='x'", {"COLOUR", "name", "x"}},
-        {"quoted space, tab and '=' kept as spaces", "P value='a b\tc=d'", {"P", "value", "a b c d"}},
+        {"quoted space, tab and '=' kept as spaces",
+         "P value='a b\tc=d'",
+         {"P", "value", "a b c d"}},
         {"a quoted empty value is a token", "P value='' id='3'", {"P", "value", "", "id", "3"}},
         {"quotes inside a token join its parts", "P ab'c d'e", {"P", "abc de"}},
         {"an unterminated quote runs to the line end", "P value='a b", {"P", "value", "a b"}},
@@ -76,8 +78,12 @@ TEST(ScriptLineTest, SkipsComments)
         {"9 CONTROL", true},
         {"@KEY", true},
         {"'' CONTROL", true},
-        {"\x80" "CONTROL", true},
-        {"\xc3\xa9" "CONTROL", true},
+        {"\x80"
+         "CONTROL",
+         true},
+        {"\xc3\xa9"
+         "CONTROL",
+         true},
         {"A", false},
         {"CONTROL type='Knob'", false},
         {"'CONTROL'", false},
@@ -105,8 +111,8 @@ TEST(ScriptLineTest, KeepsAtMostTheTokenAndCharacterLimits)
     const size_t used = line.read(text.data(), text.size());
     EXPECT_EQ(used, text.size());
     EXPECT_TRUE(line.wasCut());
-    const size_t kept = std::strlen(line.token(0)) + std::strlen(line.token(1)) +
-                        std::strlen(line.token(2));
+    const size_t kept =
+        std::strlen(line.token(0)) + std::strlen(line.token(1)) + std::strlen(line.token(2));
     EXPECT_EQ(kept, size_t(AM_ScriptLine::kMaxChars));
     EXPECT_EQ(line.tokenCount(), 3); // nothing after the limit is kept
     EXPECT_EQ(line.value("id"), nullptr);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-using viewtest::ScriptTest;
 using viewtest::fixtureText;
+using viewtest::ScriptTest;
 
 namespace {
 
@@ -134,8 +134,8 @@ TEST_F(ScriptTest, IncludesAndThemesStopAtCyclesMissingFilesAndDepth)
     std::vector<std::pair<std::string, std::string>> deep;
     for (int i = 0; i < 12; ++i) {
         deep.push_back({"d" + std::to_string(i) + ".txt",
-                        "INCLUDE filename='d" + std::to_string(i + 1) +
-                            ".txt'\nCOLOUR name='D" + std::to_string(i) + "' rgba='ff'\n"});
+                        "INCLUDE filename='d" + std::to_string(i + 1) + ".txt'\nCOLOUR name='D" +
+                            std::to_string(i) + "' rgba='ff'\n"});
     }
     const Case cases[] = {
         {"itself",
@@ -355,22 +355,21 @@ TEST_F(ScriptTest, ColoursAndGraphicsKeepTheirIdentityAndMarks)
 TEST_F(ScriptTest, DefaultAndPreferenceLinesFillThePreferenceLists)
 {
     AM_ViewMan* vm = openEditor();
-    const std::string text =
-        "DEFAULT type='Knob' property='speed' id='1' value='3'\n"
-        "DEFAULT property='speed' id='1' value='3'\n"
-        "DEFAULT type='Knob' id='1' value='3'\n"
-        "DEFAULT type='Knob' property='speed' id='1'\n"
-        "V_PROPERTY name='Preference' id='4' value='Look:skin\\:dark:on'\n"
-        "V_PROPERTY name='Preference' id='5' value='Look:skin'\n"
-        "V_PROPERTY name='ObjectInstance' id='0' value='77'\n"
-        "V_PROPERTY name='Unknown' id='0' value='1'\n";
+    const std::string text = "DEFAULT type='Knob' property='speed' id='1' value='3'\n"
+                             "DEFAULT property='speed' id='1' value='3'\n"
+                             "DEFAULT type='Knob' id='1' value='3'\n"
+                             "DEFAULT type='Knob' property='speed' id='1'\n"
+                             "V_PROPERTY name='Preference' id='4' value='Look:skin\\:dark:on'\n"
+                             "V_PROPERTY name='Preference' id='5' value='Look:skin'\n"
+                             "V_PROPERTY name='ObjectInstance' id='0' value='77'\n"
+                             "V_PROPERTY name='Unknown' id='0' value='1'\n";
     vm->parseScript(text.data(), int32_t(text.size()), true);
     EXPECT_STREQ(vm->findPreference("Knob", "speed", 1), "3");
     ASSERT_EQ(vm->getOwnPreferences().size(), 1u);
     for (const char* missing : {"type NULL", "property NULL", "value NULL"})
         EXPECT_TRUE(trace.contains(missing)) << missing;
-    EXPECT_TRUE(trace.contains(
-        "Detected strange number of strings for prefs property 'Look:skin'"));
+    EXPECT_TRUE(
+        trace.contains("Detected strange number of strings for prefs property 'Look:skin'"));
     // An escaped ':' stays in its part, with its backslash.
     EXPECT_STREQ(vm->findPreference("Look", "skin\\:dark", 4), "on");
     EXPECT_EQ(vm->peekNextObjectId(), 77u);
@@ -480,8 +479,8 @@ TEST_F(ScriptTest, TheLastEditorOfAPluginWritesTheUiPreferencesAndTheNextReadsTh
     const std::string file = prefsFilePath();
     const std::string text = fileText(file);
     EXPECT_EQ(text, "V_PROPERTY name='Author' id='0' value='Someone'\n"
-                          "V_PROPERTY name='Preference' id='0' value='View:zoom:2'\n"
-                          "V_PROPERTY name='Preference' id='3' value='Knob:mode:linear'\n");
+                    "V_PROPERTY name='Preference' id='0' value='View:zoom:2'\n"
+                    "V_PROPERTY name='Preference' id='3' value='Knob:mode:linear'\n");
 
     AM_ViewMan::resetProcessState();
     AM_ViewMan* next = openEditor();
