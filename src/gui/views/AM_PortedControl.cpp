@@ -2,6 +2,8 @@
 
 #include "engine/module/AM_ModuleRecord.h"
 #include "foundation/AM_STD.h"
+#include "gui/graphics/AM_Colour.h"
+#include "gui/graphics/AM_Graphic.h"
 #include "gui/graphics/AM_ValueToStringObject.h"
 #include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_ViewControl_ParameterUndo.h"
@@ -538,14 +540,138 @@ void AM_PortedControl::redraw()
     viewMan_->invalidateRect(&area);
 }
 
+bool AM_PortedControl::holdsGraphic(const void* graphic) const
+{
+    for (const AM_Graphic* g : graphics_) {
+        if (g != nullptr && g == graphic) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AM_PortedControl::holdsColour(const void* colour) const
+{
+    for (const AM_Colour* c : colours_) {
+        if (c != nullptr && c == colour) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void AM_PortedControl::moveIndexOffset(int32_t baseIndex, int32_t offset)
+{
+    AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
+    if (host == nullptr) {
+        return;
+    }
+    for (size_t i = 0; i < ports_.size(); ++i) {
+        AM_PortRecord& port = ports_[i];
+        if (port.parameter == nullptr ||
+            static_cast<int32_t>(port.parameter->index) - port.indexOffset != baseIndex ||
+            port.indexOffset == offset) {
+            continue;
+        }
+        const int32_t index = baseIndex + offset;
+        AM_ParamInfo* target = host->getParameterInfo(index, false);
+        if (target == nullptr) {
+            AM_STD::printv("%s port %d: no parameter %d for the offset %d\n", getName(), int(i),
+                           int(index), int(offset));
+            continue;
+        }
+        if (target->type != k_meter && host->registerParameterListener(&port, index, true) < 0) {
+            // The old place was given up: take it again.
+            AM_STD::printv("%s port %d not moved to %s: the parameter has all its ports\n",
+                           getName(), int(i), target->longName);
+            if (port.parameter->type != k_meter) {
+                host->registerParameterListener(&port,
+                                                static_cast<int32_t>(port.parameter->index), true);
+            }
+            continue;
+        }
+        port.indexOffset = offset;
+        port.parameter = target;
+        if (const void* value = host->getParameterValue(index)) {
+            setParameterValue(static_cast<int32_t>(i), value);
+        }
+    }
+}
+
 void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg,
                                       void* ptr)
 {
+    const bool fromPrototype = sender != nullptr && prototype_ != nullptr &&
+                               static_cast<AM_Object*>(prototype_) == sender;
+    switch (message) {
+    case kCtlMsgAskSelected:
+        if ((state_ & kStateSelected) != 0 && sender != nullptr) {
+            sender->receiveMessage(this, arg, kCtlMsgAskSelected, ptr);
+        }
+        break;
+    case kCtlMsgAnnounceDisposed:
+        if (isDisposed()) {
+            sendMessage(0, kCtlMsgGoingAway, 0, nullptr);
+        }
+        break;
+    case kCtlMsgPrototypeGrew:
+        if (fromPrototype && (state_ & kStateSelected) == 0 && ptr != nullptr) {
+            const float* words = static_cast<const float*>(ptr);
+            growBy(words[1], words[2], words[3], words[4], false);
+        }
+        break;
+    case kCtlMsgPrototypeGraphic:
+        if (fromPrototype) {
+            setGraphic(static_cast<AM_Graphic*>(ptr), static_cast<int32_t>(arg));
+        }
+        break;
+    case kCtlMsgPrototypeColour:
+        if (fromPrototype) {
+            setColour(static_cast<AM_Colour*>(ptr), static_cast<int32_t>(arg));
+        }
+        break;
+    case kCtlMsgGraphicChanged:
+        if (holdsGraphic(ptr)) {
+            redraw();
+        }
+        break;
+    case kCtlMsgColourChanged:
+        if (holdsColour(ptr)) {
+            redraw();
+        }
+        break;
+    case kCtlMsgIndexOffset:
+        if (ptr != nullptr) {
+            int32_t offset = 0;
+            std::memcpy(&offset, ptr, sizeof offset);
+            moveIndexOffset(static_cast<int32_t>(arg), offset);
+        }
+        break;
+    case kCtlMsgBringIntoView:
+        if (!isVisible()) {
+            if (AM_ViewControl* parent = getParentControl()) {
+                parent->receiveMessage(this, kCtlMsgBringIntoView, 0, nullptr);
+            }
+        }
+        break;
+    case kCtlMsgMemoryUse:
+        if (ptr != nullptr && viewMan_ != nullptr) {
+            uint32_t count = 0;
+            std::memcpy(&count, ptr, sizeof count);
+            count += viewMan_->getControlObjectSize(factory_);
+            std::memcpy(ptr, &count, sizeof count);
+        }
+        break;
+    default:
+        break;
+    }
+
     if (message == kCtlMsgGoingAway && sender != nullptr) {
         auto* going = dynamic_cast<AM_PortedControl*>(sender);
         if (going != nullptr && going != this) {
             if (prototype_ == going) {
-                prototype_ = going->getPrototype();
+                AM_ViewControl* next = going->getPrototype();
+                prototype_ = next != this ? next : nullptr;
             }
             for (int32_t i = 0; i < getNumListeners(); ++i) {
                 if (going->ownsPort(listeners_[static_cast<size_t>(i)])) {

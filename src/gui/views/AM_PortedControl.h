@@ -26,6 +26,9 @@
 #include <cstdint>
 #include <vector>
 
+class AM_Colour;
+class AM_Context;
+class AM_Graphic;
 struct AM_ParamInfo;
 
 class AM_PortedControl : public AM_ViewControl, public AM_PortOwner {
@@ -119,9 +122,103 @@ public:
     // siblings; in edit mode the children are included.
     virtual void getUnionBounds(AM_Rect* rect, bool accumulate);
 
+    // --- Colour and graphic slots. A slot index past the end gives null.
+
+    virtual const char* getGraphicName(int32_t slot) const;
+    virtual AM_Graphic* getGraphic(int32_t slot) const;
+    virtual const char* getColourName(int32_t slot) const;
+    virtual AM_Colour* getColour(int32_t slot) const;
+    int32_t getGraphicCount() const { return static_cast<int32_t>(graphics_.size()); }
+    int32_t getColourCount() const { return static_cast<int32_t>(colours_.size()); }
+    // A selected control hands the change to the whole selection by slot
+    // name; otherwise the slot takes the graphic (loaded), the control
+    // redraws and, when the view manager's selection option holds, its clones
+    // follow (message 23).
+    virtual void setGraphic(AM_Graphic* graphic, int32_t slot);
+    // Every slot of that name takes the graphic; then the next selected
+    // control does the same.
+    virtual void setGraphicByName(AM_Graphic* graphic, const char* slotName);
+    // The same for colours (message 24, nothing loaded).
+    virtual void setColour(AM_Colour* colour, int32_t slot);
+    virtual void setColourByName(AM_Colour* colour, const char* slotName);
+
+    // --- Geometry. Each operation redraws the old and the new area when
+    // the control is visible and calls boundsChanged.
+
+    // Adds (dx, dy) to the origin of this control and its subtree; with
+    // withSiblings the following siblings move too, with withSelection the
+    // rest of the selection.
+    virtual void moveBy(float dx, float dy, bool withSiblings, bool withSelection);
+    virtual void moveTo(const float* point, bool withSelection);
+    // Moves each edge outward by its delta; width and height stay at least
+    // kMinimumSide. Clones follow (message 22) when the selection option
+    // holds.
+    virtual void growBy(float dLeft, float dTop, float dRight, float dBottom, bool withSelection);
+    // Scales width and height, and the children about this control's origin.
+    virtual void scaleBy(float fx, float fy, bool withSiblings, bool withSelection);
+    // Aligns the bounds to the point by an alignment code (AM_Rect.h).
+    virtual void alignTo(const float* point, int32_t mode, bool withSelection);
+    // Called after every change of the bounds; nothing here.
+    virtual void boundsChanged();
+
+    // --- Visibility, modes and the selection.
+
+    // As the base, with the area redrawn: before hiding, and at the end.
+    void setVisible(bool visible, uint32_t layers, bool withSiblings) override;
+    // As the base, then a redraw.
+    void setEditMode(bool on) override;
+    // Sets or clears the disposed bit on this control and its subtree, and
+    // on the following siblings when withSiblings.
+    virtual void setDisposeFlag(bool disposed, bool withSiblings);
+    bool isDisposed() const { return (state_ & kStateDisposed) != 0; }
+    virtual AM_PortedControl* getNextSelected() const { return nextSelected_; }
+    void setNextSelected(AM_PortedControl* next) { nextSelected_ = next; }
+    // Trace line "selected: %s" for this control and the rest of the
+    // selection.
+    virtual void printSelection();
+    // Hands this control and then the rest of the selection to the visitor.
+    virtual void visitSelection(AM_Object* visitor, uint32_t message, uint32_t arg, void* data);
+
+    // --- Undo of edit-mode gestures.
+
+    // Kinds of addUndo: a resize, a move, a deletion.
+    enum UndoKind : int32_t { kUndoResize = 0, kUndoMove = 1, kUndoDelete = 4 };
+    // Adds this control's step of that kind to the view manager's open
+    // group (other kinds add nothing); with withChildren the subtree, with
+    // withSiblings the following siblings, and then the rest of the
+    // selection, so one call records the whole selection.
+    virtual void addUndo(const char* name, int32_t kind, bool withChildren, bool withSiblings);
+
+    // --- Timer.
+
+    // Joins or leaves the timer chain (mask bit 0x40000); the view manager
+    // rebuilds the chain on its next tick.
+    virtual void setTimer(bool on);
+    // Ticks this control and the rest of its chain. A chain that runs into
+    // a control whose tick is still running stops there ("circular timer!").
+    void runTimerChain();
+
+    // --- Painting and hit tests.
+
+    // Paints this control and its following siblings where they meet the
+    // clip: draw, the edit frame, the children, the overlay.
+    void paintTree(AM_Context* context, const AM_Rect* clip);
+    // The edit-mode frame and, for a selected control, its handles.
+    virtual void drawEditFrame(AM_Context* context);
+    virtual void drawOverlay(AM_Context* context);
+    virtual void drawTopLayer(AM_Context* context, const AM_Rect* clip);
+    // The control under the point (the last painted wins); null for none.
+    virtual AM_PortedControl* getControlInPoint(const float* point, uint32_t flags);
+    // The deepest control whose area meets the rectangle; earlier siblings
+    // win.
+    virtual AM_PortedControl* getControlInRect(const AM_Rect* rect, uint32_t flags);
+
     // Messages 18 (a control goes away) and 32 (a port of the sender shows a
     // new value).
     void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
+
+    // The least width and height growBy leaves.
+    static constexpr float kMinimumSide = 6.0f;
 
 protected:
     // Builds the port records and listener entries of the class's tables.
@@ -129,6 +226,13 @@ protected:
                    const AM_ListenerDescriptor* listeners);
     // Whether the port accepts the parameter's whole type word.
     static bool acceptsType(const AM_PortDescriptor* descriptor, uint32_t type);
+    // Builds the colour and graphic slots of the class's name tables (names
+    // of kGuiNameBytes bytes each); each slot starts with the view
+    // manager's resource named "default" + the slot name, or null.
+    void initSlots(int32_t colourCount, const char (*colourNames)[kGuiNameBytes],
+                   int32_t graphicCount, const char (*graphicNames)[kGuiNameBytes]);
+    // The tree walks without redraws.
+    void setDisposeFlagTree(bool disposed);
 
     float downPoint_[2] = {0.0f, 0.0f};
     uint32_t downButtons_ = 0;
@@ -142,7 +246,24 @@ private:
     static AM_PortedControl* ownerOf(const AM_PortRecord* port);
     bool ownsPort(const AM_PortRecord* port) const;
 
+    // Whether a graphic / colour slot holds the object.
+    bool holdsGraphic(const void* graphic) const;
+    bool holdsColour(const void* colour) const;
+    // Message 44: every port bound at baseIndex + its offset moves to
+    // baseIndex + offset.
+    void moveIndexOffset(int32_t baseIndex, int32_t offset);
+    // Redraws of the geometry operations.
+    void redrawIfVisible();
+    // Broadcasts to the clones when the view manager's selection option
+    // holds.
+    void tellClones(uint32_t message, uint32_t arg, void* data);
+
     std::vector<AM_PortRecord> ports_;
+    const char (*graphicNames_)[kGuiNameBytes] = nullptr;
+    const char (*colourNames_)[kGuiNameBytes] = nullptr;
+    std::vector<AM_Graphic*> graphics_;
+    std::vector<AM_Colour*> colours_;
+    AM_PortedControl* nextSelected_ = nullptr;
     std::vector<AM_PortRecord*> listeners_;
     const AM_ListenerDescriptor* listenerDescriptors_ = nullptr;
     // beginWheel opened the host's edit (endWheel closes only what it

@@ -11,6 +11,8 @@
 
 #include "ParameterFixture.h"
 
+#include "gui/graphics/AM_Colour.h"
+#include "gui/graphics/AM_Context.h"
 #include "gui/views/AM_PortedControl.h"
 
 #include <cstring>
@@ -94,6 +96,67 @@ inline PortControl* addPortControl(AM_ViewMan* vm, const char* name)
     vm->registerControl(control, nullptr);
     control->setVisible(true, kAllLayers, false);
     control->setEditMode(false);
+    return control;
+}
+
+} // namespace viewtest
+
+namespace viewtest {
+
+inline constexpr char kPaintColourSlots[][kGuiNameBytes] = {"Background", "Frame"};
+inline constexpr char kPaintGraphicSlots[][kGuiNameBytes] = {"Face"};
+
+// A control with two colour slots and one graphic slot that paints its
+// bounds in its background colour and frames them in its frame colour
+// (grey and black when a slot is empty). `container` makes it a pane.
+class PaintControl : public AM_PortedControl {
+public:
+    PaintControl(AM_ViewMan* viewMan, const AM_Rect& bounds, bool container = false)
+        : AM_PortedControl(viewMan, &bounds)
+    {
+        initSlots(2, kPaintColourSlots, 1, kPaintGraphicSlots);
+        isContainer_ = container ? 1 : 0;
+    }
+    void draw(AM_Context* context) override
+    {
+        ++drawn;
+        const AM_Rect b = getBounds();
+        if (const AM_Colour* background = getColour(0))
+            context->setColourFromObject(background);
+        else
+            context->setColourPacked(0xC0C0C0FF);
+        context->fillRect(&b);
+        if (const AM_Colour* frame = getColour(1))
+            context->setColourFromObject(frame);
+        else
+            context->setColourPacked(0x000000FF);
+        context->frameRect(&b);
+    }
+    void onTimer() override { ++ticks; }
+    void boundsChanged() override { ++boundsChanges; }
+    void setSelectedForTest(bool on)
+    {
+        setState(on ? (getState() | kStateSelected) : (getState() & ~kStateSelected));
+    }
+
+    int drawn = 0;
+    int ticks = 0;
+    int boundsChanges = 0;
+};
+
+// A paint control added under parent (or as a top-level control), named
+// and with its bounds given relative to the parent.
+inline PaintControl* addPaintControl(AM_ViewMan* vm, AM_ViewControl* parent, const char* name,
+                                     const AM_Rect& bounds, bool container = false)
+{
+    auto* control = new PaintControl(vm, bounds, container);
+    control->setName(name);
+    if (parent != nullptr) {
+        parent->addControl(control, kAllLayers, true);
+    } else {
+        vm->registerControl(control, nullptr);
+        control->setVisible(true, kAllLayers, false);
+    }
     return control;
 }
 

@@ -1,0 +1,142 @@
+// Colour and graphic slots of controls.
+
+#include "gui/graphics/AM_Colour.h"
+#include "gui/graphics/AM_Graphic.h"
+#include "gui/views/AM_ControlMessages.h"
+#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewMan.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr const char* kDefaultPrefix = "default";
+
+} // namespace
+
+void AM_PortedControl::initSlots(int32_t colourCount, const char (*colourNames)[kGuiNameBytes],
+                                 int32_t graphicCount,
+                                 const char (*graphicNames)[kGuiNameBytes])
+{
+    colourNames_ = colourCount > 0 ? colourNames : nullptr;
+    graphicNames_ = graphicCount > 0 ? graphicNames : nullptr;
+    colours_.assign(colourNames_ != nullptr ? static_cast<size_t>(colourCount) : 0, nullptr);
+    graphics_.assign(graphicNames_ != nullptr ? static_cast<size_t>(graphicCount) : 0, nullptr);
+    if (viewMan_ == nullptr) {
+        return;
+    }
+    for (size_t i = 0; i < colours_.size(); ++i) {
+        const std::string name = kDefaultPrefix + std::string(colourNames_[i]);
+        colours_[i] = viewMan_->getColour(name.c_str());
+    }
+    for (size_t i = 0; i < graphics_.size(); ++i) {
+        const std::string name = kDefaultPrefix + std::string(graphicNames_[i]);
+        graphics_[i] = viewMan_->getGraphic(name.c_str());
+        if (graphics_[i] != nullptr) {
+            graphics_[i]->load(id_);
+        }
+    }
+}
+
+const char* AM_PortedControl::getGraphicName(int32_t slot) const
+{
+    return slot >= 0 && slot < getGraphicCount() ? graphicNames_[slot] : nullptr;
+}
+
+AM_Graphic* AM_PortedControl::getGraphic(int32_t slot) const
+{
+    return slot >= 0 && slot < getGraphicCount() ? graphics_[static_cast<size_t>(slot)] : nullptr;
+}
+
+const char* AM_PortedControl::getColourName(int32_t slot) const
+{
+    return slot >= 0 && slot < getColourCount() ? colourNames_[slot] : nullptr;
+}
+
+AM_Colour* AM_PortedControl::getColour(int32_t slot) const
+{
+    return slot >= 0 && slot < getColourCount() ? colours_[static_cast<size_t>(slot)] : nullptr;
+}
+
+void AM_PortedControl::tellClones(uint32_t message, uint32_t arg, void* data)
+{
+    if (viewMan_ != nullptr && viewMan_->getSelectionOption()) {
+        sendMessage(kGuiControlBit, message, arg, data);
+    }
+}
+
+void AM_PortedControl::setGraphic(AM_Graphic* graphic, int32_t slot)
+{
+    if (slot < 0 || slot >= getGraphicCount()) {
+        return;
+    }
+    if ((state_ & kStateSelected) != 0 && viewMan_ != nullptr) {
+        if (auto* focused = dynamic_cast<AM_PortedControl*>(viewMan_->getFocusedControl())) {
+            focused->setGraphicByName(graphic, getGraphicName(slot));
+            if (graphic != nullptr) {
+                graphic->load(id_);
+            }
+            return;
+        }
+    }
+    graphics_[static_cast<size_t>(slot)] = graphic;
+    if (graphic != nullptr) {
+        graphic->load(id_);
+    }
+    redraw();
+    tellClones(kCtlMsgPrototypeGraphic, static_cast<uint32_t>(slot), graphic);
+}
+
+void AM_PortedControl::setGraphicByName(AM_Graphic* graphic, const char* slotName)
+{
+    if (slotName == nullptr) {
+        return;
+    }
+    for (int32_t slot = 0; slot < getGraphicCount(); ++slot) {
+        if (std::strncmp(graphicNames_[slot], slotName, kGuiNameBytes) == 0) {
+            graphics_[static_cast<size_t>(slot)] = graphic;
+            if (graphic != nullptr) {
+                graphic->load(id_);
+            }
+            redraw();
+            tellClones(kCtlMsgPrototypeGraphic, static_cast<uint32_t>(slot), graphic);
+        }
+    }
+    if (nextSelected_ != nullptr && nextSelected_ != this) {
+        nextSelected_->setGraphicByName(graphic, slotName);
+    }
+}
+
+void AM_PortedControl::setColour(AM_Colour* colour, int32_t slot)
+{
+    if (slot < 0 || slot >= getColourCount()) {
+        return;
+    }
+    if ((state_ & kStateSelected) != 0 && viewMan_ != nullptr) {
+        if (auto* focused = dynamic_cast<AM_PortedControl*>(viewMan_->getFocusedControl())) {
+            focused->setColourByName(colour, getColourName(slot));
+            return;
+        }
+    }
+    colours_[static_cast<size_t>(slot)] = colour;
+    redraw();
+    tellClones(kCtlMsgPrototypeColour, static_cast<uint32_t>(slot), colour);
+}
+
+void AM_PortedControl::setColourByName(AM_Colour* colour, const char* slotName)
+{
+    if (slotName == nullptr) {
+        return;
+    }
+    for (int32_t slot = 0; slot < getColourCount(); ++slot) {
+        if (std::strncmp(colourNames_[slot], slotName, kGuiNameBytes) == 0) {
+            colours_[static_cast<size_t>(slot)] = colour;
+            redraw();
+            tellClones(kCtlMsgPrototypeColour, static_cast<uint32_t>(slot), colour);
+        }
+    }
+    if (nextSelected_ != nullptr && nextSelected_ != this) {
+        nextSelected_->setColourByName(colour, slotName);
+    }
+}
