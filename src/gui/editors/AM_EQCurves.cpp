@@ -41,17 +41,20 @@ constexpr float kFilterResonance = 24.0f;
 constexpr float kCutoffDip = 6.0f;
 constexpr int kFilterAxisEnd = 100;
 
-// Positions and widths beyond these change no result.
+// Positions and widths beyond these change no result; amounts beyond this
+// many pixels cannot be drawn and would overflow the sums.
 constexpr float kPositionLimit = 1000.0f;
 constexpr float kWidthLimit = 1000.0f;
+constexpr float kAmountLimit = 1.0e6f;
 
 // Checks the arguments every builder shares and holds f and q to ranges in
 // which the integer conversions are defined.
-bool prepare(AM_EQPoint* points, int n, float* f, float amount, float* q)
+bool prepare(AM_EQPoint* points, int n, float* f, float* amount, float* q)
 {
-    if (!points || n <= 0 || !std::isfinite(*f) || !std::isfinite(amount) || !std::isfinite(*q))
+    if (!points || n <= 0 || !std::isfinite(*f) || !std::isfinite(*amount) || !std::isfinite(*q))
         return false;
     *f = std::clamp(*f, -kPositionLimit, kPositionLimit);
+    *amount = std::clamp(*amount, -kAmountLimit, kAmountLimit);
     *q = std::clamp(*q, 0.0f, kWidthLimit);
     return true;
 }
@@ -123,7 +126,7 @@ float eqSine(float u)
 
 void addPeak(AM_EQPoint* points, int n, float f, float amount, float q)
 {
-    if (!prepare(points, n, &f, amount, &q))
+    if (!prepare(points, n, &f, &amount, &q))
         return;
     const int centre = clampInt(int(f), 0, n);
     const float k = 1.0f + kPeakWidthPerQ * q;
@@ -180,7 +183,7 @@ void shelfTransition(AM_EQPoint* points, int n, int m, int width, float amount, 
 
 void addLowShelf(AM_EQPoint* points, int n, float f, float amount, float q)
 {
-    if (!prepare(points, n, &f, amount, &q))
+    if (!prepare(points, n, &f, &amount, &q))
         return;
     const Shelf shelf = shelfOf(q);
     const int m = clampInt(int(f - kShelfOffset - kShelfOffsetPerV * shelf.v), 0, n);
@@ -191,7 +194,7 @@ void addLowShelf(AM_EQPoint* points, int n, float f, float amount, float q)
 
 void addHighShelf(AM_EQPoint* points, int n, float f, float amount, float q)
 {
-    if (!prepare(points, n, &f, amount, &q))
+    if (!prepare(points, n, &f, &amount, &q))
         return;
     const Shelf shelf = shelfOf(q);
     const int m =
@@ -203,7 +206,7 @@ void addHighShelf(AM_EQPoint* points, int n, float f, float amount, float q)
 
 void addBandPass(AM_EQPoint* points, int n, float f, float amount, float q)
 {
-    if (!prepare(points, n, &f, amount, &q))
+    if (!prepare(points, n, &f, &amount, &q))
         return;
     const Flanks g = flanks(int(f), kBandPassNarrowing, q, n);
     const float r = resonanceOf(q);
@@ -229,14 +232,14 @@ void addBandPass(AM_EQPoint* points, int n, float f, float amount, float q)
 
 void addLowPass(AM_EQPoint* points, int n, float f, float amount, float q)
 {
-    if (!prepare(points, n, &f, amount, &q))
+    if (!prepare(points, n, &f, &amount, &q))
         return;
     addFilter(points, n, int(f), amount, q, false);
 }
 
 void addHighPass(AM_EQPoint* points, int n, float f, float amount, float q)
 {
-    if (!prepare(points, n, &f, amount, &q))
+    if (!prepare(points, n, &f, &amount, &q))
         return;
     addFilter(points, n, kFilterAxisEnd - int(f), amount, q, true);
 }

@@ -11,7 +11,8 @@
 // screen, so a positive amount raises the curve) and the width value q
 // (nominally 0..100). Values that are not finite leave the curve as it is;
 // f is held to [-1000, 1000] and q to [0, 1000], which changes no result
-// inside those ranges but keeps the integer conversions defined.
+// inside those ranges but keeps the integer conversions defined, and A to
+// [-1e6, 1e6] pixels, so that the sums stay finite.
 //
 // Any thread: plain functions of their arguments.
 

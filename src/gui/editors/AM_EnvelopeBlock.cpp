@@ -187,8 +187,10 @@ bool AM_EnvelopeBlock::movePoint(int i, float time, float level, int dragMode, b
     p.time = time;
     p.level = level;
     if (dragMode == kShiftFollowingMode) {
+        // Rounding of the sums must not put a point before its neighbour.
         for (int k = i + 1; k <= numSegments(); ++k)
-            fields_.points[k].time = std::clamp(fields_.points[k].time + shift, 0.0f, kMaxTime);
+            fields_.points[k].time =
+                std::clamp(fields_.points[k].time + shift, fields_.points[k - 1].time, kMaxTime);
     }
     return true;
 }

@@ -161,8 +161,8 @@ int AM_WavesetBlock::insertPoint(float x, float y, int currentWave, int mode)
     x = std::clamp(x, kInsertMinX, kInsertMaxX);
     float levels[kWaves];
     for (int w = 0; w < kWaves; ++w)
-        levels[w] = w == currentWave ? mendFloat(y, -1.0f, 1.0f, 0.0f, nullptr)
-                                     : waveLevelAt(*this, w, x, mode);
+        levels[w] = mendFloat(w == currentWave ? y : waveLevelAt(*this, w, x, mode), -1.0f,
+                              1.0f, 0.0f, nullptr);
     int inserted = -1;
     for (int w = 0; w < kWaves; ++w) {
         fields_.x[w][n] = x;

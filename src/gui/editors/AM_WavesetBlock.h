@@ -86,7 +86,8 @@ public:
     // [kInsertMinX, kInsertMaxX]; in every wave the new point (weights 0)
     // goes after the points whose x is not greater; in every wave but
     // currentWave its level becomes that wave's level at x, so the other
-    // waves keep their shape. Answers the new point's index in currentWave,
+    // waves keep their shape (a curve that overshoots the level range gives
+    // a point at its edge). Answers the new point's index in currentWave,
     // or -1 when the waves are full (kMaxPoints) or currentWave is invalid.
     int insertPoint(float x, float y, int currentWave, int mode);
     // Removes point `point` from every wave (the point moves to the end by

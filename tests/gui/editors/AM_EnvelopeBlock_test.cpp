@@ -344,3 +344,17 @@ TEST(EnvelopeBlock, LevelsBendsAndLoopHandles)
     EXPECT_TRUE(block.segmentCurve(6).straight);
     EXPECT_EQ(block.segmentCurve(6).x1, 0.0f) << "no segment starts at the last point";
 }
+
+// Regression: shifting the following points by a difference that rounds
+// (128 down to a tiny time) put them before the moved point.
+TEST(EnvelopeBlock, ShiftingFollowersKeepsTheOrderWhenTheSumRounds)
+{
+    AM_EnvelopeBlock block = envelope(4, 0, 4);
+    for (int i = 4; i >= 2; --i)
+        block.movePoint(i, 128.0f, 0.5f, 0, false);
+    block.movePoint(1, 3e-27f, 0.5f, 0, false);
+    ASSERT_EQ(block.point(1).time, 3e-27f);
+    EXPECT_TRUE(block.movePoint(2, 1e-27f, 0.5f, AM_EnvelopeBlock::kShiftFollowingMode, false));
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_LE(block.point(i - 1).time, block.point(i).time) << i;
+}

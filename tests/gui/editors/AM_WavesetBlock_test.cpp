@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -354,4 +355,35 @@ TEST(WavesetBlock, WavesMoveCopyAndInterpolate)
     block.setY(12, 2, 0.3f);
     block.interpolateWaves(11, 12);
     EXPECT_EQ(block.y(12, 2), 0.3f) << "neighbours have nothing between them";
+}
+
+// Regression: a point inserted where another wave's curve overshoots the
+// level range took a level outside it.
+TEST(WavesetBlock, InsertedLevelsStayInRangeWhereCurvesOvershoot)
+{
+    AM_WavesetBlock block;
+    for (int w = 0; w < 16; ++w) {
+        block.setY(w, 1, 1.0f);
+        block.setY(w, 2, -1.0f);
+        block.setY(w, 3, 1.0f);
+        block.setWeights(w, 1.0f, nullptr);
+    }
+    float largest = 0.0f;
+    float where = 0.0f;
+    for (float x = 0.01f; x < 1.0f; x += 0.01f) {
+        const float level = std::fabs(waveLevelAt(block, 3, x, kWaveLooped));
+        if (level > largest) {
+            largest = level;
+            where = x;
+        }
+    }
+    ASSERT_GT(largest, 1.0f) << "the fixture must overshoot";
+    for (float x : {where, 0.05f, 0.3f, 0.7f, 0.95f}) {
+        const int index = block.insertPoint(x, 0.0f, 0, kWaveLooped);
+        ASSERT_GE(index, 1);
+        for (int w = 1; w < 16; ++w) {
+            EXPECT_LE(block.y(w, index), 1.0f) << x;
+            EXPECT_GE(block.y(w, index), -1.0f) << x;
+        }
+    }
 }
