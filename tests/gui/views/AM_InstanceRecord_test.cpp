@@ -1,12 +1,40 @@
 #include "ViewManFixture.h"
 
 #include "TraceCapture.h"
+#include "foundation/AM_DataFolder.h"
+#include "foundation/AM_Directory.h"
 #include "gui/views/AM_InstanceRecord.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
 
 class InstanceRecordTest : public viewtest::ViewManTest {};
 
+namespace {
+// The UI preference file of the fixture's plug-in "TestSynth".
+std::string prefsFile()
+{
+    AM_Directory folder;
+    if (getSpecialFolder(folder, kAM_FolderSupport, 0, "Orlen", "TestFolder") != 0) {
+        return {};
+    }
+    char path[1024] = {};
+    folder.path().getNarrow(path, sizeof path - 1);
+    return std::string(path) + "com.TestMaker.TestSynth.UIprefs.txt";
+}
+
+bool exists(const std::string& path)
+{
+    return std::ifstream(path).good();
+}
+} // namespace
+
 TEST_F(InstanceRecordTest, EditorsOfOnePluginShareOneRecordAndCountTheirUsers)
 {
+    const std::string file = prefsFile();
+    ASSERT_FALSE(file.empty());
+    std::remove(file.c_str());
     AM_ViewMan* first = open("TestSynth");
     AM_ViewMan* second = open("TestSynth");
     AM_ViewMan* other = open("OtherSynth");
@@ -30,11 +58,13 @@ TEST_F(InstanceRecordTest, EditorsOfOnePluginShareOneRecordAndCountTheirUsers)
     EXPECT_TRUE(trace.contains("Records Still existing: 1"));
     EXPECT_EQ(record->users, 1u);
     EXPECT_EQ(second->getNumViewManagers(), 2u);
+    EXPECT_FALSE(exists(file));
     trace.clear();
     views.erase(views.begin());
     EXPECT_FALSE(trace.contains("Records Still existing"));
     EXPECT_FALSE(trace.contains("NO RECORD"));
     EXPECT_EQ(record->users, 0u);
+    EXPECT_TRUE(exists(file));
     // The record and its preferences outlive the editors.
     EXPECT_EQ(AM_InstanceRecord::find("TestSynth"), record);
     EXPECT_EQ(record->preferences.size(), 1u);
