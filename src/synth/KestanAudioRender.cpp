@@ -8,6 +8,7 @@
 
 #include "engine/module/AM_VoiceBatch.h"
 #include "synth/dsp/FilterLanes.h"
+#include "synth/dsp/OscillatorLanes.h"
 #include "synth/dsp/PitchTable.h"
 #include "synth/dsp/VoiceControlLaws.h"
 
@@ -48,6 +49,9 @@ constexpr int32_t kNoiseColours = 3;
 constexpr int32_t kWorkStride = 2;
 
 alignas(16) const float kZeroRow[k_controlRowSteps] = {};
+
+static_assert(synthdsp::kMaxFilterLanes <= synthdsp::kMaxOscillatorLanes,
+              "a filter lane group fits the oscillator lanes");
 
 std::atomic<uint32_t> g_noiseGenerator{0};
 std::atomic<float> g_plotCoefficient{0.0f};
@@ -246,12 +250,38 @@ struct FilterInput {
     int32_t frames;
 };
 
-// The stages before the filter: oscillators, noise, high-pass (or only its
-// tuning, with `runHighpass` false) and the feedback biquads' ramp.
-FilterInput renderToFilter(const synthdsp::OscillatorTables& tables, KestanGlobalRecord& g,
-                           KestanVoiceRecord& v, const VoiceInputs& in,
-                           const AM_ProcessContext* ctx, int32_t start, int32_t length,
-                           const StretchBuffers& buf, bool runHighpass = true)
+// The oscillators' block constants and rows of a voice's stretch.
+struct OscillatorInput {
+    synthdsp::OscillatorBlock block;
+    synthdsp::OscillatorRows rows;
+};
+
+OscillatorInput oscillatorInput(const VoiceInputs& in, const AM_ProcessContext* ctx)
+{
+    const Words& p = in.p;
+    const float voiceRow = in.rows[k_kestanRowVoice][0];
+    const int32_t dest = p.integer(K::k_pAudioRateDest);
+    const float* crossModRow = in.rows[k_kestanRowCrossMod];
+    return {synthdsp::makeOscillatorBlock(oscillatorSettings(p, voiceRow), ctx->samplePeriod),
+            {
+                in.rows[k_kestanRowKey],
+                in.rows[k_kestanRowKey2],
+                in.rows[k_kestanRowTune1],
+                in.rows[k_kestanRowTune2],
+                in.rows[k_kestanRowVibrato],
+                in.rows[k_kestanRowPulseWidth],
+                dest == kDestOsc2Fm ? crossModRow : kZeroRow,
+                dest == kDestOsc2Pwm ? crossModRow : kZeroRow,
+            }};
+}
+
+// The stages between the oscillators (already rendered into `buf`) and the
+// filter: noise, high-pass (or only its tuning, with `runHighpass` false)
+// and the feedback biquads' ramp.
+FilterInput renderAfterOscillators(KestanGlobalRecord& g, KestanVoiceRecord& v,
+                                   const VoiceInputs& in, const AM_ProcessContext* ctx,
+                                   int32_t start, int32_t length, const StretchBuffers& buf,
+                                   bool runHighpass)
 {
     const Words& p = in.p;
     const int32_t firstSample = start * k_samplesPerUnit;
@@ -259,26 +289,10 @@ FilterInput renderToFilter(const synthdsp::OscillatorTables& tables, KestanGloba
     const int32_t frames = k_kestanOversampling * hostSamples;
     const float period = ctx->samplePeriod;
     const bool reset = v.resetFlag != 0;
-
-    // Block values and the rows the stages read.
     const float voiceRow = in.rows[k_kestanRowVoice][0];
-    const synthdsp::OscillatorBlock oscBlock =
-        synthdsp::makeOscillatorBlock(oscillatorSettings(p, voiceRow), period);
     const int32_t dest = p.integer(K::k_pAudioRateDest);
     const float* crossModRow = in.rows[k_kestanRowCrossMod];
-    const synthdsp::OscillatorRows oscRows{
-        in.rows[k_kestanRowKey],
-        in.rows[k_kestanRowKey2],
-        in.rows[k_kestanRowTune1],
-        in.rows[k_kestanRowTune2],
-        in.rows[k_kestanRowVibrato],
-        in.rows[k_kestanRowPulseWidth],
-        dest == kDestOsc2Fm ? crossModRow : kZeroRow,
-        dest == kDestOsc2Pwm ? crossModRow : kZeroRow,
-    };
 
-    synthdsp::renderOscillators(v.oscillators, oscBlock, oscRows, tables, frames,
-                                {buf.work, buf.osc1, buf.osc2, buf.sub});
     mixNoise(p, g, firstSample, hostSamples, buf.work);
     highpass(v, p, in, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, buf.work,
              runHighpass);
@@ -307,6 +321,20 @@ FilterInput renderToFilter(const synthdsp::OscillatorTables& tables, KestanGloba
         v.filter.feedbackIdle = 1;
     }
     return f;
+}
+
+// The stages before the filter for one voice alone: oscillators, then the
+// rest as above.
+FilterInput renderToFilter(const synthdsp::OscillatorTables& tables, KestanGlobalRecord& g,
+                           KestanVoiceRecord& v, const VoiceInputs& in,
+                           const AM_ProcessContext* ctx, int32_t start, int32_t length,
+                           const StretchBuffers& buf)
+{
+    const int32_t frames = k_kestanOversampling * length * k_samplesPerUnit;
+    const OscillatorInput osc = oscillatorInput(in, ctx);
+    synthdsp::renderOscillators(v.oscillators, osc.block, osc.rows, tables, frames,
+                                {buf.work, buf.osc1, buf.osc2, buf.sub});
+    return renderAfterOscillators(g, v, in, ctx, start, length, buf, true);
 }
 
 // Back to the host rate from the filtered work buffer into `left` and
@@ -466,13 +494,29 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
         synthdsp::FilterLane lanes[synthdsp::kMaxFilterLanes];
         synthdsp::StateVariableHighpass* highpasses[synthdsp::kMaxFilterLanes];
         float* mixes[synthdsp::kMaxFilterLanes];
+        // The oscillators side by side, then each voice's stages up to the
+        // filter.
+        OscillatorInput oscillators[synthdsp::kMaxFilterLanes];
+        synthdsp::OscillatorLane oscillatorLanes[synthdsp::kMaxFilterLanes];
+        for (int32_t m = 0; m < size; ++m) {
+            KestanVoiceRecord& v = *g.waiting[members[m]];
+            KestanLaneScratch& lane = g.lanes[m];
+            oscillators[m] = oscillatorInput(inputsFromJob(v.job), ctx);
+            oscillatorLanes[m] = {&v.oscillators,
+                                  &oscillators[m].block,
+                                  oscillators[m].rows,
+                                  {lane.work, lane.osc1, lane.osc2, lane.sub}};
+        }
+        synthdsp::renderOscillatorLanes(oscillatorLanes, size, tables,
+                                        k_kestanOversampling * g.waiting[i]->job.length *
+                                            k_samplesPerUnit);
         for (int32_t m = 0; m < size; ++m) {
             KestanVoiceRecord& v = *g.waiting[members[m]];
             KestanVoiceJob& job = v.job;
             KestanLaneScratch& lane = g.lanes[m];
-            filters[m] =
-                renderToFilter(tables, g, v, inputsFromJob(job), ctx, job.start, job.length,
-                               {lane.work, lane.osc1, lane.osc2, lane.sub}, false);
+            filters[m] = renderAfterOscillators(g, v, inputsFromJob(job), ctx, job.start,
+                                                job.length,
+                                                {lane.work, lane.osc1, lane.osc2, lane.sub}, false);
             highpasses[m] = &v.highpass;
             mixes[m] = lane.work;
         }

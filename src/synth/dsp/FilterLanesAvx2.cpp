@@ -1,35 +1,15 @@
-// The filter stage's lane kernel in 8 AVX2 lanes. This file alone is compiled
+// The filter stage's lane kernel in 8 AVX2 lanes. This file is compiled
 // with AVX2 code generation (see CMakeLists.txt); it is called only where the
 // processor has AVX2.
 
 #include <immintrin.h>
 
 #include "synth/dsp/FilterLanesKernel.h"
+#include "synth/dsp/LaneVectorsAvx2.h"
 
 namespace synthdsp {
 
 namespace {
-
-struct Avx2 {
-    using T = __m256;
-    static constexpr int32_t W = 8;
-    static T set1(float a) { return _mm256_set1_ps(a); }
-    static T zero() { return _mm256_setzero_ps(); }
-    static T load(const float* p) { return _mm256_loadu_ps(p); }
-    static void store(float* p, T a) { _mm256_storeu_ps(p, a); }
-    static T add(T a, T b) { return _mm256_add_ps(a, b); }
-    static T sub(T a, T b) { return _mm256_sub_ps(a, b); }
-    static T mul(T a, T b) { return _mm256_mul_ps(a, b); }
-    static T div(T a, T b) { return _mm256_div_ps(a, b); }
-    static T min(T a, T b) { return _mm256_min_ps(a, b); }
-    static T max(T a, T b) { return _mm256_max_ps(a, b); }
-    static T andnot(T a, T b) { return _mm256_andnot_ps(a, b); }
-    static T band(T a, T b) { return _mm256_and_ps(a, b); }
-    static T bor(T a, T b) { return _mm256_or_ps(a, b); }
-    static T cmpnle(T a, T b) { return _mm256_cmp_ps(a, b, _CMP_NLE_UQ); }
-    static bool any(T m) { return _mm256_movemask_ps(m) != 0; }
-    static T select(T m, T a, T b) { return _mm256_blendv_ps(b, a, m); }
-};
 
 struct Avx2Double {
     using T = __m256d;

@@ -4,31 +4,11 @@
 
 #include "synth/dsp/FilterFrame.h"
 #include "synth/dsp/FilterLanesKernel.h"
+#include "synth/dsp/LaneVectorsSse2.h"
 
 namespace synthdsp {
 
 namespace {
-
-struct Sse2 {
-    using T = __m128;
-    static constexpr int32_t W = 4;
-    static T set1(float a) { return _mm_set1_ps(a); }
-    static T zero() { return _mm_setzero_ps(); }
-    static T load(const float* p) { return _mm_loadu_ps(p); }
-    static void store(float* p, T a) { _mm_storeu_ps(p, a); }
-    static T add(T a, T b) { return _mm_add_ps(a, b); }
-    static T sub(T a, T b) { return _mm_sub_ps(a, b); }
-    static T mul(T a, T b) { return _mm_mul_ps(a, b); }
-    static T div(T a, T b) { return _mm_div_ps(a, b); }
-    static T min(T a, T b) { return _mm_min_ps(a, b); }
-    static T max(T a, T b) { return _mm_max_ps(a, b); }
-    static T andnot(T a, T b) { return _mm_andnot_ps(a, b); }
-    static T band(T a, T b) { return _mm_and_ps(a, b); }
-    static T bor(T a, T b) { return _mm_or_ps(a, b); }
-    static T cmpnle(T a, T b) { return _mm_cmpnle_ps(a, b); }
-    static bool any(T m) { return _mm_movemask_ps(m) != 0; }
-    static T select(T m, T a, T b) { return _mm_or_ps(_mm_and_ps(m, a), _mm_andnot_ps(m, b)); }
-};
 
 struct Sse2Double {
     using T = __m128d;
@@ -49,39 +29,6 @@ struct Sse2Double {
     static void toFloats(float* p, T a)
     {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(a)));
-    }
-};
-
-// Two SSE2 vectors side by side as one of twice the lanes: twice the
-// independent work per instruction chain, which the filter's long
-// frame-to-frame chain leaves room for.
-struct Sse2Pair {
-    struct T {
-        __m128 lo, hi;
-    };
-    static constexpr int32_t W = 8;
-    static T set1(float a) { return {_mm_set1_ps(a), _mm_set1_ps(a)}; }
-    static T zero() { return {_mm_setzero_ps(), _mm_setzero_ps()}; }
-    static T load(const float* p) { return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)}; }
-    static void store(float* p, T a)
-    {
-        _mm_storeu_ps(p, a.lo);
-        _mm_storeu_ps(p + 4, a.hi);
-    }
-    static T add(T a, T b) { return {_mm_add_ps(a.lo, b.lo), _mm_add_ps(a.hi, b.hi)}; }
-    static T sub(T a, T b) { return {_mm_sub_ps(a.lo, b.lo), _mm_sub_ps(a.hi, b.hi)}; }
-    static T mul(T a, T b) { return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)}; }
-    static T div(T a, T b) { return {_mm_div_ps(a.lo, b.lo), _mm_div_ps(a.hi, b.hi)}; }
-    static T min(T a, T b) { return {_mm_min_ps(a.lo, b.lo), _mm_min_ps(a.hi, b.hi)}; }
-    static T max(T a, T b) { return {_mm_max_ps(a.lo, b.lo), _mm_max_ps(a.hi, b.hi)}; }
-    static T andnot(T a, T b) { return {_mm_andnot_ps(a.lo, b.lo), _mm_andnot_ps(a.hi, b.hi)}; }
-    static T band(T a, T b) { return {_mm_and_ps(a.lo, b.lo), _mm_and_ps(a.hi, b.hi)}; }
-    static T bor(T a, T b) { return {_mm_or_ps(a.lo, b.lo), _mm_or_ps(a.hi, b.hi)}; }
-    static T cmpnle(T a, T b) { return {_mm_cmpnle_ps(a.lo, b.lo), _mm_cmpnle_ps(a.hi, b.hi)}; }
-    static bool any(T m) { return (_mm_movemask_ps(m.lo) | _mm_movemask_ps(m.hi)) != 0; }
-    static T select(T m, T a, T b)
-    {
-        return {Sse2::select(m.lo, a.lo, b.lo), Sse2::select(m.hi, a.hi, b.hi)};
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "foundation/AM_STD.h"
 #include "synth/dsp/PitchTable.h"
+#include "synth/dsp/OscillatorLaws.h"
 #include "synth/dsp/PitchTableLookup.h"
 #include "synth/dsp/VoiceControlLaws.h"
 
@@ -12,10 +13,7 @@ namespace synthdsp {
 
 namespace {
 
-constexpr uint32_t kRingMask = kCorrectionRingSize - 1;
-constexpr int32_t kWaveMask = kWavetableSize - 1;
-constexpr int32_t kQuarterCycle = kWavetableSize / 4;
-constexpr float kTableScale = float(kWavetableSize);
+using namespace oscillatorlaws;
 
 // Parameter scalings.
 constexpr float kKeyScaleFactor = 0.64f;
@@ -24,48 +22,11 @@ constexpr float kDetuneFactor = 0.02f;
 constexpr float kFineTuneFactor = 0.02f;
 constexpr float kBasePitch = 76.0f;
 constexpr float kPercent = 0.01f;
-constexpr float kHalfWidth = 0.5f;
 constexpr float kFmDepthFactor = 0.36f;     // XModDepth 100: 36 semitones per unit
 constexpr float kPwmDepthFactor = 0.005f;   // XModDepth 100: half the width per unit
 constexpr float kSyncWindowFactor = 0.005f; // SoftSync 100: half a cycle
 constexpr float kDcCorner = 5.0f;
 constexpr int32_t kDestOscPwm = 1;
-
-// Pulse threshold: (0.5 - width term) * 0.999 + 0.001, kept within
-// [increment, 1 - increment].
-constexpr float kThresholdScale = 0.999f;
-constexpr float kThresholdFloor = 0.001f;
-constexpr float kAccumulatorLimit = 4.0f;
-constexpr float kHalfCycle = 0.5f;
-// Every wave runs from -1 to +1: a saw rises by 2 per cycle, a pulse or a
-// square jumps by 2.
-constexpr float kSpan = 2.0f;
-constexpr float kLateFallback = 0.5f; // pulse edge whose position came out beyond a frame
-
-// The sub oscillator's level pattern, one entry per half cycle of Osc1.
-constexpr uint32_t kSubPatternLength = 4;
-constexpr float kSubPattern[kSubPatternLength] = {0.0f, 1.0f, 0.0f, 1.0f};
-
-float pulseThreshold(float widthTerm, float increment)
-{
-    float w = (kHalfWidth - widthTerm) * kThresholdScale + kThresholdFloor;
-    if (!(w >= increment))
-        w = increment;
-    if (!(1.0f - increment >= w))
-        w = 1.0f - increment;
-    return w;
-}
-
-float wavetableRead(const float* table, int32_t i0, int32_t i1, float u)
-{
-    return table[i0] + (table[i1] - table[i0]) * u;
-}
-
-inline float incrementOf(const PitchTable& table, float pitch, float incrementScale)
-{
-    const float increment = lookUpPitchFrequency(table, pitch) * incrementScale;
-    return increment < kMaxOscillatorIncrement ? increment : kMaxOscillatorIncrement;
-}
 
 } // namespace
 
@@ -154,23 +115,19 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
     for (int32_t step = 0, first = 0; first < frames; ++step, first += kFramesPerControlStep) {
         const int32_t last =
             first + kFramesPerControlStep < frames ? first + kFramesPerControlStep : frames;
-        const float vibrato = b.vibratoScale * rows.vibrato[step];
-        const float widthRow = rows.pulseWidth[step];
-        const float pitch1 = b.keyScale * rows.key1[step] + b.tuneModDepth1 * rows.tuneMod1[step] +
-                             vibrato + b.osc1Base;
-        inc1 = incrementOf(pitches, pitch1, b.incrementScale);
-        const float width1 = std::fabs(widthRow) * b.pulseDepth;
-        const float width2 = b.pulseDepth * widthRow;
-        const float fm2 = b.crossModDepth * rows.osc2Fm[step];
-        const float pwm2 = b.crossModDepth * rows.osc2Pwm[step];
-        const float pitch2Base = b.keyScale * rows.key2[step] +
-                                 b.tuneModDepth2 * rows.tuneMod2[step] + vibrato + b.osc2Base;
+        const OscillatorStep values = oscillatorStep(b, rows, step, pitches);
+        inc1 = values.inc1;
+        const float width1 = values.width1;
+        const float width2 = values.width2;
+        const float fm2 = values.fm2;
+        const float pwm2 = values.pwm2;
+        const float pitch2Base = values.pitch2Base;
         // Without audio-rate modulation the second increment and threshold hold
         // for the step.
         const bool modulated = fm2 != 0.0f;
         const bool widthModulated = modulated || pwm2 != 0.0f;
-        float inc2 = incrementOf(pitches, pitch2Base, b.incrementScale);
-        threshold2 = pulseThreshold(std::fabs(width2), inc2);
+        float inc2 = values.inc2;
+        threshold2 = values.threshold2;
 
         for (int32_t n = first; n < last; ++n) {
             // First oscillator.
@@ -203,13 +160,7 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
             }
             float o1 = raw1 + st.osc1Ring[p];
             if (smooth) {
-                const float position = kTableScale * phase1;
-                const int32_t index = int32_t(position);
-                const float u = position - float(index);
-                const int32_t i0 = (index - kQuarterCycle) & kWaveMask;
-                const int32_t i1 = (i0 + 1) & kWaveMask;
-                o1 += b.sineWeight * wavetableRead(sine, i0, i1, u) +
-                      b.triangleWeight * wavetableRead(triangle, i0, i1, u);
+                o1 += smoothWaves(sine, triangle, b.sineWeight, b.triangleWeight, phase1);
             }
             const float o3 = st.subRing[p] + subValue;
             st.osc1Ring[p] = 0.0f;

@@ -1,0 +1,100 @@
+#pragma once
+// The oscillator core's constants and small laws, shared by the one-voice
+// loop (Oscillators.cpp) and the event steps of the voice lanes
+// (OscillatorLanes.cpp), so that both compute the same values bit for bit.
+// Not for files compiled with other code generation (the AVX2 lane kernel):
+// these inline functions must have one compiled form.
+
+#include "synth/dsp/InterpolatedStepCorrection.h"
+#include "synth/dsp/OscillatorWavetables.h"
+#include "synth/dsp/Oscillators.h"
+#include "synth/dsp/PitchTableLookup.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace synthdsp::oscillatorlaws {
+
+constexpr uint32_t kRingMask = kCorrectionRingSize - 1;
+constexpr int32_t kWaveMask = kWavetableSize - 1;
+constexpr int32_t kQuarterCycle = kWavetableSize / 4;
+constexpr float kTableScale = float(kWavetableSize);
+
+// Pulse threshold: (0.5 - width term) * 0.999 + 0.001, kept within
+// [increment, 1 - increment].
+constexpr float kHalfWidth = 0.5f;
+constexpr float kThresholdScale = 0.999f;
+constexpr float kThresholdFloor = 0.001f;
+constexpr float kAccumulatorLimit = 4.0f;
+constexpr float kHalfCycle = 0.5f;
+// Every wave runs from -1 to +1: a saw rises by 2 per cycle, a pulse or a
+// square jumps by 2.
+constexpr float kSpan = 2.0f;
+constexpr float kLateFallback = 0.5f; // pulse edge whose position came out beyond a frame
+
+// The sub oscillator's level pattern, one entry per half cycle of Osc1.
+constexpr uint32_t kSubPatternLength = 4;
+constexpr float kSubPattern[kSubPatternLength] = {0.0f, 1.0f, 0.0f, 1.0f};
+
+inline float pulseThreshold(float widthTerm, float increment)
+{
+    float w = (kHalfWidth - widthTerm) * kThresholdScale + kThresholdFloor;
+    if (!(w >= increment))
+        w = increment;
+    if (!(1.0f - increment >= w))
+        w = 1.0f - increment;
+    return w;
+}
+
+inline float wavetableRead(const float* table, int32_t i0, int32_t i1, float u)
+{
+    return table[i0] + (table[i1] - table[i0]) * u;
+}
+
+// Sine and triangle of the first oscillator at `phase`, weighted.
+inline float smoothWaves(const float* sine, const float* triangle, float sineWeight,
+                         float triangleWeight, float phase)
+{
+    const float position = kTableScale * phase;
+    const int32_t index = int32_t(position);
+    const float u = position - float(index);
+    const int32_t i0 = (index - kQuarterCycle) & kWaveMask;
+    const int32_t i1 = (i0 + 1) & kWaveMask;
+    return sineWeight * wavetableRead(sine, i0, i1, u) +
+           triangleWeight * wavetableRead(triangle, i0, i1, u);
+}
+
+inline float incrementOf(const PitchTable& table, float pitch, float incrementScale)
+{
+    const float increment = lookUpPitchFrequency(table, pitch) * incrementScale;
+    return increment < kMaxOscillatorIncrement ? increment : kMaxOscillatorIncrement;
+}
+
+// The values of one control step that hold for its frames (the second
+// oscillator's increment and threshold only while it has no audio-rate
+// modulation).
+struct OscillatorStep {
+    float inc1, width1, width2, fm2, pwm2, pitch2Base, inc2, threshold2;
+};
+
+inline OscillatorStep oscillatorStep(const OscillatorBlock& b, const OscillatorRows& rows,
+                                     int32_t step, const PitchTable& pitches)
+{
+    OscillatorStep s;
+    const float vibrato = b.vibratoScale * rows.vibrato[step];
+    const float widthRow = rows.pulseWidth[step];
+    const float pitch1 = b.keyScale * rows.key1[step] + b.tuneModDepth1 * rows.tuneMod1[step] +
+                         vibrato + b.osc1Base;
+    s.inc1 = incrementOf(pitches, pitch1, b.incrementScale);
+    s.width1 = std::fabs(widthRow) * b.pulseDepth;
+    s.width2 = b.pulseDepth * widthRow;
+    s.fm2 = b.crossModDepth * rows.osc2Fm[step];
+    s.pwm2 = b.crossModDepth * rows.osc2Pwm[step];
+    s.pitch2Base = b.keyScale * rows.key2[step] + b.tuneModDepth2 * rows.tuneMod2[step] + vibrato +
+                   b.osc2Base;
+    s.inc2 = incrementOf(pitches, s.pitch2Base, b.incrementScale);
+    s.threshold2 = pulseThreshold(std::fabs(s.width2), s.inc2);
+    return s;
+}
+
+} // namespace synthdsp::oscillatorlaws
