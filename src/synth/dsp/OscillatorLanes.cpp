@@ -4,7 +4,6 @@
 
 #include "synth/dsp/OscillatorLanes.h"
 
-#include "foundation/AM_STD.h"
 #include "synth/dsp/FilterLanes.h"
 #include "synth/dsp/OscillatorLaneState.h"
 #include "synth/dsp/OscillatorLaws.h"
@@ -33,9 +32,6 @@ using namespace oscillatorlaws;
 namespace {
 
 constexpr uint32_t kAllBits = ~0u;
-constexpr int32_t kOsc1 = 0;
-constexpr int32_t kSub = 1;
-constexpr int32_t kOsc2 = 2;
 constexpr int32_t kRings = 3;
 // The last ring slot from which four slots follow without wrapping.
 constexpr uint32_t kLastWholeWindow = kCorrectionRingSize - kWindowFrames;
@@ -46,11 +42,16 @@ uint32_t slotOf(const OscillatorLaneState& s, int32_t lane, int32_t frame)
     return (s.ringStart[lane] + uint32_t(frame)) & kRingMask;
 }
 
-void place(const OscillatorLaneState& s, int32_t ring, int32_t lane, float m, float position)
-{
-    placeStepCorrection(s.ring[ring][lane], slotOf(s, lane, s.frame),
-                        s.tables->stepCorrections, m, position);
-}
+// Places a lane's corrections into its voice's rings at the present frame.
+struct Placer {
+    const OscillatorLaneState& s;
+    int32_t lane;
+    void operator()(int32_t ring, float m, float position) const
+    {
+        placeStepCorrection(s.ring[ring][lane], slotOf(s, lane, s.frame),
+                            s.tables->stepCorrections, m, position);
+    }
+};
 
 // Reads the window's values of one lane and ring again from s.frame on.
 void refreshWindow(OscillatorLaneState& s, int32_t ring, int32_t lane)
@@ -113,9 +114,9 @@ KK_LANE_STEP void beginOscillatorLanes(OscillatorLaneState& s, const OscillatorL
             tables.triangle + triangleLevelForIncrement(st.osc1Increment) * kWavetableSize;
 
         s.ringStart[l] = st.ringPosition & kRingMask;
-        s.ring[kOsc1][l] = st.osc1Ring;
-        s.ring[kSub][l] = st.subRing;
-        s.ring[kOsc2][l] = st.osc2Ring;
+        s.ring[kOsc1Ring][l] = st.osc1Ring;
+        s.ring[kSubRing][l] = st.subRing;
+        s.ring[kOsc2Ring][l] = st.osc2Ring;
     }
 }
 
@@ -185,45 +186,15 @@ KK_LANE_STEP void oscillatorLaneJumps1(OscillatorLaneState& s, uint32_t mask)
     for (int32_t l = 0; l < s.count; ++l) {
         if (!(mask & (1u << l)))
             continue;
-        const float previous1 = s.previous1[l];
-        const float inc1 = s.inc1[l];
-        float phase1 = s.phase1[l];
-        float raw1 = s.raw1[l];
-        float threshold1 = s.threshold1[l];
-        float a1 = s.a1[l];
-        float b1 = s.b1[l];
-        if (phase1 >= 1.0f) {
-            phase1 -= 1.0f;
-            s.remainder[l] = phase1;
-            s.syncPending[l] = kAllBits;
-            const float m = (previous1 >= threshold1 ? b1 : 0.0f) + s.osc1SawWeight[l];
-            place(s, kOsc1, l, m, phase1 / inc1);
-            raw1 = (kSpan * phase1 - 1.0f) * a1 - s.osc1PulseWeight[l];
-            threshold1 = pulseThreshold(s.width1[l], inc1);
-            a1 = s.osc1SawWeight[l];
-            b1 = s.osc1PulseWeight[l];
-        }
-        if (phase1 >= kHalfCycle && previous1 < kHalfCycle) {
-            uint32_t subSteps = s.subSteps[l];
-            const float before = kSubPattern[subSteps % kSubPatternLength];
-            ++subSteps;
-            const float after = kSubPattern[subSteps % kSubPatternLength];
-            s.subValue[l] = kSpan * after - 1.0f;
-            s.subSteps[l] = subSteps;
-            if (before - after != 0.0f)
-                place(s, kSub, l, before - after, (phase1 - kHalfCycle) / inc1);
-        }
-        if (phase1 >= threshold1 && previous1 < threshold1) {
-            place(s, kOsc1, l, -b1, (phase1 - threshold1) / inc1);
-            raw1 += kSpan * b1;
-        }
-        s.phase1[l] = phase1;
-        s.raw1[l] = raw1;
-        s.threshold1[l] = threshold1;
-        s.a1[l] = a1;
-        s.b1[l] = b1;
-        refreshWindow(s, kOsc1, l);
-        refreshWindow(s, kSub, l);
+        bool syncPending = s.syncPending[l] != 0;
+        firstOscillatorJumps(FirstOscillator{s.phase1[l], s.raw1[l], s.threshold1[l], s.a1[l],
+                                             s.b1[l], s.remainder[l], syncPending, s.subValue[l],
+                                             s.subSteps[l]},
+                             s.previous1[l], s.inc1[l], s.width1[l], s.osc1SawWeight[l],
+                             s.osc1PulseWeight[l], Placer{s, l});
+        s.syncPending[l] = syncPending ? kAllBits : 0u;
+        refreshWindow(s, kOsc1Ring, l);
+        refreshWindow(s, kSubRing, l);
     }
 }
 
@@ -232,67 +203,15 @@ KK_LANE_STEP void oscillatorLaneJumps2(OscillatorLaneState& s, uint32_t mask)
     for (int32_t l = 0; l < s.count; ++l) {
         if (!(mask & (1u << l)))
             continue;
-        const float inc2 = s.inc2[l];
-        const float threshold2 = s.threshold2[l];
-        float phase2 = s.phase2[l];
-        float raw2 = s.raw2[l];
-        float a2 = s.a2[l];
-        float b2 = s.b2[l];
         bool high2 = s.high2[l] != 0;
         bool syncPending = s.syncPending[l] != 0;
-        if (phase2 >= 1.0f) {
-            if (std::fabs(raw2) > kAccumulatorLimit)
-                AM_STD::printv("Accumulator2 - %f", double(raw2));
-            phase2 -= 1.0f;
-            place(s, kOsc2, l, (high2 ? b2 : 0.0f) + a2, phase2 / inc2);
-            syncPending = false;
-            raw2 = (kSpan * phase2 - 1.0f) * a2 - s.osc2PulseWeight[l];
-            a2 = s.osc2SawWeight[l];
-            b2 = s.osc2PulseWeight[l];
-            high2 = false;
-        }
-        if (phase2 >= threshold2 && !high2) {
-            high2 = true;
-            float f = (phase2 - threshold2) / inc2;
-            if (f > 1.0f)
-                f = kLateFallback;
-            place(s, kOsc2, l, -b2, f);
-            raw2 += kSpan * b2;
-        }
-        if (threshold2 > phase2 && high2) {
-            high2 = false;
-            float f = (threshold2 - phase2) / inc2;
-            if (f > 1.0f)
-                f = kLateFallback;
-            place(s, kOsc2, l, b2, f);
-            raw2 -= kSpan * b2;
-        }
-        const float window = s.syncWindow[l];
-        if (syncPending && (phase2 < window || 1.0f - phase2 < window)) {
-            if (std::fabs(raw2) > kAccumulatorLimit)
-                AM_STD::printv("Accumulator2 %f", double(raw2));
-            const float sawWeight = s.osc2SawWeight[l];
-            const float pulseWeight = s.osc2PulseWeight[l];
-            const float before = (kSpan * phase2 - 1.0f) * a2 + (high2 ? b2 : -b2);
-            phase2 = s.remainder[l];
-            high2 = phase2 >= threshold2;
-            const float after =
-                (kSpan * phase2 - 1.0f) * sawWeight + (high2 ? pulseWeight : -pulseWeight);
-            const float jump = after - before;
-            const float periods = phase2 / inc2;
-            place(s, kOsc2, l, -jump / kSpan, periods - std::floor(periods));
-            raw2 += jump;
-            syncPending = false;
-            a2 = sawWeight;
-            b2 = pulseWeight;
-        }
-        s.phase2[l] = phase2;
-        s.raw2[l] = raw2;
-        s.a2[l] = a2;
-        s.b2[l] = b2;
+        secondOscillatorJumps(
+            SecondOscillator{s.phase2[l], s.raw2[l], s.a2[l], s.b2[l], high2, syncPending},
+            s.inc2[l], s.threshold2[l], s.syncWindow[l], s.remainder[l], s.osc2SawWeight[l],
+            s.osc2PulseWeight[l], Placer{s, l});
         s.high2[l] = high2 ? kAllBits : 0u;
         s.syncPending[l] = syncPending ? kAllBits : 0u;
-        refreshWindow(s, kOsc2, l);
+        refreshWindow(s, kOsc2Ring, l);
     }
 }
 

@@ -5,6 +5,7 @@
 // Not for files compiled with other code generation (the AVX2 lane kernel):
 // these inline functions must have one compiled form.
 
+#include "foundation/AM_STD.h"
 #include "synth/dsp/InterpolatedStepCorrection.h"
 #include "synth/dsp/OscillatorWavetables.h"
 #include "synth/dsp/Oscillators.h"
@@ -95,6 +96,119 @@ inline OscillatorStep oscillatorStep(const OscillatorBlock& b, const OscillatorR
     s.inc2 = incrementOf(pitches, s.pitch2Base, b.incrementScale);
     s.threshold2 = pulseThreshold(std::fabs(s.width2), s.inc2);
     return s;
+}
+
+// The rings a jump's correction goes to.
+enum CorrectionRing : int32_t { kOsc1Ring, kSubRing, kOsc2Ring };
+
+// The first oscillator's jumps at one frame, after its phase and raw part
+// moved on from `previous`: the wrap (which arms the sync), the sub
+// oscillator's step and the pulse's rise. `place(ring, m, position)` places a
+// correction into the voice's ring at the frame's slot. The block's saw and
+// pulse weights are latched at the wrap.
+struct FirstOscillator {
+    float& phase;
+    float& raw;
+    float& threshold;
+    float& sawWeight;   // latched
+    float& pulseWeight; // latched
+    float& remainder;   // phase just after the latest wrap
+    bool& syncPending;
+    float& subValue;
+    uint32_t& subSteps;
+};
+
+template <class Place>
+inline void firstOscillatorJumps(const FirstOscillator& o, float previous, float increment,
+                                 float width, float blockSaw, float blockPulse, Place&& place)
+{
+    if (o.phase >= 1.0f) {
+        o.phase -= 1.0f;
+        o.remainder = o.phase;
+        o.syncPending = true;
+        const float m = (previous >= o.threshold ? o.pulseWeight : 0.0f) + blockSaw;
+        place(kOsc1Ring, m, o.phase / increment);
+        o.raw = (kSpan * o.phase - 1.0f) * o.sawWeight - blockPulse;
+        o.threshold = pulseThreshold(width, increment);
+        o.sawWeight = blockSaw;
+        o.pulseWeight = blockPulse;
+    }
+    if (o.phase >= kHalfCycle && previous < kHalfCycle) {
+        const float before = kSubPattern[o.subSteps % kSubPatternLength];
+        ++o.subSteps;
+        const float after = kSubPattern[o.subSteps % kSubPatternLength];
+        o.subValue = kSpan * after - 1.0f;
+        if (before - after != 0.0f)
+            place(kSubRing, before - after, (o.phase - kHalfCycle) / increment);
+    }
+    if (o.phase >= o.threshold && previous < o.threshold) {
+        place(kOsc1Ring, -o.pulseWeight, (o.phase - o.threshold) / increment);
+        o.raw += kSpan * o.pulseWeight;
+    }
+}
+
+// The second oscillator's jumps at one frame, after its phase, raw part and
+// threshold moved on: the wrap, the pulse's rise and fall and the sync to
+// the first oscillator's wrap (within the sync window of a cycle boundary).
+// A raw part beyond 4 at a wrap or a sync writes a trace line.
+struct SecondOscillator {
+    float& phase;
+    float& raw;
+    float& sawWeight;   // latched
+    float& pulseWeight; // latched
+    bool& high;
+    bool& syncPending;
+};
+
+template <class Place>
+inline void secondOscillatorJumps(const SecondOscillator& o, float increment, float threshold,
+                                  float syncWindow, float remainder, float blockSaw,
+                                  float blockPulse, Place&& place)
+{
+    if (o.phase >= 1.0f) {
+        if (std::fabs(o.raw) > kAccumulatorLimit)
+            AM_STD::printv("Accumulator2 - %f", double(o.raw));
+        o.phase -= 1.0f;
+        place(kOsc2Ring, (o.high ? o.pulseWeight : 0.0f) + o.sawWeight, o.phase / increment);
+        o.syncPending = false;
+        o.raw = (kSpan * o.phase - 1.0f) * o.sawWeight - blockPulse;
+        o.sawWeight = blockSaw;
+        o.pulseWeight = blockPulse;
+        o.high = false;
+    }
+    if (o.phase >= threshold && !o.high) {
+        o.high = true;
+        float f = (o.phase - threshold) / increment;
+        if (f > 1.0f)
+            f = kLateFallback;
+        place(kOsc2Ring, -o.pulseWeight, f);
+        o.raw += kSpan * o.pulseWeight;
+    }
+    if (threshold > o.phase && o.high) {
+        o.high = false;
+        float f = (threshold - o.phase) / increment;
+        if (f > 1.0f)
+            f = kLateFallback;
+        place(kOsc2Ring, o.pulseWeight, f);
+        o.raw -= kSpan * o.pulseWeight;
+    }
+    if (o.syncPending && (o.phase < syncWindow || 1.0f - o.phase < syncWindow)) {
+        if (std::fabs(o.raw) > kAccumulatorLimit)
+            AM_STD::printv("Accumulator2 %f", double(o.raw));
+        const float before =
+            (kSpan * o.phase - 1.0f) * o.sawWeight + (o.high ? o.pulseWeight : -o.pulseWeight);
+        o.phase = remainder;
+        o.high = o.phase >= threshold;
+        const float after =
+            (kSpan * o.phase - 1.0f) * blockSaw + (o.high ? blockPulse : -blockPulse);
+        const float jump = after - before;
+        const float periods = o.phase / increment;
+        place(kOsc2Ring, -jump / kSpan, periods - std::floor(periods));
+        o.raw += jump;
+        o.syncPending = false;
+        o.sawWeight = blockSaw;
+        o.pulseWeight = blockPulse;
+    }
 }
 
 } // namespace synthdsp::oscillatorlaws

@@ -1,6 +1,5 @@
 #include "synth/dsp/Oscillators.h"
 
-#include "foundation/AM_STD.h"
 #include "synth/dsp/PitchTable.h"
 #include "synth/dsp/OscillatorLaws.h"
 #include "synth/dsp/PitchTableLookup.h"
@@ -111,6 +110,14 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
     bool syncPending = false;
     float remainder = 0.0f; // Osc1's phase just after its latest wrap
 
+    float* const rings[] = {st.osc1Ring, st.subRing, st.osc2Ring};
+    const auto place = [&rings, &p, corrections](int32_t ring, float m, float position) {
+        placeStepCorrection(rings[ring], p, corrections, m, position);
+    };
+    const FirstOscillator first1{phase1, raw1, threshold1, a1, b1,
+                                 remainder, syncPending, subValue, subSteps};
+    const SecondOscillator second{phase2, raw2, a2, b2, high2, syncPending};
+
     const PitchTable& pitches = pitchTable();
     for (int32_t step = 0, first = 0; first < frames; ++step, first += kFramesPerControlStep) {
         const int32_t last =
@@ -134,30 +141,8 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
             const float previous1 = phase1;
             phase1 += inc1;
             raw1 += kSpan * inc1 * a1;
-            if (phase1 >= 1.0f) {
-                phase1 -= 1.0f;
-                remainder = phase1;
-                syncPending = true;
-                const float m = (previous1 >= threshold1 ? b1 : 0.0f) + b.osc1SawWeight;
-                placeStepCorrection(st.osc1Ring, p, corrections, m, phase1 / inc1);
-                raw1 = (kSpan * phase1 - 1.0f) * a1 - b.osc1PulseWeight;
-                threshold1 = pulseThreshold(width1, inc1);
-                a1 = b.osc1SawWeight;
-                b1 = b.osc1PulseWeight;
-            }
-            if (phase1 >= kHalfCycle && previous1 < kHalfCycle) {
-                const float before = kSubPattern[subSteps % kSubPatternLength];
-                ++subSteps;
-                const float after = kSubPattern[subSteps % kSubPatternLength];
-                subValue = kSpan * after - 1.0f;
-                if (before - after != 0.0f)
-                    placeStepCorrection(st.subRing, p, corrections, before - after,
-                                        (phase1 - kHalfCycle) / inc1);
-            }
-            if (phase1 >= threshold1 && previous1 < threshold1) {
-                placeStepCorrection(st.osc1Ring, p, corrections, -b1, (phase1 - threshold1) / inc1);
-                raw1 += kSpan * b1;
-            }
+            firstOscillatorJumps(first1, previous1, inc1, width1, b.osc1SawWeight,
+                                 b.osc1PulseWeight, place);
             float o1 = raw1 + st.osc1Ring[p];
             if (smooth) {
                 o1 += smoothWaves(sine, triangle, b.sineWeight, b.triangleWeight, phase1);
@@ -176,51 +161,8 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
             raw2 += kSpan * inc2 * a2;
             if (widthModulated)
                 threshold2 = pulseThreshold(std::fabs(width2 - pwm2 * o1), inc2);
-            if (phase2 >= 1.0f) {
-                if (std::fabs(raw2) > kAccumulatorLimit)
-                    AM_STD::printv("Accumulator2 - %f", double(raw2));
-                phase2 -= 1.0f;
-                placeStepCorrection(st.osc2Ring, p, corrections, (high2 ? b2 : 0.0f) + a2,
-                                    phase2 / inc2);
-                syncPending = false;
-                raw2 = (kSpan * phase2 - 1.0f) * a2 - b.osc2PulseWeight;
-                a2 = b.osc2SawWeight;
-                b2 = b.osc2PulseWeight;
-                high2 = false;
-            }
-            if (phase2 >= threshold2 && !high2) {
-                high2 = true;
-                float f = (phase2 - threshold2) / inc2;
-                if (f > 1.0f)
-                    f = kLateFallback;
-                placeStepCorrection(st.osc2Ring, p, corrections, -b2, f);
-                raw2 += kSpan * b2;
-            }
-            if (threshold2 > phase2 && high2) {
-                high2 = false;
-                float f = (threshold2 - phase2) / inc2;
-                if (f > 1.0f)
-                    f = kLateFallback;
-                placeStepCorrection(st.osc2Ring, p, corrections, b2, f);
-                raw2 -= kSpan * b2;
-            }
-            if (syncPending && (phase2 < b.syncWindow || 1.0f - phase2 < b.syncWindow)) {
-                if (std::fabs(raw2) > kAccumulatorLimit)
-                    AM_STD::printv("Accumulator2 %f", double(raw2));
-                const float before = (kSpan * phase2 - 1.0f) * a2 + (high2 ? b2 : -b2);
-                phase2 = remainder;
-                high2 = phase2 >= threshold2;
-                const float after = (kSpan * phase2 - 1.0f) * b.osc2SawWeight +
-                                    (high2 ? b.osc2PulseWeight : -b.osc2PulseWeight);
-                const float jump = after - before;
-                const float periods = phase2 / inc2;
-                placeStepCorrection(st.osc2Ring, p, corrections, -jump / kSpan,
-                                    periods - std::floor(periods));
-                raw2 += jump;
-                syncPending = false;
-                a2 = b.osc2SawWeight;
-                b2 = b.osc2PulseWeight;
-            }
+            secondOscillatorJumps(second, inc2, threshold2, b.syncWindow, remainder,
+                                  b.osc2SawWeight, b.osc2PulseWeight, place);
             const float o2 = st.osc2Ring[p] + raw2;
             st.osc2Ring[p] = 0.0f;
             out.osc2[n] = o2;
