@@ -452,6 +452,8 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
     // with which others (equal lane keys).
     bool laned[k_kestanBatchVoices];
     uint32_t key[k_kestanBatchVoices];
+    // Whether the filter's ring modulator reads the oscillators' signals.
+    bool ringModulated[k_kestanBatchVoices];
     uint32_t lanedCount = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const KestanVoiceJob& job = g.waiting[i]->job;
@@ -460,6 +462,7 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             filterSettings(p, job.rows[k_kestanRowVoice][0]), ctx->samplePeriod);
         laned[i] = synthdsp::filterRunsInLanes(block);
         key[i] = synthdsp::filterLaneKey(block);
+        ringModulated[i] = block.ringModGain != 0.0f;
         lanedCount += laned[i] ? 1 : 0;
     }
 
@@ -502,10 +505,12 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             KestanVoiceRecord& v = *g.waiting[members[m]];
             KestanLaneScratch& lane = g.lanes[m];
             oscillators[m] = oscillatorInput(inputsFromJob(v.job), ctx);
+            const bool signals = ringModulated[members[m]];
             oscillatorLanes[m] = {&v.oscillators,
                                   &oscillators[m].block,
                                   oscillators[m].rows,
-                                  {lane.work, lane.osc1, lane.osc2, lane.sub}};
+                                  {lane.work, signals ? lane.osc1 : nullptr,
+                                   signals ? lane.osc2 : nullptr, signals ? lane.sub : nullptr}};
         }
         synthdsp::renderOscillatorLanes(oscillatorLanes, size, tables,
                                         k_kestanOversampling * g.waiting[i]->job.length *

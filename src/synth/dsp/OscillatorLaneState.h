@@ -40,6 +40,8 @@ struct alignas(32) OscillatorLaneState {
     // The control step's values.
     float width2[kLaneColumns], fm2[kLaneColumns], pwm2[kLaneColumns];
     float pitch2Base[kLaneColumns], width1[kLaneColumns];
+    float pitch1[kLaneColumns];
+    float stepInc2[kLaneColumns]; // the second increment of the step's pitch
     uint32_t anyModulated; // a lane has audio-rate FM or PWM in this step
     uint32_t anySmooth;    // a lane reads sine or triangle
 

@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -35,6 +36,8 @@ constexpr uint32_t kAllBits = ~0u;
 constexpr int32_t kRings = 3;
 // The last ring slot from which four slots follow without wrapping.
 constexpr uint32_t kLastWholeWindow = kCorrectionRingSize - kWindowFrames;
+// How far ahead of a window its ring is fetched.
+constexpr uint32_t kPrefetchSlots = 32;
 
 // The voice's ring slot of frame `frame` of the call.
 uint32_t slotOf(const OscillatorLaneState& s, int32_t lane, int32_t frame)
@@ -143,6 +146,10 @@ KK_LANE_STEP void moveOscillatorLaneWindow(OscillatorLaneState& s, int32_t start
                 // Four slots from the next window's first (the slots past a
                 // shorter window are read and left unused).
                 const uint32_t slot = slotOf(s, l0 + i, start);
+                // Many rings are read side by side, each one slowly: ask for
+                // the line after the next ahead of time.
+                _mm_prefetch(reinterpret_cast<const char*>(ring + ((slot + kPrefetchSlots) & kRingMask)),
+                             _MM_HINT_T0);
                 if (slot <= kLastWholeWindow)
                     v[i] = _mm_loadu_ps(ring + slot);
                 else
@@ -167,8 +174,21 @@ KK_LANE_STEP void beginOscillatorLaneStep(OscillatorLaneState& s, int32_t step)
     const PitchTable& pitches = pitchTable();
     s.anyModulated = 0;
     for (int32_t l = 0; l < s.count; ++l) {
-        const OscillatorStep v = oscillatorStep(*s.lanes[l].block, s.lanes[l].rows, step, pitches);
+        const OscillatorBlock& b = *s.lanes[l].block;
+        OscillatorStep v = oscillatorStepPitches(b, s.lanes[l].rows, step);
+        // The increments of the previous step's pitches still hold (a held
+        // note's pitches stand still from step to step).
+        if (step > 0 && std::bit_cast<uint32_t>(v.pitch1) == std::bit_cast<uint32_t>(s.pitch1[l]) &&
+            std::bit_cast<uint32_t>(v.pitch2Base) == std::bit_cast<uint32_t>(s.pitch2Base[l])) {
+            v.inc1 = s.inc1[l];
+            v.inc2 = s.stepInc2[l];
+        } else {
+            oscillatorStepIncrements(v, b, pitches);
+        }
+        oscillatorStepThreshold(v);
+        s.pitch1[l] = v.pitch1;
         s.inc1[l] = v.inc1;
+        s.stepInc2[l] = v.inc2;
         s.width1[l] = v.width1;
         s.width2[l] = v.width2;
         s.fm2[l] = v.fm2;
@@ -261,21 +281,33 @@ KK_LANE_STEP void storeOscillatorLaneOutput(OscillatorLaneState& s, int32_t firs
     const int32_t frames = last - first;
     const int32_t whole = frames - frames % kQuad;
     for (int32_t l0 = 0; l0 < s.count; l0 += kQuad) {
+        const int32_t lanes = std::min(kQuad, s.count - l0);
+        bool signals = false;
+        for (int32_t i = 0; i < lanes; ++i)
+            signals = signals || s.lanes[l0 + i].out.osc1 || s.lanes[l0 + i].out.osc2 ||
+                      s.lanes[l0 + i].out.sub;
         for (int32_t k = 0; k < whole; k += kQuad) {
             const int32_t at = k * kLaneColumns + l0;
+            const int32_t n = first + k;
             const Quad osc1 = turned(s.outOsc1 + at);
+            const Quad mix = turned(s.outMix + at);
+            for (int32_t i = 0; i < lanes; ++i) {
+                float* work = s.lanes[l0 + i].out.work + 2 * n;
+                _mm_storeu_ps(work, _mm_unpacklo_ps(mix.lane[i], osc1.lane[i]));
+                _mm_storeu_ps(work + kQuad, _mm_unpackhi_ps(mix.lane[i], osc1.lane[i]));
+            }
+            if (!signals)
+                continue;
             const Quad sub = turned(s.outSub + at);
             const Quad osc2 = turned(s.outOsc2 + at);
-            const Quad mix = turned(s.outMix + at);
-            const int32_t n = first + k;
-            for (int32_t i = 0; i < kQuad && l0 + i < s.count; ++i) {
+            for (int32_t i = 0; i < lanes; ++i) {
                 const OscillatorOutput& out = s.lanes[l0 + i].out;
-                _mm_storeu_ps(out.osc1 + n, osc1.lane[i]);
-                _mm_storeu_ps(out.sub + n, sub.lane[i]);
-                _mm_storeu_ps(out.osc2 + n, osc2.lane[i]);
-                _mm_storeu_ps(out.work + 2 * n, _mm_unpacklo_ps(mix.lane[i], osc1.lane[i]));
-                _mm_storeu_ps(out.work + 2 * n + kQuad,
-                              _mm_unpackhi_ps(mix.lane[i], osc1.lane[i]));
+                if (out.osc1)
+                    _mm_storeu_ps(out.osc1 + n, osc1.lane[i]);
+                if (out.sub)
+                    _mm_storeu_ps(out.sub + n, sub.lane[i]);
+                if (out.osc2)
+                    _mm_storeu_ps(out.osc2 + n, osc2.lane[i]);
             }
         }
     }
@@ -283,9 +315,12 @@ KK_LANE_STEP void storeOscillatorLaneOutput(OscillatorLaneState& s, int32_t firs
         const OscillatorOutput& out = s.lanes[l].out;
         for (int32_t n = first + whole; n < last; ++n) {
             const int32_t at = (n - first) * kLaneColumns + l;
-            out.osc1[n] = s.outOsc1[at];
-            out.sub[n] = s.outSub[at];
-            out.osc2[n] = s.outOsc2[at];
+            if (out.osc1)
+                out.osc1[n] = s.outOsc1[at];
+            if (out.sub)
+                out.sub[n] = s.outSub[at];
+            if (out.osc2)
+                out.osc2[n] = s.outOsc2[at];
             out.work[2 * n] = s.outMix[at];
             out.work[2 * n + 1] = s.outOsc1[at];
         }
@@ -357,12 +392,17 @@ void renderOscillatorLanes(const OscillatorLane* lanes, int32_t count,
 {
     if (!lanesTake(lanes, count, frames))
         return renderEachAlone(lanes, count, tables, frames);
-    if (count <= Sse2::W)
+    if (count <= Sse2::W) {
         oscillatorkernel::render<Sse2>(lanes, count, tables, frames);
-    else if (wideLanesInUse())
+    } else if (wideLanesInUse()) {
         renderOscillatorLanes8(lanes, count, tables, frames);
-    else
-        oscillatorkernel::render<Sse2Pair>(lanes, count, tables, frames);
+    } else {
+        // Two groups of SSE2 lanes one after the other: the oscillators'
+        // frame-to-frame chains are short, and one vector's values fit the
+        // registers where two side by side would not.
+        oscillatorkernel::render<Sse2>(lanes, Sse2::W, tables, frames);
+        renderOscillatorLanes(lanes + Sse2::W, count - Sse2::W, tables, frames);
+    }
 }
 
 } // namespace synthdsp

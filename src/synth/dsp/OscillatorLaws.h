@@ -73,28 +73,50 @@ inline float incrementOf(const PitchTable& table, float pitch, float incrementSc
 
 // The values of one control step that hold for its frames (the second
 // oscillator's increment and threshold only while it has no audio-rate
-// modulation).
+// modulation): first the pitches and widths from the rows, then the
+// increments from the pitches (the costly part, which depends on nothing
+// else).
 struct OscillatorStep {
-    float inc1, width1, width2, fm2, pwm2, pitch2Base, inc2, threshold2;
+    float pitch1, width1, width2, fm2, pwm2, pitch2Base;
+    float inc1, inc2, threshold2;
 };
 
-inline OscillatorStep oscillatorStep(const OscillatorBlock& b, const OscillatorRows& rows,
-                                     int32_t step, const PitchTable& pitches)
+inline OscillatorStep oscillatorStepPitches(const OscillatorBlock& b, const OscillatorRows& rows,
+                                            int32_t step)
 {
     OscillatorStep s;
     const float vibrato = b.vibratoScale * rows.vibrato[step];
     const float widthRow = rows.pulseWidth[step];
-    const float pitch1 = b.keyScale * rows.key1[step] + b.tuneModDepth1 * rows.tuneMod1[step] +
-                         vibrato + b.osc1Base;
-    s.inc1 = incrementOf(pitches, pitch1, b.incrementScale);
+    s.pitch1 = b.keyScale * rows.key1[step] + b.tuneModDepth1 * rows.tuneMod1[step] + vibrato +
+               b.osc1Base;
     s.width1 = std::fabs(widthRow) * b.pulseDepth;
     s.width2 = b.pulseDepth * widthRow;
     s.fm2 = b.crossModDepth * rows.osc2Fm[step];
     s.pwm2 = b.crossModDepth * rows.osc2Pwm[step];
     s.pitch2Base = b.keyScale * rows.key2[step] + b.tuneModDepth2 * rows.tuneMod2[step] + vibrato +
                    b.osc2Base;
+    s.inc1 = s.inc2 = s.threshold2 = 0.0f;
+    return s;
+}
+
+inline void oscillatorStepIncrements(OscillatorStep& s, const OscillatorBlock& b,
+                                     const PitchTable& pitches)
+{
+    s.inc1 = incrementOf(pitches, s.pitch1, b.incrementScale);
     s.inc2 = incrementOf(pitches, s.pitch2Base, b.incrementScale);
+}
+
+inline void oscillatorStepThreshold(OscillatorStep& s)
+{
     s.threshold2 = pulseThreshold(std::fabs(s.width2), s.inc2);
+}
+
+inline OscillatorStep oscillatorStep(const OscillatorBlock& b, const OscillatorRows& rows,
+                                     int32_t step, const PitchTable& pitches)
+{
+    OscillatorStep s = oscillatorStepPitches(b, rows, step);
+    oscillatorStepIncrements(s, b, pitches);
+    oscillatorStepThreshold(s);
     return s;
 }
 

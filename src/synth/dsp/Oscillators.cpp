@@ -150,8 +150,10 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
             const float o3 = st.subRing[p] + subValue;
             st.osc1Ring[p] = 0.0f;
             st.subRing[p] = 0.0f;
-            out.osc1[n] = o1;
-            out.sub[n] = o3;
+            if (out.osc1)
+                out.osc1[n] = o1;
+            if (out.sub)
+                out.sub[n] = o3;
             float mix = b.subGain * o3 + b.osc1Gain * o1;
 
             // Second oscillator.
@@ -165,7 +167,8 @@ void renderOscillators(OscillatorState& st, const OscillatorBlock& b, const Osci
                                   b.osc2SawWeight, b.osc2PulseWeight, place);
             const float o2 = st.osc2Ring[p] + raw2;
             st.osc2Ring[p] = 0.0f;
-            out.osc2[n] = o2;
+            if (out.osc2)
+                out.osc2[n] = o2;
             mix += b.osc2Gain * o2;
 
             // DC blocker.

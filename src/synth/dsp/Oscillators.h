@@ -142,7 +142,8 @@ OscillatorTables oscillatorTables();
 
 // Output buffers of `frames` frames each: the work buffer takes two floats per
 // frame (the DC-free mix, the first oscillator's value); the three others one
-// float per frame (each oscillator's value before its gain).
+// float per frame (each oscillator's value before its gain). The three may be
+// null when nothing reads them (the filter's ring modulator is off).
 struct OscillatorOutput {
     float* work;
     float* osc1;
