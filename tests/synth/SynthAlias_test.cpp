@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -32,10 +33,11 @@ constexpr int32_t kLength = 32768;
 constexpr double kTop = 20000.0;
 constexpr double kRequiredDb = -70.0;
 
-std::vector<float> renderAt(double hertz, float level)
+std::vector<float> renderAt(double hertz, float level, float stack = 1.0f)
 {
     KestanAudio::resetProcessState();
     auto host = makeSynth();
+    host->set("VCC", "Voicing", stack);
     const double pitch = 69.0 + 12.0 * std::log2(hertz / 220.0);
     const int32_t key = std::clamp(int32_t(std::lround(pitch)), 0, 127);
     auto* vcc = static_cast<AM_VoiceCircuitMin*>(host->engine().getModuleByName("VCC"));
@@ -51,10 +53,10 @@ std::vector<float> renderAt(double hertz, float level)
     return host->left;
 }
 
-std::vector<float> sawAt(double hertz, float level)
+std::vector<float> sawAt(double hertz, float level, float stack = 1.0f)
 {
-    std::vector<float> saw = renderAt(hertz, level);
-    const std::vector<float> noise = renderAt(hertz, -100.0f);
+    std::vector<float> saw = renderAt(hertz, level, stack);
+    const std::vector<float> noise = renderAt(hertz, -100.0f, stack);
     for (size_t n = 0; n < saw.size(); ++n)
         saw[n] -= noise[n];
     return saw;
@@ -79,6 +81,39 @@ TEST(SynthAlias, SawAliasesStayFarBelowTheFundamental)
     RecordProperty("worst_alias_db", std::to_string(worst.worstDb));
     RecordProperty("worst_alias_at_hz", std::to_string(worst.atHz));
     RecordProperty("worst_alias_fundamental_hz", std::to_string(worstFundamental));
+}
+
+// The top keys: from 1 kHz up, nothing but harmonics within 85 dB of the
+// fundamental, for one voice and for a stack of two voices on the key (which
+// render side by side in vector lanes).
+TEST(SynthAlias, TopKeysKeepTheirAliasesBelowMinus85dBFrom1kHz)
+{
+    constexpr double kBottom = 1000.0;
+    constexpr double kTopKeysDb = -85.0;
+    AliasFloor worst{-400.0, 0.0};
+    int32_t worstKey = 0;
+    for (float stack : {1.0f, 2.0f}) {
+        for (float level : {-30.0f, -80.0f}) {
+            for (int32_t key = 93; key <= 108; ++key) {
+                const double hertz = 220.0 * std::exp2((key - 69) / 12.0);
+                SCOPED_TRACE(testing::Message() << "key " << key << ", level " << level
+                                                << ", stack " << stack);
+                const std::vector<float> x = sawAt(hertz, level, stack);
+                const AliasFloor floor =
+                    aliasFloor(x, kSettle, kLength, hertz, kRate, kTop, kBottom);
+                EXPECT_LT(floor.worstDb, kTopKeysDb) << "at " << floor.atHz << " Hz";
+                if (floor.worstDb > worst.worstDb) {
+                    worst = floor;
+                    worstKey = key;
+                }
+            }
+        }
+    }
+    RecordProperty("worst_top_key_alias_db", std::to_string(worst.worstDb));
+    RecordProperty("worst_top_key_alias_at_hz", std::to_string(worst.atHz));
+    RecordProperty("worst_top_key", std::to_string(worstKey));
+    std::printf("worst alias of keys 93 to 108: %.1f dB at %.0f Hz (key %d)\n", worst.worstDb,
+                worst.atHz, worstKey);
 }
 
 } // namespace

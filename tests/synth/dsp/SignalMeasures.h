@@ -104,11 +104,11 @@ struct AliasFloor {
     double atHz;
 };
 
-// The alias floor of a periodic signal with fundamental f0 up to `top` Hz:
-// every bin below `top` that is not within the window's main lobe of DC or a
-// harmonic of f0, relative to the fundamental.
+// The alias floor of a periodic signal with fundamental f0 from `bottom` up
+// to `top` Hz: every bin in that range that is not within the window's main
+// lobe of DC or a harmonic of f0, relative to the fundamental.
 inline AliasFloor aliasFloor(const std::vector<float>& x, size_t begin, int32_t length, double f0,
-                             double rate, double top)
+                             double rate, double top, double bottom = 0.0)
 {
     constexpr int32_t kGuardBins = 12;
     const std::vector<double> mag = spectrum(x, begin, length);
@@ -129,7 +129,7 @@ inline AliasFloor aliasFloor(const std::vector<float>& x, size_t begin, int32_t 
         fundamental = std::max(fundamental, mag[size_t(k)]);
     AliasFloor floor{-400.0, 0.0};
     for (int32_t k = 0; k < bins && k * binHz < top; ++k) {
-        if (masked[size_t(k)])
+        if (masked[size_t(k)] || k * binHz < bottom)
             continue;
         const double db = decibels(mag[size_t(k)] / fundamental);
         if (db > floor.worstDb)
