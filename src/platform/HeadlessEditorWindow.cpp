@@ -1,0 +1,71 @@
+#include "platform/HeadlessEditorWindow.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+constexpr int kMaxSide = 16384;
+
+} // namespace
+
+HeadlessEditorWindow::HeadlessEditorWindow(int width, int height)
+    : surface_(std::clamp(width, 1, kMaxSide), std::clamp(height, 1, kMaxSide))
+{
+}
+
+bool HeadlessEditorWindow::resize(int width, int height)
+{
+    if (!alive_)
+        return false;
+    width = std::clamp(width, 1, kMaxSide);
+    height = std::clamp(height, 1, kMaxSide);
+    if (width == surface_.width() && height == surface_.height())
+        return true;
+    surface_.resize(width, height);
+    WindowEvent resized;
+    resized.kind = WindowEventKind::Resized;
+    resized.area = PixelRect{0, 0, width, height};
+    pending_.push_back(resized);
+    return true;
+}
+
+void HeadlessEditorWindow::pumpEvents(WindowEventSink& sink)
+{
+    // Events posted while the sink runs wait for the next pump.
+    std::deque<WindowEvent> now;
+    now.swap(pending_);
+    for (const WindowEvent& event : now)
+        sink.onWindowEvent(event);
+}
+
+bool HeadlessEditorWindow::dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes)
+{
+    if (dropTarget_ == nullptr || !alive_)
+        return false;
+    if (!dropTarget_->dragOver(x, y, modifiers)) {
+        dropTarget_->dragLeave();
+        return false;
+    }
+    dropTarget_->drop(x, y, modifiers, bytes.data(), bytes.size());
+    return true;
+}
+
+void HeadlessEditorWindow::destroyFromOutside()
+{
+    if (!alive_)
+        return;
+    alive_ = false;
+    WindowEvent destroyed;
+    destroyed.kind = WindowEventKind::Destroyed;
+    pending_.push_back(destroyed);
+}
+
+DragResult HeadlessEditorWindow::ScriptedDragSource::drag(const uint8_t* data, size_t size)
+{
+    dragged.emplace_back(data, data + size);
+    return result;
+}
+
+} // namespace platform

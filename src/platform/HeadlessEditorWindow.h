@@ -1,0 +1,62 @@
+#pragma once
+// An editor window that exists only in memory, for tests and tools: its
+// surface is a HeadlessSurface whose pixels can be read back, events are
+// posted by the test and handed out by the next pump, drags end as the test
+// says, and drops are made by the test ("drop these bytes here").
+//
+// GUI thread only.
+
+#include "platform/EditorWindow.h"
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace platform {
+
+class HeadlessEditorWindow final : public EditorWindow {
+public:
+    HeadlessEditorWindow(int width, int height);
+
+    int width() const override { return surface_.width(); }
+    int height() const override { return surface_.height(); }
+    bool resize(int width, int height) override;
+    void pumpEvents(WindowEventSink& sink) override;
+    Surface& surface() override { return surface_; }
+    DragSource& dragSource() override { return dragSource_; }
+    void setDropTarget(DropTarget* target) override { dropTarget_ = target; }
+    void takeFocus() override { ++focusRequests_; }
+    uintptr_t nativeHandle() const override { return 0; }
+    bool alive() const override { return alive_; }
+
+    // The test's side.
+    HeadlessSurface& headlessSurface() { return surface_; }
+    // Queues an event for the next pump.
+    void post(const WindowEvent& event) { pending_.push_back(event); }
+    // How the next drags end (Dropped until set otherwise).
+    void setDragResult(DragResult result) { dragSource_.result = result; }
+    // The bytes of every drag so far.
+    const std::vector<std::vector<uint8_t>>& draggedData() const { return dragSource_.dragged; }
+    // A drag carrying bytes moves over the point and drops there, as the
+    // drop target welcomes it: true when it was dropped.
+    bool dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes);
+    // The window is destroyed from outside: the next pump reports it.
+    void destroyFromOutside();
+    int focusRequests() const { return focusRequests_; }
+
+private:
+    struct ScriptedDragSource final : DragSource {
+        DragResult drag(const uint8_t* data, size_t size) override;
+        DragResult result = DragResult::Dropped;
+        std::vector<std::vector<uint8_t>> dragged;
+    };
+
+    HeadlessSurface surface_;
+    ScriptedDragSource dragSource_;
+    DropTarget* dropTarget_ = nullptr;
+    std::deque<WindowEvent> pending_;
+    int focusRequests_ = 0;
+    bool alive_ = true;
+};
+
+} // namespace platform

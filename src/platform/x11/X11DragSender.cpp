@@ -1,0 +1,311 @@
+#include "platform/x11/X11DragSender.h"
+
+#include "platform/Trace.h"
+#include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11Wait.h"
+#include "platform/x11/X11Window.h"
+
+#include <X11/Xatom.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+
+namespace platform::x11 {
+
+namespace {
+
+constexpr int kOurVersion = 5;
+constexpr int kOldestVersion = 3;
+constexpr int kVersionShift = 24;
+constexpr long kAcceptBit = 1;
+constexpr int kCoordinateShift = 16;
+constexpr long kCoordinateMask = 0xffff;
+// How long one turn of the loop waits before it looks at the buttons again.
+constexpr uint32_t kLoopSliceMs = 50;
+// A window tree deeper than this is not followed.
+constexpr int kMaxTreeDepth = 64;
+// Room kept for the request's own header when the data goes in one piece.
+constexpr long kRequestHeaderBytes = 1024;
+constexpr unsigned int kAnyButtonMask =
+    Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
+constexpr unsigned int kGrabbedEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+
+struct LoopArg {
+    Window window;
+    Atom status;
+    Atom finished;
+};
+
+Bool isDragEvent(Display*, XEvent* event, XPointer arg)
+{
+    const auto* a = reinterpret_cast<const LoopArg*>(arg);
+    switch (event->type) {
+    case MotionNotify:
+    case ButtonRelease:
+    case KeyPress:
+        return event->xany.window == a->window;
+    case ClientMessage:
+        return event->xclient.window == a->window && (event->xclient.message_type == a->status ||
+                                                      event->xclient.message_type == a->finished);
+    default:
+        return False;
+    }
+}
+
+} // namespace
+
+X11DragSender::Target X11DragSender::findTarget(int rootX, int rootY)
+{
+    Display* display = window_.display();
+    const Window root = DefaultRootWindow(display);
+    X11ErrorTrap trap(display);
+    Window current = root;
+    for (int depth = 0; depth < kMaxTreeDepth; ++depth) {
+        Window child = 0;
+        int x = 0, y = 0;
+        if (!XTranslateCoordinates(display, root, current, rootX, rootY, &x, &y, &child) ||
+            child == None)
+            break;
+        current = child;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, current, window_.atoms().xdndAware, 0, 1, False, XA_ATOM,
+                               &type, &format, &count, &after, &data) == Success &&
+            data != nullptr) {
+            const long version = count == 1 && format == 32 ? *reinterpret_cast<long*>(data) : 0;
+            XFree(data);
+            if (version >= kOldestVersion)
+                return Target{current, std::min<int>(int(version), kOurVersion)};
+        }
+    }
+    return Target{};
+}
+
+void X11DragSender::sendMessage(Atom type, long l1, long l2, long l3, long l4)
+{
+    Display* display = window_.display();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.display = display;
+    event.xclient.window = target_.window;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(window_.window());
+    event.xclient.data.l[1] = l1;
+    event.xclient.data.l[2] = l2;
+    event.xclient.data.l[3] = l3;
+    event.xclient.data.l[4] = l4;
+    X11ErrorTrap trap(display);
+    XSendEvent(display, target_.window, False, NoEventMask, &event);
+}
+
+void X11DragSender::leaveTarget()
+{
+    if (target_.window != 0)
+        sendMessage(window_.atoms().xdndLeave, 0, 0, 0, 0);
+    target_ = Target{};
+    statusPending_ = accepted_ = positionPending_ = false;
+}
+
+void X11DragSender::moveTo(int rootX, int rootY, Time time)
+{
+    const Target found = findTarget(rootX, rootY);
+    if (found.window != target_.window) {
+        leaveTarget();
+        target_ = found;
+        if (target_.window != 0)
+            sendMessage(window_.atoms().xdndEnter, long(target_.version) << kVersionShift,
+                        static_cast<long>(window_.atoms().privateData), None, None);
+    }
+    if (target_.window == 0)
+        return;
+    // One position at a time: the next goes when the status has come.
+    if (statusPending_) {
+        positionPending_ = true;
+        pendingX_ = rootX;
+        pendingY_ = rootY;
+        pendingTime_ = time;
+        return;
+    }
+    statusPending_ = true;
+    positionPending_ = false;
+    sendMessage(window_.atoms().xdndPosition, 0,
+                ((long(rootX) & kCoordinateMask) << kCoordinateShift) |
+                    (long(rootY) & kCoordinateMask),
+                static_cast<long>(time), static_cast<long>(window_.atoms().xdndActionCopy));
+}
+
+void X11DragSender::handleMessage(const XClientMessageEvent& message)
+{
+    const Window from = static_cast<Window>(message.data.l[0]);
+    if (message.message_type == window_.atoms().xdndStatus) {
+        if (from != target_.window)
+            return;
+        statusPending_ = false;
+        accepted_ = (message.data.l[1] & kAcceptBit) != 0;
+        if (positionPending_)
+            moveTo(pendingX_, pendingY_, pendingTime_);
+    } else if (message.message_type == window_.atoms().xdndFinished) {
+        if (from != target_.window)
+            return;
+        finished_ = true;
+        finishedAccepted_ = target_.version < kOurVersion || (message.data.l[1] & kAcceptBit);
+    }
+}
+
+void X11DragSender::serveRequest(const XSelectionRequestEvent& request)
+{
+    Display* display = window_.display();
+    const X11Atoms& atoms = window_.atoms();
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.display = display;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = None;
+    const Atom property = request.property != None ? request.property : request.target;
+    const long maxBytes = XExtendedMaxRequestSize(display) > 0
+                              ? XExtendedMaxRequestSize(display) * 4
+                              : XMaxRequestSize(display) * 4;
+    X11ErrorTrap trap(display);
+    if (request.selection == atoms.xdndSelection && request.owner == window_.window() &&
+        dragging_) {
+        if (request.target == atoms.targets) {
+            const Atom offered[] = {atoms.targets, atoms.privateData};
+            XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(offered), 2);
+            reply.xselection.property = property;
+        } else if (request.target == atoms.privateData) {
+            if (static_cast<long>(data_.size()) <= maxBytes - kRequestHeaderBytes) {
+                XChangeProperty(display, request.requestor, property, atoms.privateData, 8,
+                                PropModeReplace, data_.data(), static_cast<int>(data_.size()));
+                reply.xselection.property = property;
+            } else {
+                debugOutput("drag: the data is too long for one piece\n");
+            }
+        }
+    }
+    XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+}
+
+DragResult X11DragSender::finishDrop(Time time)
+{
+    Display* display = window_.display();
+    LoopArg arg{window_.window(), window_.atoms().xdndStatus, window_.atoms().xdndFinished};
+    // A status still on its way decides whether the drop is welcome.
+    while (statusPending_) {
+        XEvent event;
+        if (!waitForEvent(display, isDragEvent, reinterpret_cast<XPointer>(&arg), &event,
+                          kFinishTimeoutMs)) {
+            statusPending_ = accepted_ = false;
+            break;
+        }
+        if (event.type == ClientMessage)
+            handleMessage(event.xclient);
+    }
+    if (!accepted_) {
+        leaveTarget();
+        return DragResult::Refused;
+    }
+    finished_ = finishedAccepted_ = false;
+    sendMessage(window_.atoms().xdndDrop, 0, static_cast<long>(time), 0, 0);
+    while (!finished_) {
+        XEvent event;
+        if (!waitForEvent(display, isDragEvent, reinterpret_cast<XPointer>(&arg), &event,
+                          kFinishTimeoutMs)) {
+            debugOutput("drag: the target did not finish the drop\n");
+            target_ = Target{};
+            return DragResult::Refused;
+        }
+        if (event.type == ClientMessage)
+            handleMessage(event.xclient);
+    }
+    target_ = Target{};
+    return finishedAccepted_ ? DragResult::Dropped : DragResult::Refused;
+}
+
+DragResult X11DragSender::drag(const uint8_t* data, size_t size)
+{
+    if (dragging_ || !window_.alive())
+        return DragResult::Failed;
+    Display* display = window_.display();
+    const Window window = window_.window();
+    {
+        X11ErrorTrap trap(display);
+        XSetSelectionOwner(display, window_.atoms().xdndSelection, window, CurrentTime);
+        const bool owner =
+            XGetSelectionOwner(display, window_.atoms().xdndSelection) == window && !trap.failed();
+        if (!owner) {
+            debugOutput("drag: can't own the drag selection\n");
+            return DragResult::Failed;
+        }
+        if (XGrabPointer(display, window, False, kGrabbedEvents, GrabModeAsync, GrabModeAsync, None,
+                         None, CurrentTime) != GrabSuccess) {
+            debugOutput("drag: can't grab the pointer\n");
+            return DragResult::Failed;
+        }
+        XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    }
+    data_.assign(data, data + size);
+    dragging_ = true;
+    target_ = Target{};
+    statusPending_ = accepted_ = positionPending_ = false;
+
+    LoopArg arg{window, window_.atoms().xdndStatus, window_.atoms().xdndFinished};
+    DragResult result = DragResult::Refused;
+    for (bool over = false; !over;) {
+        XEvent event;
+        if (!waitForEvent(display, isDragEvent, reinterpret_cast<XPointer>(&arg), &event,
+                          kLoopSliceMs)) {
+            // A release we never saw (the grab was broken) ends the drag.
+            Window root = 0, child = 0;
+            int rx = 0, ry = 0, wx = 0, wy = 0;
+            unsigned int mask = 0;
+            X11ErrorTrap trap(display);
+            const bool queried =
+                XQueryPointer(display, window, &root, &child, &rx, &ry, &wx, &wy, &mask);
+            if (trap.failed() || !window_.alive() || (queried && !(mask & kAnyButtonMask))) {
+                leaveTarget();
+                over = true;
+            }
+            continue;
+        }
+        switch (event.type) {
+        case MotionNotify:
+            moveTo(event.xmotion.x_root, event.xmotion.y_root, event.xmotion.time);
+            break;
+        case ButtonRelease:
+            moveTo(event.xbutton.x_root, event.xbutton.y_root, event.xbutton.time);
+            result = target_.window != 0 ? finishDrop(event.xbutton.time) : DragResult::Refused;
+            over = true;
+            break;
+        case KeyPress:
+            if (XLookupKeysym(&event.xkey, 0) == XK_Escape) {
+                leaveTarget();
+                result = DragResult::Cancelled;
+                over = true;
+            }
+            break;
+        case ClientMessage:
+            handleMessage(event.xclient);
+            break;
+        default:
+            break;
+        }
+    }
+    {
+        X11ErrorTrap trap(display);
+        XUngrabPointer(display, CurrentTime);
+        XUngrabKeyboard(display, CurrentTime);
+        XSetSelectionOwner(display, window_.atoms().xdndSelection, None, CurrentTime);
+    }
+    dragging_ = false;
+    data_.clear();
+    return result;
+}
+
+} // namespace platform::x11

@@ -1,0 +1,301 @@
+#include "platform/x11/X11Window.h"
+
+#include "platform/Trace.h"
+#include "platform/x11/X11DragSender.h"
+#include "platform/x11/X11DropReceiver.h"
+#include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11EventTranslator.h"
+#include "platform/x11/X11Surface.h"
+#include "platform/x11/X11Wait.h"
+
+#include <X11/Xatom.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <poll.h>
+#include <vector>
+
+namespace platform::x11 {
+
+namespace {
+
+constexpr int kMaxSide = 16384;
+constexpr int kConnectAttempts = 5;
+constexpr int kConnectRetryMs = 20;
+constexpr long kXdndVersion = 5;
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+
+std::vector<X11Window*>& openWindows()
+{
+    static std::vector<X11Window*> windows;
+    return windows;
+}
+
+Bool isTransferOf(Display*, XEvent* event, XPointer arg)
+{
+    return reinterpret_cast<const X11Window*>(arg)->isTransferEvent(*event);
+}
+
+Bool isLaterMotion(Display*, XEvent* event, XPointer arg)
+{
+    return event->type == MotionNotify &&
+           event->xmotion.window == *reinterpret_cast<const Window*>(arg);
+}
+
+} // namespace
+
+std::unique_ptr<X11Window> X11Window::open(uintptr_t parent, int width, int height,
+                                           const X11WindowOptions& options)
+{
+    // A busy server may turn a connection away for a moment: try again.
+    Display* display = XOpenDisplay(options.displayName);
+    for (int attempt = 1; display == nullptr && attempt < kConnectAttempts; ++attempt) {
+        ::poll(nullptr, 0, kConnectRetryMs);
+        display = XOpenDisplay(options.displayName);
+    }
+    if (display == nullptr) {
+        debugOutput("editor window: can't open the display\n");
+        return nullptr;
+    }
+    std::unique_ptr<X11Window> self(new X11Window());
+    self->display_ = display;
+    self->parent_ = static_cast<Window>(parent);
+    self->width_ = std::clamp(width, 1, kMaxSide);
+    self->height_ = std::clamp(height, 1, kMaxSide);
+    if (!self->atoms_.intern(display)) {
+        debugOutput("editor window: can't intern the atoms\n");
+        return nullptr;
+    }
+    XWindowAttributes parentAttributes{};
+    {
+        X11ErrorTrap trap(display);
+        const Status got = XGetWindowAttributes(display, self->parent_, &parentAttributes);
+        if (!got || trap.failed()) {
+            debugOutput("editor window: the parent is not a window\n");
+            return nullptr;
+        }
+    }
+    XSetWindowAttributes attributes{};
+    attributes.colormap = parentAttributes.colormap;
+    attributes.border_pixel = 0;
+    attributes.background_pixel = 0;
+    attributes.event_mask = kEventMask;
+    {
+        X11ErrorTrap trap(display);
+        self->window_ =
+            XCreateWindow(display, self->parent_, 0, 0, static_cast<unsigned>(self->width_),
+                          static_cast<unsigned>(self->height_), 0, parentAttributes.depth,
+                          InputOutput, parentAttributes.visual,
+                          CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
+        if (trap.failed()) {
+            self->window_ = 0;
+            debugOutput("editor window: can't create the window\n");
+            return nullptr;
+        }
+        const long version = kXdndVersion;
+        XChangeProperty(display, self->window_, self->atoms_.xdndAware, XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&version), 1);
+        XMapWindow(display, self->window_);
+    }
+    self->surface_ =
+        std::make_unique<X11Surface>(display, self->window_, parentAttributes.visual,
+                                     parentAttributes.depth, options.allowSharedMemory);
+    self->surface_->resize(self->width_, self->height_);
+    self->receiver_ = std::make_unique<X11DropReceiver>(*self);
+    self->sender_ = std::make_unique<X11DragSender>(*self);
+    openWindows().push_back(self.get());
+    return self;
+}
+
+X11Window::~X11Window()
+{
+    close();
+}
+
+void X11Window::close()
+{
+    auto& windows = openWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+    if (display_ == nullptr)
+        return;
+    {
+        // The parent, and our window with it, may be gone already.
+        X11ErrorTrap trap(display_);
+        if (surface_)
+            surface_->release();
+        if (window_ != 0 && alive_)
+            XDestroyWindow(display_, window_);
+    }
+    surface_.reset();
+    receiver_.reset();
+    sender_.reset();
+    XCloseDisplay(display_);
+    display_ = nullptr;
+    window_ = 0;
+}
+
+int X11Window::openWindowCount()
+{
+    return static_cast<int>(openWindows().size());
+}
+
+bool X11Window::resize(int width, int height)
+{
+    width = std::clamp(width, 1, kMaxSide);
+    height = std::clamp(height, 1, kMaxSide);
+    if (!alive_)
+        return false;
+    bool ok = false;
+    {
+        X11ErrorTrap trap(display_);
+        XResizeWindow(display_, window_, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+        ok = !trap.failed();
+    }
+    if (!ok) {
+        debugOutput("editor window: can't resize the window\n");
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    surface_->resize(width, height);
+    return true;
+}
+
+Surface& X11Window::surface()
+{
+    return *surface_;
+}
+
+DragSource& X11Window::dragSource()
+{
+    return *sender_;
+}
+
+void X11Window::setDropTarget(DropTarget* target)
+{
+    receiver_->setTarget(target);
+}
+
+void X11Window::takeFocus()
+{
+    if (!alive_)
+        return;
+    // Refused while the window is not viewable: the trap keeps that quiet.
+    X11ErrorTrap trap(display_);
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+}
+
+bool X11Window::isTransferEvent(const XEvent& event) const
+{
+    switch (event.type) {
+    case SelectionRequest:
+        return event.xselectionrequest.owner == window_;
+    case ClientMessage: {
+        if (event.xclient.window != window_)
+            return false;
+        const Atom type = event.xclient.message_type;
+        const bool toTarget = type == atoms_.xdndEnter || type == atoms_.xdndPosition ||
+                              type == atoms_.xdndLeave || type == atoms_.xdndDrop;
+        // A drop being fetched finishes before the next drag is looked at.
+        if (toTarget)
+            return !(receiver_ && receiver_->busy());
+        // Answers to a drag of ours that is no longer running.
+        return (type == atoms_.xdndStatus || type == atoms_.xdndFinished) &&
+               !(sender_ && sender_->dragging());
+    }
+    default:
+        return false;
+    }
+}
+
+void X11Window::handleTransferEvent(XEvent& event)
+{
+    if (event.type == SelectionRequest) {
+        sender_->serveRequest(event.xselectionrequest);
+    } else if (event.type == ClientMessage) {
+        const Atom type = event.xclient.message_type;
+        if (type == atoms_.xdndStatus || type == atoms_.xdndFinished)
+            return; // a late answer to a drag that is over
+        receiver_->handleMessage(event.xclient);
+    }
+}
+
+void X11Window::serviceAllWindows()
+{
+    // Copied: a window may be closed by what a drop does.
+    const std::vector<X11Window*> windows = openWindows();
+    for (X11Window* window : windows) {
+        const auto& open = openWindows();
+        if (std::find(open.begin(), open.end(), window) == open.end())
+            continue;
+        XEvent event;
+        while (takeQueuedEvent(window->display_, isTransferOf, reinterpret_cast<XPointer>(window),
+                               &event))
+            window->handleTransferEvent(event);
+    }
+}
+
+void X11Window::pumpEvents(WindowEventSink& sink)
+{
+    if (display_ == nullptr)
+        return;
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (isTransferEvent(event)) {
+            handleTransferEvent(event);
+            continue;
+        }
+        if (event.xany.window != window_)
+            continue;
+        if (event.type == MotionNotify) {
+            // Only the latest position of a run of moves counts.
+            XEvent next;
+            while (XEventsQueued(display_, QueuedAfterReading) > 0 && XPeekEvent(display_, &next) &&
+                   isLaterMotion(display_, &next, reinterpret_cast<XPointer>(&window_)))
+                XNextEvent(display_, &event);
+        }
+        switch (event.type) {
+        case Expose:
+            surface_->refresh(PixelRect{event.xexpose.x, event.xexpose.y, event.xexpose.width,
+                                        event.xexpose.height});
+            break;
+        case ButtonPress:
+            takeFocus();
+            break;
+        case ConfigureNotify:
+            if (event.xconfigure.width == width_ && event.xconfigure.height == height_)
+                continue;
+            width_ = event.xconfigure.width;
+            height_ = event.xconfigure.height;
+            surface_->resize(width_, height_);
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window != window_)
+                continue;
+            alive_ = false;
+            break;
+        default:
+            break;
+        }
+        WindowEvent translated;
+        if (translateEvent(event, doubleClicks_, &translated))
+            sink.onWindowEvent(translated);
+        if (display_ == nullptr || !alive_)
+            break;
+    }
+}
+
+} // namespace platform::x11
+
+namespace platform {
+
+std::unique_ptr<EditorWindow> openX11EditorWindow(uintptr_t parent, int width, int height,
+                                                  const X11WindowOptions& options)
+{
+    return x11::X11Window::open(parent, width, height, options);
+}
+
+} // namespace platform

@@ -1,0 +1,79 @@
+#pragma once
+// The editor's X11 child window: its own connection, the child of the host's
+// window with the parent's visual and depth, the surface, the event pump and
+// the two directions of drag and drop.
+//
+// GUI thread only.
+
+#include "platform/DoubleClickDetector.h"
+#include "platform/EditorWindow.h"
+#include "platform/x11/X11Atoms.h"
+#include "platform/x11/X11EditorWindow.h"
+
+#include <X11/Xlib.h>
+
+#include <memory>
+
+namespace platform::x11 {
+
+class X11Surface;
+class X11DropReceiver;
+class X11DragSender;
+
+class X11Window final : public EditorWindow {
+public:
+    static std::unique_ptr<X11Window> open(uintptr_t parent, int width, int height,
+                                           const X11WindowOptions& options);
+    ~X11Window() override;
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
+
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    bool resize(int width, int height) override;
+    void pumpEvents(WindowEventSink& sink) override;
+    Surface& surface() override;
+    DragSource& dragSource() override;
+    void setDropTarget(DropTarget* target) override;
+    void takeFocus() override;
+    uintptr_t nativeHandle() const override { return window_; }
+    bool alive() const override { return alive_; }
+
+    Display* display() const { return display_; }
+    Window window() const { return window_; }
+    const X11Atoms& atoms() const { return atoms_; }
+    X11Surface& x11Surface() { return *surface_; }
+    X11DropReceiver& dropReceiver() { return *receiver_; }
+    X11DragSender& dragSender() { return *sender_; }
+
+    // Drag-and-drop and selection traffic of this window: true when the event
+    // is one (handled or not). The drop side is skipped while it is in the
+    // middle of a transfer.
+    bool isTransferEvent(const XEvent& event) const;
+    void handleTransferEvent(XEvent& event);
+
+    // Serves the drag-and-drop and selection traffic already waiting on every
+    // open window's connection (nested loops call it, so that drags between
+    // the windows of one process go on).
+    static void serviceAllWindows();
+    // Open X11 windows of the process.
+    static int openWindowCount();
+
+private:
+    X11Window() = default;
+    void close();
+
+    Display* display_ = nullptr;
+    Window parent_ = 0;
+    Window window_ = 0;
+    X11Atoms atoms_;
+    std::unique_ptr<X11Surface> surface_;
+    std::unique_ptr<X11DropReceiver> receiver_;
+    std::unique_ptr<X11DragSender> sender_;
+    DoubleClickDetector doubleClicks_;
+    int width_ = 0;
+    int height_ = 0;
+    bool alive_ = true;
+};
+
+} // namespace platform::x11

@@ -1,0 +1,238 @@
+#include "X11TestDisplay.h"
+#include "XdndPeer.h"
+
+#include "platform/x11/X11DropReceiver.h"
+#include "platform/x11/X11EditorWindow.h"
+
+#include <X11/keysym.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace platform;
+using x11test::RecordingSink;
+using x11test::XdndPeer;
+
+struct RecordingDropTarget : DropTarget {
+    bool dragOver(int x, int y, int modifiers) override
+    {
+        ++overs;
+        lastX = x;
+        lastY = y;
+        lastModifiers = modifiers;
+        return welcome;
+    }
+    void dragLeave() override { ++leaves; }
+    void drop(int x, int y, int modifiers, const uint8_t* data, size_t size) override
+    {
+        ++drops;
+        lastX = x;
+        lastY = y;
+        lastModifiers = modifiers;
+        dropped.assign(data, data + size);
+    }
+    bool welcome = true;
+    int overs = 0;
+    int leaves = 0;
+    int drops = 0;
+    int lastX = -1;
+    int lastY = -1;
+    int lastModifiers = -1;
+    std::vector<uint8_t> dropped;
+};
+
+std::vector<uint8_t> patternBytes(size_t size)
+{
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = uint8_t((i * 131 + i / 251) & 0xff);
+    return bytes;
+}
+
+std::vector<uint8_t> textBytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+class XdndTest : public x11test::X11TestDisplay {
+protected:
+    void SetUp() override
+    {
+        X11TestDisplay::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        host_ = makeHostWindow(kHostX, kHostY, 300, 200);
+        window_ = openX11EditorWindow(host_, 300, 200);
+        ASSERT_NE(window_, nullptr);
+        window_->setDropTarget(&target_);
+        pumpFor(*window_, sink_, 30);
+    }
+    void TearDown() override
+    {
+        window_.reset();
+        X11TestDisplay::TearDown();
+    }
+    Window child() const { return Window(window_->nativeHandle()); }
+
+    // Pumps the editor window until the peer has exited.
+    void pumpUntilPeerExits(XdndPeer& peer)
+    {
+        EXPECT_TRUE(pumpUntil(
+            *window_, sink_, [&] { return peer.finished(); }, 10000));
+    }
+
+    // Presses the primary button in the editor window, moves to the root
+    // point and releases there (or presses Escape): the events wait in the
+    // window's queue for the drag's loop.
+    void pressAndMoveTo(int rootX, int rootY)
+    {
+        movePointer(child(), 40, 40);
+        button(Button1, true);
+        ASSERT_TRUE(pumpUntil(*window_, sink_, [&] {
+            for (const auto& e : sink_.events)
+                if (e.kind == WindowEventKind::ButtonDown)
+                    return true;
+            return false;
+        }));
+        movePointer(DefaultRootWindow(display_), rootX - 5, rootY - 5);
+        movePointer(DefaultRootWindow(display_), rootX, rootY);
+    }
+
+    static constexpr int kHostX = 10;
+    static constexpr int kHostY = 10;
+    Window host_ = 0;
+    std::unique_ptr<EditorWindow> window_;
+    RecordingSink sink_;
+    RecordingDropTarget target_;
+};
+
+struct DropCase {
+    const char* name;
+    size_t size;
+    size_t incrChunk;
+};
+
+class XdndDropCases : public XdndTest, public ::testing::WithParamInterface<DropCase> {};
+
+TEST_P(XdndDropCases, APeersDropDeliversTheExactBytes)
+{
+    const DropCase& c = GetParam();
+    const std::vector<uint8_t> bytes = patternBytes(c.size);
+    XdndPeer peer;
+    peer.startSource(child(), kHostX + 100, kHostY + 50, kPrivateDataTypeName, bytes, c.incrChunk);
+    pumpUntilPeerExits(peer);
+    EXPECT_EQ(peer.readLine(), "status 1");
+    std::string line = peer.readLine();
+    if (c.incrChunk != 0) {
+        EXPECT_EQ(line, "incr sent " + std::to_string(c.size));
+        line = peer.readLine();
+    }
+    EXPECT_EQ(line, "finished 1");
+    EXPECT_EQ(target_.drops, 1);
+    EXPECT_EQ(target_.lastX, 100);
+    EXPECT_EQ(target_.lastY, 50);
+    EXPECT_GE(target_.overs, 1);
+    EXPECT_TRUE(target_.dropped == bytes) << target_.dropped.size() << " bytes arrived";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, XdndDropCases,
+                         ::testing::Values(DropCase{"small", 40, 0}, DropCase{"empty", 0, 0},
+                                           DropCase{"incremental", 300000, 65536},
+                                           DropCase{"incremental_odd_pieces", 10007, 999}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(XdndTest, APeerOfferingOnlyPlainTextIsRefused)
+{
+    XdndPeer peer;
+    peer.startSource(child(), kHostX + 20, kHostY + 20, "text/plain", textBytes("hello"), 0);
+    pumpUntilPeerExits(peer);
+    EXPECT_EQ(peer.readLine(), "status 0");
+    EXPECT_EQ(peer.readLine(), "finished 0");
+    EXPECT_EQ(target_.overs, 0);
+    EXPECT_EQ(target_.drops, 0);
+}
+
+TEST_F(XdndTest, ADropTheEditorDoesNotWelcomeIsRefused)
+{
+    target_.welcome = false;
+    XdndPeer peer;
+    peer.startSource(child(), kHostX + 20, kHostY + 20, kPrivateDataTypeName, textBytes("x"), 0);
+    pumpUntilPeerExits(peer);
+    EXPECT_EQ(peer.readLine(), "status 0");
+    EXPECT_EQ(peer.readLine(), "finished 0");
+    EXPECT_EQ(target_.overs, 1);
+    EXPECT_EQ(target_.drops, 0);
+}
+
+TEST_F(XdndTest, DraggingOntoAPeerOffersOnlyOurTypeAndDeliversTheBytes)
+{
+    XdndPeer peer;
+    peer.startTarget(400, 10, 200, 200);
+    ASSERT_EQ(peer.readLine(), "ready");
+    pressAndMoveTo(450, 60);
+    button(Button1, false);
+    const std::vector<uint8_t> bytes = textBytes("TEXT\nsome dragged text");
+    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Dropped);
+    EXPECT_EQ(peer.readLine(), "enter 5 ORL_CLIPBOARD_FORMAT");
+    EXPECT_EQ(peer.readLine(), "targets TARGETS ORL_CLIPBOARD_FORMAT");
+    EXPECT_EQ(peer.readLine(), "drop " + x11test::toHex(bytes));
+    EXPECT_EQ(peer.wait(), 0);
+}
+
+TEST_F(XdndTest, EscapeCancelsADrag)
+{
+    XdndPeer peer;
+    peer.startTarget(400, 10, 200, 200);
+    ASSERT_EQ(peer.readLine(), "ready");
+    pressAndMoveTo(450, 60);
+    tap(XK_Escape);
+    const std::vector<uint8_t> bytes = textBytes("TEXT\nx");
+    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Cancelled);
+    button(Button1, false);
+    EXPECT_EQ(peer.readLine(), "enter 5 ORL_CLIPBOARD_FORMAT");
+    EXPECT_EQ(peer.readLine(), "leave");
+    EXPECT_EQ(peer.wait(), 0);
+}
+
+TEST_F(XdndTest, ReleasedOverNoTargetIsRefused)
+{
+    pressAndMoveTo(900, 700);
+    button(Button1, false);
+    const std::vector<uint8_t> bytes = textBytes("TEXT\nx");
+    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Refused);
+}
+
+TEST_F(XdndTest, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
+{
+    const Window otherHost = makeHostWindow(400, 10, 300, 200);
+    auto other = openX11EditorWindow(otherHost, 300, 200);
+    ASSERT_NE(other, nullptr);
+    RecordingDropTarget otherTarget;
+    other->setDropTarget(&otherTarget);
+    RecordingSink otherSink;
+    pumpFor(*other, otherSink, 30);
+
+    const std::vector<uint8_t> bytes = patternBytes(5000);
+    pressAndMoveTo(400 + 60, 10 + 70);
+    button(Button1, false);
+    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Dropped);
+    EXPECT_EQ(otherTarget.drops, 1);
+    EXPECT_EQ(otherTarget.lastX, 60);
+    EXPECT_EQ(otherTarget.lastY, 70);
+    EXPECT_TRUE(otherTarget.dropped == bytes);
+
+    // Onto the dragging window itself: the same path.
+    pressAndMoveTo(kHostX + 200, kHostY + 150);
+    button(Button1, false);
+    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Dropped);
+    EXPECT_EQ(target_.drops, 1);
+    EXPECT_EQ(target_.lastX, 200);
+    EXPECT_EQ(target_.lastY, 150);
+    EXPECT_TRUE(target_.dropped == bytes);
+    pumpFor(*other, otherSink, 20);
+}
+
+} // namespace
