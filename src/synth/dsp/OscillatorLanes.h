@@ -1,7 +1,7 @@
 #pragma once
 // The oscillator core for several voices at once, one voice per vector
 // lane: 4 lanes with SSE2, 8 with AVX2 where the processor has it (else two
-// SSE2 vectors side by side). Each lane performs the operations of
+// groups of 4 SSE2 lanes one after the other). Each lane performs the operations of
 // renderOscillators for its voice in the same order, so its frames and its
 // state are those of the one-voice loop, bit for bit.
 //
