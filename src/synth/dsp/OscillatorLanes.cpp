@@ -24,7 +24,11 @@
 // into a step from a kernel of this file must not carry values across the
 // call (it did, with GCC 12 and -O3: a kernel kept the value it had stored
 // before the sine and triangle were added).
+#if defined(__clang__)
+#define KK_LANE_STEP [[gnu::noinline]]
+#else
 #define KK_LANE_STEP [[gnu::noipa]]
+#endif
 
 namespace synthdsp {
 
