@@ -4,6 +4,7 @@
 #include "foundation/AM_STD.h"
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Graphic.h"
+#include "gui/graphics/AM_GuiMessages.h"
 #include "gui/graphics/AM_ValueToStringObject.h"
 #include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_ViewControl_ParameterUndo.h"
@@ -607,6 +608,21 @@ void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint3
     case kCtlMsgAskSelected:
         if ((state_ & kStateSelected) != 0 && sender != nullptr) {
             sender->receiveMessage(this, arg, kCtlMsgAskSelected, ptr);
+        }
+        break;
+    case kGuiMsgSaveObjects:
+        if (!isDisposed() && (state_ & kStateEditMode) != 0 && ptr != nullptr) {
+            writeControl(static_cast<std::string*>(ptr));
+        }
+        break;
+    case kGuiMsgSaveProperties:
+        if (!isDisposed() && (state_ & kStateEditMode) != 0 && ptr != nullptr) {
+            writeProperties(static_cast<std::string*>(ptr));
+        }
+        break;
+    case kCtlMsgRename:
+        if (renamePending_ && (state_ & kStateEditMode) != 0 && ptr != nullptr) {
+            renameTo(static_cast<const char*>(ptr));
         }
         break;
     case kCtlMsgAnnounceDisposed:

@@ -24,6 +24,7 @@
 #include "presets/AM_PortRecord.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class AM_Colour;
@@ -213,12 +214,37 @@ public:
     // win.
     virtual AM_PortedControl* getControlInRect(const AM_Rect* rect, uint32_t flags);
 
-    // Messages 18 (a control goes away) and 32 (a port of the sender shows a
-    // new value).
+    // --- Script lines.
+
+    // The CONTROL line, then a PROPERTY line per colour and graphic slot
+    // ("none" for an empty one) and a PARAMETER line per bound port.
+    void writeControl(std::string* script) override;
+    // The prototype line, then a LISTENER line per connected listener entry.
+    void writeProperties(std::string* script) override;
+    // The base keys: "prototype" (a control of the tree by name), "colours"
+    // and "graphics" (slot id takes the named resource; "none" or an unknown
+    // name empties it). Neither redraws nor tells the clones. Ids outside the
+    // slots are ignored with a trace line.
+    void setProperty(const char* name, int32_t id, const char* value) override;
+
+    // --- Renaming in edit mode.
+
+    // The name entry for this control starts: message 43 applies its text.
+    void beginRename() { renamePending_ = true; }
+    bool isRenamePending() const { return renamePending_; }
+    // Takes the new name when it is 3 to 31 characters, a script line can
+    // hold it and no other control of the tree has it; otherwise the old
+    // name stays (trace line). True when the control has the name after.
+    bool renameTo(const char* newName);
+
+    // The messages every control answers (codes 14 to 70).
     void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
 
     // The least width and height growBy leaves.
     static constexpr float kMinimumSide = 6.0f;
+    // The shortest and longest names a rename takes.
+    static constexpr size_t kMinimumNameLength = 3;
+    static constexpr size_t kMaximumNameLength = kGuiNameBytes - 1;
 
 protected:
     // Builds the port records and listener entries of the class's tables.
@@ -269,4 +295,5 @@ private:
     // beginWheel opened the host's edit (endWheel closes only what it
     // opened).
     bool wheelBracketOpen_ = false;
+    bool renamePending_ = false;
 };

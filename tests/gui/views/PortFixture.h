@@ -44,6 +44,7 @@ public:
         initPorts(5, kFixturePorts, 1, kFixtureListeners);
         acceptsWheel_ = 1;
     }
+    const char* getTypeName() const override { return "TestPort"; }
     void setParameterValue(int32_t i, const void* value) override
     {
         float v = 0.0f;
@@ -117,6 +118,7 @@ public:
         initSlots(2, kPaintColourSlots, 1, kPaintGraphicSlots);
         isContainer_ = container ? 1 : 0;
     }
+    const char* getTypeName() const override { return "TestPaint"; }
     void draw(AM_Context* context) override
     {
         ++drawn;
