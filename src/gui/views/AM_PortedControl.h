@@ -112,7 +112,34 @@ public:
     bool isMouseDown() const { return mouseDown_ != 0; }
     bool isWheelActive() const { return wheelActive_ != 0; }
 
+    // --- Further input of the classes (nothing here unless said).
+
+    virtual void onDoubleClick(const float* point, uint32_t buttons);
+    // Hands the wheel steps to the parent (nothing without one).
+    virtual void onMouseWheel(float steps);
+    virtual void onDragOver(const float* point, const char* data);
+    virtual void onDragLeave();
+    virtual void onDrop(const float* point, const char* data);
+    // The text to drag from the control; null: nothing to drag.
+    virtual const char* getDragData();
+    // Whether the control took the key (false here).
+    virtual bool onKeyDown(uint32_t key, uint32_t modifiers);
+
+    // --- Layers of containers (nothing here).
+
+    virtual void selectLayer(int32_t layer);
+    virtual const char* getLayerName(int32_t layer);
+    virtual void addLayer(const char* name);
+
+    // Copies the class's own settings to a clone (nothing here).
+    virtual void copyProperties(AM_PortedControl* clone);
+
     // --- Label and drawing.
+
+    // A "Label" control from the view manager, named after this control,
+    // added as a child over all layers and aligned to this control by the
+    // code in the upper byte of alignMode; it is drawn in edit mode.
+    virtual void addNameLabel(uint32_t alignMode);
 
     // The name label (the first child of a control that is not a container)
     // takes the text (message 8).

@@ -7,6 +7,7 @@
 #include "gui/views/AM_ViewControl_BoundsUndo.h"
 #include "gui/views/AM_ViewControl_DeleteUndo.h"
 #include "gui/views/AM_ViewMan.h"
+#include "params/object/AM_Messages.h"
 
 void AM_PortedControl::redrawIfVisible()
 {
@@ -245,4 +246,91 @@ void AM_PortedControl::addUndo(const char* name, int32_t kind, bool withChildren
     if (nextSelected_ != nullptr && nextSelected_ != this) {
         nextSelected_->addUndo(name, kind, false, false);
     }
+}
+
+void AM_PortedControl::onDoubleClick(const float* point, uint32_t buttons)
+{
+    (void)point;
+    (void)buttons;
+}
+
+void AM_PortedControl::onMouseWheel(float steps)
+{
+    if (auto* parent = dynamic_cast<AM_PortedControl*>(getParent())) {
+        parent->onMouseWheel(steps);
+    }
+}
+
+void AM_PortedControl::onDragOver(const float* point, const char* data)
+{
+    (void)point;
+    (void)data;
+}
+
+void AM_PortedControl::onDragLeave() {}
+
+void AM_PortedControl::onDrop(const float* point, const char* data)
+{
+    (void)point;
+    (void)data;
+}
+
+const char* AM_PortedControl::getDragData()
+{
+    return nullptr;
+}
+
+bool AM_PortedControl::onKeyDown(uint32_t key, uint32_t modifiers)
+{
+    (void)key;
+    (void)modifiers;
+    return false;
+}
+
+void AM_PortedControl::selectLayer(int32_t layer)
+{
+    (void)layer;
+}
+
+const char* AM_PortedControl::getLayerName(int32_t layer)
+{
+    (void)layer;
+    return nullptr;
+}
+
+void AM_PortedControl::addLayer(const char* name)
+{
+    (void)name;
+}
+
+void AM_PortedControl::copyProperties(AM_PortedControl* clone)
+{
+    (void)clone;
+}
+
+void AM_PortedControl::addNameLabel(uint32_t alignMode)
+{
+    if (viewMan_ == nullptr) {
+        return;
+    }
+    AM_ViewControl* label = viewMan_->createControl("Label", nullptr);
+    if (label == nullptr) {
+        AM_STD::printv("%s: no Label type for the name label\n", getName());
+        return;
+    }
+    label->receiveMessage(this, k_msgSetLabel, 0, const_cast<char*>(getName()));
+    addControl(label, kAllLayers, true);
+    if (auto* aligned = dynamic_cast<AM_PortedControl*>(label)) {
+        const AM_Rect own = bounds_;
+        AM_Rect box = aligned->getBounds();
+        alignRect(&box, &own, static_cast<int>((alignMode >> 8) & 0xFF));
+        aligned->moveBy(box.x - aligned->getBounds().x, box.y - aligned->getBounds().y, false,
+                        false);
+    } else {
+        AM_Rect box = label->getBounds();
+        alignRect(&box, &bounds_, static_cast<int>((alignMode >> 8) & 0xFF));
+        label->offsetBy(box.x - label->getBounds().x, box.y - label->getBounds().y, false);
+    }
+    label->setEditMode(true);
+    label->setVisible(true, kAllLayers, false);
 }

@@ -286,3 +286,42 @@ TEST_F(GeometryTest, AnIndexOffsetMovesTheBindingsOfItsBase)
 }
 
 } // namespace
+
+namespace {
+
+using namespace viewtest;
+
+class NameLabelTest : public ParameterTest {
+protected:
+    AM_ViewMan* vm = open();
+    PaintControl* root = addPaintControl(vm, nullptr, "Root", {0, 0, 400, 300});
+};
+
+TEST_F(NameLabelTest, TheLabelIsCentredBelowTheControl)
+{
+    PaintControl* knob = addPaintControl(vm, root, "Cutoff", {100, 100, 40, 40});
+    knob->addNameLabel(0x1700);
+    const AM_ViewControl* label = knob->getFirstChildControl();
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(label->getTypeName(), "Label");
+    const AM_Rect b = label->getBounds();
+    EXPECT_FLOAT_EQ(b.x + b.w / 2, 120.0f);
+    EXPECT_FLOAT_EQ(b.y, 140.0f);
+    EXPECT_TRUE(label->isVisible());
+}
+
+TEST_F(NameLabelTest, TheWheelGoesUpToTheParent)
+{
+    struct WheelPane : PaintControl {
+        using PaintControl::PaintControl;
+        void onMouseWheel(float steps) override { received += steps; }
+        float received = 0;
+    };
+    auto* pane = new WheelPane(vm, {0, 0, 100, 100}, true);
+    root->addControl(pane, kAllLayers, false);
+    PaintControl* inner = addPaintControl(vm, pane, "Inner", {0, 0, 10, 10});
+    inner->onMouseWheel(2.0f);
+    EXPECT_EQ(pane->received, 2.0f);
+}
+
+} // namespace
