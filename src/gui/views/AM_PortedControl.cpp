@@ -689,6 +689,11 @@ void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint3
                 AM_ViewControl* next = going->getPrototype();
                 prototype_ = next != this ? next : nullptr;
             }
+            // The selection chain closes over the control that goes.
+            if (nextSelected_ == going) {
+                AM_PortedControl* next = going->nextSelected_;
+                nextSelected_ = next != this ? next : nullptr;
+            }
             for (int32_t i = 0; i < getNumListeners(); ++i) {
                 if (going->ownsPort(listeners_[static_cast<size_t>(i)])) {
                     setListener(i, nullptr);

@@ -317,3 +317,21 @@ TEST_F(PortTest, AControlThatGoesAwayIsForgottenByItsFollowers)
 }
 
 } // namespace
+
+namespace {
+
+using namespace viewtest;
+
+TEST_F(PortTest, TheSelectionChainClosesOverAControlThatGoesAway)
+{
+    PortControl* first = addPortControl(vm, "First");
+    PortControl* middle = addPortControl(vm, "Middle");
+    PortControl* last = addPortControl(vm, "Last");
+    first->setNextSelected(middle);
+    middle->setNextSelected(last);
+    middle->unlink();
+    delete middle;
+    EXPECT_EQ(first->getNextSelected(), last);
+}
+
+} // namespace
