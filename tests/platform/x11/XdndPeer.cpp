@@ -211,7 +211,18 @@ void XdndPeer::runSource(XdndPeer& peer, Display* d)
     const Window own = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(d, atoms.selection, own, CurrentTime);
     const long self = static_cast<long>(own);
-    sendClient(d, peer.target_, atoms.enter, self, kVersion << 24, long(type), 0, 0);
+    if (peer.listedTypes_.empty()) {
+        sendClient(d, peer.target_, atoms.enter, self, kVersion << 24, long(type), 0, 0);
+    } else {
+        std::vector<long> listed;
+        for (const std::string& name : peer.listedTypes_)
+            listed.push_back(long(XInternAtom(d, name.c_str(), False)));
+        XChangeProperty(d, own, XInternAtom(d, "XdndTypeList", False), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(listed.data()), int(listed.size()));
+        listed.resize(3, 0);
+        sendClient(d, peer.target_, atoms.enter, self, kVersion << 24 | 1, listed[0], listed[1],
+                   listed[2]);
+    }
     sendClient(d, peer.target_, atoms.position, self, 0, long(peer.x_) << 16 | peer.y_, CurrentTime,
                long(atoms.copy));
     const uint64_t deadline = platform::tickCount64() + kPeerTimeoutMs;
@@ -259,7 +270,7 @@ void XdndPeer::runSource(XdndPeer& peer, Display* d)
         }
         XSendEvent(d, r.requestor, False, NoEventMask, &reply);
         XFlush(d);
-        if (!incremental)
+        if (!incremental || peer.stall_)
             continue;
         // Each deletion asks for the next piece; an empty piece ends it.
         size_t sent = 0;

@@ -25,6 +25,12 @@ public:
     void startSource(Window target, int rootX, int rootY, const std::string& type,
                      std::vector<uint8_t> bytes, size_t incrChunk);
 
+    // For a source started after: announce these types through the
+    // XdndTypeList property instead of the type alone.
+    void listTypes(std::vector<std::string> types) { listedTypes_ = std::move(types); }
+    // For a source started after: announce INCR and then send nothing.
+    void stallAfterAnnouncing() { stall_ = true; }
+
     // A target window at (x, y) of the given size, XDND version 5 aware, that
     // accepts drags offering the private type and reads them on a drop.
     // Reports "ready", "enter <types>", "targets <names>", "drop <hex bytes>",
@@ -53,6 +59,8 @@ private:
     std::string type_;
     std::vector<uint8_t> bytes_;
     size_t incrChunk_ = 0;
+    std::vector<std::string> listedTypes_;
+    bool stall_ = false;
 
     static void runSource(XdndPeer& peer, Display* display);
     static void runTarget(XdndPeer& peer, Display* display);

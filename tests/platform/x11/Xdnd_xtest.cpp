@@ -4,9 +4,12 @@
 #include "platform/x11/X11DropReceiver.h"
 #include "platform/x11/X11EditorWindow.h"
 
+#include "TraceCapture.h"
+
 #include <X11/keysym.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -115,6 +118,11 @@ struct DropCase {
     size_t incrChunk;
 };
 
+void PrintTo(const DropCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class XdndDropCases : public XdndTest, public ::testing::WithParamInterface<DropCase> {};
 
 TEST_P(XdndDropCases, APeersDropDeliversTheExactBytes)
@@ -153,6 +161,56 @@ TEST_F(XdndTest, APeerOfferingOnlyPlainTextIsRefused)
     EXPECT_EQ(peer.readLine(), "finished 0");
     EXPECT_EQ(target_.overs, 0);
     EXPECT_EQ(target_.drops, 0);
+}
+
+TEST_F(XdndTest, TypesAnnouncedInTheTypeListAreRead)
+{
+    struct Row {
+        std::vector<std::string> types;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {{"text/plain", "text/uri-list", "UTF8_STRING", kPrivateDataTypeName}, true},
+        {{"text/plain", "text/uri-list", "UTF8_STRING", "STRING"}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.types.back());
+        target_ = RecordingDropTarget{};
+        XdndPeer peer;
+        peer.listTypes(row.types);
+        peer.startSource(child(), kHostX + 30, kHostY + 30, kPrivateDataTypeName,
+                         textBytes("TEXT\nlisted"), 0);
+        pumpUntilPeerExits(peer);
+        EXPECT_EQ(peer.readLine(), row.accepted ? "status 1" : "status 0");
+        EXPECT_EQ(peer.readLine(), row.accepted ? "finished 1" : "finished 0");
+        EXPECT_EQ(target_.drops, row.accepted ? 1 : 0);
+    }
+}
+
+TEST_F(XdndTest, ModifiersHeldDuringTheDragReachTheTarget)
+{
+    key(XK_Control_L, true);
+    XdndPeer peer;
+    peer.startSource(child(), kHostX + 30, kHostY + 40, kPrivateDataTypeName, textBytes("x"), 0);
+    pumpUntilPeerExits(peer);
+    key(XK_Control_L, false);
+    EXPECT_EQ(target_.drops, 1);
+    EXPECT_EQ(target_.lastModifiers, kModifierControl);
+}
+
+TEST_F(XdndTest, ASourceThatStopsSendingPiecesTimesOutAndTheDropIsNotTaken)
+{
+    testsupport::TraceCapture trace;
+    XdndPeer peer;
+    peer.stallAfterAnnouncing();
+    peer.startSource(child(), kHostX + 30, kHostY + 30, kPrivateDataTypeName, patternBytes(1000),
+                     100);
+    pumpUntilPeerExits(peer);
+    EXPECT_EQ(peer.readLine(), "status 1");
+    EXPECT_EQ(peer.readLine(), "finished 0");
+    EXPECT_EQ(target_.drops, 0);
+    EXPECT_GE(target_.leaves, 1);
+    EXPECT_TRUE(trace.contains("the source stopped sending"));
 }
 
 TEST_F(XdndTest, ADropTheEditorDoesNotWelcomeIsRefused)
