@@ -3,6 +3,8 @@
 // curves after each: nothing may read or write out of bounds, the blocks
 // keep their invariants and nothing drawn may be NaN or infinite.
 #include "gui/editors/AM_EQCurves.h"
+#include "gui/editors/AM_EnvelopeGraph.h"
+#include "gui/editors/AM_WaveGraph.h"
 #include "gui/editors/AM_EnvelopeBlock.h"
 #include "gui/editors/AM_WaveRender.h"
 #include "gui/editors/AM_WaveSegment.h"
@@ -122,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     AM_WavesetBlock::Selection selection = {};
     for (int step = 0; step < 48 && !in.done(); ++step) {
         const int wave = in.index();
-        switch (in.byte() % 24) {
+        switch (in.byte() % 25) {
         case 0: points.insertPoint(in.number(), in.number(), wave, mode); break;
         case 1: points.removePoint(in.index(), wave, &selection); break;
         case 2: selection[size_t(in.byte()) % selection.size()] ^= 1; break;
@@ -160,6 +162,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 addEQShape(AM_EQShape(shape), eq, kEQPoints, in.number(), in.number(), in.number());
             for (const AM_EQPoint& p : eq)
                 check(std::isfinite(p.y));
+            break;
+        }
+        case 23: {
+            const AM_Rect bounds{in.number(), in.number(), in.number(), in.number()};
+            const AM_EnvelopeGraph graph = AM_EnvelopeGraph::layout(bounds, in.number(), in.number());
+            float grab[2];
+            graph.findPointAt(env, in.number(), in.number(), grab);
+            graph.findSegmentAt(env, in.number(), in.number());
+            const AM_WaveGraph waves = AM_WaveGraph::fromBounds(bounds);
+            waves.findPointAt(points, wave, in.number(), in.number());
             break;
         }
         default: mode = in.byte() % 4; break;
