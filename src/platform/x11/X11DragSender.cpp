@@ -168,9 +168,7 @@ void X11DragSender::serveRequest(const XSelectionRequestEvent& request)
     reply.xselection.time = request.time;
     reply.xselection.property = None;
     const Atom property = request.property != None ? request.property : request.target;
-    const long maxBytes = XExtendedMaxRequestSize(display) > 0
-                              ? XExtendedMaxRequestSize(display) * 4
-                              : XMaxRequestSize(display) * 4;
+    const size_t piece = largestPiece();
     X11ErrorTrap trap(display);
     if (request.selection == atoms.xdndSelection && request.owner == window_.window() &&
         dragging_) {
@@ -180,16 +178,68 @@ void X11DragSender::serveRequest(const XSelectionRequestEvent& request)
                             reinterpret_cast<const unsigned char*>(offered), 2);
             reply.xselection.property = property;
         } else if (request.target == atoms.privateData) {
-            if (static_cast<long>(data_.size()) <= maxBytes - kRequestHeaderBytes) {
+            if (data_.size() <= piece) {
                 XChangeProperty(display, request.requestor, property, atoms.privateData, 8,
                                 PropModeReplace, data_.data(), static_cast<int>(data_.size()));
                 reply.xselection.property = property;
+            } else if (!outgoing_.active) {
+                // Too long for one request: announced with INCR, then sent in
+                // pieces, each when the requestor has deleted the last.
+                if (request.requestor != window_.window())
+                    XSelectInput(display, request.requestor, PropertyChangeMask);
+                const long total = static_cast<long>(data_.size());
+                XChangeProperty(display, request.requestor, property, atoms.incr, 32,
+                                PropModeReplace, reinterpret_cast<const unsigned char*>(&total), 1);
+                outgoing_ = Outgoing{request.requestor, property, 0, true};
+                reply.xselection.property = property;
             } else {
-                debugOutput("drag: the data is too long for one piece\n");
+                debugOutput("drag: a second piecewise transfer is refused\n");
             }
         }
     }
     XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+}
+
+size_t X11DragSender::largestPiece() const
+{
+    if (largestPieceForTests_ != 0)
+        return largestPieceForTests_;
+    Display* display = window_.display();
+    const long units = XExtendedMaxRequestSize(display) > 0 ? XExtendedMaxRequestSize(display)
+                                                            : XMaxRequestSize(display);
+    return static_cast<size_t>(units) * 4 - kRequestHeaderBytes;
+}
+
+bool X11DragSender::wantsPropertyEvent(const XPropertyEvent& event) const
+{
+    return outgoing_.active && event.window == outgoing_.requestor &&
+           event.atom == outgoing_.property && event.state == PropertyDelete;
+}
+
+void X11DragSender::handlePropertyEvent(const XPropertyEvent& event)
+{
+    if (!wantsPropertyEvent(event))
+        return;
+    Display* display = window_.display();
+    const size_t count = std::min(largestPiece(), data_.size() - outgoing_.sent);
+    X11ErrorTrap trap(display);
+    XChangeProperty(display, outgoing_.requestor, outgoing_.property, window_.atoms().privateData,
+                    8, PropModeReplace, data_.data() + outgoing_.sent, static_cast<int>(count));
+    outgoing_.sent += count;
+    // The empty piece ends the transfer.
+    if (count == 0)
+        endOutgoing();
+}
+
+void X11DragSender::endOutgoing()
+{
+    if (!outgoing_.active)
+        return;
+    if (outgoing_.requestor != window_.window()) {
+        X11ErrorTrap trap(window_.display());
+        XSelectInput(window_.display(), outgoing_.requestor, NoEventMask);
+    }
+    outgoing_ = Outgoing{};
 }
 
 DragResult X11DragSender::finishDrop(Time time)
@@ -303,6 +353,7 @@ DragResult X11DragSender::drag(const uint8_t* data, size_t size)
         XUngrabKeyboard(display, CurrentTime);
         XSetSelectionOwner(display, window_.atoms().xdndSelection, None, CurrentTime);
     }
+    endOutgoing();
     dragging_ = false;
     data_.clear();
     return result;

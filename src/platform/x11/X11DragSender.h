@@ -29,6 +29,13 @@ public:
     // XdndStatus and XdndFinished from the target.
     void handleMessage(const XClientMessageEvent& message);
     bool dragging() const { return dragging_; }
+    // Property deletions of a requestor reading the data in pieces (INCR).
+    bool wantsPropertyEvent(const XPropertyEvent& event) const;
+    void handlePropertyEvent(const XPropertyEvent& event);
+
+    // The longest data sent in one piece: what one request to the server can
+    // carry. Tests set a smaller one (0: the server's).
+    static void setLargestPieceForTests(size_t bytes) { largestPieceForTests_ = bytes; }
 
     // How long the target may take to answer a drop.
     static constexpr uint32_t kFinishTimeoutMs = 5000;
@@ -39,6 +46,15 @@ private:
         int version = 0;
     };
 
+    struct Outgoing {
+        Window requestor = 0;
+        Atom property = None;
+        size_t sent = 0;
+        bool active = false;
+    };
+
+    size_t largestPiece() const;
+    void endOutgoing();
     Target findTarget(int rootX, int rootY);
     void moveTo(int rootX, int rootY, Time time);
     void sendMessage(Atom type, long l1, long l2, long l3, long l4);
@@ -57,6 +73,8 @@ private:
     int pendingX_ = 0;
     int pendingY_ = 0;
     Time pendingTime_ = CurrentTime;
+    Outgoing outgoing_;
+    static inline size_t largestPieceForTests_ = 0;
 };
 
 } // namespace platform::x11

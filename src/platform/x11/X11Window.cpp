@@ -192,6 +192,8 @@ bool X11Window::isTransferEvent(const XEvent& event) const
     switch (event.type) {
     case SelectionRequest:
         return event.xselectionrequest.owner == window_;
+    case PropertyNotify:
+        return sender_ && sender_->wantsPropertyEvent(event.xproperty);
     case ClientMessage: {
         if (event.xclient.window != window_)
             return false;
@@ -214,6 +216,8 @@ void X11Window::handleTransferEvent(XEvent& event)
 {
     if (event.type == SelectionRequest) {
         sender_->serveRequest(event.xselectionrequest);
+    } else if (event.type == PropertyNotify) {
+        sender_->handlePropertyEvent(event.xproperty);
     } else if (event.type == ClientMessage) {
         const Atom type = event.xclient.message_type;
         if (type == atoms_.xdndStatus || type == atoms_.xdndFinished)

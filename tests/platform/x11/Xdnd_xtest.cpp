@@ -1,6 +1,7 @@
 #include "X11TestDisplay.h"
 #include "XdndPeer.h"
 
+#include "platform/x11/X11DragSender.h"
 #include "platform/x11/X11DropReceiver.h"
 #include "platform/x11/X11EditorWindow.h"
 
@@ -263,8 +264,19 @@ TEST_F(XdndTest, ReleasedOverNoTargetIsRefused)
     EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Refused);
 }
 
-TEST_F(XdndTest, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
+// Run with the data in one piece, and in pieces (INCR) of 1000 bytes.
+class XdndBetweenEditors : public XdndTest, public ::testing::WithParamInterface<size_t> {
+protected:
+    void TearDown() override
+    {
+        x11::X11DragSender::setLargestPieceForTests(0);
+        XdndTest::TearDown();
+    }
+};
+
+TEST_P(XdndBetweenEditors, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
 {
+    x11::X11DragSender::setLargestPieceForTests(GetParam());
     const Window otherHost = makeHostWindow(400, 10, 300, 200);
     auto other = openX11EditorWindow(otherHost, 300, 200);
     ASSERT_NE(other, nullptr);
@@ -280,7 +292,7 @@ TEST_F(XdndTest, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
     EXPECT_EQ(otherTarget.drops, 1);
     EXPECT_EQ(otherTarget.lastX, 60);
     EXPECT_EQ(otherTarget.lastY, 70);
-    EXPECT_TRUE(otherTarget.dropped == bytes);
+    EXPECT_TRUE(otherTarget.dropped == bytes) << otherTarget.dropped.size() << " bytes";
 
     // Onto the dragging window itself: the same path.
     pressAndMoveTo(kHostX + 200, kHostY + 150);
@@ -289,8 +301,24 @@ TEST_F(XdndTest, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
     EXPECT_EQ(target_.drops, 1);
     EXPECT_EQ(target_.lastX, 200);
     EXPECT_EQ(target_.lastY, 150);
-    EXPECT_TRUE(target_.dropped == bytes);
+    EXPECT_TRUE(target_.dropped == bytes) << target_.dropped.size() << " bytes";
+
+    // The window still takes its ordinary events afterwards.
+    sink_.events.clear();
+    movePointer(child(), 10, 10);
+    click(Button1);
+    EXPECT_TRUE(pumpUntil(*window_, sink_, [&] {
+        for (const auto& e : sink_.events)
+            if (e.kind == WindowEventKind::ButtonUp)
+                return true;
+        return false;
+    }));
     pumpFor(*other, otherSink, 20);
 }
+
+INSTANTIATE_TEST_SUITE_P(Pieces, XdndBetweenEditors, ::testing::Values(size_t(0), size_t(1000)),
+                         [](const auto& info) {
+                             return info.param == 0 ? "Whole" : "Incremental";
+                         });
 
 } // namespace
