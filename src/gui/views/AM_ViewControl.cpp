@@ -1,7 +1,9 @@
 #include "gui/views/AM_ViewControl.h"
 
 #include "foundation/AM_STD.h"
+#include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_ViewMan.h"
+#include "presets/AM_View_Interface.h"
 
 AM_ViewControl::AM_ViewControl(AM_ViewMan* viewMan, const AM_Rect* bounds)
     : AM_GuiObject(viewMan), viewMan_(viewMan)
@@ -26,9 +28,36 @@ void AM_ViewControl::setName(const char* name)
 
 AM_ViewControl::~AM_ViewControl()
 {
+    AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
+    for (AM_PortRecord& port : ports_) {
+        if (port.parameter != nullptr && host != nullptr) {
+            host->registerParameterListener(&port, -1, false);
+        }
+        port.parameter = nullptr;
+    }
+    for (size_t i = 0; i < listeners_.size(); ++i) {
+        setListener(static_cast<int32_t>(i), nullptr);
+    }
+    // Every control that links to this one (listener entries, prototype,
+    // selection chain) forgets it now, disposed or not.
+    sendMessage(0, kCtlMsgGoingAway, 0, nullptr);
     if (viewMan_ != nullptr) {
         viewMan_->forgetControl(this);
     }
+}
+
+void AM_ViewControl::initControl(uint32_t maskBits, int32_t portCount,
+                                 const AM_PortDescriptor* ports, int32_t listenerCount,
+                                 const AM_ListenerDescriptor* listeners, int32_t colourCount,
+                                 const char (*colourNames)[kGuiNameBytes], int32_t graphicCount,
+                                 const char (*graphicNames)[kGuiNameBytes], bool timer)
+{
+    mask_ |= maskBits;
+    if (timer) {
+        mask_ |= kControlHasTimerBit;
+    }
+    initSlots(colourCount, colourNames, graphicCount, graphicNames);
+    initPorts(portCount, ports, listenerCount, listeners);
 }
 
 const char* AM_ViewControl::getTypeName() const
@@ -52,6 +81,9 @@ void AM_ViewControl::setVisible(bool visible, uint32_t layers, bool withSiblings
 {
     if ((layerMask_ & layers) != 0) {
         if (!visible) {
+            if (visible_ != 0) {
+                redraw();
+            }
             state_ &= ~kStateSelected;
         }
         visible_ = visible ? 1 : 0;
@@ -64,6 +96,7 @@ void AM_ViewControl::setVisible(bool visible, uint32_t layers, bool withSiblings
             next->setVisible(visible, layers, true);
         }
     }
+    redraw();
 }
 
 void AM_ViewControl::offsetBy(float dx, float dy, bool withSiblings)
@@ -119,43 +152,8 @@ void AM_ViewControl::setEditMode(bool on)
         if (AM_ViewControl* child = c->getFirstChildControl()) {
             child->setEditMode(on);
         }
+        c->redraw();
     }
-}
-
-AM_PortRecord* AM_ViewControl::findPort(const char* portName)
-{
-    (void)portName;
-    return nullptr;
-}
-
-int32_t AM_ViewControl::findListener(const char* portName)
-{
-    (void)portName;
-    return -1;
-}
-
-bool AM_ViewControl::setListener(int32_t index, AM_PortRecord* port)
-{
-    (void)index;
-    (void)port;
-    return false;
-}
-
-bool AM_ViewControl::connectParameter(const char* portName, const char* module,
-                                      const char* parameter, const char* valueString)
-{
-    (void)portName;
-    (void)module;
-    (void)parameter;
-    (void)valueString;
-    return false;
-}
-
-void AM_ViewControl::setProperty(const char* name, int32_t id, const char* value)
-{
-    (void)name;
-    (void)id;
-    (void)value;
 }
 
 AM_ViewControl* AM_ViewControl::getParentControl() const

@@ -1,26 +1,53 @@
 #pragma once
 // The base of every view control: a named node of the GUI tree (through
-// AM_GuiObject) with bounds in absolute GUI coordinates, a layer mask, a
-// visibility flag, edit-mode state bits and the hooks through which the GUI
-// script creates, configures and writes controls.
+// AM_GuiObject) with bounds in absolute GUI coordinates, layers and a layer
+// mask, visibility, edit-mode state bits, named colour and graphic slots,
+// ports bound to engine parameters and listener entries that follow other
+// controls' ports, the selection chain, the timer and display chains, and
+// the hooks through which the GUI script creates, configures and writes
+// controls.
 //
-// Construction: (view manager, bounds); the control takes the name
-// "Control %d" with its object id, mask bit 0x1000 and edit-mode state. A
-// control class adds its own mask bits (0x40000 for a timer, 0x400000 when
-// it shows values) in its constructor.
+// Construction is two-step: (view manager, bounds) names the control
+// "Control %d" with its object id and sets mask bit 0x1000 and edit-mode
+// state; then the class's constructor calls initControl with its mask bits,
+// its port, listener, colour and graphic tables and its timer wish.
+//
+// Ports: a port is a named, typed socket of the class (a static table of
+// AM_PortDescriptor rows); binding it to a parameter makes the control show
+// the parameter's value whenever it changes and lets a user gesture write
+// the parameter, bracketed by the host's begin/end edit and recorded as one
+// undo group per gesture. A listener entry follows a port of another
+// control: when that port shows a new value, its control broadcasts message
+// 32 and this one gets listenerValueChanged. The interface keeps at most four
+// ports per parameter: a fifth binding is refused (trace line) and the port
+// keeps its old binding.
+//
+// A node deletes its first child and its following siblings: unlink a
+// control before deleting it alone. A control that goes away unbinds its
+// ports, stops following, announces its end (message 18) so that no other
+// control keeps a link to it, and leaves every place of the view manager.
+//
+// Points are two floats (x, y) in GUI units; buttons: 1 Shift, 2 right
+// button, 4 Control, 8 Alt.
 //
 // GUI thread only.
 
 #include "gui/graphics/AM_GuiObject.h"
 #include "gui/graphics/AM_Rect.h"
+#include "presets/AM_PortRecord.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+class AM_Colour;
+class AM_Context;
+class AM_Graphic;
 class AM_ViewMan;
 class AM_ViewControl;
 struct AM_ControlTypeRecord;
-struct AM_PortRecord;
+struct AM_ParamInfo;
 
 // The factory of a control type: a new control of the class for the view
 // manager and the rectangle.
@@ -55,11 +82,14 @@ constexpr uint32_t kAllLayers = 0xFFFFFFFFu;
 // it is: no quote, '=' or control character (tab, line breaks).
 bool AM_isWritableScriptName(const char* name);
 
-class AM_ViewControl : public AM_GuiObject {
+class AM_ViewControl : public AM_GuiObject, public AM_PortOwner {
 public:
     // Name "Control %d" (object id), mask | 0x1000, layer mask all ones,
     // state 0x10000; bounds copied (an empty rectangle when null).
     AM_ViewControl(AM_ViewMan* viewMan, const AM_Rect* bounds);
+    // Unbinds every port, stops following other ports, tells every object
+    // that it goes away (message 18) and leaves the view manager's places;
+    // then, as every GUI object, deletes its subtree and following siblings.
     ~AM_ViewControl() override;
 
     // A name that a script line cannot hold (a quote, tab, '=' or line
@@ -75,11 +105,12 @@ public:
     virtual void onTimer();
 
     // Draws the control (nothing here).
-    virtual void draw(class AM_Context* context);
+    virtual void draw(AM_Context* context);
 
-    // When the layer mask shares a bit with `layers`: stores the visibility
-    // and gives it to the whole subtree (all layers); with `withSiblings`,
-    // the following siblings are treated alike.
+    // When the layer mask shares a bit with `layers`: a control that hides
+    // redraws its area first and loses its selected bit; the visibility is
+    // stored and given to the whole subtree (all layers). With
+    // `withSiblings`, the following siblings are treated alike. Redraws.
     virtual void setVisible(bool visible, uint32_t layers, bool withSiblings);
     virtual bool isVisible() const { return visible_; }
 
@@ -105,35 +136,251 @@ public:
     virtual float getRelativeY() const;
 
     // Sets or clears the edit-mode bit on this control, its subtree and its
-    // following siblings.
+    // following siblings; redraws.
     virtual void setEditMode(bool on);
     virtual void setState(uint32_t state) { state_ = state; }
     virtual uint32_t getState() const { return state_; }
 
-    // Ports and listeners of the control class: none in the base.
-    virtual int32_t getNumPorts() const { return 0; }
-    // The port of that name, or null.
+    // --- Ports.
+
+    // Binds port i to the parameter (null unbinds). The parameter's whole
+    // type word must be one the port accepts. Unless it is a meter (type
+    // word 3), the port is registered with the interface. The value-to-
+    // string object is kept when it accepts the parameter, else continuous
+    // parameters take "generic"; the current value is shown, and the first
+    // bound port names the control's label.
+    virtual void setPortParameter(int32_t i, const AM_ParamInfo* parameter);
+    // Rebinds every bound port to the parameter of the same short name in
+    // module moduleIndex, when that module has one; then the children (and,
+    // with withSiblings, the following siblings).
+    virtual void reconnectPorts(int32_t moduleIndex, bool withSiblings);
+    virtual int32_t getNumPorts() const;
+    // Descriptor of port i (i must be below getNumPorts).
+    virtual const AM_PortDescriptor* getPortDescriptor(int32_t i) const;
+    // The port record of that name, or null.
     virtual AM_PortRecord* findPort(const char* portName);
-    // The listener index of that port name, or -1.
-    virtual int32_t findListener(const char* portName);
-    // Connects listener `index` to another control's port; false when the
-    // control has no such listener.
-    virtual bool setListener(int32_t index, AM_PortRecord* port);
-    // Binds port `portName` to a module's parameter; false when the control
-    // has no such port.
+    // Port record i; null when i is out of range.
+    virtual AM_PortRecord* getPort(int32_t i);
+    virtual void changePortListenerCount(int32_t i, bool increment);
+    // The control's value storage for a port; null here.
+    virtual const void* getValuePointer(int32_t port);
+    // Shows a new value on port i: message 32 to the controls when the port
+    // has listeners, then a redraw. Classes store and draw the value and call
+    // this.
+    void setParameterValue(int32_t i, const void* value) override;
+    // A value made by a user gesture: sent to the parameter, then shown.
+    virtual void setValueFromUser(int32_t i, const void* value);
+    // Writes the value to port i's parameter (nothing when unbound) and
+    // fills info line 0 when the port has a value-to-string object.
+    virtual void sendValueToParameter(int32_t i, const void* value);
+    // Starts MIDI learn for port i's parameter.
+    virtual void midiLearn(int32_t i);
+    // Binds port portName to the parameter of that module (the PARAMETER
+    // line); with valueString, the view manager's value-to-string object of
+    // that name when it accepts the parameter. False, with a trace line,
+    // when the port or the parameter does not exist.
     virtual bool connectParameter(const char* portName, const char* module, const char* parameter,
                                   const char* valueString);
+
+    // --- Listeners.
+
+    virtual int32_t getNumListeners() const;
+    // Descriptor of listener i (i must be below getNumListeners).
+    virtual const AM_ListenerDescriptor* getListenerDescriptor(int32_t i) const;
+    // The listener index of that name, or -1.
+    virtual int32_t findListener(const char* portName);
+    // Entry i follows the port (null: nothing); the listener counts of the
+    // old and the new port follow. False when i is out of range.
+    virtual bool setListener(int32_t i, AM_PortRecord* port);
+    // The port that entry i follows (null when none or out of range).
+    AM_PortRecord* getListener(int32_t i) const;
+    // A followed port shows a new value: nothing here.
+    virtual void listenerValueChanged(int32_t i, const void* value);
+
+    // --- Gestures.
+
+    // The class's own press, drag and release. onMouseDown answers whether
+    // the control keeps the press (false here).
+    virtual bool onMouseDown(const float* point, uint32_t buttons);
+    virtual void onMouseDrag(const float* point, uint32_t buttons);
+    virtual void onMouseUp(const float* point, uint32_t buttons);
+    // Run-mode press: opens the host's edit and an undo step per bound port,
+    // then asks onMouseDown; a press the control does not keep is closed at
+    // once (false).
+    virtual bool handleMouseDown(const float* point, uint32_t buttons, uint32_t extra);
+    virtual bool handleMouseDrag(const float* point, uint32_t buttons, uint32_t extra);
+    // Release: onMouseUp, the host's end edit per bound port and the undo
+    // group closed.
+    virtual bool handleMouseUp(const float* point, uint32_t buttons, uint32_t extra);
+    // The wheel gesture: like a press when no press is in progress and the
+    // control takes the wheel.
+    virtual void beginWheel();
+    virtual void endWheel();
+    virtual bool acceptsMouseWheel() const { return acceptsWheel_ != 0; }
+    bool isMouseDown() const { return mouseDown_ != 0; }
+    bool isWheelActive() const { return wheelActive_ != 0; }
+
+    // --- Further input of the classes (nothing here unless said).
+
+    virtual void onDoubleClick(const float* point, uint32_t buttons);
+    // Hands the wheel steps to the parent (nothing without one).
+    virtual void onMouseWheel(float steps);
+    virtual void onDragOver(const float* point, const char* data);
+    virtual void onDragLeave();
+    virtual void onDrop(const float* point, const char* data);
+    // The text to drag from the control; null: nothing to drag.
+    virtual const char* getDragData();
+    // Whether the control took the key (false here).
+    virtual bool onKeyDown(uint32_t key, uint32_t modifiers);
+
+    // --- Layers of containers (nothing here).
+
+    virtual void selectLayer(int32_t layer);
+    virtual const char* getLayerName(int32_t layer);
+    virtual void addLayer(const char* name);
+
+    // Copies the class's own settings to a clone (nothing here).
+    virtual void copyProperties(AM_ViewControl* clone);
+
+    // --- Label and drawing.
+
+    // A "Label" control from the view manager, named after this control,
+    // added as a child over all layers and aligned to this control by the
+    // code in the upper byte of alignMode; it is drawn in edit mode.
+    virtual void addNameLabel(uint32_t alignMode);
+
+    // The name label (the first child of a control that is not a container)
+    // takes the text (message 8).
+    virtual void setLabelText(const char* text);
+    // Asks for a repaint of the control's area (nothing when hidden).
+    virtual void redraw();
+    // The bounds, or (accumulate) their union with rect and the following
+    // siblings; in edit mode the children are included.
+    virtual void getUnionBounds(AM_Rect* rect, bool accumulate);
+
+    // --- Colour and graphic slots. A slot index past the end gives null.
+
+    virtual const char* getGraphicName(int32_t slot) const;
+    virtual AM_Graphic* getGraphic(int32_t slot) const;
+    virtual const char* getColourName(int32_t slot) const;
+    virtual AM_Colour* getColour(int32_t slot) const;
+    int32_t getGraphicCount() const { return static_cast<int32_t>(graphics_.size()); }
+    int32_t getColourCount() const { return static_cast<int32_t>(colours_.size()); }
+    // A selected control hands the change to the whole selection by slot
+    // name; otherwise the slot takes the graphic (loaded), the control
+    // redraws and, when the view manager's selection option holds, its clones
+    // follow (message 23).
+    virtual void setGraphic(AM_Graphic* graphic, int32_t slot);
+    // Every slot of that name takes the graphic; then the next selected
+    // control does the same.
+    virtual void setGraphicByName(AM_Graphic* graphic, const char* slotName);
+    // The same for colours (message 24, nothing loaded).
+    virtual void setColour(AM_Colour* colour, int32_t slot);
+    virtual void setColourByName(AM_Colour* colour, const char* slotName);
+
+    // --- Geometry. Each operation redraws the old and the new area when
+    // the control is visible and calls boundsChanged.
+
+    // Adds (dx, dy) to the origin of this control and its subtree; with
+    // withSiblings the following siblings move too, with withSelection the
+    // rest of the selection.
+    virtual void moveBy(float dx, float dy, bool withSiblings, bool withSelection);
+    virtual void moveTo(const float* point, bool withSelection);
+    // Moves each edge outward by its delta; width and height stay at least
+    // kMinimumSide. Clones follow (message 22) when the selection option
+    // holds.
+    virtual void growBy(float dLeft, float dTop, float dRight, float dBottom, bool withSelection);
+    // Scales width and height, and the children about this control's origin.
+    virtual void scaleBy(float fx, float fy, bool withSiblings, bool withSelection);
+    // Aligns the bounds to the point by an alignment code (AM_Rect.h).
+    virtual void alignTo(const float* point, int32_t mode, bool withSelection);
+    // Called after every change of the bounds; nothing here.
+    virtual void boundsChanged();
+
+    // --- Visibility, modes and the selection.
+
+    // Sets or clears the disposed bit on this control and its subtree, and
+    // on the following siblings when withSiblings.
+    virtual void setDisposeFlag(bool disposed, bool withSiblings);
+    bool isDisposed() const { return (state_ & kStateDisposed) != 0; }
+    virtual AM_ViewControl* getNextSelected() const { return nextSelected_; }
+    void setNextSelected(AM_ViewControl* next) { nextSelected_ = next; }
+    // Trace line "selected: %s" for this control and the rest of the
+    // selection.
+    virtual void printSelection();
+    // Hands this control and then the rest of the selection to the visitor.
+    virtual void visitSelection(AM_Object* visitor, uint32_t message, uint32_t arg, void* data);
+
+    // --- Undo of edit-mode gestures.
+
+    // Kinds of addUndo: a resize, a move, a deletion.
+    enum UndoKind : int32_t { kUndoResize = 0, kUndoMove = 1, kUndoDelete = 4 };
+    // Adds this control's step of that kind to the view manager's open
+    // group (other kinds add nothing); with withChildren the subtree, with
+    // withSiblings the following siblings, and then the rest of the
+    // selection, so one call records the whole selection.
+    virtual void addUndo(const char* name, int32_t kind, bool withChildren, bool withSiblings);
+
+    // --- Timer.
+
+    // Joins or leaves the timer chain (mask bit 0x40000); the view manager
+    // rebuilds the chain on its next tick.
+    virtual void setTimer(bool on);
+    // Ticks this control and the rest of its chain. A chain that runs into
+    // a control whose tick is still running stops there ("circular timer!").
+    void runTimerChain();
+
+    // --- Painting and hit tests.
+
+    // Paints this control and its following siblings where they meet the
+    // clip: draw, the edit frame, the children, the overlay.
+    void paintTree(AM_Context* context, const AM_Rect* clip);
+    // The edit-mode frame and, for a selected control, its handles.
+    virtual void drawEditFrame(AM_Context* context);
+    virtual void drawOverlay(AM_Context* context);
+    virtual void drawTopLayer(AM_Context* context, const AM_Rect* clip);
+    // The control under the point (the last painted wins); null for none.
+    virtual AM_ViewControl* getControlInPoint(const float* point, uint32_t flags);
+    // The deepest control whose area meets the rectangle; earlier siblings
+    // win.
+    virtual AM_ViewControl* getControlInRect(const AM_Rect* rect, uint32_t flags);
+
+    // --- Renaming in edit mode.
+
+    // The name entry for this control starts: message 43 applies its text.
+    void beginRename() { renamePending_ = true; }
+    bool isRenamePending() const { return renamePending_; }
+    // Takes the new name when it is 3 to 31 characters, a script line can
+    // hold it and no other control of the tree has it; otherwise the old
+    // name stays (trace line). True when the control has the name after.
+    bool renameTo(const char* newName);
+
+    // The messages every control answers (codes 14 to 70), then those of
+    // AM_GuiObject.
+    void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
+
+    // The least width and height growBy leaves.
+    static constexpr float kMinimumSide = 6.0f;
+    // The shortest and longest names a rename takes.
+    static constexpr size_t kMinimumNameLength = 3;
+    static constexpr size_t kMaximumNameLength = kGuiNameBytes - 1;
 
     // Writing the GUI script. writeControlTree: this control's CONTROL block,
     // then the first child's tree and the next sibling's tree (pass 1).
     // writePropertyTree: the same with the PROPERTY and LISTENER lines
     // (pass 2). The text is appended to `script`; nothing when it is null.
     virtual void writeControlTree(std::string* script);
+    // The CONTROL line, then a PROPERTY line per colour and graphic slot
+    // ("none" for an empty one) and a PARAMETER line per bound port.
     virtual void writeControl(std::string* script);
     virtual void writePropertyTree(std::string* script);
+    // The prototype line, then a LISTENER line per connected listener entry.
     virtual void writeProperties(std::string* script);
-    // Applies one PROPERTY line of the script (nothing in the base for an
-    // unknown name).
+    // Applies one PROPERTY line. The base keys: "prototype" (a control of
+    // the tree by name), "colours" and "graphics" (slot id takes the named
+    // resource; "none" or an unknown name empties it). Neither redraws nor
+    // tells the clones. Ids outside the slots are ignored with a trace line;
+    // other names are ignored.
     virtual void setProperty(const char* name, int32_t id, const char* value);
 
     // The factory that built the control (null when built otherwise).
@@ -169,4 +416,70 @@ protected:
     uint32_t state_ = kStateEditMode;
     AM_ControlFactory factory_ = nullptr;
     AM_ViewControl* prototype_ = nullptr;
+    // Pointer position and buttons of the last mouse-down.
+    float downPoint_[2] = {0.0f, 0.0f};
+    uint32_t downButtons_ = 0;
+    // The bounds at the start of an edit-mode move or resize.
+    AM_Rect savedBounds_{};
+
+    // The second step of construction: ORs the class's mask bits (and
+    // 0x40000 with the timer wish), builds the colour and graphic slots of
+    // the class's name tables (kGuiNameBytes each; a slot starts with the
+    // view manager's resource named "default" + the slot name, or null), and
+    // the port records (owner: this control) and listener entries (empty) of
+    // its port and listener tables.
+    void initControl(uint32_t maskBits, int32_t portCount, const AM_PortDescriptor* ports,
+                     int32_t listenerCount, const AM_ListenerDescriptor* listeners,
+                     int32_t colourCount, const char (*colourNames)[kGuiNameBytes],
+                     int32_t graphicCount, const char (*graphicNames)[kGuiNameBytes], bool timer);
+    // The port and listener half of initControl.
+    void initPorts(int32_t portCount, const AM_PortDescriptor* ports, int32_t listenerCount,
+                   const AM_ListenerDescriptor* listeners);
+    // Whether the port accepts the parameter's whole type word.
+    static bool acceptsType(const AM_PortDescriptor* descriptor, uint32_t type);
+    // Builds the colour and graphic slots of the class's name tables (names
+    // of kGuiNameBytes bytes each); each slot starts with the view
+    // manager's resource named "default" + the slot name, or null.
+    void initSlots(int32_t colourCount, const char (*colourNames)[kGuiNameBytes],
+                   int32_t graphicCount, const char (*graphicNames)[kGuiNameBytes]);
+    // The tree walks without redraws.
+    void setDisposeFlagTree(bool disposed);
+
+private:
+    // Opens (begin) or closes the host's edit of every bound port; opening
+    // also adds an undo step named `undoName` for each recorded kind.
+    void bracketBoundPorts(bool begin, const char* undoName);
+    // The port records' owner as a control (null for a port of another kind
+    // of owner).
+    static AM_ViewControl* ownerOf(const AM_PortRecord* port);
+    bool ownsPort(const AM_PortRecord* port) const;
+
+    // Whether a graphic / colour slot holds the object.
+    bool holdsGraphic(const void* graphic) const;
+    bool holdsColour(const void* colour) const;
+    // Message 44: every port bound at baseIndex + its offset moves to
+    // baseIndex + offset.
+    void moveIndexOffset(int32_t baseIndex, int32_t offset);
+    // The colour, graphic and PARAMETER lines after the CONTROL line; the
+    // LISTENER lines after the prototype line.
+    void writeSlotAndParameterLines(std::string* script);
+    void writeListenerLines(std::string* script);
+    // Redraws of the geometry operations.
+    void redrawIfVisible();
+    // Broadcasts to the clones when the view manager's selection option
+    // holds.
+    void tellClones(uint32_t message, uint32_t arg, void* data);
+
+    std::vector<AM_PortRecord> ports_;
+    const char (*graphicNames_)[kGuiNameBytes] = nullptr;
+    const char (*colourNames_)[kGuiNameBytes] = nullptr;
+    std::vector<AM_Graphic*> graphics_;
+    std::vector<AM_Colour*> colours_;
+    AM_ViewControl* nextSelected_ = nullptr;
+    std::vector<AM_PortRecord*> listeners_;
+    const AM_ListenerDescriptor* listenerDescriptors_ = nullptr;
+    // beginWheel opened the host's edit (endWheel closes only what it
+    // opened).
+    bool wheelBracketOpen_ = false;
+    bool renamePending_ = false;
 };

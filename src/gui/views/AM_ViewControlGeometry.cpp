@@ -3,33 +3,33 @@
 
 #include "foundation/AM_STD.h"
 #include "gui/views/AM_ControlMessages.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 #include "gui/views/AM_ViewControl_BoundsUndo.h"
 #include "gui/views/AM_ViewControl_DeleteUndo.h"
 #include "gui/views/AM_ViewMan.h"
 #include "params/object/AM_Messages.h"
 
-void AM_PortedControl::redrawIfVisible()
+void AM_ViewControl::redrawIfVisible()
 {
     if (isVisible()) {
         redraw();
     }
 }
 
-void AM_PortedControl::boundsChanged() {}
+void AM_ViewControl::boundsChanged() {}
 
-void AM_PortedControl::moveBy(float dx, float dy, bool withSiblings, bool withSelection)
+void AM_ViewControl::moveBy(float dx, float dy, bool withSiblings, bool withSelection)
 {
     redrawIfVisible();
     bounds_.x += dx;
     bounds_.y += dy;
-    if (auto* child = dynamic_cast<AM_PortedControl*>(getFirstChild())) {
+    if (auto* child = dynamic_cast<AM_ViewControl*>(getFirstChild())) {
         child->moveBy(dx, dy, true, withSelection);
     }
     redrawIfVisible();
     boundsChanged();
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_PortedControl*>(getNext())) {
+        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
             next->moveBy(dx, dy, true, withSelection);
         }
     }
@@ -38,15 +38,15 @@ void AM_PortedControl::moveBy(float dx, float dy, bool withSiblings, bool withSe
     }
 }
 
-void AM_PortedControl::moveTo(const float* point, bool withSelection)
+void AM_ViewControl::moveTo(const float* point, bool withSelection)
 {
     if (point != nullptr) {
         moveBy(point[0] - bounds_.x, point[1] - bounds_.y, false, withSelection);
     }
 }
 
-void AM_PortedControl::growBy(float dLeft, float dTop, float dRight, float dBottom,
-                              bool withSelection)
+void AM_ViewControl::growBy(float dLeft, float dTop, float dRight, float dBottom,
+                            bool withSelection)
 {
     redrawIfVisible();
     bounds_.x -= dLeft;
@@ -69,13 +69,13 @@ void AM_PortedControl::growBy(float dLeft, float dTop, float dRight, float dBott
     tellClones(kCtlMsgPrototypeGrew, 0, deltas);
 }
 
-void AM_PortedControl::scaleBy(float fx, float fy, bool withSiblings, bool withSelection)
+void AM_ViewControl::scaleBy(float fx, float fy, bool withSiblings, bool withSelection)
 {
     redrawIfVisible();
     bounds_.w *= fx;
     bounds_.h *= fy;
     for (AM_ViewControl* c = getFirstChildControl(); c != nullptr; c = c->getNextControl()) {
-        auto* child = dynamic_cast<AM_PortedControl*>(c);
+        auto* child = dynamic_cast<AM_ViewControl*>(c);
         if (child == nullptr) {
             continue;
         }
@@ -87,7 +87,7 @@ void AM_PortedControl::scaleBy(float fx, float fy, bool withSiblings, bool withS
     redrawIfVisible();
     boundsChanged();
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_PortedControl*>(getNext())) {
+        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
             next->scaleBy(fx, fy, true, withSelection);
         }
     }
@@ -96,7 +96,7 @@ void AM_PortedControl::scaleBy(float fx, float fy, bool withSiblings, bool withS
     }
 }
 
-void AM_PortedControl::alignTo(const float* point, int32_t mode, bool withSelection)
+void AM_ViewControl::alignTo(const float* point, int32_t mode, bool withSelection)
 {
     if (point == nullptr) {
         return;
@@ -110,27 +110,7 @@ void AM_PortedControl::alignTo(const float* point, int32_t mode, bool withSelect
     }
 }
 
-void AM_PortedControl::setVisible(bool visible, uint32_t layers, bool withSiblings)
-{
-    if ((layerMask_ & layers) != 0 && isVisible() && !visible) {
-        redraw();
-    }
-    AM_ViewControl::setVisible(visible, layers, false);
-    if (withSiblings) {
-        if (AM_ViewControl* next = getNextControl()) {
-            next->setVisible(visible, layers, true);
-        }
-    }
-    redraw();
-}
-
-void AM_PortedControl::setEditMode(bool on)
-{
-    AM_ViewControl::setEditMode(on);
-    redraw();
-}
-
-void AM_PortedControl::setDisposeFlagTree(bool disposed)
+void AM_ViewControl::setDisposeFlagTree(bool disposed)
 {
     if (disposed) {
         state_ |= kStateDisposed;
@@ -138,7 +118,7 @@ void AM_PortedControl::setDisposeFlagTree(bool disposed)
         state_ &= ~kStateDisposed;
     }
     for (AM_ViewControl* c = getFirstChildControl(); c != nullptr; c = c->getNextControl()) {
-        if (auto* child = dynamic_cast<AM_PortedControl*>(c)) {
+        if (auto* child = dynamic_cast<AM_ViewControl*>(c)) {
             child->setDisposeFlagTree(disposed);
         } else {
             const uint32_t state = c->getState();
@@ -147,19 +127,19 @@ void AM_PortedControl::setDisposeFlagTree(bool disposed)
     }
 }
 
-void AM_PortedControl::setDisposeFlag(bool disposed, bool withSiblings)
+void AM_ViewControl::setDisposeFlag(bool disposed, bool withSiblings)
 {
     setDisposeFlagTree(disposed);
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_PortedControl*>(getNext())) {
+        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
             next->setDisposeFlag(disposed, true);
         }
     }
 }
 
-void AM_PortedControl::printSelection()
+void AM_ViewControl::printSelection()
 {
-    for (AM_PortedControl* c = this; c != nullptr; c = c->nextSelected_) {
+    for (AM_ViewControl* c = this; c != nullptr; c = c->nextSelected_) {
         AM_STD::printv("selected: %s\n", c->getName());
         if (c->nextSelected_ == this) {
             break;
@@ -167,13 +147,12 @@ void AM_PortedControl::printSelection()
     }
 }
 
-void AM_PortedControl::visitSelection(AM_Object* visitor, uint32_t message, uint32_t arg,
-                                      void* data)
+void AM_ViewControl::visitSelection(AM_Object* visitor, uint32_t message, uint32_t arg, void* data)
 {
     if (visitor == nullptr) {
         return;
     }
-    for (AM_PortedControl* c = this; c != nullptr; c = c->nextSelected_) {
+    for (AM_ViewControl* c = this; c != nullptr; c = c->nextSelected_) {
         visitor->receiveMessage(c, message, arg, data);
         if (c->nextSelected_ == this) {
             break;
@@ -181,7 +160,7 @@ void AM_PortedControl::visitSelection(AM_Object* visitor, uint32_t message, uint
     }
 }
 
-void AM_PortedControl::setTimer(bool on)
+void AM_ViewControl::setTimer(bool on)
 {
     if (hasTimer() == on) {
         return;
@@ -196,7 +175,7 @@ void AM_PortedControl::setTimer(bool on)
     }
 }
 
-void AM_PortedControl::runTimerChain()
+void AM_ViewControl::runTimerChain()
 {
     if (timerGuard_ != 0) {
         AM_STD::printv("circular timer!");
@@ -204,18 +183,13 @@ void AM_PortedControl::runTimerChain()
     }
     timerGuard_ = 1;
     onTimer();
-    for (AM_ViewControl* next = nextInTimerChain; next != nullptr; next = next->nextInTimerChain) {
-        if (auto* control = dynamic_cast<AM_PortedControl*>(next)) {
-            control->runTimerChain();
-            break;
-        }
-        next->onTimer();
+    if (nextInTimerChain != nullptr) {
+        nextInTimerChain->runTimerChain();
     }
     timerGuard_ = 0;
 }
 
-void AM_PortedControl::addUndo(const char* name, int32_t kind, bool withChildren,
-                               bool withSiblings)
+void AM_ViewControl::addUndo(const char* name, int32_t kind, bool withChildren, bool withSiblings)
 {
     if (viewMan_ == nullptr) {
         return;
@@ -234,12 +208,12 @@ void AM_PortedControl::addUndo(const char* name, int32_t kind, bool withChildren
         break;
     }
     if (withChildren) {
-        if (auto* child = dynamic_cast<AM_PortedControl*>(getFirstChild())) {
+        if (auto* child = dynamic_cast<AM_ViewControl*>(getFirstChild())) {
             child->addUndo(name, kind, true, true);
         }
     }
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_PortedControl*>(getNext())) {
+        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
             next->addUndo(name, kind, withChildren, true);
         }
     }
@@ -248,67 +222,67 @@ void AM_PortedControl::addUndo(const char* name, int32_t kind, bool withChildren
     }
 }
 
-void AM_PortedControl::onDoubleClick(const float* point, uint32_t buttons)
+void AM_ViewControl::onDoubleClick(const float* point, uint32_t buttons)
 {
     (void)point;
     (void)buttons;
 }
 
-void AM_PortedControl::onMouseWheel(float steps)
+void AM_ViewControl::onMouseWheel(float steps)
 {
-    if (auto* parent = dynamic_cast<AM_PortedControl*>(getParent())) {
+    if (auto* parent = dynamic_cast<AM_ViewControl*>(getParent())) {
         parent->onMouseWheel(steps);
     }
 }
 
-void AM_PortedControl::onDragOver(const float* point, const char* data)
+void AM_ViewControl::onDragOver(const float* point, const char* data)
 {
     (void)point;
     (void)data;
 }
 
-void AM_PortedControl::onDragLeave() {}
+void AM_ViewControl::onDragLeave() {}
 
-void AM_PortedControl::onDrop(const float* point, const char* data)
+void AM_ViewControl::onDrop(const float* point, const char* data)
 {
     (void)point;
     (void)data;
 }
 
-const char* AM_PortedControl::getDragData()
+const char* AM_ViewControl::getDragData()
 {
     return nullptr;
 }
 
-bool AM_PortedControl::onKeyDown(uint32_t key, uint32_t modifiers)
+bool AM_ViewControl::onKeyDown(uint32_t key, uint32_t modifiers)
 {
     (void)key;
     (void)modifiers;
     return false;
 }
 
-void AM_PortedControl::selectLayer(int32_t layer)
+void AM_ViewControl::selectLayer(int32_t layer)
 {
     (void)layer;
 }
 
-const char* AM_PortedControl::getLayerName(int32_t layer)
+const char* AM_ViewControl::getLayerName(int32_t layer)
 {
     (void)layer;
     return nullptr;
 }
 
-void AM_PortedControl::addLayer(const char* name)
+void AM_ViewControl::addLayer(const char* name)
 {
     (void)name;
 }
 
-void AM_PortedControl::copyProperties(AM_PortedControl* clone)
+void AM_ViewControl::copyProperties(AM_ViewControl* clone)
 {
     (void)clone;
 }
 
-void AM_PortedControl::addNameLabel(uint32_t alignMode)
+void AM_ViewControl::addNameLabel(uint32_t alignMode)
 {
     if (viewMan_ == nullptr) {
         return;
@@ -320,7 +294,7 @@ void AM_PortedControl::addNameLabel(uint32_t alignMode)
     }
     label->receiveMessage(this, k_msgSetLabel, 0, const_cast<char*>(getName()));
     addControl(label, kAllLayers, true);
-    if (auto* aligned = dynamic_cast<AM_PortedControl*>(label)) {
+    if (auto* aligned = dynamic_cast<AM_ViewControl*>(label)) {
         const AM_Rect own = bounds_;
         AM_Rect box = aligned->getBounds();
         alignRect(&box, &own, static_cast<int>((alignMode >> 8) & 0xFF));

@@ -2,7 +2,7 @@
 
 #include "foundation/AM_STD.h"
 #include "gui/graphics/AM_Context.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 namespace {
 
@@ -29,18 +29,18 @@ bool contains(const AM_Rect& r, const float* point)
 
 } // namespace
 
-void AM_PortedControl::drawOverlay(AM_Context* context)
+void AM_ViewControl::drawOverlay(AM_Context* context)
 {
     (void)context;
 }
 
-void AM_PortedControl::drawTopLayer(AM_Context* context, const AM_Rect* clip)
+void AM_ViewControl::drawTopLayer(AM_Context* context, const AM_Rect* clip)
 {
     (void)context;
     (void)clip;
 }
 
-void AM_PortedControl::paintTree(AM_Context* context, const AM_Rect* clip)
+void AM_ViewControl::paintTree(AM_Context* context, const AM_Rect* clip)
 {
     if (context == nullptr || clip == nullptr) {
         return;
@@ -49,8 +49,8 @@ void AM_PortedControl::paintTree(AM_Context* context, const AM_Rect* clip)
         if (!c->isVisible()) {
             continue;
         }
-        auto* control = dynamic_cast<AM_PortedControl*>(c);
-        auto* child = dynamic_cast<AM_PortedControl*>(c->getFirstChildControl());
+        auto* control = dynamic_cast<AM_ViewControl*>(c);
+        auto* child = dynamic_cast<AM_ViewControl*>(c->getFirstChildControl());
         if (meets(c->getBounds(), *clip)) {
             c->draw(context);
             if (control != nullptr) {
@@ -59,8 +59,7 @@ void AM_PortedControl::paintTree(AM_Context* context, const AM_Rect* clip)
             if (child != nullptr) {
                 // In run mode a container shows its children only inside
                 // its own bounds.
-                const bool clipChildren =
-                    c->isContainer() && (c->getState() & kStateEditMode) == 0;
+                const bool clipChildren = c->isContainer() && (c->getState() & kStateEditMode) == 0;
                 if (clipChildren) {
                     const AM_Rect bounds = c->getBounds();
                     context->pushClip();
@@ -81,7 +80,7 @@ void AM_PortedControl::paintTree(AM_Context* context, const AM_Rect* clip)
     }
 }
 
-void AM_PortedControl::drawEditFrame(AM_Context* context)
+void AM_ViewControl::drawEditFrame(AM_Context* context)
 {
     if (context == nullptr || (state_ & kStateEditMode) == 0) {
         return;
@@ -113,8 +112,8 @@ void AM_PortedControl::drawEditFrame(AM_Context* context)
     const float bottom = b.y + b.h - kHandleSide;
     const float middleX = b.x + b.w / 2.0f - kHandleCentreOffset;
     const float middleY = b.y + b.h / 2.0f - kHandleCentreOffset;
-    const float corners[8][2] = {{left, top},      {middleX, top},    {right, top},
-                                 {right, middleY}, {right, bottom},   {middleX, bottom},
+    const float corners[8][2] = {{left, top},      {middleX, top},  {right, top},
+                                 {right, middleY}, {right, bottom}, {middleX, bottom},
                                  {left, bottom},   {left, middleY}};
     for (const auto& corner : corners) {
         const AM_Rect handle{corner[0], corner[1], kHandleSide, kHandleSide};
@@ -122,7 +121,7 @@ void AM_PortedControl::drawEditFrame(AM_Context* context)
     }
 }
 
-AM_PortedControl* AM_PortedControl::getControlInPoint(const float* point, uint32_t flags)
+AM_ViewControl* AM_ViewControl::getControlInPoint(const float* point, uint32_t flags)
 {
     if (point == nullptr) {
         return nullptr;
@@ -131,18 +130,18 @@ AM_PortedControl* AM_PortedControl::getControlInPoint(const float* point, uint32
         AM_STD::printv("getControlInPoint RELATIVE");
     }
     // The last painted control answers first.
-    if (auto* next = dynamic_cast<AM_PortedControl*>(getNext())) {
-        if (AM_PortedControl* found = next->getControlInPoint(point, flags)) {
+    if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
+        if (AM_ViewControl* found = next->getControlInPoint(point, flags)) {
             return found;
         }
     }
     if (!isVisible()) {
         return nullptr;
     }
-    auto* child = dynamic_cast<AM_PortedControl*>(getFirstChild());
+    auto* child = dynamic_cast<AM_ViewControl*>(getFirstChild());
     if ((state_ & kStateEditMode) != 0) {
         if (child != nullptr) {
-            if (AM_PortedControl* found = child->getControlInPoint(point, flags)) {
+            if (AM_ViewControl* found = child->getControlInPoint(point, flags)) {
                 return found;
             }
         }
@@ -152,14 +151,14 @@ AM_PortedControl* AM_PortedControl::getControlInPoint(const float* point, uint32
         return nullptr;
     }
     if (child != nullptr) {
-        if (AM_PortedControl* found = child->getControlInPoint(point, flags)) {
+        if (AM_ViewControl* found = child->getControlInPoint(point, flags)) {
             return found;
         }
     }
     return this;
 }
 
-AM_PortedControl* AM_PortedControl::getControlInRect(const AM_Rect* rect, uint32_t flags)
+AM_ViewControl* AM_ViewControl::getControlInRect(const AM_Rect* rect, uint32_t flags)
 {
     if (rect == nullptr) {
         return nullptr;
@@ -168,7 +167,7 @@ AM_PortedControl* AM_PortedControl::getControlInRect(const AM_Rect* rect, uint32
         AM_STD::printv("getControlInRect RELATIVE");
     }
     for (AM_ViewControl* c = this; c != nullptr; c = c->getNextControl()) {
-        auto* control = dynamic_cast<AM_PortedControl*>(c);
+        auto* control = dynamic_cast<AM_ViewControl*>(c);
         if (control == nullptr || !control->isVisible()) {
             continue;
         }
@@ -179,8 +178,8 @@ AM_PortedControl* AM_PortedControl::getControlInRect(const AM_Rect* rect, uint32
         if (!meets(area, *rect)) {
             continue;
         }
-        if (auto* child = dynamic_cast<AM_PortedControl*>(control->getFirstChild())) {
-            if (AM_PortedControl* found = child->getControlInRect(rect, 0)) {
+        if (auto* child = dynamic_cast<AM_ViewControl*>(control->getFirstChild())) {
+            if (AM_ViewControl* found = child->getControlInRect(rect, 0)) {
                 return found;
             }
         }

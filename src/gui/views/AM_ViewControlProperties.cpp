@@ -1,4 +1,4 @@
-// The script lines of controls with ports and slots, their base PROPERTY
+// The slot, PARAMETER and LISTENER lines of controls, their base PROPERTY
 // keys and renaming.
 
 #include "engine/module/AM_ModuleRecord.h"
@@ -6,8 +6,8 @@
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/graphics/AM_ValueToStringObject.h"
-#include "gui/views/AM_PortedControl.h"
 #include "gui/views/AM_ScriptWriter.h"
+#include "gui/views/AM_ViewControl.h"
 #include "gui/views/AM_ViewMan.h"
 #include "params/object/AM_ParamInfo.h"
 #include "presets/AM_View_Interface.h"
@@ -29,10 +29,9 @@ std::string fieldText(const char* field, size_t bytes)
 
 } // namespace
 
-void AM_PortedControl::writeControl(std::string* script)
+void AM_ViewControl::writeSlotAndParameterLines(std::string* script)
 {
-    AM_ViewControl::writeControl(script);
-    if (script == nullptr || getTypeName() == nullptr) {
+    if (script == nullptr) {
         return;
     }
     AM_ScriptWriter writer(*script);
@@ -66,9 +65,8 @@ void AM_PortedControl::writeControl(std::string* script)
         writer.line("\n", "PARAMETER")
             .text("control", getName())
             .text("port", port.descriptor->name)
-            .text("module", module != nullptr
-                                ? fieldText(module->shortName, k_moduleShortNameBytes)
-                                : std::string())
+            .text("module", module != nullptr ? fieldText(module->shortName, k_moduleShortNameBytes)
+                                              : std::string())
             .text("parameter", fieldText(base->shortName, k_shortNameBytes));
         if (port.valueToString != nullptr) {
             writer.text("valuestring", port.valueToString->getName());
@@ -76,16 +74,15 @@ void AM_PortedControl::writeControl(std::string* script)
     }
 }
 
-void AM_PortedControl::writeProperties(std::string* script)
+void AM_ViewControl::writeListenerLines(std::string* script)
 {
-    AM_ViewControl::writeProperties(script);
     if (script == nullptr) {
         return;
     }
     AM_ScriptWriter writer(*script);
     for (int32_t i = 0; i < getNumListeners(); ++i) {
         const AM_PortRecord* port = listeners_[static_cast<size_t>(i)];
-        const AM_PortedControl* owner = ownerOf(port);
+        const AM_ViewControl* owner = ownerOf(port);
         if (owner == nullptr || port->descriptor == nullptr) {
             continue;
         }
@@ -97,7 +94,7 @@ void AM_PortedControl::writeProperties(std::string* script)
     }
 }
 
-void AM_PortedControl::setProperty(const char* name, int32_t id, const char* value)
+void AM_ViewControl::setProperty(const char* name, int32_t id, const char* value)
 {
     if (name == nullptr || value == nullptr) {
         return;
@@ -116,7 +113,6 @@ void AM_PortedControl::setProperty(const char* name, int32_t id, const char* val
     const bool colours = std::strcmp(name, kColoursKey) == 0;
     const bool graphics = std::strcmp(name, kGraphicsKey) == 0;
     if (!colours && !graphics) {
-        AM_ViewControl::setProperty(name, id, value);
         return;
     }
     const int32_t count = colours ? getColourCount() : getGraphicCount();
@@ -136,7 +132,7 @@ void AM_PortedControl::setProperty(const char* name, int32_t id, const char* val
     }
 }
 
-bool AM_PortedControl::renameTo(const char* newName)
+bool AM_ViewControl::renameTo(const char* newName)
 {
     renamePending_ = false;
     if (newName == nullptr) {

@@ -76,6 +76,7 @@ void AM_ViewControl::writeControl(std::string* script)
     if (const AM_ViewControl* parent = getParentControl())
         writer.text("parent", parent->getName());
     writer.hex("layerMask", layerMask_);
+    writeSlotAndParameterLines(script);
 }
 
 void AM_ViewControl::writeProperties(std::string* script)
@@ -84,6 +85,7 @@ void AM_ViewControl::writeProperties(std::string* script)
         return;
     if (const AM_ViewControl* prototype = getPrototype())
         AM_ScriptWriter(*script).property(getName(), "prototype", 0, prototype->getName());
+    writeListenerLines(script);
 }
 
 void AM_PlaceholderControl::setProperty(const char* name, int32_t id, const char* value)

@@ -3,7 +3,7 @@
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_ControlMessages.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 #include "gui/views/AM_ViewMan.h"
 
 #include <cstring>
@@ -15,9 +15,8 @@ constexpr const char* kDefaultPrefix = "default";
 
 } // namespace
 
-void AM_PortedControl::initSlots(int32_t colourCount, const char (*colourNames)[kGuiNameBytes],
-                                 int32_t graphicCount,
-                                 const char (*graphicNames)[kGuiNameBytes])
+void AM_ViewControl::initSlots(int32_t colourCount, const char (*colourNames)[kGuiNameBytes],
+                               int32_t graphicCount, const char (*graphicNames)[kGuiNameBytes])
 {
     colourNames_ = colourCount > 0 ? colourNames : nullptr;
     graphicNames_ = graphicCount > 0 ? graphicNames : nullptr;
@@ -39,40 +38,40 @@ void AM_PortedControl::initSlots(int32_t colourCount, const char (*colourNames)[
     }
 }
 
-const char* AM_PortedControl::getGraphicName(int32_t slot) const
+const char* AM_ViewControl::getGraphicName(int32_t slot) const
 {
     return slot >= 0 && slot < getGraphicCount() ? graphicNames_[slot] : nullptr;
 }
 
-AM_Graphic* AM_PortedControl::getGraphic(int32_t slot) const
+AM_Graphic* AM_ViewControl::getGraphic(int32_t slot) const
 {
     return slot >= 0 && slot < getGraphicCount() ? graphics_[static_cast<size_t>(slot)] : nullptr;
 }
 
-const char* AM_PortedControl::getColourName(int32_t slot) const
+const char* AM_ViewControl::getColourName(int32_t slot) const
 {
     return slot >= 0 && slot < getColourCount() ? colourNames_[slot] : nullptr;
 }
 
-AM_Colour* AM_PortedControl::getColour(int32_t slot) const
+AM_Colour* AM_ViewControl::getColour(int32_t slot) const
 {
     return slot >= 0 && slot < getColourCount() ? colours_[static_cast<size_t>(slot)] : nullptr;
 }
 
-void AM_PortedControl::tellClones(uint32_t message, uint32_t arg, void* data)
+void AM_ViewControl::tellClones(uint32_t message, uint32_t arg, void* data)
 {
     if (viewMan_ != nullptr && viewMan_->getSelectionOption()) {
         sendMessage(kGuiControlBit, message, arg, data);
     }
 }
 
-void AM_PortedControl::setGraphic(AM_Graphic* graphic, int32_t slot)
+void AM_ViewControl::setGraphic(AM_Graphic* graphic, int32_t slot)
 {
     if (slot < 0 || slot >= getGraphicCount()) {
         return;
     }
     if ((state_ & kStateSelected) != 0 && viewMan_ != nullptr) {
-        if (auto* focused = dynamic_cast<AM_PortedControl*>(viewMan_->getFocusedControl())) {
+        if (auto* focused = dynamic_cast<AM_ViewControl*>(viewMan_->getFocusedControl())) {
             focused->setGraphicByName(graphic, getGraphicName(slot));
             if (graphic != nullptr) {
                 graphic->load(id_);
@@ -88,7 +87,7 @@ void AM_PortedControl::setGraphic(AM_Graphic* graphic, int32_t slot)
     tellClones(kCtlMsgPrototypeGraphic, static_cast<uint32_t>(slot), graphic);
 }
 
-void AM_PortedControl::setGraphicByName(AM_Graphic* graphic, const char* slotName)
+void AM_ViewControl::setGraphicByName(AM_Graphic* graphic, const char* slotName)
 {
     if (slotName == nullptr) {
         return;
@@ -108,13 +107,13 @@ void AM_PortedControl::setGraphicByName(AM_Graphic* graphic, const char* slotNam
     }
 }
 
-void AM_PortedControl::setColour(AM_Colour* colour, int32_t slot)
+void AM_ViewControl::setColour(AM_Colour* colour, int32_t slot)
 {
     if (slot < 0 || slot >= getColourCount()) {
         return;
     }
     if ((state_ & kStateSelected) != 0 && viewMan_ != nullptr) {
-        if (auto* focused = dynamic_cast<AM_PortedControl*>(viewMan_->getFocusedControl())) {
+        if (auto* focused = dynamic_cast<AM_ViewControl*>(viewMan_->getFocusedControl())) {
             focused->setColourByName(colour, getColourName(slot));
             return;
         }
@@ -124,7 +123,7 @@ void AM_PortedControl::setColour(AM_Colour* colour, int32_t slot)
     tellClones(kCtlMsgPrototypeColour, static_cast<uint32_t>(slot), colour);
 }
 
-void AM_PortedControl::setColourByName(AM_Colour* colour, const char* slotName)
+void AM_ViewControl::setColourByName(AM_Colour* colour, const char* slotName)
 {
     if (slotName == nullptr) {
         return;

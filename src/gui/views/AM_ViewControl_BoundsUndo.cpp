@@ -1,8 +1,8 @@
 #include "gui/views/AM_ViewControl_BoundsUndo.h"
 
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
-AM_ViewControl_BoundsUndo::AM_ViewControl_BoundsUndo(AM_PortedControl* control, const char* name,
+AM_ViewControl_BoundsUndo::AM_ViewControl_BoundsUndo(AM_ViewControl* control, const char* name,
                                                      bool resize)
     : AM_UndoObject(name), control_(control),
       oldBounds_(control != nullptr ? control->getBounds() : AM_Rect{}), resize_(resize ? 1 : 0)
@@ -28,8 +28,7 @@ void AM_ViewControl_BoundsUndo::restore(const AM_Rect& target)
     const float dx = target.x - current.x;
     const float dy = target.y - current.y;
     if (resize_ != 0) {
-        control_->growBy(-dx, -dy, (target.w - current.w) + dx, (target.h - current.h) + dy,
-                         false);
+        control_->growBy(-dx, -dy, (target.w - current.w) + dx, (target.h - current.h) + dy, false);
     } else {
         control_->moveBy(dx, dy, false, false);
     }

@@ -8,12 +8,12 @@
 #include "gui/graphics/AM_Rect.h"
 #include "gui/views/AM_UndoObject.h"
 
-class AM_PortedControl;
+class AM_ViewControl;
 
 class AM_ViewControl_BoundsUndo : public AM_UndoObject {
 public:
     // Keeps the control's bounds as the old bounds.
-    AM_ViewControl_BoundsUndo(AM_PortedControl* control, const char* name, bool resize);
+    AM_ViewControl_BoundsUndo(AM_ViewControl* control, const char* name, bool resize);
 
     // Takes the control's bounds as the new bounds: true when they differ.
     bool commit() override;
@@ -28,7 +28,7 @@ public:
 private:
     void restore(const AM_Rect& target);
 
-    AM_PortedControl* control_;
+    AM_ViewControl* control_;
     AM_Rect oldBounds_;
     AM_Rect newBounds_{};
     uint8_t resize_;

@@ -1,8 +1,8 @@
 #include "gui/views/AM_ViewControl_DeleteUndo.h"
 
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
-AM_ViewControl_DeleteUndo::AM_ViewControl_DeleteUndo(AM_PortedControl* control, const char* name)
+AM_ViewControl_DeleteUndo::AM_ViewControl_DeleteUndo(AM_ViewControl* control, const char* name)
     : AM_UndoObject(name), control_(control),
       parent_(control != nullptr ? control->getParentControl() : nullptr),
       previous_(control != nullptr ? dynamic_cast<AM_ViewControl*>(control->getPrevious())
@@ -13,7 +13,7 @@ AM_ViewControl_DeleteUndo::AM_ViewControl_DeleteUndo(AM_PortedControl* control, 
 AM_ViewControl_DeleteUndo::~AM_ViewControl_DeleteUndo()
 {
     if (removed_ && control_ != nullptr) {
-        AM_PortedControl* control = control_;
+        AM_ViewControl* control = control_;
         control_ = nullptr;
         // Unlinked: only its own subtree goes with it.
         delete control;
@@ -25,7 +25,7 @@ void AM_ViewControl_DeleteUndo::remove()
     if (control_ == nullptr || removed_) {
         return;
     }
-    AM_PortedControl* parent = dynamic_cast<AM_PortedControl*>(control_->getParentControl());
+    AM_ViewControl* parent = dynamic_cast<AM_ViewControl*>(control_->getParentControl());
     control_->redraw();
     control_->unlink();
     control_->setDisposeFlag(true, false);

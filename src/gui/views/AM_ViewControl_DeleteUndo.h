@@ -8,12 +8,12 @@
 
 #include "gui/views/AM_UndoObject.h"
 
-class AM_PortedControl;
+class AM_ViewControl;
 
 class AM_ViewControl_DeleteUndo : public AM_UndoObject {
 public:
     // Keeps the control's parent and previous sibling.
-    AM_ViewControl_DeleteUndo(AM_PortedControl* control, const char* name);
+    AM_ViewControl_DeleteUndo(AM_ViewControl* control, const char* name);
     // Deletes the control when the deletion is in effect.
     ~AM_ViewControl_DeleteUndo() override;
 
@@ -27,12 +27,12 @@ public:
     // parent).
     void forgetControl(AM_ViewControl* control) override;
 
-    AM_PortedControl* getControl() const { return control_; }
+    AM_ViewControl* getControl() const { return control_; }
 
 private:
     void remove();
 
-    AM_PortedControl* control_;
+    AM_ViewControl* control_;
     AM_ViewControl* parent_;
     AM_ViewControl* previous_;
     // The control was unlinked by this step and waits here.

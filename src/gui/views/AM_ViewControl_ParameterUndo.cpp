@@ -52,8 +52,9 @@ size_t AM_ViewControl_ParameterUndo::blockSize() const
 bool AM_ViewControl_ParameterUndo::readWord(uint32_t* word) const
 {
     AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
-    const void* value =
-        host != nullptr ? host->getParameterValue(static_cast<int32_t>(parameter_->index)) : nullptr;
+    const void* value = host != nullptr
+                            ? host->getParameterValue(static_cast<int32_t>(parameter_->index))
+                            : nullptr;
     if (value == nullptr) {
         return false;
     }
@@ -64,8 +65,9 @@ bool AM_ViewControl_ParameterUndo::readWord(uint32_t* word) const
 bool AM_ViewControl_ParameterUndo::readBlock(std::vector<uint8_t>* block) const
 {
     AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
-    const void* value =
-        host != nullptr ? host->getParameterValue(static_cast<int32_t>(parameter_->index)) : nullptr;
+    const void* value = host != nullptr
+                            ? host->getParameterValue(static_cast<int32_t>(parameter_->index))
+                            : nullptr;
     if (value == nullptr || block->empty()) {
         return false;
     }

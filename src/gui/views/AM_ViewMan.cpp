@@ -106,9 +106,9 @@ AM_ViewMan::~AM_ViewMan()
         }
     }
     controlTypes_.clear();
-    delete undoList_;
-    undoList_ = nullptr;
-    openUndoGroup_ = nullptr;
+    // Deleted controls waiting in undo steps go first, while the tree they
+    // came from still stands.
+    undoList_.clear();
     AM_ViewControl* top = topControl_;
     topControl_ = nullptr;
     rootView_ = nullptr;
@@ -636,6 +636,12 @@ void AM_ViewMan::forgetControl(AM_ViewControl* control)
     if (editRoot_ == control) {
         editRoot_ = nullptr;
     }
+    for (AM_InfoLine& line : infoLines_) {
+        if (line.subject == control) {
+            line.subject = nullptr;
+        }
+    }
+    undoList_.forgetControl(control);
     if (scriptState) {
         if (scriptState->lastControl == control) {
             scriptState->lastControl = nullptr;

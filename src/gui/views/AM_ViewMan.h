@@ -17,6 +17,7 @@
 #include "gui/graphics/AM_Rect.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_Preferences.h"
+#include "gui/views/AM_UndoList.h"
 #include "gui/views/AM_ViewControl.h"
 #include "params/object/AM_Object.h"
 #include "presets/AM_ViewManServices.h"
@@ -285,10 +286,13 @@ public:
     AM_ViewControl* getTopLayerControl(int32_t index) const;
     const std::vector<AM_ScriptRecord>& getScripts() const { return scripts_; }
     const std::string& getLoadedScriptPath() const { return loadedScriptPath_; }
+    const AM_UndoList& getUndoList() const { return undoList_; }
+    void setRepaintAfterUndo(bool on) { repaintAfterUndo_ = on ? 1 : 0; }
 
     // Takes a control that goes away out of every place the view manager
-    // refers to it from: the timer and display chains, the top-layer table
-    // and the active, wheel and top-control fields.
+    // refers to it from: the timer and display chains, the top-layer table,
+    // the active, wheel and top-control fields, the info lines' subjects and
+    // the undo steps.
     void forgetControl(AM_ViewControl* control);
 
     // Process-wide state: the view manager count, the author text and the
@@ -339,8 +343,9 @@ protected:
     std::unique_ptr<AM_ViewControl*[]> topLayerControls_;
     std::string paths_[kPathSlots];
     bool pathSet_[kPathSlots] = {};
-    AM_GuiObject* undoList_ = nullptr;
-    AM_GuiObject* openUndoGroup_ = nullptr;
+    AM_UndoList undoList_;
+    // Repaint the whole GUI after an undo or redo.
+    uint8_t repaintAfterUndo_ = 0;
     uint32_t nextObjectId_ = 0;
     AM_PluginInfo pluginInfo_{};
     bool hasPluginInfo_ = false;

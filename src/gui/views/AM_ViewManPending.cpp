@@ -1,5 +1,5 @@
 // Operations of the view manager that input routing, menus, the timer tick,
-// opening the GUI, dialogs, undo and the root view give their behaviour to.
+// opening the GUI, dialogs and the root view give their behaviour to.
 // Until then each one keeps the object sound: it does nothing or answers
 // none or false.
 
@@ -181,22 +181,6 @@ bool AM_ViewMan::loadScript(int32_t index)
 void AM_ViewMan::setupFolders() {}
 
 void AM_ViewMan::newRootView() {}
-
-void AM_ViewMan::addUndo(AM_GuiObject* record)
-{
-    // Nobody keeps undo records yet: the record is not kept either.
-    delete record;
-}
-
-void AM_ViewMan::closeUndo() {}
-
-void AM_ViewMan::undo() {}
-
-void AM_ViewMan::redo() {}
-
-void AM_ViewMan::clearUndo() {}
-
-void AM_ViewMan::updateUndoButtons() {}
 
 void AM_ViewMan::addActionMenuItems() {}
 

@@ -54,8 +54,8 @@ protected:
         canvas.begin();
         const AM_Rect clip{0, 0, kCanvasWidth, kCanvasHeight};
         root->paintTree(&canvas.context(), &clip);
-        const std::string name = std::string(editMode ? "controls_edit" : "controls_run") +
-                                 "_z" + std::to_string(int(zoom));
+        const std::string name = std::string(editMode ? "controls_edit" : "controls_run") + "_z" +
+                                 std::to_string(int(zoom));
         return canvas.compare(name, 1);
     }
 

@@ -61,23 +61,22 @@ TEST_F(PropertiesTest, ControlLinesOfAFixtureTree)
     indexed->writeControl(&lines);
     display->writeProperties(&lines);
     knob->writeProperties(&lines);
-    EXPECT_EQ(lines,
-              "\n\nCONTROL type='TestPaint' name='Box' bounds='10.00 10.00 20.00 20.00' "
-              "parent='Pane' layerMask='3'"
-              "\nPROPERTY control='Box' name='colours' id='0' value='Blue'"
-              "\nPROPERTY control='Box' name='colours' id='1' value='none'"
-              "\nPROPERTY control='Box' name='graphics' id='0' value='KnobFace'"
-              "\n\nCONTROL type='TestPort' name='Knob' bounds='0.00 0.00 40.00 40.00' "
-              "layerMask='ffffffff'"
-              "\nPARAMETER control='Knob' port='value' module='Osc' parameter='Tune' "
-              "valuestring='generic'"
-              "\nPARAMETER control='Knob' port='meter' module='Osc' parameter='Level'"
-              "\n\nCONTROL type='TestPort' name='Indexed' bounds='0.00 0.00 40.00 40.00' "
-              "layerMask='ffffffff'"
-              "\nPARAMETER control='Indexed' port='value' module='Osc' parameter='Tune' "
-              "valuestring='generic'"
-              "\nPROPERTY control='Display' name='prototype' id='0' value='Knob'"
-              "\nLISTENER control='Display' port='follow' listento='Knob' extport='value'");
+    EXPECT_EQ(lines, "\n\nCONTROL type='TestPaint' name='Box' bounds='10.00 10.00 20.00 20.00' "
+                     "parent='Pane' layerMask='3'"
+                     "\nPROPERTY control='Box' name='colours' id='0' value='Blue'"
+                     "\nPROPERTY control='Box' name='colours' id='1' value='none'"
+                     "\nPROPERTY control='Box' name='graphics' id='0' value='KnobFace'"
+                     "\n\nCONTROL type='TestPort' name='Knob' bounds='0.00 0.00 40.00 40.00' "
+                     "layerMask='ffffffff'"
+                     "\nPARAMETER control='Knob' port='value' module='Osc' parameter='Tune' "
+                     "valuestring='generic'"
+                     "\nPARAMETER control='Knob' port='meter' module='Osc' parameter='Level'"
+                     "\n\nCONTROL type='TestPort' name='Indexed' bounds='0.00 0.00 40.00 40.00' "
+                     "layerMask='ffffffff'"
+                     "\nPARAMETER control='Indexed' port='value' module='Osc' parameter='Tune' "
+                     "valuestring='generic'"
+                     "\nPROPERTY control='Display' name='prototype' id='0' value='Knob'"
+                     "\nLISTENER control='Display' port='follow' listento='Knob' extport='value'");
 }
 
 TEST_F(PropertiesTest, OnlyLiveControlsInEditModeAnswerTheSaveMessages)

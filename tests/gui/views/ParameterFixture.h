@@ -48,10 +48,8 @@ public:
         add(AM_makeParamInfo(0, "Wave", "Waveform", k_kindInteger, 0, 3, 0, 0, 0), 0);
         add(AM_makeParamInfo(0, "Tune", "Fine Tune", k_kindFloat, -1, 1, 0, 0, 0), 0);
         add(AM_makeParamInfo(0, "Level", "Output Level", k_meter, 0, 1, 0, 0, 0), 0);
-        add(AM_makeParamInfo(0, "Name", "Patch Name", k_typeTextData, 0, kNameBytes, 0, 0, 0),
-            0);
-        add(AM_makeParamInfo(0, "Curve", "Curve Data", k_typeBinaryData, 0, kCurveBytes, 0, 0,
-                             0),
+        add(AM_makeParamInfo(0, "Name", "Patch Name", k_typeTextData, 0, kNameBytes, 0, 0, 0), 0);
+        add(AM_makeParamInfo(0, "Curve", "Curve Data", k_typeBinaryData, 0, kCurveBytes, 0, 0, 0),
             1);
         add(AM_makeParamInfo(0, "Attack", "Attack Time", k_kindFloat, 0, 1, 0, 0, 0), 1);
         add(AM_makeParamInfo(0, "Tune", "Env Tune", k_kindFloat, -1, 1, 0, 0, 0), 1);

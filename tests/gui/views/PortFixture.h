@@ -13,7 +13,7 @@
 
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 #include <cstring>
 #include <vector>
@@ -32,16 +32,16 @@ inline const AM_PortDescriptor kFixturePorts[] = {
 };
 inline const AM_ListenerDescriptor kFixtureListeners[] = {{0, "follow", 1, kFollowTypes}};
 
-class PortControl : public AM_PortedControl {
+class PortControl : public AM_ViewControl {
 public:
     struct Shown {
         int32_t port;
         float value;
     };
 
-    PortControl(AM_ViewMan* viewMan, const AM_Rect* bounds) : AM_PortedControl(viewMan, bounds)
+    PortControl(AM_ViewMan* viewMan, const AM_Rect* bounds) : AM_ViewControl(viewMan, bounds)
     {
-        initPorts(5, kFixturePorts, 1, kFixtureListeners);
+        initControl(0, 5, kFixturePorts, 1, kFixtureListeners, 0, nullptr, 0, nullptr, false);
         acceptsWheel_ = 1;
     }
     const char* getTypeName() const override { return "TestPort"; }
@@ -53,7 +53,7 @@ public:
         shown.push_back({i, v});
         if (i == 0)
             current = v;
-        AM_PortedControl::setParameterValue(i, value);
+        AM_ViewControl::setParameterValue(i, value);
     }
     bool onMouseDown(const float*, uint32_t) override
     {
@@ -110,12 +110,12 @@ inline constexpr char kPaintGraphicSlots[][kGuiNameBytes] = {"Face"};
 // A control with two colour slots and one graphic slot that paints its
 // bounds in its background colour and frames them in its frame colour
 // (grey and black when a slot is empty). `container` makes it a pane.
-class PaintControl : public AM_PortedControl {
+class PaintControl : public AM_ViewControl {
 public:
     PaintControl(AM_ViewMan* viewMan, const AM_Rect& bounds, bool container = false)
-        : AM_PortedControl(viewMan, &bounds)
+        : AM_ViewControl(viewMan, &bounds)
     {
-        initSlots(2, kPaintColourSlots, 1, kPaintGraphicSlots);
+        initControl(0, 0, nullptr, 0, nullptr, 2, kPaintColourSlots, 1, kPaintGraphicSlots, false);
         isContainer_ = container ? 1 : 0;
     }
     const char* getTypeName() const override { return "TestPaint"; }

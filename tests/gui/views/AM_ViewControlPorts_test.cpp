@@ -62,9 +62,9 @@ TEST_F(PortTest, APortTakesOnlyTheWholeTypeWordsItLists)
         bool bound;
     };
     const Case cases[] = {
-        {0, kWave, true},   {0, kTune, true},   {0, kCurve, false}, {1, kCurve, true},
-        {1, kName, false},  {2, kName, true},   {2, kCurve, false}, {3, kLevel, true},
-        {3, kTune, false},  {4, kTune, false},  {4, kLevel, false},
+        {0, kWave, true},  {0, kTune, true},  {0, kCurve, false}, {1, kCurve, true},
+        {1, kName, false}, {2, kName, true},  {2, kCurve, false}, {3, kLevel, true},
+        {3, kTune, false}, {4, kTune, false}, {4, kLevel, false},
     };
     for (const Case& c : cases) {
         control->setPortParameter(c.port, nullptr);

@@ -1,4 +1,4 @@
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 #include "engine/module/AM_ModuleRecord.h"
 #include "foundation/AM_STD.h"
@@ -18,8 +18,7 @@
 namespace {
 
 // A short name as a terminated text (the field may fill all its bytes).
-template <size_t N>
-void copyName(char (&out)[N], const char* field, size_t fieldBytes)
+template <size_t N> void copyName(char (&out)[N], const char* field, size_t fieldBytes)
 {
     const size_t n = fieldBytes < N - 1 ? fieldBytes : N - 1;
     std::memcpy(out, field, n);
@@ -28,29 +27,8 @@ void copyName(char (&out)[N], const char* field, size_t fieldBytes)
 
 } // namespace
 
-AM_PortedControl::AM_PortedControl(AM_ViewMan* viewMan, const AM_Rect* bounds)
-    : AM_ViewControl(viewMan, bounds)
-{
-}
-
-AM_PortedControl::~AM_PortedControl()
-{
-    AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
-    for (AM_PortRecord& port : ports_) {
-        if (port.parameter != nullptr && host != nullptr) {
-            host->registerParameterListener(&port, -1, false);
-        }
-        port.parameter = nullptr;
-    }
-    for (size_t i = 0; i < listeners_.size(); ++i) {
-        setListener(static_cast<int32_t>(i), nullptr);
-    }
-    // Whoever follows one of these ports forgets it now.
-    sendMessage(0, kCtlMsgGoingAway, 0, nullptr);
-}
-
-void AM_PortedControl::initPorts(int32_t portCount, const AM_PortDescriptor* ports,
-                                 int32_t listenerCount, const AM_ListenerDescriptor* listeners)
+void AM_ViewControl::initPorts(int32_t portCount, const AM_PortDescriptor* ports,
+                               int32_t listenerCount, const AM_ListenerDescriptor* listeners)
 {
     ports_.assign(static_cast<size_t>(portCount > 0 && ports != nullptr ? portCount : 0),
                   AM_PortRecord{});
@@ -64,7 +42,7 @@ void AM_PortedControl::initPorts(int32_t portCount, const AM_PortDescriptor* por
         nullptr);
 }
 
-bool AM_PortedControl::acceptsType(const AM_PortDescriptor* descriptor, uint32_t type)
+bool AM_ViewControl::acceptsType(const AM_PortDescriptor* descriptor, uint32_t type)
 {
     if (descriptor == nullptr || descriptor->types == nullptr) {
         return false;
@@ -77,7 +55,7 @@ bool AM_PortedControl::acceptsType(const AM_PortDescriptor* descriptor, uint32_t
     return false;
 }
 
-void AM_PortedControl::setPortParameter(int32_t i, const AM_ParamInfo* parameter)
+void AM_ViewControl::setPortParameter(int32_t i, const AM_ParamInfo* parameter)
 {
     AM_PortRecord* port = getPort(i);
     if (port == nullptr) {
@@ -120,10 +98,9 @@ void AM_PortedControl::setPortParameter(int32_t i, const AM_ParamInfo* parameter
     AM_ValueToStringObject* kept = port->valueToString;
     if (kept == nullptr || !kept->acceptsParameter(parameter)) {
         const uint32_t kind = parameter->kind();
-        port->valueToString =
-            (kind == k_kindFloat || kind == k_kindXYAxis) && viewMan_ != nullptr
-                ? viewMan_->getValueToString(kGenericValueToString)
-                : nullptr;
+        port->valueToString = (kind == k_kindFloat || kind == k_kindXYAxis) && viewMan_ != nullptr
+                                  ? viewMan_->getValueToString(kGenericValueToString)
+                                  : nullptr;
     }
 
     if (host != nullptr) {
@@ -144,8 +121,8 @@ void AM_PortedControl::setPortParameter(int32_t i, const AM_ParamInfo* parameter
     }
 }
 
-bool AM_PortedControl::connectParameter(const char* portName, const char* module,
-                                        const char* parameter, const char* valueString)
+bool AM_ViewControl::connectParameter(const char* portName, const char* module,
+                                      const char* parameter, const char* valueString)
 {
     AM_PortRecord* port = findPort(portName);
     if (port == nullptr) {
@@ -169,7 +146,7 @@ bool AM_PortedControl::connectParameter(const char* portName, const char* module
     return port->parameter == target;
 }
 
-void AM_PortedControl::reconnectPorts(int32_t moduleIndex, bool withSiblings)
+void AM_ViewControl::reconnectPorts(int32_t moduleIndex, bool withSiblings)
 {
     AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
     if (host != nullptr) {
@@ -196,27 +173,27 @@ void AM_PortedControl::reconnectPorts(int32_t moduleIndex, bool withSiblings)
             setPortParameter(static_cast<int32_t>(i), found);
         }
     }
-    if (auto* child = dynamic_cast<AM_PortedControl*>(getFirstChild())) {
+    if (auto* child = dynamic_cast<AM_ViewControl*>(getFirstChild())) {
         child->reconnectPorts(moduleIndex, true);
     }
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_PortedControl*>(getNext())) {
+        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
             next->reconnectPorts(moduleIndex, true);
         }
     }
 }
 
-int32_t AM_PortedControl::getNumPorts() const
+int32_t AM_ViewControl::getNumPorts() const
 {
     return static_cast<int32_t>(ports_.size());
 }
 
-const AM_PortDescriptor* AM_PortedControl::getPortDescriptor(int32_t i) const
+const AM_PortDescriptor* AM_ViewControl::getPortDescriptor(int32_t i) const
 {
     return ports_[static_cast<size_t>(i)].descriptor;
 }
 
-AM_PortRecord* AM_PortedControl::findPort(const char* portName)
+AM_PortRecord* AM_ViewControl::findPort(const char* portName)
 {
     if (portName == nullptr) {
         return nullptr;
@@ -229,7 +206,7 @@ AM_PortRecord* AM_PortedControl::findPort(const char* portName)
     return nullptr;
 }
 
-AM_PortRecord* AM_PortedControl::getPort(int32_t i)
+AM_PortRecord* AM_ViewControl::getPort(int32_t i)
 {
     if (i < 0 || i >= getNumPorts()) {
         return nullptr;
@@ -237,7 +214,7 @@ AM_PortRecord* AM_PortedControl::getPort(int32_t i)
     return &ports_[static_cast<size_t>(i)];
 }
 
-void AM_PortedControl::changePortListenerCount(int32_t i, bool increment)
+void AM_ViewControl::changePortListenerCount(int32_t i, bool increment)
 {
     AM_PortRecord* port = getPort(i);
     if (port == nullptr) {
@@ -250,13 +227,13 @@ void AM_PortedControl::changePortListenerCount(int32_t i, bool increment)
     }
 }
 
-const void* AM_PortedControl::getValuePointer(int32_t port)
+const void* AM_ViewControl::getValuePointer(int32_t port)
 {
     (void)port;
     return nullptr;
 }
 
-void AM_PortedControl::setParameterValue(int32_t i, const void* value)
+void AM_ViewControl::setParameterValue(int32_t i, const void* value)
 {
     const AM_PortRecord* port = getPort(i);
     if (port != nullptr && port->listenerCount > 0) {
@@ -266,13 +243,13 @@ void AM_PortedControl::setParameterValue(int32_t i, const void* value)
     redraw();
 }
 
-void AM_PortedControl::setValueFromUser(int32_t i, const void* value)
+void AM_ViewControl::setValueFromUser(int32_t i, const void* value)
 {
     sendValueToParameter(i, value);
     setParameterValue(i, value);
 }
 
-void AM_PortedControl::sendValueToParameter(int32_t i, const void* value)
+void AM_ViewControl::sendValueToParameter(int32_t i, const void* value)
 {
     const AM_PortRecord* port = getPort(i);
     if (port == nullptr || port->parameter == nullptr || viewMan_ == nullptr) {
@@ -300,7 +277,7 @@ void AM_PortedControl::sendValueToParameter(int32_t i, const void* value)
     viewMan_->showInfoLine(0, true);
 }
 
-void AM_PortedControl::midiLearn(int32_t i)
+void AM_ViewControl::midiLearn(int32_t i)
 {
     const AM_PortRecord* port = getPort(i);
     if (port == nullptr || viewMan_ == nullptr) {
@@ -317,17 +294,17 @@ void AM_PortedControl::midiLearn(int32_t i)
     viewMan_->startMidiLearn(this, port->parameter, value);
 }
 
-int32_t AM_PortedControl::getNumListeners() const
+int32_t AM_ViewControl::getNumListeners() const
 {
     return static_cast<int32_t>(listeners_.size());
 }
 
-const AM_ListenerDescriptor* AM_PortedControl::getListenerDescriptor(int32_t i) const
+const AM_ListenerDescriptor* AM_ViewControl::getListenerDescriptor(int32_t i) const
 {
     return &listenerDescriptors_[i];
 }
 
-int32_t AM_PortedControl::findListener(const char* portName)
+int32_t AM_ViewControl::findListener(const char* portName)
 {
     if (portName == nullptr) {
         return -1;
@@ -340,63 +317,63 @@ int32_t AM_PortedControl::findListener(const char* portName)
     return -1;
 }
 
-AM_PortedControl* AM_PortedControl::ownerOf(const AM_PortRecord* port)
+AM_ViewControl* AM_ViewControl::ownerOf(const AM_PortRecord* port)
 {
-    return port != nullptr ? dynamic_cast<AM_PortedControl*>(port->owner) : nullptr;
+    return port != nullptr ? dynamic_cast<AM_ViewControl*>(port->owner) : nullptr;
 }
 
-bool AM_PortedControl::ownsPort(const AM_PortRecord* port) const
+bool AM_ViewControl::ownsPort(const AM_PortRecord* port) const
 {
     return !ports_.empty() && port >= ports_.data() && port < ports_.data() + ports_.size();
 }
 
-bool AM_PortedControl::setListener(int32_t i, AM_PortRecord* port)
+bool AM_ViewControl::setListener(int32_t i, AM_PortRecord* port)
 {
     if (i < 0 || i >= getNumListeners()) {
         return false;
     }
     AM_PortRecord*& entry = listeners_[static_cast<size_t>(i)];
-    if (AM_PortedControl* old = ownerOf(entry)) {
+    if (AM_ViewControl* old = ownerOf(entry)) {
         old->changePortListenerCount(static_cast<int32_t>(entry->descriptor->index), false);
     }
     entry = port;
-    if (AM_PortedControl* owner = ownerOf(port)) {
+    if (AM_ViewControl* owner = ownerOf(port)) {
         owner->changePortListenerCount(static_cast<int32_t>(port->descriptor->index), true);
     }
     return true;
 }
 
-AM_PortRecord* AM_PortedControl::getListener(int32_t i) const
+AM_PortRecord* AM_ViewControl::getListener(int32_t i) const
 {
     return i >= 0 && i < getNumListeners() ? listeners_[static_cast<size_t>(i)] : nullptr;
 }
 
-void AM_PortedControl::listenerValueChanged(int32_t i, const void* value)
+void AM_ViewControl::listenerValueChanged(int32_t i, const void* value)
 {
     (void)i;
     (void)value;
 }
 
-bool AM_PortedControl::onMouseDown(const float* point, uint32_t buttons)
+bool AM_ViewControl::onMouseDown(const float* point, uint32_t buttons)
 {
     (void)point;
     (void)buttons;
     return false;
 }
 
-void AM_PortedControl::onMouseDrag(const float* point, uint32_t buttons)
+void AM_ViewControl::onMouseDrag(const float* point, uint32_t buttons)
 {
     (void)point;
     (void)buttons;
 }
 
-void AM_PortedControl::onMouseUp(const float* point, uint32_t buttons)
+void AM_ViewControl::onMouseUp(const float* point, uint32_t buttons)
 {
     (void)point;
     (void)buttons;
 }
 
-void AM_PortedControl::bracketBoundPorts(bool begin, const char* undoName)
+void AM_ViewControl::bracketBoundPorts(bool begin, const char* undoName)
 {
     AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
     if (host == nullptr) {
@@ -415,7 +392,7 @@ void AM_PortedControl::bracketBoundPorts(bool begin, const char* undoName)
     }
 }
 
-bool AM_PortedControl::handleMouseDown(const float* point, uint32_t buttons, uint32_t extra)
+bool AM_ViewControl::handleMouseDown(const float* point, uint32_t buttons, uint32_t extra)
 {
     (void)extra;
     if ((state_ & kStateEditMode) != 0 || point == nullptr) {
@@ -437,7 +414,7 @@ bool AM_PortedControl::handleMouseDown(const float* point, uint32_t buttons, uin
     return false;
 }
 
-bool AM_PortedControl::handleMouseDrag(const float* point, uint32_t buttons, uint32_t extra)
+bool AM_ViewControl::handleMouseDrag(const float* point, uint32_t buttons, uint32_t extra)
 {
     (void)extra;
     if ((state_ & kStateEditMode) != 0 || point == nullptr || mouseDown_ == 0) {
@@ -447,7 +424,7 @@ bool AM_PortedControl::handleMouseDrag(const float* point, uint32_t buttons, uin
     return true;
 }
 
-bool AM_PortedControl::handleMouseUp(const float* point, uint32_t buttons, uint32_t extra)
+bool AM_ViewControl::handleMouseUp(const float* point, uint32_t buttons, uint32_t extra)
 {
     (void)extra;
     if ((state_ & kStateEditMode) != 0 || point == nullptr || mouseDown_ == 0) {
@@ -462,7 +439,7 @@ bool AM_PortedControl::handleMouseUp(const float* point, uint32_t buttons, uint3
     return true;
 }
 
-void AM_PortedControl::beginWheel()
+void AM_ViewControl::beginWheel()
 {
     wheelActive_ = 1;
     if (mouseDown_ == 0 && !wheelBracketOpen_ && acceptsMouseWheel() && getNumPorts() > 0) {
@@ -471,7 +448,7 @@ void AM_PortedControl::beginWheel()
     }
 }
 
-void AM_PortedControl::endWheel()
+void AM_ViewControl::endWheel()
 {
     // Only the edit that beginWheel opened is closed: a wheel turned during
     // a press leaves the press's edit and undo group alone.
@@ -485,7 +462,7 @@ void AM_PortedControl::endWheel()
     wheelActive_ = 0;
 }
 
-void AM_PortedControl::setLabelText(const char* text)
+void AM_ViewControl::setLabelText(const char* text)
 {
     if (isContainer()) {
         return;
@@ -495,7 +472,7 @@ void AM_PortedControl::setLabelText(const char* text)
     }
 }
 
-void AM_PortedControl::getUnionBounds(AM_Rect* rect, bool accumulate)
+void AM_ViewControl::getUnionBounds(AM_Rect* rect, bool accumulate)
 {
     if (rect == nullptr) {
         return;
@@ -508,14 +485,14 @@ void AM_PortedControl::getUnionBounds(AM_Rect* rect, bool accumulate)
             unionRect(rect, &bounds);
         }
         if ((c->getState() & kStateEditMode) != 0) {
-            if (auto* child = dynamic_cast<AM_PortedControl*>(c->getFirstChildControl())) {
+            if (auto* child = dynamic_cast<AM_ViewControl*>(c->getFirstChildControl())) {
                 child->getUnionBounds(rect, true);
             }
         }
     }
 }
 
-void AM_PortedControl::redraw()
+void AM_ViewControl::redraw()
 {
     if (!isVisible() || viewMan_ == nullptr) {
         return;
@@ -541,7 +518,7 @@ void AM_PortedControl::redraw()
     viewMan_->invalidateRect(&area);
 }
 
-bool AM_PortedControl::holdsGraphic(const void* graphic) const
+bool AM_ViewControl::holdsGraphic(const void* graphic) const
 {
     for (const AM_Graphic* g : graphics_) {
         if (g != nullptr && g == graphic) {
@@ -551,7 +528,7 @@ bool AM_PortedControl::holdsGraphic(const void* graphic) const
     return false;
 }
 
-bool AM_PortedControl::holdsColour(const void* colour) const
+bool AM_ViewControl::holdsColour(const void* colour) const
 {
     for (const AM_Colour* c : colours_) {
         if (c != nullptr && c == colour) {
@@ -561,7 +538,7 @@ bool AM_PortedControl::holdsColour(const void* colour) const
     return false;
 }
 
-void AM_PortedControl::moveIndexOffset(int32_t baseIndex, int32_t offset)
+void AM_ViewControl::moveIndexOffset(int32_t baseIndex, int32_t offset)
 {
     AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
     if (host == nullptr) {
@@ -586,8 +563,8 @@ void AM_PortedControl::moveIndexOffset(int32_t baseIndex, int32_t offset)
             AM_STD::printv("%s port %d not moved to %s: the parameter has all its ports\n",
                            getName(), int(i), target->longName);
             if (port.parameter->type != k_meter) {
-                host->registerParameterListener(&port,
-                                                static_cast<int32_t>(port.parameter->index), true);
+                host->registerParameterListener(&port, static_cast<int32_t>(port.parameter->index),
+                                                true);
             }
             continue;
         }
@@ -599,11 +576,10 @@ void AM_PortedControl::moveIndexOffset(int32_t baseIndex, int32_t offset)
     }
 }
 
-void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg,
-                                      void* ptr)
+void AM_ViewControl::receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr)
 {
-    const bool fromPrototype = sender != nullptr && prototype_ != nullptr &&
-                               static_cast<AM_Object*>(prototype_) == sender;
+    const bool fromPrototype =
+        sender != nullptr && prototype_ != nullptr && static_cast<AM_Object*>(prototype_) == sender;
     switch (message) {
     case kCtlMsgAskSelected:
         if ((state_ & kStateSelected) != 0 && sender != nullptr) {
@@ -683,7 +659,7 @@ void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint3
     }
 
     if (message == kCtlMsgGoingAway && sender != nullptr) {
-        auto* going = dynamic_cast<AM_PortedControl*>(sender);
+        auto* going = dynamic_cast<AM_ViewControl*>(sender);
         if (going != nullptr && going != this) {
             if (prototype_ == going) {
                 AM_ViewControl* next = going->getPrototype();
@@ -691,7 +667,7 @@ void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint3
             }
             // The selection chain closes over the control that goes.
             if (nextSelected_ == going) {
-                AM_PortedControl* next = going->nextSelected_;
+                AM_ViewControl* next = going->nextSelected_;
                 nextSelected_ = next != this ? next : nullptr;
             }
             for (int32_t i = 0; i < getNumListeners(); ++i) {
@@ -701,7 +677,7 @@ void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint3
             }
         }
     } else if (message == kCtlMsgPortChanged && sender != nullptr) {
-        auto* changed = dynamic_cast<AM_PortedControl*>(sender);
+        auto* changed = dynamic_cast<AM_ViewControl*>(sender);
         if (changed != nullptr) {
             for (int32_t i = 0; i < getNumListeners(); ++i) {
                 const AM_PortRecord* entry = listeners_[static_cast<size_t>(i)];
@@ -712,5 +688,5 @@ void AM_PortedControl::receiveMessage(AM_Object* sender, uint32_t message, uint3
             }
         }
     }
-    AM_ViewControl::receiveMessage(sender, message, arg, ptr);
+    AM_GuiObject::receiveMessage(sender, message, arg, ptr);
 }
