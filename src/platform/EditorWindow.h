@@ -34,6 +34,9 @@ public:
     virtual DragSource& dragSource() = 0;
     // Who is told about drops on this window (null: drops are refused).
     virtual void setDropTarget(DropTarget* target) = 0;
+    // Hands the key event the sink is being told of back to the host's
+    // window (call it from the sink, for keys the editor does not take).
+    virtual void leaveKeyToHost() = 0;
     // Gives the window the keyboard focus.
     virtual void takeFocus() = 0;
     // The native window id (for the host and for tests).

@@ -26,6 +26,7 @@ public:
     DragSource& dragSource() override { return dragSource_; }
     void setDropTarget(DropTarget* target) override { dropTarget_ = target; }
     void takeFocus() override { ++focusRequests_; }
+    void leaveKeyToHost() override { ++keysLeftToHost_; }
     uintptr_t nativeHandle() const override { return 0; }
     bool alive() const override { return alive_; }
 
@@ -43,6 +44,7 @@ public:
     // The window is destroyed from outside: the next pump reports it.
     void destroyFromOutside();
     int focusRequests() const { return focusRequests_; }
+    int keysLeftToHost() const { return keysLeftToHost_; }
 
 private:
     struct ScriptedDragSource final : DragSource {
@@ -56,6 +58,7 @@ private:
     DropTarget* dropTarget_ = nullptr;
     std::deque<WindowEvent> pending_;
     int focusRequests_ = 0;
+    int keysLeftToHost_ = 0;
     bool alive_ = true;
 };
 

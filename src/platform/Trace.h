@@ -37,8 +37,7 @@ void messageBox(const char* title, const char* text);
 // Not while another thread writes to the channel.
 void setTraceSink(TextSink sink, void* user);
 void setStandardOutputSink(TextSink sink, void* user);
-void setMessageBoxHook(void (*hook)(void* user, const char* title, const char* text),
-                       void* user);
+void setMessageBoxHook(void (*hook)(void* user, const char* title, const char* text), void* user);
 
 // Marks or unmarks the calling thread as real-time (the audio thread).
 void setRealtimeThread(bool realtime);
@@ -66,4 +65,4 @@ private:
     bool wasRealtime_;
 };
 
-}  // namespace platform
+} // namespace platform

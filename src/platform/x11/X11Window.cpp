@@ -187,6 +187,18 @@ void X11Window::takeFocus()
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
 }
 
+void X11Window::leaveKeyToHost()
+{
+    if (currentKey_.type == 0 || !alive_)
+        return;
+    XEvent event = currentKey_;
+    event.xkey.window = parent_;
+    event.xkey.subwindow = None;
+    X11ErrorTrap trap(display_);
+    XSendEvent(display_, parent_, True, event.type == KeyPress ? KeyPressMask : KeyReleaseMask,
+               &event);
+}
+
 bool X11Window::isTransferEvent(const XEvent& event) const
 {
     switch (event.type) {
@@ -285,8 +297,14 @@ void X11Window::pumpEvents(WindowEventSink& sink)
             break;
         }
         WindowEvent translated;
-        if (translateEvent(event, doubleClicks_, &translated))
+        if (translateEvent(event, doubleClicks_, &translated)) {
+            const bool key = event.type == KeyPress || event.type == KeyRelease;
+            if (key)
+                currentKey_ = event;
             sink.onWindowEvent(translated);
+            if (key)
+                currentKey_.type = 0;
+        }
         if (display_ == nullptr || !alive_)
             break;
     }

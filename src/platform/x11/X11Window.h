@@ -36,6 +36,7 @@ public:
     DragSource& dragSource() override;
     void setDropTarget(DropTarget* target) override;
     void takeFocus() override;
+    void leaveKeyToHost() override;
     uintptr_t nativeHandle() const override { return window_; }
     bool alive() const override { return alive_; }
 
@@ -74,6 +75,8 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool alive_ = true;
+    // The key event being dispatched (type 0 when none).
+    XEvent currentKey_{};
 };
 
 } // namespace platform::x11

@@ -315,6 +315,45 @@ TEST_F(X11WindowTest, KeysArriveAsVirtualKeysOrCharacters)
     EXPECT_EQ(shifted.modifiers, kModifierShift);
 }
 
+// Leaves every key but F1 to the host.
+struct KeyDeclining : RecordingSink {
+    explicit KeyDeclining(EditorWindow& w) : window(w) {}
+    void onWindowEvent(const WindowEvent& event) override
+    {
+        if (event.kind == WindowEventKind::KeyDown) {
+            ++keys;
+            if (event.virtualKey != kVirtualKeyF1)
+                window.leaveKeyToHost();
+        }
+    }
+    EditorWindow& window;
+    int keys = 0;
+};
+
+TEST_F(X11WindowTest, KeysTheEditorLeavesReachTheHostsWindow)
+{
+    open(300, 200);
+    XSelectInput(display_, host_, KeyPressMask | StructureNotifyMask);
+    movePointer(child(), 20, 20);
+    click(Button1);
+    ASSERT_TRUE(waitFor(WindowEventKind::ButtonUp));
+    KeyDeclining declining(*window_);
+    tap(XK_F1);
+    tap(XK_b);
+    ASSERT_TRUE(pumpUntil(*window_, declining, [&] { return declining.keys >= 2; }));
+    // Only the key left to the host arrives there.
+    XSync(display_, False);
+    std::vector<KeySym> arrived;
+    XEvent e;
+    while (XCheckTypedWindowEvent(display_, host_, KeyPress, &e))
+        arrived.push_back(XLookupKeysym(&e.xkey, 0));
+    EXPECT_EQ(arrived, (std::vector<KeySym>{XK_b}));
+    // Outside a key's dispatch nothing is sent.
+    window_->leaveKeyToHost();
+    XSync(display_, False);
+    EXPECT_FALSE(XCheckTypedWindowEvent(display_, host_, KeyPress, &e));
+}
+
 TEST_F(X11WindowTest, ResizeChangesTheWindowAndItsSurface)
 {
     open(100, 80);
