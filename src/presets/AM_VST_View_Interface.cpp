@@ -7,6 +7,7 @@
 #include "params/object/AM_ParamInfo.h"
 #include "plugin/AM_VST_base.h"
 #include "presets/AM_VST_EditorBase.h"
+#include "presets/AM_ValueNameAt.h"
 #include "presets/AM_ViewManServices.h"
 #include "presets/AM_ViewText.h"
 #include "script/ScriptPrint.h"
@@ -258,13 +259,13 @@ void AM_VST_View_Interface::getParameterDisplay(int32_t index, const void* value
     AM_AudioMan* audio = getAudioMan();
     const int32_t count =
         audio != nullptr ? audio->getParameterValueString(index, &names, false) : 0;
-    const int64_t entry = static_cast<int64_t>(whole) - viewtext::truncated(info->min);
-    if (names == nullptr || count <= 0 || entry < 0 || entry >= count) {
+    const char* entry = AM_valueNameAt(names, count, number, info->min);
+    if (entry == nullptr) {
         AM_STD::sprintn(text, kDisplayTextBytes, "%d", whole);
         return;
     }
     char name[k_valueNameBytes + 1];
-    std::memcpy(name, names[entry], k_valueNameBytes);
+    std::memcpy(name, entry, k_valueNameBytes);
     name[k_valueNameBytes] = 0;
     viewtext::copy(text, kDisplayTextBytes, name);
 }

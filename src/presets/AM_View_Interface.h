@@ -146,6 +146,9 @@ public:
     virtual void buildValueNames(const AM_ParamInfo* record);
     virtual AM_ValueNames getValueNames();
     int32_t getValueNameCount() const { return valueNameCount_; }
+    // The built name of a whole value (the names start at value 0); null
+    // outside them (AM_valueNameAt).
+    const char* getValueName(float value) const;
     // Switches the modules that serve as modulation sources on or off by
     // the usage masks "ModU1" and "ModU2": those whose bit changed, or all
     // with force, and tells the controls (message 15).

@@ -7,6 +7,7 @@
 #include "foundation/AM_STD.h"
 #include "params/object/AM_ParamInfo.h"
 #include "presets/AM_ViewManServices.h"
+#include "presets/AM_ValueNameAt.h"
 #include "presets/AM_ViewText.h"
 
 #include <algorithm>
@@ -194,6 +195,11 @@ void AM_View_Interface::buildValueNames(const AM_ParamInfo* record)
 AM_ValueNames AM_View_Interface::getValueNames()
 {
     return valueNames_.get();
+}
+
+const char* AM_View_Interface::getValueName(float value) const
+{
+    return AM_valueNameAt(valueNames_.get(), valueNameCount_, value, 0.0f);
 }
 
 void AM_View_Interface::updateActiveModules(bool force)
