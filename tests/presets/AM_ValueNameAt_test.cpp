@@ -19,9 +19,9 @@ TEST(ValueNameAt, TheEntryIsTheValueLessTheMinimumInsideTheTable)
         const char* name; // null: no name
     };
     const Case cases[] = {
-        {-2, -2, "Low"},  {-1.5f, -2, "Mid"}, {0, -2, "High"},  {1, -2, nullptr},
-        {-3, -2, nullptr}, {0, 0, "Low"},     {2.9f, 0, "High"}, {3, 0, nullptr},
-        {-0.5f, 0, "Low"}, {-1, 0, nullptr},  {nan, 0, nullptr}, {inf, 0, nullptr},
+        {-2, -2, "Low"},   {-1.5f, -2, "Mid"},     {0, -2, "High"},   {1, -2, nullptr},
+        {-3, -2, nullptr}, {0, 0, "Low"},          {2.9f, 0, "High"}, {3, 0, nullptr},
+        {-0.5f, 0, "Low"}, {-1, 0, nullptr},       {nan, 0, nullptr}, {inf, 0, nullptr},
         {0, nan, nullptr}, {2e9f, -2e9f, nullptr},
     };
     for (const Case& c : cases) {

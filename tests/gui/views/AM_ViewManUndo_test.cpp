@@ -2,6 +2,7 @@
 
 #include "TraceCapture.h"
 #include "gui/graphics/AM_Graphic.h"
+#include "gui/views/AM_ControlMessages.h"
 
 #include <string>
 
@@ -184,6 +185,49 @@ TEST_F(ViewManUndoTest, ATreeTornDownWhileInUseLeavesNoLinkBehind)
     vm->closeUndo();
     vm->undo();
     view.reset();
+}
+
+} // namespace
+
+namespace {
+
+using namespace viewtest;
+
+TEST_F(ViewManUndoTest, AWheelGestureLeavesOneWheelGroup)
+{
+    PortControl* knob = addPortControl(vm, "Knob");
+    knob->setPortParameter(0, interface.param(kTune));
+    knob->beginWheel();
+    const float v = 0.3f;
+    knob->setValueFromUser(0, &v);
+    knob->endWheel();
+    ASSERT_EQ(vm->getUndoList().groupCount(), 1);
+    EXPECT_STREQ(vm->getUndoList().first()->getName(), "Wheel Parameter");
+    vm->undo();
+    EXPECT_FLOAT_EQ(interface.value(kTune), 0.0f);
+}
+
+TEST_F(ViewManUndoTest, MidiLearnHandsThePortsParameterToTheInterface)
+{
+    PortControl* knob = addPortControl(vm, "Knob");
+    knob->setPortParameter(0, interface.param(kAttack));
+    knob->midiLearn(0);
+    ASSERT_EQ(interface.learned.size(), 1u);
+    EXPECT_EQ(interface.learned[0].first, interface.param(kAttack));
+    EXPECT_EQ(interface.learned[0].second, static_cast<AM_PortOwner*>(knob));
+}
+
+TEST_F(ViewManUndoTest, DisposedControlsAnnounceTheirEndWhenAsked)
+{
+    PortControl* knob = addPortControl(vm, "Knob");
+    PortControl* display = addPortControl(vm, "Display");
+    display->setListener(0, knob->getPort(0));
+    knob->addUndo("Delete", AM_ViewControl::kUndoDelete, false, false);
+    vm->closeUndo();
+    EXPECT_TRUE(knob->isDisposed());
+    EXPECT_NE(display->getListener(0), nullptr) << "still waiting in the undo list";
+    root->sendMessage(kGuiControlBit, kCtlMsgAnnounceDisposed, 0, nullptr);
+    EXPECT_EQ(display->getListener(0), nullptr);
 }
 
 } // namespace
