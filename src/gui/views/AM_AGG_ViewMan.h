@@ -28,6 +28,20 @@ public:
     bool handleMouseDown(float x, float y, uint32_t buttons) override;
     AM_Context* getContext() override;
 
+    // The base tick, preceded by a pending re-send of every parameter value
+    // (set at construction, so the first tick after opening shows the
+    // engine's state on every bound control).
+    void onTimer() override;
+    // The next tick re-sends every parameter value; the undo lists are
+    // cleared (the values they hold are no longer the engine's).
+    void requestParameterRefresh() override;
+    // The first control of the display chain gets message 40 with the
+    // current preset name.
+    void parametersRefreshed() override;
+    bool isParameterRefreshPending() const { return refreshAllParameters_ != 0; }
+    // Parameters re-sent by the last refresh.
+    uint32_t getRefreshedParameters() const { return refreshedParameters_; }
+
     // Hands the canvas bounds to the context and the font folder (path slot
     // kPathFonts) to its text.
     virtual void applyCanvas();
@@ -42,4 +56,6 @@ private:
     AM_Rect canvasBounds_{};
     std::unique_ptr<AM_AGG_Context> context_;
     platform::Surface* window_;
+    uint8_t refreshAllParameters_ = 1;
+    uint32_t refreshedParameters_ = 0;
 };

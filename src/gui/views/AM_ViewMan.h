@@ -181,11 +181,20 @@ public:
     // is unknown.
     virtual AM_ViewControl* createControl(const char* typeName, const AM_Rect* bounds);
 
-    // Repaint.
+    // Repaint. Controls never draw on demand: they invalidate rectangles
+    // (GUI units; null: the top control's bounds), which the view manager
+    // keeps in at most kDirtyRectSlots merged slots until the next repaint.
     virtual void invalidateRect(const AM_Rect* rect);
-    virtual void repaint();
+    // Draws the tree into `rect` and copies it to the window; with null,
+    // every dirty rectangle (the slots are freed). Nothing without a
+    // drawing context.
+    virtual void repaint(const AM_Rect* rect);
     virtual void repaintAll();
+    // Limits invalidation to the rectangle (null: no limit).
     virtual void setClipRect(const AM_Rect* rect);
+    // While the rectangle has a width, keys are not handled, presses and
+    // wheel steps inside it are ignored and repaints leave it alone (null
+    // clears it).
     virtual void setInputBlockRect(const AM_Rect* rect);
 
     // Popup menus.
@@ -288,6 +297,13 @@ public:
     const std::string& getLoadedScriptPath() const { return loadedScriptPath_; }
     const AM_UndoList& getUndoList() const { return undoList_; }
     void setRepaintAfterUndo(bool on) { repaintAfterUndo_ = on ? 1 : 0; }
+    // Dirty-rectangle slot i (a slot with an area below 1 is free).
+    AM_Rect getDirtyRect(int32_t index) const;
+    bool isDirty() const { return dirty_ != 0; }
+    int32_t getWheelHoldCount() const { return wheelHoldCount_; }
+    AM_ViewControl* getWheelControl() const { return wheelControl_; }
+    bool isScriptLoading() const { return scriptLoading_ != 0; }
+    int32_t getPendingScript() const { return pendingScript_; }
 
     // Takes a control that goes away out of every place the view manager
     // refers to it from: the timer and display chains, the top-layer table,
@@ -301,6 +317,11 @@ public:
 
 protected:
     void setTopControl(AM_ViewControl* control) { topControl_ = control; }
+    // Draws one rectangle of a repaint: the tree clipped to it, the top
+    // layer, and the copy to the window.
+    void paintArea(AM_Context* context, const AM_Rect& area);
+    // Ticks the timer chain from its first control.
+    void runTimerChain();
     void setRootView(AM_ViewControl* rootView, AM_ViewControl* editRoot);
 
     AM_View_Interface* interface_;

@@ -75,33 +75,12 @@ void AM_ViewMan::setWheelControl(AM_ViewControl* control, int32_t holdTicks)
     wheelHoldCount_ = control != nullptr ? holdTicks : 0;
 }
 
-void AM_ViewMan::onTimer() {}
-
 bool AM_ViewMan::handleKey(uint32_t key, uint32_t modifiers, bool down)
 {
     (void)key;
     (void)modifiers;
     (void)down;
     return false;
-}
-
-void AM_ViewMan::invalidateRect(const AM_Rect* rect)
-{
-    (void)rect;
-}
-
-void AM_ViewMan::repaint() {}
-
-void AM_ViewMan::repaintAll() {}
-
-void AM_ViewMan::setClipRect(const AM_Rect* rect)
-{
-    clipRect_ = rect != nullptr ? *rect : AM_Rect{};
-}
-
-void AM_ViewMan::setInputBlockRect(const AM_Rect* rect)
-{
-    inputBlockRect_ = rect != nullptr ? *rect : AM_Rect{};
 }
 
 void AM_ViewMan::beginMenu() {}
