@@ -1,0 +1,37 @@
+#include "gui/controls/AM_ControlMenu.h"
+
+#include "gui/views/AM_ViewMan.h"
+
+namespace {
+constexpr uint32_t kItemCheckable = 0x20000;
+constexpr uint32_t kItemChecked = 0x60000;
+constexpr uint32_t kItemSeparator = 0x80000;
+} // namespace
+
+void AM_addMenuSeparator(AM_ControlMenu* menu)
+{
+    if (menu != nullptr) {
+        menu->push_back({"-", 0, false, false});
+    }
+}
+
+int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu)
+{
+    if (viewMan == nullptr || point == nullptr || menu.empty()) {
+        return -1;
+    }
+    viewMan->beginMenu();
+    for (const AM_ControlMenuItem& item : menu) {
+        uint32_t flags = 0;
+        if (item.text == "-") {
+            flags = kItemSeparator;
+        } else if (item.checked) {
+            flags = kItemChecked;
+        } else if (item.checkable) {
+            flags = kItemCheckable;
+        }
+        viewMan->addMenuItem(item.text.c_str(), static_cast<int32_t>(item.command), flags);
+    }
+    const int32_t chosen = viewMan->showMenu(point[0], point[1]);
+    return chosen > 0 ? chosen : -1;
+}

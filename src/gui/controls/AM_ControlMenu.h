@@ -1,0 +1,39 @@
+#pragma once
+// The popup menus of the standard controls as lists of items, so a control
+// builds its menu the same way whatever shows it, and the view manager's
+// menu operations receive the items in one place.
+//
+// Command words: (sub << 16) | code. GUI thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class AM_ViewMan;
+
+// The control's own items carry code 5; the menu ids of the run-mode menu
+// and of the edit menu.
+constexpr uint32_t kControlMenuCode = 5;
+constexpr uint32_t kControlRunMenu = 0;
+constexpr uint32_t kControlEditMenu = 0x7FFFFFFF;
+
+constexpr uint32_t AM_controlCommand(uint32_t sub, uint32_t code = kControlMenuCode)
+{
+    return (sub << 16) | code;
+}
+
+struct AM_ControlMenuItem {
+    std::string text; // "-" is a separator
+    uint32_t command = 0;
+    bool checkable = false;
+    bool checked = false;
+};
+
+using AM_ControlMenu = std::vector<AM_ControlMenuItem>;
+
+// Appends a separator.
+void AM_addMenuSeparator(AM_ControlMenu* menu);
+
+// Shows the items at the point through the view manager's menu operations;
+// the chosen command, or -1 when nothing was chosen.
+int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu);

@@ -1,0 +1,42 @@
+#include "gui/controls/AM_StandardControls.h"
+
+#include "gui/controls/AM_View_Button.h"
+#include "gui/controls/AM_View_Knob.h"
+#include "gui/controls/AM_View_Label.h"
+#include "gui/views/AM_ControlTypes.h"
+#include "gui/views/AM_ViewMan.h"
+
+#include <cstring>
+
+namespace {
+
+struct BuiltType {
+    const char* name;
+    AM_ControlFactory factory;
+};
+
+constexpr BuiltType kBuiltTypes[] = {
+    {"Knob", &AM_View_Knob::create},
+    {"Label", &AM_View_Label::create},
+    {"Button On-Off", &AM_View_Button::create},
+};
+
+} // namespace
+
+int AM_installStandardControls(AM_ViewMan* viewMan)
+{
+    if (viewMan == nullptr) {
+        return 0;
+    }
+    int replaced = 0;
+    for (AM_ControlTypeRecord* record = viewMan->getControlTypes(); record != nullptr;
+         record = record->next) {
+        for (const BuiltType& type : kBuiltTypes) {
+            if (std::strcmp(record->name, type.name) == 0 && record->factory != type.factory) {
+                record->factory = type.factory;
+                ++replaced;
+            }
+        }
+    }
+    return replaced;
+}

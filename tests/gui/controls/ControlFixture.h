@@ -1,0 +1,162 @@
+#pragma once
+// A view manager with the built control classes installed, on the parameter
+// interface of the views tests. The list parameter "Wave" shows the names
+// "Osc", "Env", "none" and "Filter"; `wide` is a copy of "Tune" ranging
+// 0..100 with default 50, for knob arithmetic in whole units.
+
+#include "../views/ParameterFixture.h"
+
+#include "GuiTestKit.h"
+#include "gui/controls/AM_StandardControls.h"
+#include "gui/graphics/text/AM_FontSettings.h"
+#include "gui/views/AM_PortedControl.h"
+
+#include <cstdio>
+#include <string>
+
+namespace controltest {
+
+using namespace viewtest;
+
+class NamedInterface : public ParameterInterface {
+public:
+    void getParameterDisplay(int32_t index, const void* value, char* text) override
+    {
+        if (index == kWave && value != nullptr && text != nullptr) {
+            static const char* const kNames[] = {"Osc", "Env", "none", "Filter"};
+            float v = 0;
+            std::memcpy(&v, value, sizeof v);
+            const int k = static_cast<int>(v);
+            std::snprintf(text, 32, "%s", k >= 0 && k < 4 ? kNames[k] : "?");
+            return;
+        }
+        ParameterInterface::getParameterDisplay(index, value, text);
+    }
+};
+
+// A view manager that records the menus controls show and answers with a
+// chosen command (0: nothing chosen).
+class MenuViewMan : public TestViewMan {
+public:
+    using TestViewMan::TestViewMan;
+    struct Item {
+        std::string text;
+        int32_t command;
+        uint32_t flags;
+    };
+    void beginMenu() override
+    {
+        items.clear();
+        ++menusBegun;
+    }
+    bool addMenuItem(const char* text, int32_t command, uint32_t flags) override
+    {
+        items.push_back({text, command, flags});
+        return true;
+    }
+    int32_t showMenu(float, float) override
+    {
+        ++menusShown;
+        return answer;
+    }
+    void selectModule(const char* name) override
+    {
+        selectedModules.emplace_back(name != nullptr ? name : "");
+        TestViewMan::selectModule(name);
+    }
+    bool performAction(int32_t action) override
+    {
+        actions.push_back(action);
+        return true;
+    }
+    bool beginTextEntry(const char* title, const char* text, AM_ViewControl* target) override
+    {
+        entries.push_back({title != nullptr ? title : "", text != nullptr ? text : "", target});
+        return true;
+    }
+    struct Entry {
+        std::string title;
+        std::string text;
+        AM_ViewControl* target;
+    };
+
+    std::vector<Item> items;
+    std::vector<int32_t> actions;
+    std::vector<std::string> selectedModules;
+    std::vector<Entry> entries;
+    int menusBegun = 0;
+    int menusShown = 0;
+    int32_t answer = 0;
+};
+
+// The process-wide state of view managers, cleared around each test.
+struct ControlTestAccess {
+    static void reset()
+    {
+        // The pinned font of the reference pictures.
+        AM_FontSettings::reset();
+        const std::string font = KK_VERA_TTF;
+        AM_FontSettings::setFolder(font.substr(0, font.rfind('/') + 1).c_str());
+        AM_ViewMan::resetProcessState();
+        AM_View_Interface::resetProcessState();
+        AM_PlaceholderControl::resetAnnouncements();
+        AM_Colour::resetColourCounter();
+    }
+};
+
+class ControlTest : public ::testing::Test {
+protected:
+    ControlTest()
+    {
+        resetAll();
+        vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
+        const AM_PluginInfo info = pluginInfo("TestSynth");
+        vm->setProcessDescription(&info);
+        vm->init(nullptr);
+        vm->registerDefaults();
+        AM_installStandardControls(vm.get());
+        wide = *interface.param(kTune);
+        wide.min = 0;
+        wide.max = 100;
+        wide.defaultValue = 50;
+    }
+    ~ControlTest() override
+    {
+        vm.reset();
+        resetAll();
+    }
+    static void resetAll() { ControlTestAccess::reset(); }
+
+    // A control of the type, registered at the top of the tree (or under
+    // parent), visible and in run mode.
+    template <class T>
+    T* make(const char* type, AM_Rect bounds, AM_ViewControl* parent = nullptr)
+    {
+        AM_ViewControl* control = vm->createControl(type, &bounds);
+        if (parent != nullptr)
+            parent->addControl(control, kAllLayers, false);
+        else
+            vm->registerControl(control, nullptr);
+        control->setVisible(true, kAllLayers, false);
+        control->setEditMode(false);
+        return dynamic_cast<T*>(control);
+    }
+
+    // Paints the control tree into a canvas and compares it with the golden
+    // picture `name`_z1 / _z2.
+    std::string paint(AM_PortedControl* top, float width, float height, const std::string& name,
+                      float zoom)
+    {
+        testsupport::HeadlessCanvas canvas(width, height, zoom);
+        canvas.begin();
+        const AM_Rect clip{0, 0, width, height};
+        top->paintTree(&canvas.context(), &clip);
+        return canvas.compare(name + "_z" + std::to_string(int(zoom)), 1);
+    }
+
+    NamedInterface interface;
+    std::unique_ptr<MenuViewMan> vm;
+    AM_ParamInfo wide{};
+};
+
+} // namespace controltest
