@@ -213,7 +213,11 @@ void AM_View_Button::drawGenerated(AM_Context* context)
     context->fillRect(&face);
     context->setFontSize(textSize_);
     context->setColourPacked(on ? kFaceOnTextColour : kFaceTextColour);
-    context->drawText(on ? onText_ : offText_, &face, 1, true);
+    // Centred by the font's height, the text sits a little low on a face
+    // this small: half the text offset lifts it.
+    AM_Rect box = face;
+    box.y += textVOffset_ * 0.5f;
+    context->drawText(on ? onText_ : offText_, &box, 1, true);
 }
 
 void AM_View_Button::writeProperties(std::string* script)
