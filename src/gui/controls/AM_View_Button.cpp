@@ -46,13 +46,12 @@ constexpr float kCornerInset = 1.0f;
 } // namespace
 
 AM_View_Button::AM_View_Button(AM_ViewMan* viewMan, const AM_Rect* bounds)
-    : AM_PortedControl(viewMan, bounds)
+    : AM_ViewControl(viewMan, bounds)
 {
     char name[kGuiNameBytes];
     std::snprintf(name, sizeof name, "Button %u", unsigned(getId()));
     setName(name);
-    initPorts(1, kPorts, 0, nullptr);
-    initSlots(5, kColourNames, 2, kGraphicNames);
+    initControl(0, 1, kPorts, 0, nullptr, 5, kColourNames, 2, kGraphicNames, false);
 }
 
 AM_View_Button::~AM_View_Button() = default;
@@ -76,7 +75,7 @@ void AM_View_Button::setPortParameter(int32_t i, const AM_ParamInfo* parameter)
         maximum_ = parameter->max;
         default_ = parameter->defaultValue;
     }
-    AM_PortedControl::setPortParameter(i, parameter);
+    AM_ViewControl::setPortParameter(i, parameter);
 }
 
 void AM_View_Button::setParameterValue(int32_t i, const void* value)
@@ -84,7 +83,7 @@ void AM_View_Button::setParameterValue(int32_t i, const void* value)
     if (value != nullptr) {
         std::memcpy(&value_, value, sizeof value_);
     }
-    AM_PortedControl::setParameterValue(i, value);
+    AM_ViewControl::setParameterValue(i, value);
 }
 
 void AM_View_Button::onDoubleClick(const float* point, uint32_t buttons)
@@ -109,9 +108,7 @@ bool AM_View_Button::onMouseDown(const float* point, uint32_t buttons)
     setValueFromUser(0, &next);
     if (clientPane_ != nullptr) {
         followClientPane();
-        if (auto* pane = dynamic_cast<AM_PortedControl*>(clientPane_)) {
-            pane->redraw();
-        }
+        clientPane_->redraw();
         clientPane_->setVisible(!clientPane_->isVisible(), kAllLayers, false);
         followClientPane();
         redraw();
@@ -147,7 +144,7 @@ void AM_View_Button::receiveMessage(AM_Object* sender, uint32_t message, uint32_
         static_cast<AM_Object*>(clientPane_) == sender) {
         clientPane_ = nullptr;
     }
-    AM_PortedControl::receiveMessage(sender, message, arg, ptr);
+    AM_ViewControl::receiveMessage(sender, message, arg, ptr);
 }
 
 void AM_View_Button::performAction()
@@ -222,7 +219,7 @@ void AM_View_Button::drawGenerated(AM_Context* context)
 
 void AM_View_Button::writeProperties(std::string* script)
 {
-    AM_PortedControl::writeProperties(script);
+    AM_ViewControl::writeProperties(script);
     if (script == nullptr) {
         return;
     }
@@ -242,7 +239,7 @@ void AM_View_Button::writeProperties(std::string* script)
 
 void AM_View_Button::setProperty(const char* name, int32_t id, const char* value)
 {
-    AM_PortedControl::setProperty(name, id, value);
+    AM_ViewControl::setProperty(name, id, value);
     if (name == nullptr || value == nullptr) {
         return;
     }
@@ -276,8 +273,8 @@ void AM_View_Button::setAction(uint32_t actionCode, const char* text)
 void AM_View_Button::setClientPane(AM_ViewControl* pane)
 {
     clientPane_ = pane;
-    if (auto* ported = dynamic_cast<AM_PortedControl*>(pane)) {
-        ported->redraw();
+    if (pane != nullptr) {
+        pane->redraw();
     }
     redraw();
 }

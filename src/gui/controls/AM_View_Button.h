@@ -10,11 +10,11 @@
 // GUI thread only.
 
 #include "gui/controls/AM_ControlMenu.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 #include <cstdint>
 
-class AM_View_Button : public AM_PortedControl {
+class AM_View_Button : public AM_ViewControl {
 public:
     static constexpr int32_t kTextBytes = 32;
     // The action code that opens the single-item web menu.

@@ -61,14 +61,13 @@ bool isWhole(float x)
 } // namespace
 
 AM_View_Knob::AM_View_Knob(AM_ViewMan* viewMan, const AM_Rect* bounds)
-    : AM_PortedControl(viewMan, bounds)
+    : AM_ViewControl(viewMan, bounds)
 {
     char name[kGuiNameBytes];
     std::snprintf(name, sizeof name, "Knob %u", unsigned(getId()));
     setName(name);
     acceptsWheel_ = 1;
-    initPorts(2, kPorts, 0, nullptr);
-    initSlots(0, nullptr, 2, kGraphicNames);
+    initControl(0, 2, kPorts, 0, nullptr, 0, nullptr, 2, kGraphicNames, false);
 }
 
 AM_View_Knob::~AM_View_Knob() = default;
@@ -150,7 +149,7 @@ void AM_View_Knob::setPortParameter(int32_t i, const AM_ParamInfo* parameter)
                            parameter->shortName);
         }
     }
-    AM_PortedControl::setPortParameter(i, parameter);
+    AM_ViewControl::setPortParameter(i, parameter);
 }
 
 const char* AM_View_Knob::getValueName(int32_t i) const
@@ -178,21 +177,19 @@ void AM_View_Knob::setParameterValue(int32_t i, const void* value)
     }
     if (i == kValuePort) {
         value_ = v;
-        AM_PortedControl::setParameterValue(i, value);
+        AM_ViewControl::setParameterValue(i, value);
         return;
     }
     if (i != kMenuPort) {
         return;
     }
     menuValue_ = v;
-    AM_PortedControl::setParameterValue(i, value);
+    AM_ViewControl::setParameterValue(i, value);
     const char* name = currentValueName();
     active_ = name == nullptr || std::strcmp(name, kNone) != 0 ? 1 : 0;
     if (AM_ViewControl* child = getFirstChildControl()) {
         setLabelText(active_ != 0 ? (name != nullptr ? name : "") : kInactiveText);
-        if (auto* label = dynamic_cast<AM_PortedControl*>(child)) {
-            label->redraw();
-        }
+        child->redraw();
     }
 }
 
@@ -458,7 +455,7 @@ void AM_View_Knob::drawGenerated(AM_Context* context, float p)
 
 void AM_View_Knob::addControl(AM_ViewControl* child, uint32_t layerMask, bool offset)
 {
-    AM_PortedControl::addControl(child, layerMask, offset);
+    AM_ViewControl::addControl(child, layerMask, offset);
     if (!valueNames_ || child == nullptr) {
         return;
     }
@@ -471,7 +468,7 @@ void AM_View_Knob::addControl(AM_ViewControl* child, uint32_t layerMask, bool of
 
 void AM_View_Knob::writeControl(std::string* script)
 {
-    AM_PortedControl::writeControl(script);
+    AM_ViewControl::writeControl(script);
     if (script != nullptr && touchSelect_ == 0) {
         AM_ScriptWriter(*script).property(getName(), kTouchSelectKey, 0, "NO");
     }
@@ -479,7 +476,7 @@ void AM_View_Knob::writeControl(std::string* script)
 
 void AM_View_Knob::setProperty(const char* name, int32_t id, const char* value)
 {
-    AM_PortedControl::setProperty(name, id, value);
+    AM_ViewControl::setProperty(name, id, value);
     if (name != nullptr && value != nullptr && std::strcmp(name, kTouchSelectKey) == 0 &&
         std::strcmp(value, "NO") == 0) {
         touchSelect_ = 0;

@@ -12,12 +12,12 @@
 // GUI thread only.
 
 #include "gui/controls/AM_ControlMenu.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 #include <cstdint>
 #include <memory>
 
-class AM_View_Knob : public AM_PortedControl {
+class AM_View_Knob : public AM_ViewControl {
 public:
     static constexpr int32_t kValuePort = 0;
     static constexpr int32_t kMenuPort = 1;

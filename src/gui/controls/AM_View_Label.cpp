@@ -78,14 +78,13 @@ void copyBounded(char* out, size_t outBytes, const char* text, size_t maxChars)
 } // namespace
 
 AM_View_Label::AM_View_Label(AM_ViewMan* viewMan, const AM_Rect* bounds)
-    : AM_PortedControl(viewMan, bounds)
+    : AM_ViewControl(viewMan, bounds)
 {
     char name[kGuiNameBytes];
     std::snprintf(name, sizeof name, "Label %u", unsigned(getId()));
     setName(name);
     copyBounded(text_, sizeof text_, getName(), kTextBytes - 1);
-    initPorts(1, kPorts, 0, nullptr);
-    initSlots(2, kColourNames, 1, kGraphicNames);
+    initControl(0, 1, kPorts, 0, nullptr, 2, kColourNames, 1, kGraphicNames, false);
     if (viewMan_ != nullptr) {
         hAlign_ = viewMan_->getIntPreference(kTypeName, kAlignmentKey, 0, 1);
         vAlign_ = viewMan_->getIntPreference(kTypeName, kVAlignmentKey, 0, 1);
@@ -131,7 +130,7 @@ void AM_View_Label::setPortParameter(int32_t i, const AM_ParamInfo* parameter)
         }
         capacity_ = capacity;
     }
-    AM_PortedControl::setPortParameter(i, parameter);
+    AM_ViewControl::setPortParameter(i, parameter);
 }
 
 void AM_View_Label::setParameterValue(int32_t i, const void* value)
@@ -139,7 +138,7 @@ void AM_View_Label::setParameterValue(int32_t i, const void* value)
     if (i != 0) {
         return;
     }
-    AM_PortedControl::setParameterValue(i, value);
+    AM_ViewControl::setParameterValue(i, value);
     const char* text = static_cast<const char*>(value);
     if (text == nullptr || text == text_ || (longText_ && text == longText_.get())) {
         return;
@@ -171,14 +170,9 @@ void AM_View_Label::onDoubleClick(const float* point, uint32_t buttons)
     }
 }
 
-AM_PortedControl* AM_View_Label::parentPorted() const
-{
-    return dynamic_cast<AM_PortedControl*>(getParentControl());
-}
-
 bool AM_View_Label::onMouseDown(const float* point, uint32_t buttons)
 {
-    AM_PortedControl* parent = parentPorted();
+    AM_ViewControl* parent = getParentControl();
     passThrough_ = parent != nullptr && parent->onMouseDown(point, buttons) ? 1 : 0;
     return passThrough_ != 0;
 }
@@ -186,7 +180,7 @@ bool AM_View_Label::onMouseDown(const float* point, uint32_t buttons)
 void AM_View_Label::onMouseDrag(const float* point, uint32_t buttons)
 {
     if (passThrough_ != 0) {
-        if (AM_PortedControl* parent = parentPorted()) {
+        if (AM_ViewControl* parent = getParentControl()) {
             parent->onMouseDrag(point, buttons);
         }
     }
@@ -195,7 +189,7 @@ void AM_View_Label::onMouseDrag(const float* point, uint32_t buttons)
 void AM_View_Label::onMouseUp(const float* point, uint32_t buttons)
 {
     if (passThrough_ != 0) {
-        if (AM_PortedControl* parent = parentPorted()) {
+        if (AM_ViewControl* parent = getParentControl()) {
             parent->onMouseUp(point, buttons);
         }
     }
@@ -236,7 +230,7 @@ void AM_View_Label::onTimer()
         setTimer(false);
     }
     d = std::clamp(d, -kGrowthStep, kGrowthStep);
-    auto* parent = parentPorted();
+    auto* parent = getParentControl();
     if (parent != nullptr) {
         parent->redraw();
     }
@@ -294,7 +288,7 @@ void AM_View_Label::receiveMessage(AM_Object* sender, uint32_t message, uint32_t
         return;
     case kCtlMsgRename:
         if (isRenamePending()) {
-            AM_PortedControl::receiveMessage(sender, message, arg, ptr);
+            AM_ViewControl::receiveMessage(sender, message, arg, ptr);
             return;
         }
         if ((state_ & kStateEditMode) != 0) {
@@ -322,10 +316,10 @@ void AM_View_Label::receiveMessage(AM_Object* sender, uint32_t message, uint32_t
         if (metaDisplay_ != 0) {
             showMetaInfo();
         }
-        AM_PortedControl::receiveMessage(sender, message, arg, ptr);
+        AM_ViewControl::receiveMessage(sender, message, arg, ptr);
         return;
     default:
-        AM_PortedControl::receiveMessage(sender, message, arg, ptr);
+        AM_ViewControl::receiveMessage(sender, message, arg, ptr);
         return;
     }
 }
@@ -459,7 +453,7 @@ void AM_View_Label::showMetaInfo()
 
 void AM_View_Label::writeControl(std::string* script)
 {
-    AM_PortedControl::writeControl(script);
+    AM_ViewControl::writeControl(script);
     if (script == nullptr) {
         return;
     }
@@ -493,7 +487,7 @@ void AM_View_Label::writeControl(std::string* script)
 
 void AM_View_Label::setProperty(const char* name, int32_t id, const char* value)
 {
-    AM_PortedControl::setProperty(name, id, value);
+    AM_ViewControl::setProperty(name, id, value);
     if (name == nullptr || value == nullptr) {
         return;
     }

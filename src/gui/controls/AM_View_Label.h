@@ -12,12 +12,12 @@
 // GUI thread only.
 
 #include "gui/controls/AM_ControlMenu.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 #include <cstdint>
 #include <memory>
 
-class AM_View_Label : public AM_PortedControl {
+class AM_View_Label : public AM_ViewControl {
 public:
     // The text field's size; setText keeps at most kSetTextLimit characters.
     static constexpr int32_t kTextBytes = 32;
@@ -100,7 +100,6 @@ public:
 private:
     // Replaces the long buffer by an empty one of `capacity` bytes.
     void makeLongBuffer(int32_t capacity);
-    AM_PortedControl* parentPorted() const;
     // Sends the text (or the long text) to the bound parameter.
     void sendText();
 

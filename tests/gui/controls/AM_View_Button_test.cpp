@@ -104,6 +104,7 @@ TEST_F(ButtonTest, ClientPaneVisibilityIsTheButtonsState)
               std::string::npos);
 
     // A pane that goes away is forgotten.
+    pane->unlink();
     delete pane;
     EXPECT_EQ(button->getClientPane(), nullptr);
 }

@@ -326,7 +326,7 @@ TEST_F(KnobTest, EditMenuItemsAndAnglesOfTheDrawnKnob)
 
 TEST_F(KnobTest, DrawnKnobsMatchTheirReferencePictures)
 {
-    AM_PortedControl* root = make<AM_PortedControl>("Knob", {0, 0, 1, 1});
+    AM_ViewControl* root = make<AM_ViewControl>("Knob", {0, 0, 1, 1});
     ASSERT_NE(root, nullptr);
     // Knobs at 0, 50 and 100 % and a bipolar knob below zero; the last is
     // inactive (menu value "none") and shows its default.

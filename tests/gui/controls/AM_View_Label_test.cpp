@@ -12,9 +12,9 @@ using namespace controltest;
 class LabelTest : public ControlTest {};
 
 // A parent that records the presses a label hands on.
-class PressParent : public AM_PortedControl {
+class PressParent : public AM_ViewControl {
 public:
-    using AM_PortedControl::AM_PortedControl;
+    using AM_ViewControl::AM_ViewControl;
     const char* getTypeName() const override { return "TestParent"; }
     bool onMouseDown(const float*, uint32_t buttons) override
     {

@@ -9,7 +9,7 @@
 #include "GuiTestKit.h"
 #include "gui/controls/AM_StandardControls.h"
 #include "gui/graphics/text/AM_FontSettings.h"
-#include "gui/views/AM_PortedControl.h"
+#include "gui/views/AM_ViewControl.h"
 
 #include <cstdio>
 #include <string>
@@ -144,7 +144,7 @@ protected:
 
     // Paints the control tree into a canvas and compares it with the golden
     // picture `name`_z1 / _z2.
-    std::string paint(AM_PortedControl* top, float width, float height, const std::string& name,
+    std::string paint(AM_ViewControl* top, float width, float height, const std::string& name,
                       float zoom)
     {
         testsupport::HeadlessCanvas canvas(width, height, zoom);
