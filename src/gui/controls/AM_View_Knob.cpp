@@ -141,8 +141,10 @@ void AM_View_Knob::setPortParameter(int32_t i, const AM_ParamInfo* parameter)
                 if (host != nullptr) {
                     host->getParameterDisplay(static_cast<int32_t>(parameter->index), &v, text);
                 }
-                text[sizeof text - 1] = '\0';
-                std::snprintf(valueNames_[k], kValueNameBytes, "%s", text);
+                // Names longer than the table's entries are cut.
+                const size_t length = strnlen(text, kValueNameBytes - 1);
+                std::memcpy(valueNames_[k], text, length);
+                valueNames_[k][length] = '\0';
             }
         } else {
             AM_STD::printv("%s: menu parameter %s has no usable range\n", getName(),

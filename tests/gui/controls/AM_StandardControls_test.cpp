@@ -30,7 +30,6 @@ TEST_F(StandardControlsTest, BuiltTypesReplaceTheirPlaceholdersOnce)
 
 TEST_F(StandardControlsTest, AFreshRegistryIsInstalledOverItsPlaceholders)
 {
-    ControlTestAccess::reset();
     NamedInterface other;
     MenuViewMan fresh(&other, nullptr, nullptr);
     const AM_PluginInfo info = pluginInfo("OtherSynth");

@@ -79,9 +79,9 @@ TEST_F(ButtonTest, PushOnlySendsOneOnPressAndTheMinimumOnRelease)
 
 TEST_F(ButtonTest, ClientPaneVisibilityIsTheButtonsState)
 {
+    AM_View_Button* button = boundButton(0);
     AM_View_Button* pane = make<AM_View_Button>("Button On-Off", {40, 0, 60, 60});
     pane->setName("Settings");
-    AM_View_Button* button = boundButton(0);
     button->setProperty("clientpane", 1, "Settings");
     ASSERT_EQ(button->getClientPane(), pane);
 

@@ -31,6 +31,7 @@ protected:
         const float up[2] = {30.0f, y};
         knob->handleMouseUp(up, flags, 0);
     }
+    AM_ParamInfo around{};
 };
 
 TEST_F(KnobTest, RegistryMakesKnobsWithTheirPortsAndSlots)
@@ -113,7 +114,8 @@ TEST_F(KnobTest, DragsStopAtTheRangeAndSendNothingWithoutAChange)
 
 TEST_F(KnobTest, DraggedValuesAreRoundedToHundredthsAwayFromZero)
 {
-    AM_ParamInfo around = wide;
+    // The binding outlives the knob: a fixture member.
+    around = wide;
     around.min = -10;
     around.max = 10;
     AM_View_Knob* knob = make<AM_View_Knob>("Knob", {0, 0, 28, 28});
