@@ -627,6 +627,9 @@ void AM_ViewMan::forgetControl(AM_ViewControl* control)
         wheelControl_ = nullptr;
         wheelHoldCount_ = 0;
     }
+    if (focusedControl_ == control) {
+        focusedControl_ = nullptr;
+    }
     if (topControl_ == control) {
         topControl_ = nullptr;
     }

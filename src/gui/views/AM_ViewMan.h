@@ -130,17 +130,24 @@ public:
     // Standard colours, the control types and the "generic" value-to-string.
     virtual void registerDefaults();
 
-    // Input routing (points in window pixels; buttons: 1 Shift, 2 right,
-    // 4 Control, 8 Alt).
+    // Input routing. Points arrive in window pixels and are divided by the
+    // zoom; modifiers: 1 Shift, 2 right button, 4 Control, 8 Alt. Events
+    // that arrive while a script loads or waits to load are dropped.
     virtual bool handleDoubleClick(float x, float y, uint32_t buttons);
+    // True when a control took the press (run mode), or the press worked on
+    // the selection (edit mode).
     virtual bool handleMouseDown(float x, float y, uint32_t buttons);
     virtual bool handleMouseDrag(float x, float y, uint32_t buttons);
     virtual bool handleMouseUp(float x, float y, uint32_t buttons);
     virtual bool handleMouseWheel(float x, float y, float delta, uint32_t buttons);
     virtual bool startDragDrop(AM_ViewControl* source, const char* text);
-    virtual bool handleDragOver(float x, float y, const char* data);
-    virtual bool handleDrop(float x, float y, const char* data);
-    virtual void setWheelControl(AM_ViewControl* control, int32_t holdTicks);
+    // The arguments after the point reach the control unchanged.
+    virtual bool handleDragOver(float x, float y, uint32_t modifiers, uint32_t state);
+    virtual bool handleDrop(float x, float y, uint32_t modifiers, uint32_t kind, uint32_t length,
+                            const char* text);
+    // The wheel gesture's control, alive for holdTicks timer ticks.
+    static constexpr int32_t kWheelHoldTicks = 20;
+    virtual void setWheelControl(AM_ViewControl* control, int32_t holdTicks = kWheelHoldTicks);
 
     // Timer tick and chains.
     virtual void onTimer();
@@ -148,7 +155,8 @@ public:
     void parametersRefreshed() override;
     virtual void updateTimerChain();
     virtual void invalidateTimerChain();
-    virtual bool handleKey(uint32_t key, uint32_t modifiers, bool down);
+    // Keys: 27 Escape, 28-31 arrows, 8 Delete, characters as themselves.
+    virtual bool handleKey(uint32_t key, uint32_t modifiers, uint32_t extra);
 
     // Makes `name` the current module, with message 49 to all controls.
     virtual void selectModule(const char* name);
@@ -225,9 +233,13 @@ public:
     virtual void loadImages();
     virtual void buildDefaultControls();
     virtual void snapToGrid(float* point);
+    // The first control of the selection (edit mode).
     virtual AM_ViewControl* getFocusedControl();
+    // Whether the selection holds more than the focused control.
     virtual bool hasMultiSelection();
-    virtual void setFocus(AM_ViewControl* control);
+    // Selects (on) or deselects an edit-mode control that is not the root
+    // view; null only recomputes the selection.
+    virtual void setFocus(AM_ViewControl* control, bool on);
 
     // The GUI script.
     virtual void parseScript(const char* text, int32_t length, bool editable);
@@ -303,6 +315,11 @@ public:
     int32_t getWheelHoldCount() const { return wheelHoldCount_; }
     AM_ViewControl* getWheelControl() const { return wheelControl_; }
     bool isScriptLoading() const { return scriptLoading_ != 0; }
+    bool isPressTracked() const { return pressTracked_ != 0; }
+    bool isPaintingSelection() const { return paintSelection_ != 0; }
+    bool getSelectOnPress() const { return selectOnPress_ != 0; }
+    // The plug-in's GUI-editing switch (the info record's option byte).
+    bool isGuiEditing() const { return hasPluginInfo_ && pluginInfo_.optionByte != 0; }
     int32_t getPendingScript() const { return pendingScript_; }
 
     // Takes a control that goes away out of every place the view manager
@@ -322,6 +339,26 @@ protected:
     void paintArea(AM_Context* context, const AM_Rect& area);
     // Ticks the timer chain from its first control.
     void runTimerChain();
+    // A point in window pixels in GUI units.
+    void toGuiUnits(float x, float y, float* point) const;
+    // The control under a point in GUI units (null for none).
+    AM_ViewControl* controlAt(const float* point);
+    bool insideInputBlock(const float* point) const;
+    // Ends the wheel gesture in progress.
+    void endWheelGesture();
+    // Makes the control (null: none) the whole selection.
+    void selectOnly(AM_ViewControl* control);
+    // The first control of the tree part that holds the selection.
+    AM_ViewControl* selectionScope();
+    // Rebuilds the selection chain from the selected bits of the tree: the
+    // outermost selected controls in tree order, the first of them focused,
+    // the controls below them marked as inside a selected one.
+    void recomputeSelection();
+    // The keys of the GUI editor; *handled says whether the key acted.
+    bool handleEditorKey(uint32_t key, uint32_t extra);
+    // Shows or hides a pane of the editor below the top control; false when
+    // there is none of that name. *shown: whether it is shown now.
+    bool togglePane(const char* name, bool* shown);
     void setRootView(AM_ViewControl* rootView, AM_ViewControl* editRoot);
 
     AM_View_Interface* interface_;
@@ -358,6 +395,10 @@ protected:
     uint8_t paintSelection_ = 0;
     uint8_t paintSelects_ = 1;
     uint8_t cloning_ = 0;
+    uint8_t pressTracked_ = 0;
+    uint8_t closeUndoOnPress_ = 0;
+    int32_t pressGate_ = 1050;
+    AM_ViewControl* focusedControl_ = nullptr;
     uint32_t cloneMode_ = 0;
     AM_ViewControl* rootView_ = nullptr;
     AM_ViewControl* editRoot_ = nullptr;

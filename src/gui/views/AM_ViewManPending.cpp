@@ -5,81 +5,10 @@
 
 #include "gui/views/AM_ViewMan.h"
 
-bool AM_ViewMan::handleDoubleClick(float x, float y, uint32_t buttons)
-{
-    (void)x;
-    (void)y;
-    (void)buttons;
-    return false;
-}
-
-bool AM_ViewMan::handleMouseDown(float x, float y, uint32_t buttons)
-{
-    (void)x;
-    (void)y;
-    (void)buttons;
-    return false;
-}
-
-bool AM_ViewMan::handleMouseDrag(float x, float y, uint32_t buttons)
-{
-    (void)x;
-    (void)y;
-    (void)buttons;
-    return false;
-}
-
-bool AM_ViewMan::handleMouseUp(float x, float y, uint32_t buttons)
-{
-    (void)x;
-    (void)y;
-    (void)buttons;
-    return false;
-}
-
-bool AM_ViewMan::handleMouseWheel(float x, float y, float delta, uint32_t buttons)
-{
-    (void)x;
-    (void)y;
-    (void)delta;
-    (void)buttons;
-    return false;
-}
-
 bool AM_ViewMan::startDragDrop(AM_ViewControl* source, const char* text)
 {
     (void)source;
     (void)text;
-    return false;
-}
-
-bool AM_ViewMan::handleDragOver(float x, float y, const char* data)
-{
-    (void)x;
-    (void)y;
-    (void)data;
-    return false;
-}
-
-bool AM_ViewMan::handleDrop(float x, float y, const char* data)
-{
-    (void)x;
-    (void)y;
-    (void)data;
-    return false;
-}
-
-void AM_ViewMan::setWheelControl(AM_ViewControl* control, int32_t holdTicks)
-{
-    wheelControl_ = control;
-    wheelHoldCount_ = control != nullptr ? holdTicks : 0;
-}
-
-bool AM_ViewMan::handleKey(uint32_t key, uint32_t modifiers, bool down)
-{
-    (void)key;
-    (void)modifiers;
-    (void)down;
     return false;
 }
 
@@ -134,21 +63,6 @@ void AM_ViewMan::buildDefaultControls() {}
 void AM_ViewMan::snapToGrid(float* point)
 {
     (void)point;
-}
-
-AM_ViewControl* AM_ViewMan::getFocusedControl()
-{
-    return nullptr;
-}
-
-bool AM_ViewMan::hasMultiSelection()
-{
-    return false;
-}
-
-void AM_ViewMan::setFocus(AM_ViewControl* control)
-{
-    (void)control;
 }
 
 bool AM_ViewMan::loadScript(int32_t index)
