@@ -3,6 +3,7 @@
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
+#include "gui/controls/AM_View_Meter.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
 
@@ -19,6 +20,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Knob", &AM_View_Knob::create},
     {"Label", &AM_View_Label::create},
     {"Button On-Off", &AM_View_Button::create},
+    {"Meter", &AM_View_Meter::create},
 };
 
 } // namespace

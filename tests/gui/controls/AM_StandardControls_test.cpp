@@ -3,6 +3,7 @@
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
+#include "gui/controls/AM_View_Meter.h"
 
 namespace {
 
@@ -20,10 +21,12 @@ TEST_F(StandardControlsTest, BuiltTypesReplaceTheirPlaceholdersOnce)
     std::unique_ptr<AM_ViewControl> knob(vm->createControl("Knob", &bounds));
     std::unique_ptr<AM_ViewControl> label(vm->createControl("Label", &bounds));
     std::unique_ptr<AM_ViewControl> button(vm->createControl("Button On-Off", &bounds));
-    std::unique_ptr<AM_ViewControl> slider(vm->createControl("Meter", &bounds));
+    std::unique_ptr<AM_ViewControl> meter(vm->createControl("Meter", &bounds));
+    std::unique_ptr<AM_ViewControl> slider(vm->createControl("Slider", &bounds));
     EXPECT_NE(dynamic_cast<AM_View_Knob*>(knob.get()), nullptr);
     EXPECT_NE(dynamic_cast<AM_View_Label*>(label.get()), nullptr);
     EXPECT_NE(dynamic_cast<AM_View_Button*>(button.get()), nullptr);
+    EXPECT_NE(dynamic_cast<AM_View_Meter*>(meter.get()), nullptr);
     EXPECT_NE(dynamic_cast<AM_PlaceholderControl*>(slider.get()), nullptr);
     EXPECT_EQ(knob->getFactory(), &AM_View_Knob::create);
 }
@@ -36,7 +39,7 @@ TEST_F(StandardControlsTest, AFreshRegistryIsInstalledOverItsPlaceholders)
     fresh.setProcessDescription(&info);
     fresh.init(nullptr);
     fresh.registerDefaults();
-    EXPECT_EQ(AM_installStandardControls(&fresh), 3);
+    EXPECT_EQ(AM_installStandardControls(&fresh), 4);
 }
 
 TEST_F(StandardControlsTest, ScriptWithBuiltControlsReadsAndWritesBack)
