@@ -356,4 +356,26 @@ TEST_F(KnobTest, DrawnKnobsMatchTheirReferencePictures)
         EXPECT_EQ(paint(root, 264, 56, "knobs", zoom), "") << zoom;
 }
 
+TEST_F(KnobTest, KnobsWithNameAndValueLabelsMatchTheirReferencePictures)
+{
+    // A knob named by its parameter and one whose label shows the menu
+    // parameter's current value name.
+    AM_View_Knob* named = make<AM_View_Knob>("Knob", {26, 6, 28, 28});
+    named->addNameLabel(0x1700);
+    named->setPortParameter(0, &wide);
+    const float sixty = 60;
+    named->setParameterValue(0, &sixty);
+    AM_View_Knob* menu = make<AM_View_Knob>("Knob", {106, 6, 28, 28});
+    menu->addNameLabel(0x1700);
+    menu->setPortParameter(0, &wide);
+    menu->setPortParameter(1, interface.param(kWave));
+    const float filter = 3, thirty = 30;
+    menu->setParameterValue(0, &thirty);
+    menu->setParameterValue(1, &filter);
+    for (AM_View_Knob* knob : {named, menu})
+        knob->setEditMode(false);
+    for (const float zoom : {1.0f, 2.0f})
+        EXPECT_EQ(paint(named, 160, 56, "knob_labels", zoom), "") << zoom;
+}
+
 } // namespace
