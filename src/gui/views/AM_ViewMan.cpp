@@ -199,6 +199,8 @@ bool AM_ViewMan::init(const AM_Rect* bounds)
         countedRecord_ = record;
         ++record->users;
     }
+    applyZoomScale();
+    setupFolders();
     return true;
 }
 

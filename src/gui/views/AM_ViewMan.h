@@ -254,7 +254,13 @@ public:
     virtual bool loadScript(int32_t index);
     virtual bool makeDefault();
     virtual uint32_t getAlternative();
+    // Registers every theme (a folder of the Themes folder holding
+    // Scripts/<plug-in name>.txt) as a script record, alternatives 1, 2, ...
+    // in listing order.
     virtual void setupFolders();
+    // The zoom of a value of the patch's GUI scale: 0 keeps 1.0, otherwise
+    // the step trunc(v) + 3 of the table, held to its ends.
+    static float zoomForScale(float scale);
     virtual void newRootView();
     virtual bool saveScript();
     virtual bool saveControlScript(AM_ViewControl* control);
@@ -337,6 +343,8 @@ protected:
     // Draws one rectangle of a repaint: the tree clipped to it, the top
     // layer, and the copy to the window.
     void paintArea(AM_Context* context, const AM_Rect& area);
+    // Takes the zoom from the patch's GUI scale parameter.
+    void applyZoomScale();
     // Ticks the timer chain from its first control.
     void runTimerChain();
     // A point in window pixels in GUI units.

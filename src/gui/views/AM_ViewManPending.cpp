@@ -71,8 +71,6 @@ bool AM_ViewMan::loadScript(int32_t index)
     return false;
 }
 
-void AM_ViewMan::setupFolders() {}
-
 void AM_ViewMan::newRootView() {}
 
 void AM_ViewMan::addActionMenuItems() {}
