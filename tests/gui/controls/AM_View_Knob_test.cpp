@@ -378,4 +378,25 @@ TEST_F(KnobTest, KnobsWithNameAndValueLabelsMatchTheirReferencePictures)
         EXPECT_EQ(paint(named, 160, 56, "knob_labels", zoom), "") << zoom;
 }
 
+TEST_F(KnobTest, TheViewManagerRoutesDragsWheelAndDoubleClicksToTheKnob)
+{
+    AM_View_Knob* knob = wideKnob();
+    vm->setEditMode(false);
+    vm->handleMouseDown(30, 30, 0);
+    vm->handleMouseDrag(30, 20, 0);
+    vm->handleMouseUp(30, 20, 0);
+    EXPECT_FLOAT_EQ(interface.value(kTune), 55.0f);
+    EXPECT_FLOAT_EQ(knob->getValue(), 55.0f);
+    // Each drag is one host edit.
+    ASSERT_GE(interface.edits.size(), 2u);
+    EXPECT_TRUE(interface.edits.front().begin);
+    EXPECT_FALSE(interface.edits.back().begin);
+
+    vm->handleDoubleClick(30, 30, 0);
+    EXPECT_FLOAT_EQ(interface.value(kTune), 50.0f);
+
+    vm->handleMouseWheel(30, 30, 1, 0);
+    EXPECT_FLOAT_EQ(interface.value(kTune), 51.0f);
+}
+
 } // namespace
