@@ -1,6 +1,7 @@
 // The timer tick, the dirty rectangles and the repaint of the view manager.
 
 #include "PortFixture.h"
+#include "GoldenImage.h"
 #include "TraceCapture.h"
 
 #include "gui/views/AM_AGG_ViewMan.h"
@@ -347,5 +348,59 @@ TEST_F(TimerTest, NothingHappensWhileAScriptLoads)
     EXPECT_EQ(interface.refreshes.size(), 1u);
     EXPECT_FALSE(loading.isParameterRefreshPending());
 }
+
+} // namespace
+
+namespace {
+
+// A panel repainted through the view manager at zooms 1 and 2: a pane with
+// three faces, one of them partly under an input-block rectangle that the
+// repaint leaves white, and a top-layer marker.
+class RepaintPictureTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(RepaintPictureTest, APanelRepaintedThroughTheViewManagerMatchesItsReference)
+{
+    const float zoom = float(GetParam());
+    resetAll();
+    {
+        TickInterface ui;
+        platform::HeadlessSurface window(int(kWidth * zoom), int(kHeight * zoom));
+        AM_AGG_ViewMan vm(&ui, nullptr, nullptr, &window);
+        const AM_PluginInfo info = pluginInfo("TestSynth");
+        vm.setProcessDescription(&info);
+        const AM_Rect canvas{0, 0, kWidth, kHeight};
+        vm.init(&canvas);
+        auto* pale = new AM_Colour(&vm, "Pale", 0xE8ECF0FF);
+        auto* blue = new AM_Colour(&vm, "Blue", 0x5070C0FF);
+        auto* green = new AM_Colour(&vm, "Green", 0x60A060FF);
+        for (AM_Colour* c : {pale, blue, green})
+            vm.addColour(c);
+        PaintControl* top = addPaintControl(&vm, nullptr, "Top", {0, 0, kWidth, kHeight}, true);
+        top->setColour(pale, 0);
+        PaintControl* pane = addPaintControl(&vm, top, "Pane", {20, 20, 360, 200}, true);
+        pane->setColour(green, 0);
+        for (int i = 0; i < 3; ++i)
+            addPaintControl(&vm, pane, ("Face" + std::to_string(i)).c_str(),
+                            {20.0f + float(i) * 110.0f, 40, 90, 90})
+                ->setColour(blue, 0);
+        top->setEditMode(false);
+        vm.setZoom(zoom);
+        const AM_Rect block{260, 150, 100, 40};
+        vm.setInputBlockRect(&block);
+        vm.invalidateRect(nullptr);
+        vm.onTimer();
+        auto* context = static_cast<AM_AGG_Context*>(vm.getContext());
+        EXPECT_EQ(context->bufferWidth(), int(kWidth * zoom));
+        EXPECT_EQ(context->bufferHeight(), int(kHeight * zoom));
+        EXPECT_EQ(testsupport::compareWithGolden(
+                      "viewman_repaint_z" + std::to_string(GetParam()), context->pixels(),
+                      context->bufferWidth(), context->bufferHeight(), context->bufferWidth() * 4,
+                      1),
+                  "");
+    }
+    resetAll();
+}
+
+INSTANTIATE_TEST_SUITE_P(Zooms, RepaintPictureTest, ::testing::Values(1, 2));
 
 } // namespace
