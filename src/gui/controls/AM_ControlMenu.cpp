@@ -20,7 +20,7 @@ int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_Con
     if (viewMan == nullptr || point == nullptr || menu.empty()) {
         return -1;
     }
-    viewMan->beginMenu();
+    viewMan->beginMenu(nullptr, point, kControlRunMenu);
     for (const AM_ControlMenuItem& item : menu) {
         uint32_t flags = 0;
         if (item.text == "-") {
@@ -30,8 +30,9 @@ int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_Con
         } else if (item.checkable) {
             flags = kItemCheckable;
         }
-        viewMan->addMenuItem(item.text.c_str(), static_cast<int32_t>(item.command), flags);
+        viewMan->addMenuItem(0, item.command, item.text.c_str(), 0, flags);
     }
-    const int32_t chosen = viewMan->showMenu(point[0], point[1]);
-    return chosen > 0 ? chosen : -1;
+    const AM_MenuItem* chosen = viewMan->getMenuTable().item(viewMan->chooseFromMenu());
+    return chosen != nullptr && !chosen->isSubMenuEntry() ? static_cast<int32_t>(chosen->command)
+                                                          : -1;
 }

@@ -150,7 +150,7 @@ void AM_View_Button::receiveMessage(AM_Object* sender, uint32_t message, uint32_
 void AM_View_Button::performAction()
 {
     if (viewMan_ != nullptr) {
-        viewMan_->performAction(static_cast<int32_t>(actionCode_));
+        viewMan_->performAction(actionCode_);
     }
 }
 

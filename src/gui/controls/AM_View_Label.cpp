@@ -164,9 +164,9 @@ void AM_View_Label::onDoubleClick(const float* point, uint32_t buttons)
     const bool editMode = (state_ & kStateEditMode) != 0;
     const bool bound = getPort(0) != nullptr && getPort(0)->parameter != nullptr;
     if (editMode || (bound && capacity_ < kLongTextCapacity)) {
-        viewMan_->beginTextEntry(getName(), text_, this);
+        viewMan_->beginTextEntry(this, 0, text_, 0, nullptr);
     } else if (bound && longText_) {
-        viewMan_->beginTextEntry(getName(), longText_.get(), this);
+        viewMan_->beginTextEntry(this, 0, longText_.get(), 0, nullptr);
     }
 }
 

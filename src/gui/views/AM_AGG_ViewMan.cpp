@@ -11,7 +11,16 @@ AM_AGG_ViewMan::AM_AGG_ViewMan(AM_View_Interface* interface, void* owner, void* 
     context_ = std::make_unique<AM_AGG_Context>(window);
 }
 
-AM_AGG_ViewMan::~AM_AGG_ViewMan() = default;
+AM_AGG_ViewMan::~AM_AGG_ViewMan()
+{
+    // Nothing may answer to this view manager once it is gone.
+    if (dialogs_.prompt != nullptr && dialogs_.prompt->isOpen()) {
+        dialogs_.prompt->close();
+    }
+    if (dialogs_.saveForm != nullptr && dialogs_.saveForm->isOpen()) {
+        dialogs_.saveForm->close();
+    }
+}
 
 bool AM_AGG_ViewMan::init(const AM_Rect* bounds)
 {

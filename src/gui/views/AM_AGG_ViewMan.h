@@ -6,7 +6,10 @@
 // GUI thread only.
 
 #include "gui/graphics/AM_AGG_Context.h"
+#include "gui/views/AM_PlatformDialogs.h"
 #include "gui/views/AM_ViewMan.h"
+#include "platform/SaveForm.h"
+#include "platform/TextPrompt.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +18,9 @@ namespace platform {
 class Surface;
 }
 
-class AM_AGG_ViewMan : public AM_ViewMan {
+class AM_AGG_ViewMan : public AM_ViewMan,
+                       private platform::TextPromptClient,
+                       private platform::SaveFormClient {
 public:
     // The base construction, then cleared canvas bounds and a new software
     // context for the window's surface (which may be null).
@@ -42,6 +47,29 @@ public:
     // Parameters re-sent by the last refresh.
     uint32_t getRefreshedParameters() const { return refreshedParameters_; }
 
+    // The platform's menus and dialogs (AM_PlatformDialogs.h).
+    void setDialogs(const AM_PlatformDialogs& dialogs) { dialogs_ = dialogs; }
+    const AM_PlatformDialogs& getDialogs() const { return dialogs_; }
+
+    // Shows the menu table through the presenter at the opening point and
+    // hands the chosen item to the opening control; false.
+    bool showMenu() override;
+    uint32_t chooseFromMenu() override;
+    // Opens the platform prompt over the control's place (true when shown).
+    bool beginTextEntry(AM_ViewControl* control, uint32_t id, char* text, uint32_t textBytes,
+                        void* userData, bool multiLine = false) override;
+    // Closes the platform prompt when it is still open, then delivers.
+    void endTextEntry() override;
+    // The base step (the module to save), then the preset-save form with the
+    // current preset name and the author, description and usage texts of the
+    // patch. True when the form opened.
+    bool presetSaveDialog(const char* modulePath, const char* title, const char* name) override;
+    // The "Preset exists" question: k_answerBackupAndSave, k_answerOverwrite,
+    // or k_answerCancel (also when it was closed without a button).
+    int32_t askThreeWay(const char* name) override;
+    // The image-folder scan (AM_ImageFolderScan.h).
+    void loadImages(const char* folder, uint32_t alternative) override;
+
     // Hands the canvas bounds to the context and the font folder (path slot
     // kPathFonts) to its text.
     virtual void applyCanvas();
@@ -52,10 +80,21 @@ public:
     const AM_Rect& getCanvasBounds() const { return canvasBounds_; }
     platform::Surface* getWindow() const { return window_; }
 
+protected:
+    void cancelTextEntry() override;
+
 private:
+    void textPromptAccepted(const std::string& text) override;
+    void textPromptCancelled() override;
+    void saveFormAccepted(const platform::SaveFormFields& fields) override;
+    void saveFormCancelled() override;
+
+    AM_PlatformDialogs dialogs_;
     AM_Rect canvasBounds_{};
     std::unique_ptr<AM_AGG_Context> context_;
     platform::Surface* window_;
     uint8_t refreshAllParameters_ = 1;
     uint32_t refreshedParameters_ = 0;
+    // The index of "PCore" "MetaA" while the save form is open (-1: none).
+    int32_t metaAuthorIndex_ = -1;
 };

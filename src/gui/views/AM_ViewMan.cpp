@@ -617,6 +617,10 @@ void AM_ViewMan::forgetControl(AM_ViewControl* control)
     if (control == nullptr) {
         return;
     }
+    menuTable_.forgetControl(control);
+    if (textEntry_.control == control) {
+        cancelTextEntry();
+    }
     removeFromChain(timerChain_, control, &AM_ViewControl::nextInTimerChain);
     removeFromChain(displayChain_, control, &AM_ViewControl::nextInDisplayChain);
     if (topLayerControls_) {

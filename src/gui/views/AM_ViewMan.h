@@ -16,6 +16,7 @@
 #include "gui/graphics/AM_GuiServices.h"
 #include "gui/graphics/AM_Rect.h"
 #include "gui/views/AM_ControlTypes.h"
+#include "gui/views/AM_MenuTable.h"
 #include "gui/views/AM_Preferences.h"
 #include "gui/views/AM_UndoList.h"
 #include "gui/views/AM_ViewControl.h"
@@ -45,6 +46,19 @@ struct AM_ScriptRecord {
     uint32_t alternative = 0;
     uint32_t flags = 0;
 };
+
+// The editing tools' transform box: offsets, scales in percent, and the
+// number of controls an array makes.
+struct AM_EditTransform {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t w = 100;
+    int32_t h = 100;
+    int32_t arrayCount = 8;
+};
+
+// Opens a web page in the user's browser; false when it could not.
+using AM_UrlOpener = bool (*)(const char* url);
 
 // Slots of the path table.
 enum AM_PathSlot : int32_t {
@@ -205,13 +219,29 @@ public:
     // clears it).
     virtual void setInputBlockRect(const AM_Rect* rect);
 
-    // Popup menus.
-    virtual void beginMenu();
-    virtual bool addMenuItem(const char* text, int32_t command, uint32_t flags);
-    virtual bool addSubMenu(const char* text);
-    virtual int32_t showMenu(float x, float y);
-    virtual bool beginTextEntry(const char* title, const char* text, AM_ViewControl* target);
-    virtual void endTextEntry(bool accept);
+    // Popup menus (the table: AM_MenuTable.h). beginMenu starts the menu
+    // of a control at a point (GUI units); items and submenus are added by
+    // submenu index (0 the top level); showMenu shows it through the
+    // platform (nothing here) and hands the chosen item to the control.
+    virtual void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId);
+    virtual uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text,
+                                 int32_t value = 0, uint32_t flags = 0, void* userData = nullptr);
+    virtual uint32_t addSubMenu(uint32_t parent, const char* text, int32_t value = 0);
+    // Always false (the chosen command reaches the control directly).
+    virtual bool showMenu();
+    // Shows the menu and answers the index of the chosen item without
+    // handing it to a control (0: nothing chosen; nothing is shown here).
+    virtual uint32_t chooseFromMenu();
+    // The one text prompt: text is the text to start with; with textBytes
+    // above 0 it is also the control's buffer that receives the accepted
+    // text, cut to fit. Then the control gets message 43 with argument 0
+    // and userData, or, without userData, the accepted text itself (valid
+    // during the message). A prompt that is open is replaced. The platform
+    // view manager shows it; here it is only remembered (false).
+    virtual bool beginTextEntry(AM_ViewControl* control, uint32_t id, char* text,
+                                uint32_t textBytes, void* userData, bool multiLine = false);
+    // Delivers the prompt to its control (message 43) and forgets it.
+    virtual void endTextEntry();
     // Selects the module of the preset to save in the interface; the
     // platform view manager then shows the dialog (true when it saved).
     virtual bool presetSaveDialog(const char* modulePath, const char* title, const char* name);
@@ -229,8 +259,11 @@ public:
     virtual int32_t getNumPathKinds();
     virtual int32_t findPathKind(const char* name);
     virtual const char* getPathKindName(int32_t index);
-    virtual void buildGraphicsMenu();
-    virtual void loadImages();
+    // One submenu per path kind 1 to 6 under subMenu, and an item (command,
+    // the graphic as user data) per marked graphic under its kind's submenu.
+    virtual void buildGraphicsMenu(uint32_t subMenu, uint32_t command);
+    // Scans an images folder into graphics of the alternative (nothing here).
+    virtual void loadImages(const char* folder, uint32_t alternative);
     virtual void buildDefaultControls();
     virtual void snapToGrid(float* point);
     // The first control of the selection (edit mode).
@@ -279,8 +312,11 @@ public:
     virtual void redo();
     virtual void clearUndo();
     virtual void updateUndoButtons();
-    virtual void addActionMenuItems();
-    virtual bool performAction(int32_t action);
+    // One item per action (label, command, the action row as user data).
+    virtual void addActionMenuItems(uint32_t subMenu, uint32_t command);
+    // Runs the action of a code (AM_ActionTable.h); address is the page for
+    // '_web' (null: the product's site). False when nothing was done.
+    virtual bool performAction(uint32_t code, const char* address = nullptr);
     void scheduleInterfaceRefresh(bool force) override;
 
     // --- Further services.
@@ -328,6 +364,18 @@ public:
     bool isGuiEditing() const { return hasPluginInfo_ && pluginInfo_.optionByte != 0; }
     int32_t getPendingScript() const { return pendingScript_; }
 
+    const AM_MenuTable& getMenuTable() const { return menuTable_; }
+    // Whether a text prompt is open, and for which control.
+    bool isTextEntryOpen() const { return textEntry_.open; }
+    AM_ViewControl* getTextEntryControl() const { return textEntry_.control; }
+
+    // The transform box and array count of the editing tools ('xfrm',
+    // 'xarr'): offsets in GUI units, scales in percent.
+    virtual AM_EditTransform getEditTransform();
+    virtual void setEditTransform(const AM_EditTransform& transform);
+    // How '_web' opens a page (null: the desktop's opener, platform/UrlOpener.h).
+    void setUrlOpener(AM_UrlOpener opener) { urlOpener_ = opener; }
+
     // Takes a control that goes away out of every place the view manager
     // refers to it from: the timer and display chains, the top-layer table,
     // the active, wheel and top-control fields, the info lines' subjects and
@@ -339,6 +387,28 @@ public:
     static void resetProcessState();
 
 protected:
+    // The prompt that is open.
+    struct TextEntry {
+        bool open = false;
+        AM_ViewControl* control = nullptr;
+        uint32_t id = 0;
+        char* buffer = nullptr;
+        uint32_t bufferBytes = 0;
+        void* userData = nullptr;
+        bool multiLine = false;
+    };
+
+    // Hands a copy of item `index` of the menu table to the control that
+    // opened the menu; false when the index is not a choosable item or the
+    // control takes no menu commands.
+    bool deliverMenuCommand(uint32_t index);
+    // Forgets the open prompt without delivering it (the platform view
+    // manager also closes its field).
+    virtual void cancelTextEntry();
+    // Copies the accepted text into the prompting control's buffer, cut to
+    // fit, and delivers the prompt.
+    void acceptTextEntry(const std::string& text);
+
     void setTopControl(AM_ViewControl* control) { topControl_ = control; }
     // Draws one rectangle of a repaint: the tree clipped to it, the top
     // layer, and the copy to the window.
@@ -428,4 +498,10 @@ protected:
     std::unique_ptr<AM_ScriptState> scriptState;
     // The instance record this view manager counted itself into (init).
     AM_InstanceRecord* countedRecord_ = nullptr;
+    AM_MenuTable menuTable_;
+    TextEntry textEntry_;
+    // The accepted text of the prompt being delivered.
+    std::string textEntryResult_;
+    AM_EditTransform editTransform_;
+    AM_UrlOpener urlOpener_ = nullptr;
 };

@@ -44,35 +44,46 @@ public:
         int32_t command;
         uint32_t flags;
     };
-    void beginMenu() override
+    void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId) override
     {
         items.clear();
         ++menusBegun;
+        TestViewMan::beginMenu(control, point, menuId);
     }
-    bool addMenuItem(const char* text, int32_t command, uint32_t flags) override
+    uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text, int32_t value,
+                         uint32_t flags, void* userData) override
     {
-        items.push_back({text, command, flags});
-        return true;
+        items.push_back({text, static_cast<int32_t>(command), flags});
+        return TestViewMan::addMenuItem(subMenu, command, text, value, flags, userData);
     }
-    int32_t showMenu(float, float) override
+    // Chooses the first item whose command is the answer (0: nothing).
+    uint32_t chooseFromMenu() override
     {
         ++menusShown;
-        return answer;
+        const AM_MenuTable& table = getMenuTable();
+        for (uint32_t i = 1; answer != 0 && i <= table.itemCount(); ++i) {
+            if (table.item(i)->command == static_cast<uint32_t>(answer)) {
+                return i;
+            }
+        }
+        return 0;
     }
     void selectModule(const char* name) override
     {
         selectedModules.emplace_back(name != nullptr ? name : "");
         TestViewMan::selectModule(name);
     }
-    bool performAction(int32_t action) override
+    bool performAction(uint32_t action, const char*) override
     {
-        actions.push_back(action);
+        actions.push_back(static_cast<int32_t>(action));
         return true;
     }
-    bool beginTextEntry(const char* title, const char* text, AM_ViewControl* target) override
+    bool beginTextEntry(AM_ViewControl* target, uint32_t id, char* text, uint32_t textBytes,
+                        void* userData, bool multiLine) override
     {
-        entries.push_back({title != nullptr ? title : "", text != nullptr ? text : "", target});
-        return true;
+        entries.push_back({target != nullptr ? target->getName() : "", text != nullptr ? text : "",
+                           target});
+        return TestViewMan::beginTextEntry(target, id, text, textBytes, userData, multiLine);
     }
     struct Entry {
         std::string title;

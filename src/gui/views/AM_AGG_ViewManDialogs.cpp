@@ -1,0 +1,245 @@
+// The editor's dialogs: the text prompt over the prompting control, the
+// preset-save form and the "Preset exists" question.
+
+#include "foundation/AM_STD.h"
+#include "gui/views/AM_AGG_ViewMan.h"
+#include "gui/views/AM_ImageFolderScan.h"
+#include "gui/views/AM_PromptText.h"
+#include "params/object/AM_ParamInfo.h"
+#include "platform/ThreeWayQuestion.h"
+#include "platform/Utf8Limit.h"
+#include "presets/AM_View_Interface.h"
+#include "presets/library/PresetNameRules.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The module and parameter that hold the patch's author; description and
+// usage are the two parameters after it.
+constexpr char kMetaModule[] = "PCore";
+constexpr char kMetaAuthor[] = "MetaA";
+constexpr int32_t kMetaTexts = 3;
+// Bytes of the stored (escaped) texts, terminator not counted.
+constexpr size_t kMetaAuthorBytes = 127;
+constexpr size_t kMetaTextBytes = 511;
+// The preset name's limit, terminator not counted.
+constexpr size_t kPresetNameBytes = 255;
+constexpr char kUntitled[] = "untitled";
+
+// The stored text of a text parameter, unescaped, with LF line ends.
+std::string storedText(AM_View_Interface* interface, int32_t index, bool multiLine)
+{
+    const AM_ParamInfo* info = interface->getParameterInfo(index);
+    const auto* text = static_cast<const char*>(interface->getParameterValue(index));
+    if (info == nullptr || text == nullptr || info->max < 1.0f) {
+        return {};
+    }
+    std::vector<char> buffer(size_t(info->max) + 1, 0);
+    std::memcpy(buffer.data(), text, strnlen(text, size_t(info->max)));
+    AM_STD::unescapeString(buffer.data());
+    return AM_toPromptText(buffer.data(), multiLine);
+}
+
+// The text escaped for storing and cut to maxBytes without splitting an
+// escape or a character.
+std::string escapedText(const std::string& text, size_t maxBytes)
+{
+    std::vector<char> buffer(text.size() * 2 + 1, 0);
+    std::memcpy(buffer.data(), text.data(), text.size());
+    AM_STD::escapeString(buffer.data(), uint32_t(buffer.size()));
+    const size_t length = std::strlen(buffer.data());
+    size_t cut = platform::utf8PrefixLength(buffer.data(), length, maxBytes);
+    if (cut < length) {
+        size_t backslashes = 0;
+        while (backslashes < cut && buffer[cut - 1 - backslashes] == '\\') {
+            ++backslashes;
+        }
+        if (backslashes % 2 != 0) {
+            --cut;
+        }
+    }
+    return std::string(buffer.data(), cut);
+}
+
+} // namespace
+
+bool AM_AGG_ViewMan::beginTextEntry(AM_ViewControl* control, uint32_t id, char* text,
+                                    uint32_t textBytes, void* userData, bool multiLine)
+{
+    if (dialogs_.prompt != nullptr && dialogs_.prompt->isOpen()) {
+        dialogs_.prompt->close();
+    }
+    AM_ViewMan::beginTextEntry(control, id, text, textBytes, userData, multiLine);
+    if (dialogs_.prompt == nullptr) {
+        AM_STD::printv("no text prompt: the entry is not shown\n");
+        cancelTextEntry();
+        return false;
+    }
+    platform::TextPromptRequest request;
+    request.text = AM_toPromptText(text, multiLine);
+    request.multiLine = multiLine;
+    if (text != nullptr && textBytes > 0) {
+        request.maxBytes = textBytes - 1;
+    }
+    if (control != nullptr) {
+        const AM_Rect bounds = control->getBounds();
+        const float zoom = getZoom();
+        request.place.x = int(std::floor(bounds.x * zoom));
+        request.place.y = int(std::floor(bounds.y * zoom));
+        request.place.w = int(std::ceil(bounds.w * zoom));
+        request.place.h = int(std::ceil(bounds.h * zoom));
+    }
+    if (!dialogs_.prompt->open(request, this)) {
+        AM_STD::printv("the text prompt could not be opened\n");
+        AM_ViewMan::cancelTextEntry();
+        return false;
+    }
+    return true;
+}
+
+void AM_AGG_ViewMan::endTextEntry()
+{
+    if (dialogs_.prompt != nullptr && dialogs_.prompt->isOpen()) {
+        dialogs_.prompt->close();
+    }
+    AM_ViewMan::endTextEntry();
+}
+
+void AM_AGG_ViewMan::cancelTextEntry()
+{
+    if (dialogs_.prompt != nullptr && dialogs_.prompt->isOpen()) {
+        dialogs_.prompt->close();
+    }
+    AM_ViewMan::cancelTextEntry();
+}
+
+void AM_AGG_ViewMan::textPromptAccepted(const std::string& text)
+{
+    acceptTextEntry(text);
+}
+
+void AM_AGG_ViewMan::textPromptCancelled()
+{
+    AM_ViewMan::cancelTextEntry();
+}
+
+bool AM_AGG_ViewMan::presetSaveDialog(const char* modulePath, const char* title, const char* name)
+{
+    AM_ViewMan::presetSaveDialog(modulePath, title, name);
+    if (dialogs_.saveForm == nullptr || interface_ == nullptr) {
+        AM_STD::printv("no preset-save form: nothing is saved\n");
+        return false;
+    }
+    platform::SaveFormFields fields;
+    const char* current = interface_->getCurrentPresetName(modulePath);
+    fields.name = current != nullptr && current[0] != 0 ? current : kUntitled;
+    metaAuthorIndex_ = -1;
+    if (const AM_ParamInfo* author = interface_->findParameter(kMetaModule, kMetaAuthor)) {
+        metaAuthorIndex_ = int32_t(author->index);
+        AM_STD::printv("PCore:MetaA is id %d\n", metaAuthorIndex_);
+        fields.author = storedText(interface_, metaAuthorIndex_, false);
+        fields.description = storedText(interface_, metaAuthorIndex_ + 1, true);
+        fields.usage = storedText(interface_, metaAuthorIndex_ + 2, true);
+    }
+    if (fields.author.empty()) {
+        std::vector<char> author(kMetaAuthorBytes + 1, 0);
+        std::strncpy(author.data(), getAuthor(), kMetaAuthorBytes);
+        AM_STD::unescapeString(author.data());
+        fields.author = AM_toPromptText(author.data(), false);
+    }
+    fields.author.resize(
+        platform::utf8PrefixLength(fields.author.data(), fields.author.size(), kMetaAuthorBytes));
+    platform::SaveFormLimits limits;
+    limits.name = kPresetNameBytes;
+    limits.author = kMetaAuthorBytes;
+    limits.description = kMetaTextBytes;
+    limits.usage = kMetaTextBytes;
+    if (!dialogs_.saveForm->open(fields, limits, this)) {
+        AM_STD::printv("the preset-save form could not be opened\n");
+        return false;
+    }
+    return true;
+}
+
+void AM_AGG_ViewMan::saveFormAccepted(const platform::SaveFormFields& fields)
+{
+    platform::SaveForm* form = dialogs_.saveForm;
+    if (form == nullptr || interface_ == nullptr) {
+        return;
+    }
+    if (!isValidPathComponent(fields.name.c_str(), kPresetNameBytes, "preset")) {
+        form->showError("A preset name must not be empty, \".\" or \"..\", nor hold '/', '\\' "
+                        "or control characters.");
+        return;
+    }
+    const std::string author = escapedText(fields.author, kMetaAuthorBytes);
+    const std::string description = escapedText(fields.description, kMetaTextBytes);
+    const std::string usage = escapedText(fields.usage, kMetaTextBytes);
+    AM_STD::printv("MetaA'%s'\n", author.c_str());
+    AM_STD::printv("MetaD'%s'\n", description.c_str());
+    AM_STD::printv("MetaU'%s'\n", usage.c_str());
+    if (metaAuthorIndex_ >= 0) {
+        const std::string* texts[kMetaTexts] = {&author, &description, &usage};
+        for (int32_t i = 0; i < kMetaTexts; ++i) {
+            interface_->setParameterValue(metaAuthorIndex_ + i, texts[i]->c_str());
+        }
+    }
+    setAuthor(author.c_str());
+    switch (interface_->saveSelectedModulePreset(fields.name.c_str(), false)) {
+    case PresetSaveResult::kSaved:
+    case PresetSaveResult::kNothing:
+        form->close();
+        break;
+    case PresetSaveResult::kCancelled:
+        form->showError("Not saved: a preset of that name exists. Choose another name.");
+        break;
+    case PresetSaveResult::kRefused:
+        form->showError(
+            "Not saved: no preset folder is selected, or the name cannot be a file name.");
+        break;
+    case PresetSaveResult::kFailed:
+        form->showError("The preset could not be written; the old file is unchanged.");
+        break;
+    }
+}
+
+void AM_AGG_ViewMan::saveFormCancelled()
+{
+    metaAuthorIndex_ = -1;
+}
+
+int32_t AM_AGG_ViewMan::askThreeWay(const char* name)
+{
+    if (dialogs_.question == nullptr) {
+        AM_STD::printv("no question dialog: answered Cancel\n");
+        return k_answerCancel;
+    }
+    platform::QuestionText question;
+    question.title = "Preset exists";
+    question.text = std::string("The preset \"") + (name != nullptr ? name : "") +
+                    "\" exists already. Keep a backup of it, or overwrite it?";
+    question.acceptButton = "Backup + Save";
+    question.cancelButton = "Cancel";
+    question.otherButton = "Overwrite";
+    switch (dialogs_.question->ask(question)) {
+    case platform::QuestionAnswer::kAccept:
+        return k_answerBackupAndSave;
+    case platform::QuestionAnswer::kOther:
+        return k_answerOverwrite;
+    case platform::QuestionAnswer::kCancel:
+        break;
+    }
+    return k_answerCancel;
+}
+
+void AM_AGG_ViewMan::loadImages(const char* folder, uint32_t alternative)
+{
+    if (folder == nullptr) {
+        return;
+    }
+    AM_ImageFolderScan(*this, alternative).scan(folder);
+}
