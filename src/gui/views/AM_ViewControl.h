@@ -34,6 +34,7 @@
 
 #include "gui/graphics/AM_GuiObject.h"
 #include "gui/graphics/AM_Rect.h"
+#include "gui/views/AM_MenuTable.h"
 #include "presets/AM_PortRecord.h"
 
 #include <cstddef>
@@ -82,7 +83,7 @@ constexpr uint32_t kAllLayers = 0xFFFFFFFFu;
 // it is: no quote, '=' or control character (tab, line breaks).
 bool AM_isWritableScriptName(const char* name);
 
-class AM_ViewControl : public AM_GuiObject, public AM_PortOwner {
+class AM_ViewControl : public AM_GuiObject, public AM_PortOwner, public AM_MenuCommandTarget {
 public:
     // Name "Control %d" (object id), mask | 0x1000, layer mask all ones,
     // state 0x10000; bounds copied (an empty rectangle when null).
@@ -103,6 +104,11 @@ public:
     virtual bool hasTimer() const;
     // One timer tick (nothing here).
     virtual void onTimer();
+
+    // An item of the menu that this control opened was chosen (or nothing
+    // was); the base uses none and answers false.
+    bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                           const AM_MenuItem* item) override;
 
     // Draws the control (nothing here).
     virtual void draw(AM_Context* context);

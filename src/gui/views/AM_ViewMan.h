@@ -399,8 +399,8 @@ protected:
     };
 
     // Hands a copy of item `index` of the menu table to the control that
-    // opened the menu; false when the index is not a choosable item or the
-    // control takes no menu commands.
+    // opened the menu; false when the index is not a choosable item, the
+    // control went away or its handleMenuCommand did not use the item.
     bool deliverMenuCommand(uint32_t index);
     // Forgets the open prompt without delivering it (the platform view
     // manager also closes its field).

@@ -49,17 +49,19 @@ bool AM_ViewMan::deliverMenuCommand(uint32_t index)
         return false;
     }
     AM_ViewControl* control = menuTable_.control();
-    auto* target = dynamic_cast<AM_MenuCommandTarget*>(control);
-    if (target == nullptr) {
-        AM_STD::printv("menu item '%s' chosen, but %s takes no menu commands\n",
-                       chosen->text.c_str(),
-                       control != nullptr ? control->getName() : "no control");
+    if (control == nullptr) {
+        AM_STD::printv("menu item '%s' chosen, but no control takes no menu commands\n",
+                       chosen->text.c_str());
         return false;
     }
     // The control may begin another menu while it handles this one.
     const AM_MenuItem item = *chosen;
     const float point[2] = {menuTable_.point()[0], menuTable_.point()[1]};
-    target->handleMenuCommand(point, menuTable_.menuId(), true, &item);
+    if (!control->handleMenuCommand(point, menuTable_.menuId(), true, &item)) {
+        AM_STD::printv("menu item '%s' chosen, but %s takes no menu commands\n", item.text.c_str(),
+                       control->getName());
+        return false;
+    }
     return true;
 }
 

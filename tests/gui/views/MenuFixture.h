@@ -27,7 +27,7 @@ constexpr uint32_t kCodeLocked = 11;
 constexpr uint32_t kCodeOrder = 12;
 constexpr uint32_t kCodeLayerMask = 15;
 
-class MenuControl : public AM_ViewControl, public AM_MenuCommandTarget {
+class MenuControl : public AM_ViewControl {
 public:
     struct Command {
         uint32_t menuId;
