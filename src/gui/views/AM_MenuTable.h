@@ -36,6 +36,13 @@ constexpr uint32_t kEditMenuId = 0x7FFFFFFF;
 // Command codes that several classes share.
 enum AM_MenuCode : uint32_t {
     kMenuCodeOwnCommand = 5,
+    // A control (a pane, a rack, ...) chosen from the controls that listed
+    // themselves; user data: the control.
+    kMenuCodeAttachControl = 16,
+    // A colour for a colour slot (sub-index); user data: the colour.
+    kMenuCodeColourChoice = 18,
+    // A port for a listener entry (sub-index); user data: the port record.
+    kMenuCodeListenTo = 19,
     kMenuCodeValueChoice = 23,
 };
 // Sub-indices of kMenuCodeOwnCommand for MIDI learn.

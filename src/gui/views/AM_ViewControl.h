@@ -463,6 +463,13 @@ private:
     // Whether a graphic / colour slot holds the object.
     bool holdsGraphic(const void* graphic) const;
     bool holdsColour(const void* colour) const;
+    // Messages 26, 28, 29: an item for this control in the submenu, checked
+    // when `chosen` is this control.
+    void addSelfToMenu(uint32_t subMenu, const void* chosen);
+    // Message 30: the colour into the colour choice menu of a slot.
+    void addColourChoice(AM_Object* sender, const void* request);
+    // Message 31: the ports that the sender's listener could follow.
+    void offerPorts(AM_Object* sender, uint32_t listener, const void* subMenu);
     // Message 44: every port bound at baseIndex + its offset moves to
     // baseIndex + offset.
     void moveIndexOffset(int32_t baseIndex, int32_t offset);

@@ -646,6 +646,35 @@ void AM_ViewControl::receiveMessage(AM_Object* sender, uint32_t message, uint32_
             }
         }
         break;
+    case kCtlMsgLayerMenu:
+        if (!isDisposed() && isContainer() && getNumLayers() >= 2) {
+            addSelfToMenu(arg, ptr);
+        }
+        break;
+    case kCtlMsgTypeMenu:
+        if (!isDisposed() && ptr != nullptr) {
+            AM_TypeMenuRequest asked{};
+            std::memcpy(&asked, ptr, sizeof asked);
+            asked.typeName[sizeof asked.typeName - 1] = '\0';
+            const char* type = getTypeName();
+            if (type != nullptr && std::strcmp(type, asked.typeName) == 0) {
+                addSelfToMenu(arg, asked.chosen);
+            }
+        }
+        break;
+    case kCtlMsgContainerMenu:
+        if (!isDisposed() && isContainer()) {
+            addSelfToMenu(arg, ptr);
+        }
+        break;
+    case kCtlMsgColourMenu:
+        addColourChoice(sender, ptr);
+        break;
+    case kCtlMsgOfferPorts:
+        if (!isDisposed() && getName()[0] == '_') {
+            offerPorts(sender, arg, ptr);
+        }
+        break;
     case kCtlMsgMemoryUse:
         if (ptr != nullptr && viewMan_ != nullptr) {
             uint32_t count = 0;
