@@ -150,6 +150,11 @@ float AM_ViewControl::getRelativeY() const
 void AM_ViewControl::setEditMode(bool on)
 {
     for (AM_ViewControl* c = this; c != nullptr; c = c->getNextControl()) {
+        const bool wasOn = (c->state_ & kStateEditMode) != 0;
+        if (wasOn != on && c->hasTimer() && c->viewMan_ != nullptr) {
+            // Only controls out of edit mode run on the timer.
+            c->viewMan_->invalidateTimerChain();
+        }
         if (on) {
             c->state_ |= kStateEditMode;
         } else {

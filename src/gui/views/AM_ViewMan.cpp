@@ -221,8 +221,10 @@ void AM_ViewMan::updateTimerChain()
 {
     timerChain_ = nullptr;
     AM_ViewControl** tail = &timerChain_;
-    collectChain(topControl_, tail, &AM_ViewControl::nextInTimerChain,
-                 [](AM_ViewControl* c) { return c->hasTimer(); });
+    collectChain(topControl_, tail, &AM_ViewControl::nextInTimerChain, [](AM_ViewControl* c) {
+        // Controls being edited do not run.
+        return c->hasTimer() && (c->getState() & kStateEditMode) == 0;
+    });
     timerChainDirty_ = 0;
 }
 

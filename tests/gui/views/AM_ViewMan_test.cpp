@@ -117,9 +117,25 @@ TEST_F(ViewManTest, RegisterControlBuildsTheTreeAndTheChains)
     display->addBits(kControlShowsValuesBit);
     top->addControl(timed, kAllLayers, false);
     top->addControl(display, kAllLayers, false);
+    // A control in edit mode does not run on the timer; leaving edit mode
+    // puts the chain out of date, and the rebuilt chain holds it.
+    EXPECT_EQ(vm->getTimerChain(), nullptr);
+    EXPECT_EQ(vm->getDisplayChain(), display);
+    EXPECT_FALSE(vm->isTimerChainDirty());
+    display->setEditMode(false); // no timer: the chain stays as it is
+    EXPECT_FALSE(vm->isTimerChainDirty());
+    timed->setEditMode(false);
+    EXPECT_TRUE(vm->isTimerChainDirty());
+    vm->updateTimerChain();
     EXPECT_EQ(vm->getTimerChain(), timed);
     EXPECT_EQ(timed->nextInTimerChain, nullptr);
-    EXPECT_EQ(vm->getDisplayChain(), display);
+    EXPECT_FALSE(vm->isTimerChainDirty());
+    timed->setEditMode(true);
+    EXPECT_TRUE(vm->isTimerChainDirty());
+    vm->updateTimerChain();
+    EXPECT_EQ(vm->getTimerChain(), nullptr);
+    timed->setEditMode(false);
+    vm->updateTimerChain();
 
     // A control that goes away leaves the chains.
     timed->unlink();
@@ -411,6 +427,7 @@ TEST_F(ViewManTest, AFullGuiIsTornDownWithTheViewManager)
     }
     auto* timed = new RecordingControl(vm.get(), &canvas);
     timed->addBits(kControlHasTimerBit | kControlShowsValuesBit);
+    timed->setEditMode(false);
     top->addControl(timed, kAllLayers, false);
     vm->registerControl(vm->createControl("Label", nullptr), nullptr);
     auto* graphic = new AM_Graphic(vm.get(), 0);
