@@ -164,57 +164,47 @@ agg::rect_i AM_AGG_Context::pixelClipBox() const
     return agg::rect_i(x1, y1, x2, y2);
 }
 
-void AM_AGG_Context::frameRect(const AM_Rect* r)
+bool AM_AGG_Context::rectCorners(const AM_Rect* r, float farEdgeShift, agg::rect_i& clip,
+                                 agg::rect_i& corners) const
 {
     if (r == nullptr)
-        return;
-    const agg::rect_i box = pixelClipBox();
-    if (box.x1 > box.x2)
-        return;
-    if (hasNaN(*r))
-        return;
+        return false;
+    clip = pixelClipBox();
+    if (clip.x1 > clip.x2 || hasNaN(*r))
+        return false;
     const double X = wholeUnits(r->x - canvas_.x);
     const double Y = wholeUnits(r->y - canvas_.y);
     const double W = wholeUnits(r->w);
     const double H = wholeUnits(r->h);
-    // A reversed or empty rectangle has no outline.
+    // A reversed or empty rectangle has neither outline nor area.
     if (W <= 0 || H <= 0)
-        return;
+        return false;
     const float z = zoom_;
-    const int x1 = unitsToPixel(X, z);
-    const int y1 = unitsToPixel(Y, z);
-    const int x2 = unitsToPixel(W + X, z);
-    const int y2 = unitsToPixel(H + Y, z);
+    corners = agg::rect_i(unitsToPixel(X, z), unitsToPixel(Y, z),
+                          unitsToPixel(W + X, z, farEdgeShift), unitsToPixel(H + Y, z, farEdgeShift));
+    return true;
+}
+
+void AM_AGG_Context::frameRect(const AM_Rect* r)
+{
+    agg::rect_i box, c;
+    if (!rectCorners(r, 0.0f, box, c))
+        return;
     rendererBase_.clip_box(box.x1, box.y1, box.x2, box.y2);
     primitives_.line_color(colour8_);
-    primitives_.rectangle(x1, y1, x2, y2);
+    primitives_.rectangle(c.x1, c.y1, c.x2, c.y2);
 }
 
 void AM_AGG_Context::fillRect(const AM_Rect* r)
 {
-    if (r == nullptr)
+    agg::rect_i box, c;
+    if (!rectCorners(r, -1.0f, box, c))
         return;
-    const agg::rect_i box = pixelClipBox();
-    if (box.x1 > box.x2)
-        return;
-    if (hasNaN(*r))
-        return;
-    const double X = wholeUnits(r->x - canvas_.x);
-    const double Y = wholeUnits(r->y - canvas_.y);
-    const double W = wholeUnits(r->w);
-    const double H = wholeUnits(r->h);
-    if (W <= 0 || H <= 0)
-        return;
-    const float z = zoom_;
-    const int x1 = unitsToPixel(X, z);
-    const int y1 = unitsToPixel(Y, z);
-    const int x2 = unitsToPixel(W + X, z, -1.0f);
-    const int y2 = unitsToPixel(H + Y, z, -1.0f);
     // At small zooms a box can shrink to nothing; it is not turned round.
-    if (x2 < x1 || y2 < y1)
+    if (c.x2 < c.x1 || c.y2 < c.y1)
         return;
     rendererBase_.clip_box(box.x1, box.y1, box.x2, box.y2);
-    rendererBase_.blend_bar(x1, y1, x2, y2, colour8_, agg::cover_full);
+    rendererBase_.blend_bar(c.x1, c.y1, c.x2, c.y2, colour8_, agg::cover_full);
 }
 
 bool AM_AGG_Context::pixelPoint(double x, double y, double& px, double& py) const

@@ -129,6 +129,10 @@ protected:
     // NULL" on the trace when there is none.
     const AM_PixelMap* imageOf(AM_Graphic* graphic, bool traceMissing) const;
 
+    // The pixel corners of a rectangle in GUI units (the far edges moved by
+    // farEdgeShift pixels) and the clip box; false when nothing is drawn.
+    bool rectCorners(const AM_Rect* r, float farEdgeShift, agg::rect_i& clip,
+                     agg::rect_i& corners) const;
     // Maps a point in GUI units (origin subtracted or not) to pixels.
     bool pixelPoint(double x, double y, double& px, double& py) const;
     // Fills path_ with the anti-aliased rasterizer inside the clip box.
