@@ -71,7 +71,7 @@ public:
     bool applyEditCommand(uint32_t command);
 
     bool isParentLabel() const { return parentLabel_ != 0; }
-    void setParentLabel(bool on) { parentLabel_ = on ? 1 : 0; }
+    void setParentLabel(bool on) override { parentLabel_ = on ? 1 : 0; }
     bool isValueLabel() const { return valueLabel_ != 0; }
     void setValueLabel(bool on) { valueLabel_ = on ? 1 : 0; }
     bool isMetaDisplay() const { return metaDisplay_ != 0; }

@@ -258,6 +258,9 @@ public:
     // The name label (the first child of a control that is not a container)
     // takes the text (message 8).
     virtual void setLabelText(const char* text);
+    // Marks a label as another control's name label (labels only; nothing
+    // here).
+    virtual void setParentLabel(bool on) { (void)on; }
     // Asks for a repaint of the control's area (nothing when hidden).
     virtual void redraw();
     // The bounds, or (accumulate) their union with rect and the following

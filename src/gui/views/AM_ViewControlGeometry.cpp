@@ -293,6 +293,7 @@ void AM_ViewControl::addNameLabel(uint32_t alignMode)
         return;
     }
     label->receiveMessage(this, k_msgSetLabel, 0, const_cast<char*>(getName()));
+    label->setParentLabel(true);
     addControl(label, kAllLayers, true);
     if (auto* aligned = dynamic_cast<AM_ViewControl*>(label)) {
         const AM_Rect own = bounds_;
@@ -307,4 +308,5 @@ void AM_ViewControl::addNameLabel(uint32_t alignMode)
     }
     label->setEditMode(true);
     label->setVisible(true, kAllLayers, false);
+    label->redraw();
 }

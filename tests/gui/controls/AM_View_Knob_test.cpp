@@ -215,6 +215,7 @@ TEST_F(KnobTest, MenuParameterNamesTheLabelAndNoneMakesTheKnobInactive)
     EXPECT_STREQ(knob->getValueName(3), "Filter");
     auto* label = dynamic_cast<AM_View_Label*>(knob->getFirstChildControl());
     ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->isParentLabel());
 
     interface.engineSets(kWave, 1.0f);
     EXPECT_TRUE(knob->isActive());

@@ -404,3 +404,51 @@ TEST_P(RepaintPictureTest, APanelRepaintedThroughTheViewManagerMatchesItsReferen
 INSTANTIATE_TEST_SUITE_P(Zooms, RepaintPictureTest, ::testing::Values(1, 2));
 
 } // namespace
+
+// What a control's own changes leave to repaint: the area it left and the
+// area it took, nothing for a hidden control.
+TEST_F(TimerTest, AControlsChangesInvalidateWhereItWasAndWhereItIs)
+{
+    struct Case {
+        const char* what;
+        bool visible;
+        void (*change)(AM_ViewControl*);
+        std::vector<AM_Rect> mustBeDirty;
+    };
+    const Case cases[] = {
+        {"move", true, [](AM_ViewControl* c) { c->moveBy(150, 0, false, false); },
+         {{10, 10, 20, 20}, {160, 10, 20, 20}}},
+        {"grow", true, [](AM_ViewControl* c) { c->growBy(0, 0, 30, 10, false); },
+         {{10, 10, 50, 30}}},
+        {"hide", true, [](AM_ViewControl* c) { c->setVisible(false, kAllLayers, false); },
+         {{10, 10, 20, 20}}},
+        {"show", false, [](AM_ViewControl* c) { c->setVisible(true, kAllLayers, false); },
+         {{10, 10, 20, 20}}},
+        {"hidden move", false, [](AM_ViewControl* c) { c->moveBy(150, 0, false, false); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PaintControl* control = addPaintControl(vm.get(), top, "Box", {10, 10, 20, 20});
+        control->setEditMode(false);
+        if (!c.visible)
+            control->setVisible(false, kAllLayers, false);
+        clearDirty();
+        c.change(control);
+        const std::vector<AM_Rect> rects = dirty();
+        for (const AM_Rect& want : c.mustBeDirty) {
+            bool covered = false;
+            for (const AM_Rect& r : rects)
+                covered = covered || (r.x <= want.x && r.y <= want.y &&
+                                      r.x + r.w >= want.x + want.w &&
+                                      r.y + r.h >= want.y + want.h);
+            EXPECT_TRUE(covered) << "(" << want.x << "," << want.y << "," << want.w << ","
+                                 << want.h << ") is not repainted";
+        }
+        if (c.mustBeDirty.empty()) {
+            EXPECT_FALSE(vm->isDirty());
+        }
+        control->unlink();
+        delete control;
+        clearDirty();
+    }
+}
