@@ -4,6 +4,7 @@
 #include "engine/AM_SharedInstance.h"
 #include "engine/module/AM_ModuleRecord.h"
 #include "foundation/AM_DataFolder.h"
+#include "params/AM_ParaMan.h"
 #include "params/object/AM_ParamInfo.h"
 #include "platform/Module.h"
 #include "synth/Synth_AudioMan.h"
@@ -67,6 +68,19 @@ bool PresetWriter::makeChunk(const FactoryPreset& preset, std::string& chunk, st
         }
         // Before the first block the value is written at once.
         engine->setParameter(static_cast<int32_t>(info->index), v.value, false);
+    }
+    const char* const meta[AM_ParaMan::kMetaTexts] = {kFactoryAuthor, preset.description,
+                                                      preset.usage};
+    AM_ParaMan* parameters = engine->getParaMan();
+    for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
+        char* buffer = parameters != nullptr ? parameters->getMetaText(k) : nullptr;
+        const size_t length = meta[k] != nullptr ? std::strlen(meta[k]) : 0;
+        if (buffer == nullptr || length >= parameters->getMetaSize(k)) {
+            error = std::string(preset.fileName) + ": meta text " + std::to_string(k) +
+                    " does not fit";
+            return false;
+        }
+        std::memcpy(buffer, meta[k] != nullptr ? meta[k] : "", length + 1);
     }
     uint32_t size = 0;
     const char* text = engine->getChunk(&size, nullptr);

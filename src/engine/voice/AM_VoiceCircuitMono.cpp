@@ -41,28 +41,43 @@ void AM_VoiceCircuitMin::processMono(int32_t* start, int32_t* length, AM_ChildRe
     bool glideAllowed = true;
     bool legatoBlock = false;
     bool noteOffDrained = false;
+    // Voices whose note starts in this block. A key pressed together with
+    // the one before it (a chord, or two keys within one block) finds that
+    // voice's key down, but the voice has not sounded yet: it takes over the
+    // start instead of continuing a note that never began, which would
+    // leave the voice silent.
+    uint64_t startedThisBlock = 0;
+    auto bit = [](int32_t voice) {
+        return voice >= 0 && voice < 64 ? uint64_t{1} << voice : uint64_t{0};
+    };
 
     for (AM_NoteEventQueue::Event e = b.nextEvent(); e.key >= 0; e = b.nextEvent()) {
         for (int32_t k = 0; k < s; ++k) {
             if (e.velocity > 0) {
                 int32_t t = retrigger ? k : (last + s + k) % c;
+                bool continues = false;
                 if (legatoMode) {
-                    const AM_VoiceRecord& held = b.voice(retrigger ? k % c : last);
-                    if (held.incomingVelocity != 0 && !noteOffDrained) {
+                    const int32_t heldVoice = retrigger ? k % c : last;
+                    const AM_VoiceRecord& held = b.voice(heldVoice);
+                    if (held.incomingVelocity != 0 && !noteOffDrained &&
+                        (startedThisBlock & bit(heldVoice)) == 0) {
                         legatoBlock = true;
+                        continues = true;
                         t = retrigger ? k : (last + k) % c;
                     } else {
                         glideAllowed = false;
                     }
                 }
                 t %= c;
+                if (!continues)
+                    startedThisBlock |= bit(t);
                 AM_VoiceRecord& rec = b.voice(t);
                 rec.incomingKey[0] = e.key;
                 rec.incomingKey[1] = e.key;
                 rec.stackSlot = k;
                 rec.pendingTime = AM_VoiceCircuitPass::unitsOf(e.time);
-                rec.incomingVelocity = legatoBlock ? incomingFromVelocity(rec.velocity)
-                                                   : static_cast<int32_t>(e.velocity);
+                rec.incomingVelocity = continues ? incomingFromVelocity(rec.velocity)
+                                                 : static_cast<int32_t>(e.velocity);
             } else if (!legatoBlock) {
                 noteOffDrained = true;
                 AM_VoiceRecord& rec = b.voice((retrigger ? k : last + k) % c);
@@ -92,7 +107,7 @@ void AM_VoiceCircuitMin::processMono(int32_t* start, int32_t* length, AM_ChildRe
             b.takeNoteValues(rec, true);
             b.startGlide(rec, prev, b.glideOn() && glideAllowed);
             rec.pendingTime = k_noPendingEvent;
-            if (!legatoBlock)
+            if (!legatoBlock || (startedThisBlock & bit(v)) != 0)
                 b.dispatch(v, type, rec.velocity, rec.targetPitch[0]);
             if (rec.stackSlot == 0) {
                 if (!retrigger) {

@@ -183,6 +183,43 @@ TEST(AM_VoiceCircuitMono, LegatoMovesTheSoundingVoiceWithoutAVoiceEvent)
     }
 }
 
+// Keys pressed together (a chord, or two keys within one block) while
+// nothing sounds: the newest starts, with its own velocity and a voice event,
+// whether the voice is fresh or still releasing an earlier note.
+TEST(AM_VoiceCircuitMono, KeysPressedTogetherInLegatoStartTheNewestNote)
+{
+    for (bool retrigger : {false, true}) {
+        SCOPED_TRACE(retrigger);
+        VoiceRig rig(RigOptions{.resetFlag = retrigger});
+        makeMode(rig, P::k_modeLegato);
+        for (int32_t round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round); // round 1: the voice is releasing the chord before
+            rig.probe->clear();
+            rig.note(48, 90);
+            rig.note(55, 100);
+            rig.note(60, 110);
+            rig.run();
+            std::vector<VoiceProbe::Event> starts = rig.probe->eventsOf(kOn);
+            for (const auto& e : rig.probe->eventsOf(kRetrigger))
+                starts.push_back(e);
+            ASSERT_EQ(starts.size(), 1u);
+            const int32_t v = starts[0].voice;
+            EXPECT_EQ(rig.voice(v).state, k_voicePlaying);
+            EXPECT_EQ(rig.voice(v).targetPitch[0], 60.0f);
+            EXPECT_FLOAT_EQ(rig.voice(v).velocity, 110.0f / 127.0f);
+
+            rig.note(62, 20); // a key pressed later continues it
+            rig.run();
+            EXPECT_EQ(rig.probe->eventsOf(kOn).size() + rig.probe->eventsOf(kRetrigger).size(),
+                      1u);
+            EXPECT_EQ(rig.voice(v).targetPitch[0], 62.0f);
+            for (int32_t key : {48, 55, 60, 62})
+                rig.off(key);
+            rig.run();
+        }
+    }
+}
+
 TEST(AM_VoiceCircuitMono, RepeatedLegatoNotesKeepTheirVelocity)
 {
     VoiceRig rig(RigOptions{.resetFlag = true});
