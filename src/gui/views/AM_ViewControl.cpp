@@ -72,11 +72,6 @@ bool AM_ViewControl::hasTimer() const
 
 void AM_ViewControl::onTimer() {}
 
-bool AM_ViewControl::handleMenuCommand(const float* /*point*/, uint32_t /*menuId*/, bool /*valid*/,
-                                       const AM_MenuItem* /*item*/)
-{
-    return false;
-}
 
 void AM_ViewControl::draw(AM_Context* context)
 {

@@ -45,6 +45,7 @@
 class AM_Colour;
 class AM_Context;
 class AM_Graphic;
+class AM_Object;
 class AM_ViewMan;
 class AM_ViewControl;
 struct AM_ControlTypeRecord;
@@ -78,6 +79,30 @@ enum AM_ViewControlState : uint32_t {
 };
 
 constexpr uint32_t kAllLayers = 0xFFFFFFFFu;
+
+// The selection chain while the selection walk builds it: its first and
+// its last control.
+struct AM_SelectionTail {
+    AM_ViewControl* head = nullptr;
+    AM_ViewControl* last = nullptr;
+};
+
+// A field of an owner edited by an inspector field control (a menu, a
+// switch, a number or text field of the editor's own GUI).
+struct AM_InspectorField {
+    enum Kind : uint32_t { kInt32 = 0, kUInt32 = 1, kText = 2 };
+    // The object that owns the field; it redraws when the field changes.
+    AM_Object* owner = nullptr;
+    const char* label = nullptr;
+    void* field = nullptr;
+    Kind kind = kInt32;
+    // The size of a text field, terminator included.
+    uint32_t textBytes = 0;
+    // Texts of the values minimum.. (null: numbers are shown).
+    const char* const* valueTexts = nullptr;
+    int32_t minimum = 0;
+    int32_t maximum = 0;
+};
 
 // Whether a name can be written into a quoted script value and read back as
 // it is: no quote, '=' or control character (tab, line breaks).
@@ -247,6 +272,75 @@ public:
 
     // Copies the class's own settings to a clone (nothing here).
     virtual void copyProperties(AM_ViewControl* clone);
+
+    // --- Editing in edit mode (state 0x10000).
+
+    // The edit-mode halves of handleMouseDown, handleMouseDrag and
+    // handleMouseUp, which call them while the control is in edit mode.
+    // Press: the right button opens the edit menu (false); otherwise the
+    // control (0x800000: also its onMouseDown) shows its bounds on info line
+    // 1 and, unless locked, starts a resize on a handle (a "resize" undo
+    // step) or a move ("move"), answering true. Drag: moves or resizes the
+    // focused control with its selection, snapped to the grid. Release:
+    // ends the move or resize.
+    virtual bool handleEditMouseDown(const float* point, uint32_t buttons, uint32_t extra);
+    virtual bool handleEditMouseDrag(const float* point, uint32_t buttons, uint32_t extra);
+    virtual bool handleEditMouseUp(const float* point, uint32_t buttons, uint32_t extra);
+    // The control's menu: with `open` the view manager's menu (edit menu
+    // id) is begun at the point with the control's name as first item and
+    // shown at the end. Outside edit mode nothing else is added; in edit
+    // mode the items of the control (create, parameters, listeners,
+    // graphics, colours, layers, size to fit, order, lock, rename, select
+    // children). Classes add their own items and call this.
+    virtual void buildEditMenu(const float* point, bool open, uint32_t extra);
+    // An "assign to" submenu under `subMenu` per bound port whose parameter
+    // can be a modulation target, one item per meta parameter.
+    virtual void buildAssignMenu(uint32_t subMenu);
+    // The selection walk over this control, its subtree and its following
+    // siblings: with clearFirst every selected bit is cleared first; `focus`
+    // becomes selected and fills the inspector; controls below a selected
+    // one are marked 0x200000; the outermost selected controls are linked
+    // into the selection chain through the tail.
+    virtual void updateSelection(AM_SelectionTail* tail, AM_ViewControl* focus,
+                                 bool insideSelected, bool clearFirst);
+    // A copy of this control (the class's factory, same size, offset by
+    // (dx, dy)) added to newParent (null: this control's parent), with its
+    // subtree, colours, graphics, state and bindings after the view
+    // manager's cloning mode; with withSiblings the following siblings are
+    // cloned into the same parent, and the rest of the selection is cloned
+    // too. The copy takes the selection. Null when the control has no
+    // factory.
+    virtual AM_ViewControl* clone(bool withSiblings, AM_ViewControl* newParent, float dx, float dy);
+    // Records the deletion of this control and of the rest of the selection
+    // as one undo step each ("delete control"); they go when the view
+    // manager closes the undo group.
+    virtual void deleteControl();
+    // Points the rows of the editor's inspector at this control's colours,
+    // graphics, parameters, properties and name.
+    virtual void fillInspector();
+    // An inspector row (a control of the editor's own GUI) shows slot `slot`
+    // of the subject control (null: nothing). Nothing here; the classes that
+    // serve as rows implement it.
+    virtual void setInspectorSubject(AM_ViewControl* subject, int32_t slot);
+    // An inspector field control edits a field of an owner (see
+    // AM_InspectorField); false when the class edits no fields (here).
+    virtual bool bindField(const struct AM_InspectorField& field);
+    // The root view's grid: the offset that snaps the point to the grid, and
+    // true when it snaps. The base never snaps.
+    virtual bool snapToGrid(const float* point, float* offset);
+
+    // The module the "Parameters" menu offers when it offers one module
+    // (process-wide).
+    static int32_t getAssignModule();
+    static void setAssignModule(int32_t module);
+    // The handle of the edit frame under the point (0 top-left, 1 top, 2
+    // top-right, 3 right, 4 bottom-right, 5 bottom, 6 bottom-left, 7 left),
+    // or -1 for none.
+    int32_t hitHandle(const float* point) const;
+    // Drag bits of a handle (0 for none).
+    static uint32_t handleDragBits(int32_t handle);
+    // The longest name the rename prompt takes, with its terminator.
+    static constexpr uint32_t kRenameBytes = 32;
 
     // --- Label and drawing.
 
@@ -482,6 +576,11 @@ private:
     void writeListenerLines(std::string* script);
     // Redraws of the geometry operations.
     void redrawIfVisible();
+    // Info line 1: "Bounds" and the control's place and size.
+    void showBoundsInfo();
+    // The control an edit-mode gesture moves or resizes with its selection:
+    // the view manager's focused control (this one when none is).
+    AM_ViewControl* editTarget();
     // Broadcasts to the clones when the view manager's selection option
     // holds.
     void tellClones(uint32_t message, uint32_t arg, void* data);
@@ -498,4 +597,6 @@ private:
     // opened).
     bool wheelBracketOpen_ = false;
     bool renamePending_ = false;
+    // The word set by the edit menu's "reserved" command.
+    uint32_t reservedWord_ = 0;
 };

@@ -394,8 +394,10 @@ void AM_ViewControl::bracketBoundPorts(bool begin, const char* undoName)
 
 bool AM_ViewControl::handleMouseDown(const float* point, uint32_t buttons, uint32_t extra)
 {
-    (void)extra;
-    if ((state_ & kStateEditMode) != 0 || point == nullptr) {
+    if ((state_ & kStateEditMode) != 0) {
+        return handleEditMouseDown(point, buttons, extra);
+    }
+    if (point == nullptr) {
         return false;
     }
     downPoint_[0] = point[0];
@@ -416,8 +418,10 @@ bool AM_ViewControl::handleMouseDown(const float* point, uint32_t buttons, uint3
 
 bool AM_ViewControl::handleMouseDrag(const float* point, uint32_t buttons, uint32_t extra)
 {
-    (void)extra;
-    if ((state_ & kStateEditMode) != 0 || point == nullptr || mouseDown_ == 0) {
+    if ((state_ & kStateEditMode) != 0) {
+        return handleEditMouseDrag(point, buttons, extra);
+    }
+    if (point == nullptr || mouseDown_ == 0) {
         return false;
     }
     onMouseDrag(point, buttons);
@@ -426,8 +430,10 @@ bool AM_ViewControl::handleMouseDrag(const float* point, uint32_t buttons, uint3
 
 bool AM_ViewControl::handleMouseUp(const float* point, uint32_t buttons, uint32_t extra)
 {
-    (void)extra;
-    if ((state_ & kStateEditMode) != 0 || point == nullptr || mouseDown_ == 0) {
+    if ((state_ & kStateEditMode) != 0) {
+        return handleEditMouseUp(point, buttons, extra);
+    }
+    if (point == nullptr || mouseDown_ == 0) {
         return false;
     }
     onMouseUp(point, buttons);

@@ -265,7 +265,10 @@ public:
     // Scans an images folder into graphics of the alternative (nothing here).
     virtual void loadImages(const char* folder, uint32_t alternative);
     virtual void buildDefaultControls();
-    virtual void snapToGrid(float* point);
+    // The offset that snaps a point (GUI units) to the root view's grid;
+    // false, with a zero offset, when nothing snaps (no root view, grid
+    // hidden, the point not near a line).
+    virtual bool snapToGrid(const float* point, float* offset);
     // The first control of the selection (edit mode).
     virtual AM_ViewControl* getFocusedControl();
     // Whether the selection holds more than the focused control.

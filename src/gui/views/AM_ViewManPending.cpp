@@ -20,10 +20,6 @@ int32_t AM_ViewMan::askThreeWay(const char* name)
 
 void AM_ViewMan::buildDefaultControls() {}
 
-void AM_ViewMan::snapToGrid(float* point)
-{
-    (void)point;
-}
 
 bool AM_ViewMan::loadScript(int32_t index)
 {

@@ -238,8 +238,11 @@ TEST_F(PortTest, EditModeLeavesThePressToEditing)
     knob->setEditMode(true);
     interface.edits.clear();
     const float point[2] = {1, 1};
-    EXPECT_FALSE(knob->handleMouseDown(point, 0, 0));
+    // The press starts moving or resizing the control, not a parameter
+    // gesture.
+    EXPECT_TRUE(knob->handleMouseDown(point, 0, 0));
     EXPECT_TRUE(interface.edits.empty());
+    EXPECT_NE(knob->getState() & 0x1Fu, 0u);
 }
 
 TEST_F(PortTest, AWheelGestureIsBracketedOnlyWhenItOpenedTheEdit)
