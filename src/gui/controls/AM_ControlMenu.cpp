@@ -15,6 +15,36 @@ void AM_addMenuSeparator(AM_ControlMenu* menu)
     }
 }
 
+namespace {
+
+void addItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
+{
+    for (const AM_ControlMenuItem& item : menu) {
+        uint32_t flags = 0;
+        if (item.text == "-") {
+            flags = kItemSeparator;
+        } else if (item.checked) {
+            flags = kItemChecked;
+        } else if (item.checkable) {
+            flags = kItemCheckable;
+        }
+        viewMan->addMenuItem(0, item.command, item.text.c_str(), 0, flags);
+    }
+}
+
+} // namespace
+
+bool AM_openControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
+                        uint32_t menuId, const AM_ControlMenu& menu)
+{
+    if (viewMan == nullptr || point == nullptr || menu.empty()) {
+        return false;
+    }
+    viewMan->beginMenu(control, point, menuId);
+    addItems(viewMan, menu);
+    return viewMan->showMenu();
+}
+
 int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu)
 {
     if (viewMan == nullptr || point == nullptr || menu.empty()) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class AM_ViewControl;
 class AM_ViewMan;
 
 // The control's own items carry code 5; the menu ids of the run-mode menu
@@ -37,3 +38,9 @@ void AM_addMenuSeparator(AM_ControlMenu* menu);
 // Shows the items at the point through the view manager's menu operations;
 // the chosen command, or -1 when nothing was chosen.
 int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu);
+
+// Begins menu `menuId` of the control at the point with the items and shows
+// it: the chosen item reaches the control's handleMenuCommand. Answers what
+// the view manager's showMenu answers (false when nothing could be shown).
+bool AM_openControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
+                        uint32_t menuId, const AM_ControlMenu& menu);

@@ -4,6 +4,7 @@
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/controls/AM_View_Meter.h"
+#include "gui/controls/AM_View_Slider.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
 
@@ -21,6 +22,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Label", &AM_View_Label::create},
     {"Button On-Off", &AM_View_Button::create},
     {"Meter", &AM_View_Meter::create},
+    {"Slider", &AM_View_Slider::create},
 };
 
 } // namespace

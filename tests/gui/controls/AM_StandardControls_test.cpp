@@ -4,6 +4,7 @@
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/controls/AM_View_Meter.h"
+#include "gui/controls/AM_View_Slider.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ TEST_F(StandardControlsTest, BuiltTypesReplaceTheirPlaceholdersOnce)
     EXPECT_NE(dynamic_cast<AM_View_Label*>(label.get()), nullptr);
     EXPECT_NE(dynamic_cast<AM_View_Button*>(button.get()), nullptr);
     EXPECT_NE(dynamic_cast<AM_View_Meter*>(meter.get()), nullptr);
-    EXPECT_NE(dynamic_cast<AM_PlaceholderControl*>(slider.get()), nullptr);
+    EXPECT_NE(dynamic_cast<AM_View_Slider*>(slider.get()), nullptr);
     EXPECT_EQ(knob->getFactory(), &AM_View_Knob::create);
 }
 
@@ -39,7 +40,7 @@ TEST_F(StandardControlsTest, AFreshRegistryIsInstalledOverItsPlaceholders)
     fresh.setProcessDescription(&info);
     fresh.init(nullptr);
     fresh.registerDefaults();
-    EXPECT_EQ(AM_installStandardControls(&fresh), 4);
+    EXPECT_EQ(AM_installStandardControls(&fresh), 5);
 }
 
 TEST_F(StandardControlsTest, ScriptWithBuiltControlsReadsAndWritesBack)

@@ -68,6 +68,16 @@ public:
         }
         return 0;
     }
+    // Shows the menu as the editor does: the chosen item goes to the control
+    // that opened it.
+    bool showMenu() override
+    {
+        const uint32_t chosen = chooseFromMenu();
+        if (chosen != 0) {
+            deliverMenuCommand(chosen);
+        }
+        return false;
+    }
     void selectModule(const char* name) override
     {
         selectedModules.emplace_back(name != nullptr ? name : "");
