@@ -1,6 +1,7 @@
 #include "gui/controls/AM_StandardControls.h"
 
 #include "gui/controls/AM_View_Button.h"
+#include "gui/controls/AM_View_FaderBox.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/controls/AM_View_Meter.h"
@@ -23,6 +24,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Button On-Off", &AM_View_Button::create},
     {"Meter", &AM_View_Meter::create},
     {"Slider", &AM_View_Slider::create},
+    {"FaderBox16", &AM_View_FaderBox::create},
 };
 
 } // namespace
