@@ -2,6 +2,7 @@
 
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_FaderBox.h"
+#include "gui/controls/AM_View_Keyboard.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/controls/AM_View_Meter.h"
@@ -25,6 +26,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Meter", &AM_View_Meter::create},
     {"Slider", &AM_View_Slider::create},
     {"FaderBox16", &AM_View_FaderBox::create},
+    {"Keyboard", &AM_View_Keyboard::create},
 };
 
 } // namespace

@@ -148,6 +148,26 @@ protected:
     }
     static void resetAll() { ControlTestAccess::reset(); }
 
+    // Reads the script into a fresh GUI (the old one goes away) and writes
+    // the tree back, control lines and then property lines.
+    std::string readAndWrite(const std::string& script)
+    {
+        vm.reset();
+        vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
+        const AM_PluginInfo info = pluginInfo("TestSynth");
+        vm->setProcessDescription(&info);
+        vm->init(nullptr);
+        vm->registerDefaults();
+        AM_installStandardControls(vm.get());
+        vm->parseScript(script.c_str(), static_cast<int32_t>(script.size()), true);
+        std::string written;
+        if (AM_ViewControl* top = vm->getTopControl()) {
+            top->writeControlTree(&written);
+            top->writePropertyTree(&written);
+        }
+        return written;
+    }
+
     // A control of the type, registered at the top of the tree (or under
     // parent), visible and in run mode.
     template <class T>
