@@ -2,6 +2,7 @@
 
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_FaderBox.h"
+#include "gui/controls/AM_View_GSwitch.h"
 #include "gui/controls/AM_View_Keyboard.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
@@ -27,6 +28,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Slider", &AM_View_Slider::create},
     {"FaderBox16", &AM_View_FaderBox::create},
     {"Keyboard", &AM_View_Keyboard::create},
+    {"GSwitch", &AM_View_GSwitch::create},
 };
 
 } // namespace

@@ -78,6 +78,11 @@ public:
         }
         return false;
     }
+    bool makeDefault() override
+    {
+        ++defaultsMade;
+        return TestViewMan::makeDefault();
+    }
     void selectModule(const char* name) override
     {
         selectedModules.emplace_back(name != nullptr ? name : "");
@@ -106,6 +111,7 @@ public:
     std::vector<std::string> selectedModules;
     std::vector<Entry> entries;
     int menusBegun = 0;
+    int defaultsMade = 0;
     int menusShown = 0;
     int32_t answer = 0;
 };

@@ -104,7 +104,7 @@ public:
     std::vector<int32_t> writes;
     std::vector<Edit> edits;
 
-private:
+protected:
     void addModule(const char* shortName, const char* longName, uint32_t index)
     {
         AM_ModuleRecord record{};
@@ -123,6 +123,7 @@ private:
         values_.emplace_back(bytes, 0);
     }
 
+private:
     std::vector<AM_ParamInfo> params_;
     std::vector<std::vector<uint8_t>> values_;
 };
