@@ -51,17 +51,7 @@ int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_Con
         return -1;
     }
     viewMan->beginMenu(nullptr, point, kControlRunMenu);
-    for (const AM_ControlMenuItem& item : menu) {
-        uint32_t flags = 0;
-        if (item.text == "-") {
-            flags = kItemSeparator;
-        } else if (item.checked) {
-            flags = kItemChecked;
-        } else if (item.checkable) {
-            flags = kItemCheckable;
-        }
-        viewMan->addMenuItem(0, item.command, item.text.c_str(), 0, flags);
-    }
+    addItems(viewMan, menu);
     const AM_MenuItem* chosen = viewMan->getMenuTable().item(viewMan->chooseFromMenu());
     return chosen != nullptr && !chosen->isSubMenuEntry() ? static_cast<int32_t>(chosen->command)
                                                           : -1;

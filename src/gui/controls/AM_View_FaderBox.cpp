@@ -4,7 +4,6 @@
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
-#include "gui/views/AM_ScriptWriter.h"
 #include "gui/views/AM_ViewMan.h"
 #include "params/object/AM_ParamInfo.h"
 #include "presets/AM_View_Interface.h"
@@ -49,9 +48,7 @@ constexpr char kGraphicNames[][kGuiNameBytes] = {"SliderBackground", "SliderValu
 
 constexpr uint32_t kRightButton = 2;
 
-constexpr const char* kDirectionKey = "direction";
 constexpr const char* kVertical = "vertical";
-constexpr const char* kHorizontal = "horizontal";
 
 // The drawn box: dark cells with amber bars, the highlighted step lit.
 constexpr uint32_t kEdgeColour = 0x121418FF;
@@ -344,16 +341,11 @@ void AM_View_FaderBox::drawGenerated(AM_Context* context)
 void AM_View_FaderBox::writeControl(std::string* script)
 {
     AM_ViewControl::writeControl(script);
-    if (script != nullptr) {
-        AM_ScriptWriter(*script).property(getName(), kDirectionKey, 0,
-                                          vertical_ != 0 ? kVertical : kHorizontal);
-    }
+    AM_View_Slider::writeDirection(script, getName(), vertical_ != 0);
 }
 
 void AM_View_FaderBox::setProperty(const char* name, int32_t id, const char* value)
 {
-    if (name != nullptr && value != nullptr && std::strcmp(name, kDirectionKey) == 0) {
-        vertical_ = std::strcmp(value, kVertical) == 0 ? 1 : 0;
-    }
+    AM_View_Slider::readDirection(name, value, &vertical_);
     AM_ViewControl::setProperty(name, id, value);
 }

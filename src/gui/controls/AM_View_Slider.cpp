@@ -427,19 +427,31 @@ void AM_View_Slider::copyProperties(AM_ViewControl* clone)
     }
 }
 
+void AM_View_Slider::writeDirection(std::string* script, const char* control, bool vertical)
+{
+    if (script != nullptr) {
+        AM_ScriptWriter(*script).property(control, kDirectionKey, 0,
+                                          vertical ? kVertical : kHorizontal);
+    }
+}
+
+bool AM_View_Slider::readDirection(const char* name, const char* value, uint8_t* vertical)
+{
+    if (name == nullptr || value == nullptr || std::strcmp(name, kDirectionKey) != 0) {
+        return false;
+    }
+    *vertical = std::strcmp(value, kVertical) == 0 ? 1 : 0;
+    return true;
+}
+
 void AM_View_Slider::writeControl(std::string* script)
 {
     AM_ViewControl::writeControl(script);
-    if (script != nullptr) {
-        AM_ScriptWriter(*script).property(getName(), kDirectionKey, 0,
-                                          vertical_ != 0 ? kVertical : kHorizontal);
-    }
+    writeDirection(script, getName(), vertical_ != 0);
 }
 
 void AM_View_Slider::setProperty(const char* name, int32_t id, const char* value)
 {
-    if (name != nullptr && value != nullptr && std::strcmp(name, kDirectionKey) == 0) {
-        vertical_ = std::strcmp(value, kVertical) == 0 ? 1 : 0;
-    }
+    readDirection(name, value, &vertical_);
     AM_ViewControl::setProperty(name, id, value);
 }

@@ -63,6 +63,12 @@ public:
     // The place of a handle of that length at position p (0..1) in `area`.
     static AM_Rect handleRect(const AM_Rect& area, float length, float p, bool vertical);
 
+    // The "direction" line that slider and fader box write, and its reading:
+    // true when the property is "direction" (vertical then holds whether
+    // the value is exactly "vertical").
+    static void writeDirection(std::string* script, const char* control, bool vertical);
+    static bool readDirection(const char* name, const char* value, uint8_t* vertical);
+
     float getValue() const { return value_; }
     float getMinimum() const { return minimum_; }
     float getMaximum() const { return maximum_; }

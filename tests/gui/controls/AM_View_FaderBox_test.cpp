@@ -20,21 +20,6 @@ protected:
         b->setVertical(vertical);
         return b;
     }
-    void gesture(float zoom, std::initializer_list<std::pair<float, float>> points,
-                 uint32_t flags = 0)
-    {
-        vm->setZoom(zoom);
-        vm->setEditMode(false);
-        auto it = points.begin();
-        vm->handleMouseDown(it->first * zoom, it->second * zoom, flags);
-        std::pair<float, float> last = *it;
-        for (++it; it != points.end(); ++it) {
-            last = *it;
-            vm->handleMouseDrag(last.first * zoom, last.second * zoom, flags);
-        }
-        vm->handleMouseUp(last.first * zoom, last.second * zoom, flags);
-        vm->setZoom(1.0f);
-    }
 };
 
 TEST_F(FaderBoxTest, RegistryMakesBoxesOfSixteenFaders)

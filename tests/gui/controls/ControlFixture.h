@@ -12,6 +12,8 @@
 #include "gui/views/AM_ViewControl.h"
 
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 #include <string>
 
 namespace controltest {
@@ -153,6 +155,24 @@ protected:
         resetAll();
     }
     static void resetAll() { ControlTestAccess::reset(); }
+
+    // Press, drags and release through the view manager at the zoom; the
+    // points are in GUI units. The zoom goes back to 1 after.
+    void gesture(float zoom, std::initializer_list<std::pair<float, float>> points,
+                 uint32_t flags = 0)
+    {
+        vm->setZoom(zoom);
+        vm->setEditMode(false);
+        auto it = points.begin();
+        vm->handleMouseDown(it->first * zoom, it->second * zoom, flags);
+        std::pair<float, float> last = *it;
+        for (++it; it != points.end(); ++it) {
+            last = *it;
+            vm->handleMouseDrag(last.first * zoom, last.second * zoom, flags);
+        }
+        vm->handleMouseUp(last.first * zoom, last.second * zoom, flags);
+        vm->setZoom(1.0f);
+    }
 
     // Reads the script into a fresh GUI (the old one goes away) and writes
     // the tree back, control lines and then property lines.
