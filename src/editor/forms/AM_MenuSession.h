@@ -1,0 +1,86 @@
+#pragma once
+// One popup menu on screen, from showing to the answer: the panels of the
+// menu and its open submenus placed inside the screen, the pointer and the
+// keys while the input is grabbed, scrolling of panels taller than the
+// screen, and the chosen item's id (kNoMenuChoice when the menu was
+// dismissed: Escape on the top panel, a press outside every panel, the grab
+// taken away).
+//
+// Mouse: moving highlights, resting on a submenu entry opens it, a click on
+// an item chooses it; releasing the button that opened the menu chooses the
+// item under it once the pointer has moved. Keys: Up and Down (Home, End)
+// move the highlight, Right or Return opens a submenu, Left or Escape
+// closes one, Return chooses, a letter jumps to the next item starting
+// with it.
+//
+// GUI thread only.
+
+#include "editor/forms/AM_MenuLayout.h"
+#include "editor/forms/AM_MenuPainter.h"
+#include "gui/graphics/AM_AGG_Context.h"
+#include "platform/MenuPresenter.h"
+#include "platform/PopupHost.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class AM_MenuSession {
+public:
+    // zoom: the editor's GUI zoom (the menu's sizes follow it).
+    AM_MenuSession(platform::PopupHost& host, float zoom);
+    ~AM_MenuSession();
+    AM_MenuSession(const AM_MenuSession&) = delete;
+    AM_MenuSession& operator=(const AM_MenuSession&) = delete;
+
+    // Shows the menu with its corner at (x, y) of the editor's window and
+    // waits for the answer.
+    uint32_t run(const platform::PopupMenu& menu, int x, int y);
+
+    // Milliseconds of a wait for events; scrolling steps at this pace.
+    static constexpr int kWaitMs = 40;
+    // How far (pixels) the pointer has to move before releasing the button
+    // that opened the menu chooses.
+    static constexpr int kReleaseSlop = 4;
+
+private:
+    struct Panel {
+        const std::vector<platform::MenuEntry>* entries = nullptr;
+        AM_MenuLayout layout;
+        AM_MenuPanelView view;
+        platform::PixelRect rect; // screen pixels
+        int hostId = 0;
+        bool dirty = true;
+    };
+
+    bool openPanel(const std::vector<platform::MenuEntry>& entries, int x, int y, int avoidLeft,
+                   int avoidRight);
+    void openSubmenu(size_t parent, int row, bool highlightFirst);
+    void closeFrom(size_t depth);
+    void draw(Panel& panel);
+    void redraw();
+    // The deepest panel containing the screen point, -1 for none.
+    int panelAt(int x, int y) const;
+    void setHover(size_t depth, int row);
+    void scrollToShow(Panel& panel, int row);
+    void scrollBy(Panel& panel, float units);
+
+    void pointerMoved(int x, int y);
+    bool pressed(const platform::PopupEvent& event);
+    bool released(const platform::PopupEvent& event);
+    bool keyDown(const platform::PopupEvent& event);
+    bool choose(const AM_MenuRow& row);
+
+    platform::PopupHost& host_;
+    float zoom_;
+    AM_AGG_Context canvas_{nullptr};
+    std::vector<std::unique_ptr<Panel>> panels_;
+    uint32_t answer_ = platform::kNoMenuChoice;
+    int startX_ = 0;
+    int startY_ = 0;
+    bool moved_ = false;
+    bool pressedInside_ = false;
+    // A scroll arrow the pointer rests on: the panel's depth, the direction.
+    int scrollPanel_ = -1;
+    float scrollStep_ = 0;
+};
