@@ -3,16 +3,17 @@
 #include "editor/forms/AM_FontSizeScope.h"
 #include "editor/forms/AM_FormsLook.h"
 #include "gui/graphics/AM_AGG_Context.h"
-#include "gui/graphics/AM_RoundRectPath.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace AM_FormsLook;
 
 namespace AM_FormsDrawing {
 
 namespace {
-// The outline of r with corners of the radius (x, y pairs); the count.
+// The outline of r with corners of the radius (x, y pairs), with enough
+// points per corner for a smooth arc at the zoom; the count.
 int roundedOutline(AM_AGG_Context& c, const AM_Rect& r, float radius, float* points)
 {
     const float rad = std::max(0.0f, std::min(radius, std::min(r.w, r.h) * 0.5f));
@@ -21,7 +22,22 @@ int roundedOutline(AM_AGG_Context& c, const AM_Rect& r, float radius, float* poi
         std::copy(corners, corners + 8, points);
         return 4;
     }
-    return AM_buildRoundRectPath(points, r.x, r.y, r.w, r.h, rad);
+    const int n = std::clamp(static_cast<int>(rad * c.getZoom()) + 2, 3, 16);
+    const float cx[4] = {r.x + rad, r.x + r.w - rad, r.x + r.w - rad, r.x + rad};
+    const float cy[4] = {r.y + rad, r.y + rad, r.y + r.h - rad, r.y + r.h - rad};
+    int count = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+        // Clockwise from the left end of the top-left arc.
+        const float start = static_cast<float>(M_PI) * (1.0f + 0.5f * static_cast<float>(corner));
+        for (int i = 0; i < n; ++i) {
+            const float a = start + static_cast<float>(M_PI) * 0.5f * static_cast<float>(i) /
+                                        static_cast<float>(n - 1);
+            points[2 * count] = cx[corner] + std::cos(a) * rad;
+            points[2 * count + 1] = cy[corner] + std::sin(a) * rad;
+            ++count;
+        }
+    }
+    return count;
 }
 } // namespace
 
@@ -30,7 +46,7 @@ void fillRounded(AM_AGG_Context& c, const AM_Rect& r, float radius, uint32_t col
     if (r.w <= 0 || r.h <= 0) {
         return;
     }
-    float points[kRoundRectMaxPoints * 2];
+    float points[4 * 16 * 2];
     const int count = roundedOutline(c, r, radius, points);
     c.setColourPacked(colour);
     c.fillPolygon(points, count);
@@ -45,7 +61,7 @@ void frameRounded(AM_AGG_Context& c, const AM_Rect& r, float radius, float thick
     // The outline runs through the middle of the frame.
     const float half = thickness * 0.5f;
     const AM_Rect in{r.x + half, r.y + half, r.w - thickness, r.h - thickness};
-    float points[kRoundRectMaxPoints * 2];
+    float points[4 * 16 * 2];
     const int count = roundedOutline(c, in, radius - half, points);
     c.setColourPacked(colour);
     c.drawPolyline(points, count, thickness, true);
@@ -73,7 +89,9 @@ void button(AM_AGG_Context& c, const AM_Rect& r, const char* label, ButtonLook l
     frameRounded(c, r, 4.0f, focused ? 2.0f : 1.0f, focused ? kFieldFocus : border);
     AM_FontSizeScope font(c, kFontSize);
     c.setColourPacked(kHighlightText);
-    c.drawText(c.fitText(label, r.w - 8), &r, 1, true);
+    // Centred on the capitals rather than on the whole glyph height.
+    const AM_Rect text{r.x, r.y - 1, r.w, r.h};
+    c.drawText(c.fitText(label, r.w - 8), &text, 1, true);
 }
 
 void checkMark(AM_AGG_Context& c, float x, float y, float size, uint32_t colour)
