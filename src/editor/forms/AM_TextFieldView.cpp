@@ -35,8 +35,15 @@ int lineIndex(const AM_TextField& field, size_t pos)
 
 float AM_TextFieldView::measure(AM_AGG_Context& context, std::string_view text)
 {
+    // Measured at the drawn pixel size: glyph advances are hinted per
+    // size, and the caret has to sit where the drawn glyphs end.
     const std::string copy(text);
-    return context.getTextWidth(copy.c_str());
+    const float size = AM_FontSettings::size();
+    const float zoom = context.getZoom();
+    AM_FontSettings::setSize(size * zoom);
+    const float width = context.getTextWidth(copy.c_str()) / zoom;
+    AM_FontSettings::setSize(size);
+    return width;
 }
 
 AM_Rect AM_TextFieldView::inner() const
