@@ -10,6 +10,12 @@
 
 class AM_AGG_Context;
 
+// Whether a point lies inside r (its far edges excluded).
+inline bool AM_rectContains(const AM_Rect& r, float x, float y)
+{
+    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+}
+
 class AM_Overlay {
 public:
     virtual ~AM_Overlay() = default;

@@ -24,11 +24,6 @@ constexpr int kMaxLines = 12;
 constexpr QuestionAnswer kAnswers[3] = {QuestionAnswer::kAccept, QuestionAnswer::kOther,
                                         QuestionAnswer::kCancel};
 
-bool inside(const AM_Rect& r, float x, float y)
-{
-    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
-}
-
 // The text broken into lines no wider than width, at spaces where it can
 // be and at line ends.
 std::vector<std::string> wrap(AM_AGG_Context& c, const std::string& text, float width)
@@ -176,7 +171,7 @@ void AM_QuestionOverlay::onWindowEvent(const WindowEvent& event)
 int AM_QuestionOverlay::buttonAt(float x, float y) const
 {
     for (int i = 0; i < 3; ++i) {
-        if (inside(buttons_[i], x, y)) {
+        if (AM_rectContains(buttons_[i], x, y)) {
             return i;
         }
     }

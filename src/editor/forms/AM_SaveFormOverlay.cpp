@@ -20,11 +20,6 @@ constexpr float kSingleHeight = kLineHeight + 8;
 constexpr float kFieldHeights[4] = {kSingleHeight, kSingleHeight, 4 * kLineHeight + 6,
                                     3 * kLineHeight + 6};
 constexpr const char* kLabels[4] = {"Name", "Author", "Description", "Usage"};
-
-bool inside(const AM_Rect& r, float x, float y)
-{
-    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
-}
 } // namespace
 
 AM_SaveFormOverlay::AM_SaveFormOverlay(AM_OverlaySurface& surface) : surface_(surface)
@@ -160,10 +155,10 @@ void AM_SaveFormOverlay::setFocus(int focus)
 
 int AM_SaveFormOverlay::buttonAt(float x, float y) const
 {
-    if (inside(save_, x, y)) {
+    if (AM_rectContains(save_, x, y)) {
         return kSave;
     }
-    if (inside(cancel_, x, y)) {
+    if (AM_rectContains(cancel_, x, y)) {
         return kCancel;
     }
     return -1;

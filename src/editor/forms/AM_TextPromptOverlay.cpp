@@ -18,11 +18,6 @@ constexpr float kMinSingleWidth = 90;
 constexpr float kMinMultiWidth = 240;
 constexpr float kMinMultiHeight = 96;
 constexpr float kFrameMargin = 6;
-
-bool inside(const AM_Rect& r, float x, float y)
-{
-    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
-}
 } // namespace
 
 AM_TextPromptOverlay::AM_TextPromptOverlay(AM_OverlaySurface& surface) : surface_(surface)
@@ -136,10 +131,10 @@ AM_TextPromptOverlay::Button AM_TextPromptOverlay::buttonAt(float x, float y) co
     if (!field_.multiLine()) {
         return Button::kNone;
     }
-    if (inside(ok_, x, y)) {
+    if (AM_rectContains(ok_, x, y)) {
         return Button::kOk;
     }
-    if (inside(cancel_, x, y)) {
+    if (AM_rectContains(cancel_, x, y)) {
         return Button::kCancel;
     }
     return Button::kNone;
