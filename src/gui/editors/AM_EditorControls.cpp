@@ -1,0 +1,38 @@
+#include "gui/editors/AM_EditorControls.h"
+
+#include "gui/editors/AM_View_Multipoint.h"
+#include "gui/views/AM_ControlTypes.h"
+#include "gui/views/AM_ViewMan.h"
+
+#include <cstring>
+
+namespace {
+
+struct EditorType {
+    const char* name;
+    AM_ControlFactory factory;
+};
+
+constexpr EditorType kEditorTypes[] = {
+    {"MultiPoint", &AM_View_Multipoint::create},
+};
+
+} // namespace
+
+int AM_installEditorControls(AM_ViewMan* viewMan)
+{
+    if (viewMan == nullptr) {
+        return 0;
+    }
+    int replaced = 0;
+    for (AM_ControlTypeRecord* record = viewMan->getControlTypes(); record != nullptr;
+         record = record->next) {
+        for (const EditorType& type : kEditorTypes) {
+            if (std::strcmp(record->name, type.name) == 0 && record->factory != type.factory) {
+                record->factory = type.factory;
+                ++replaced;
+            }
+        }
+    }
+    return replaced;
+}

@@ -1,0 +1,302 @@
+#pragma once
+// The graphical editors on a GUI-to-engine interface that keeps the blocks
+// they edit, with no engine:
+//   "Osc"  (module 0): "Curve" point block (0x204, 8196 bytes), "Waves"
+//                      value block (0x404, 8192 bytes), "Select" 1..16
+//                      (a minimum that is not 0), "Mode" integer 0..3
+//   "MSEG" (module 1): "Env1".."Env4" envelope blocks (0x504, 560 bytes),
+//                      "Phase1".."Phase4" display values 0..128
+// Writes and the host's edit brackets are recorded; a write is announced to
+// the ports as the engine would. A menu-recording view manager answers a
+// menu with the item of a chosen command.
+
+#include "../views/ViewManFixture.h"
+
+#include "GuiTestKit.h"
+#include "engine/module/AM_ModuleRecord.h"
+#include "gui/editors/AM_EditorControls.h"
+#include "gui/editors/AM_EnvelopeBlock.h"
+#include "gui/editors/AM_View_Multipoint.h"
+#include "gui/editors/AM_WaveValueBlock.h"
+#include "gui/editors/AM_WavesetBlock.h"
+#include "gui/editors/AM_WaveRender.h"
+#include "gui/graphics/text/AM_FontSettings.h"
+#include "gui/views/AM_UndoList.h"
+#include "gui/views/AM_ViewControl.h"
+#include "params/object/AM_ParamInfo.h"
+#include "platform/Trace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace editortest {
+
+using namespace viewtest;
+
+enum EditorParameter : int32_t {
+    kCurve = 0,
+    kWaves = 1,
+    kSelect = 2,
+    kMode = 3,
+    kEnv1 = 4,
+    kPhase1 = 8,
+    kEditorParameters = 12,
+};
+constexpr float kSelectMinimum = 1.0f;
+
+class BlockInterface : public RecordingInterface {
+public:
+    struct Edit {
+        int32_t index;
+        bool begin;
+    };
+
+    BlockInterface()
+    {
+        addModule("Osc", "Oscillator", 0);
+        addModule("MSEG", "Envelopes", 1);
+        add(AM_makeParamInfo(0, "Curve", "Wave Points", 0x204, 0, float(AM_WavesetBlock::kBytes),
+                             0, 0, 0),
+            0);
+        add(AM_makeParamInfo(0, "Waves", "Wave Values", 0x404,
+                             0, float(AM_WaveValueBlock::kBytes), 0, 0, 0),
+            0);
+        add(AM_makeParamInfo(0, "Select", "Wave Select", k_kindFloat, kSelectMinimum, 16, 1, 0, 0),
+            0);
+        add(AM_makeParamInfo(0, "Mode", "Wave Mode", k_kindInteger, 0, 3, 0, 0, 0), 0);
+        for (int e = 1; e <= 4; ++e) {
+            const std::string name = "Env" + std::to_string(e);
+            add(AM_makeParamInfo(0, name.c_str(), name.c_str(), 0x504, 0,
+                                 float(AM_EnvelopeBlock::kBytes), 0, 0, 0),
+                1);
+        }
+        for (int e = 1; e <= 4; ++e) {
+            const std::string name = "Phase" + std::to_string(e);
+            add(AM_makeParamInfo(0, name.c_str(), name.c_str(), k_meter, 0, 128, 0, 0, 0), 1);
+        }
+    }
+
+    int32_t getNumParameters() override { return static_cast<int32_t>(params_.size()); }
+    AM_ParamInfo* getParameterInfo(int32_t index, bool published = false) override
+    {
+        (void)published;
+        if (index < 0 || index >= getNumParameters())
+            return nullptr;
+        return &params_[static_cast<size_t>(index)];
+    }
+    int32_t getNumModules() override { return static_cast<int32_t>(moduleTable().size()); }
+    const void* getParameterValue(int32_t index) override
+    {
+        if (index < 0 || index >= getNumParameters())
+            return nullptr;
+        return values_[static_cast<size_t>(index)].data();
+    }
+    void setParameterValue(int32_t index, const void* value) override
+    {
+        if (index < 0 || index >= getNumParameters() || value == nullptr)
+            return;
+        std::vector<uint8_t>& storage = values_[static_cast<size_t>(index)];
+        std::memcpy(storage.data(), value, storage.size());
+        writes.push_back(index);
+        parameterChanged(index, storage.data(), false);
+    }
+    void beginEndEdit(int32_t index, bool begin) override { edits.push_back({index, begin}); }
+
+    // The engine sets a value or a block by itself (a preset, the player).
+    void engineSets(int32_t index, float value)
+    {
+        std::memcpy(values_[size_t(index)].data(), &value, sizeof value);
+        parameterChanged(index, values_[size_t(index)].data(), false);
+    }
+    void engineSetsBlock(int32_t index, const void* bytes)
+    {
+        std::vector<uint8_t>& storage = values_[size_t(index)];
+        std::memcpy(storage.data(), bytes, storage.size());
+        parameterChanged(index, storage.data(), false);
+    }
+    // The stored value without an announcement (before a port binds).
+    void seed(int32_t index, const void* bytes)
+    {
+        std::vector<uint8_t>& storage = values_[size_t(index)];
+        std::memcpy(storage.data(), bytes, storage.size());
+    }
+    const std::vector<uint8_t>& block(int32_t index) const { return values_[size_t(index)]; }
+    AM_ParamInfo* param(int32_t index) { return getParameterInfo(index); }
+    int writesOf(int32_t index) const
+    {
+        return int(std::count(writes.begin(), writes.end(), index));
+    }
+
+    std::vector<int32_t> writes;
+    std::vector<Edit> edits;
+
+private:
+    void addModule(const char* shortName, const char* longName, uint32_t index)
+    {
+        AM_ModuleRecord record{};
+        std::strncpy(record.shortName, shortName, sizeof record.shortName - 1);
+        std::strncpy(record.longName, longName, sizeof record.longName - 1);
+        record.moduleIndex = index;
+        record.group = -1;
+        moduleTable().push_back(record);
+    }
+    void add(AM_ParamInfo info, int32_t module)
+    {
+        info.index = static_cast<uint32_t>(params_.size());
+        info.moduleIndex = module;
+        params_.push_back(info);
+        const size_t bytes = info.kind() == k_kindData ? static_cast<size_t>(info.max) : 4;
+        values_.emplace_back(bytes, 0);
+    }
+
+    std::vector<AM_ParamInfo> params_;
+    std::vector<std::vector<uint8_t>> values_;
+};
+
+// A view manager that records the menus controls show and answers with the
+// item of a chosen command (0: nothing chosen).
+class MenuViewMan : public TestViewMan {
+public:
+    using TestViewMan::TestViewMan;
+    struct Item {
+        std::string text;
+        int32_t command;
+        uint32_t flags;
+    };
+    void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId) override
+    {
+        items.clear();
+        ++menusBegun;
+        TestViewMan::beginMenu(control, point, menuId);
+    }
+    uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text, int32_t value,
+                         uint32_t flags, void* userData) override
+    {
+        items.push_back({text, static_cast<int32_t>(command), flags});
+        return TestViewMan::addMenuItem(subMenu, command, text, value, flags, userData);
+    }
+    uint32_t chooseFromMenu() override
+    {
+        ++menusShown;
+        const AM_MenuTable& table = getMenuTable();
+        for (uint32_t i = 1; answer != 0 && i <= table.itemCount(); ++i) {
+            if (table.item(i)->command == static_cast<uint32_t>(answer)) {
+                return i;
+            }
+        }
+        return 0;
+    }
+    bool hasItem(const std::string& text) const
+    {
+        return std::any_of(items.begin(), items.end(),
+                           [&](const Item& item) { return item.text == text; });
+    }
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const Item& item : items)
+            out.push_back(item.text);
+        return out;
+    }
+
+    std::vector<Item> items;
+    int menusBegun = 0;
+    int menusShown = 0;
+    int32_t answer = 0;
+};
+
+// Buttons of the mouse routines.
+constexpr uint32_t kShiftKey = 1;
+constexpr uint32_t kRightButton = 2;
+constexpr uint32_t kControlKey = 4;
+constexpr uint32_t kAltKey = 8;
+
+class EditorTest : public ::testing::Test {
+protected:
+    EditorTest()
+    {
+        resetAll();
+        vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
+        const AM_PluginInfo info = pluginInfo("TestSynth");
+        vm->setProcessDescription(&info);
+        vm->init(nullptr);
+        vm->registerDefaults();
+        AM_installEditorControls(vm.get());
+    }
+    ~EditorTest() override
+    {
+        vm.reset();
+        resetAll();
+    }
+    static void resetAll()
+    {
+        // The pinned font of the reference pictures.
+        AM_FontSettings::reset();
+        const std::string font = KK_VERA_TTF;
+        AM_FontSettings::setFolder(font.substr(0, font.rfind('/') + 1).c_str());
+        AM_ViewMan::resetProcessState();
+        AM_View_Interface::resetProcessState();
+        AM_PlaceholderControl::resetAnnouncements();
+        AM_Colour::resetColourCounter();
+        AM_View_Multipoint::resetClipboard();
+        resetSharedWaveTable();
+    }
+
+    // A control of the type at the top of the tree, visible, in run mode.
+    template <class T> T* make(const char* type, AM_Rect bounds)
+    {
+        AM_ViewControl* control = vm->createControl(type, &bounds);
+        vm->registerControl(control, nullptr);
+        control->setVisible(true, kAllLayers, false);
+        control->setEditMode(false);
+        return dynamic_cast<T*>(control);
+    }
+
+    // A press, drags through the points and the release, as the view
+    // manager routes them (one host edit and one undo group).
+    void gesture(AM_ViewControl* c, std::vector<std::pair<float, float>> path, uint32_t buttons)
+    {
+        const float down[2] = {path.front().first, path.front().second};
+        if (!c->handleMouseDown(down, buttons, 0))
+            return;
+        for (size_t i = 1; i < path.size(); ++i) {
+            const float p[2] = {path[i].first, path[i].second};
+            c->handleMouseDrag(p, buttons, 0);
+        }
+        const float up[2] = {path.back().first, path.back().second};
+        c->handleMouseUp(up, buttons, 0);
+    }
+    void click(AM_ViewControl* c, float x, float y, uint32_t buttons)
+    {
+        gesture(c, {{x, y}}, buttons);
+    }
+
+    // Paints the control into a canvas and compares it with the reference
+    // picture `name`_z1 / _z2.
+    std::string paint(AM_ViewControl* top, float width, float height, const std::string& name,
+                      float zoom)
+    {
+        testsupport::HeadlessCanvas canvas(width, height, zoom);
+        canvas.begin();
+        const AM_Rect clip{0, 0, width, height};
+        top->paintTree(&canvas.context(), &clip);
+        return canvas.compare(name + "_z" + std::to_string(int(zoom)), 1);
+    }
+
+    // A colour owned by the view manager.
+    AM_Colour* colour(const char* name, uint32_t rgba)
+    {
+        return new AM_Colour(vm.get(), name, rgba);
+    }
+
+    // Undo groups recorded so far.
+    int undoGroups() const { return vm->getUndoList().groupCount(); }
+
+    BlockInterface interface;
+    std::unique_ptr<MenuViewMan> vm;
+};
+
+} // namespace editortest
