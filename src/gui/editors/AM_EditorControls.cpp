@@ -1,5 +1,6 @@
 #include "gui/editors/AM_EditorControls.h"
 
+#include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
@@ -15,6 +16,7 @@ struct EditorType {
 
 constexpr EditorType kEditorTypes[] = {
     {"MultiPoint", &AM_View_Multipoint::create},
+    {"MultiStage", &AM_View_MultiStage::create},
 };
 
 } // namespace

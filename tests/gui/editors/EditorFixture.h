@@ -16,6 +16,7 @@
 #include "engine/module/AM_ModuleRecord.h"
 #include "gui/editors/AM_EditorControls.h"
 #include "gui/editors/AM_EnvelopeBlock.h"
+#include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
 #include "gui/editors/AM_WaveValueBlock.h"
 #include "gui/editors/AM_WavesetBlock.h"
@@ -242,6 +243,7 @@ protected:
         AM_PlaceholderControl::resetAnnouncements();
         AM_Colour::resetColourCounter();
         AM_View_Multipoint::resetClipboard();
+        AM_View_MultiStage::resetClipboard();
         resetSharedWaveTable();
     }
 
