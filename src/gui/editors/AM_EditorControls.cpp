@@ -1,5 +1,6 @@
 #include "gui/editors/AM_EditorControls.h"
 
+#include "gui/editors/AM_View_MultiOrder.h"
 #include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
 #include "gui/views/AM_ControlTypes.h"
@@ -16,6 +17,7 @@ struct EditorType {
 
 constexpr EditorType kEditorTypes[] = {
     {"MultiPoint", &AM_View_Multipoint::create},
+    {"MultiOrder", &AM_View_MultiOrder::create},
     {"MultiStage", &AM_View_MultiStage::create},
 };
 

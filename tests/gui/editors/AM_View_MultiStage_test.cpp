@@ -209,6 +209,7 @@ TEST_F(MultiStageTest, DragKindsFollowTheDragModeAndControlSwapsThem)
         EXPECT_NEAR(after.point(1).level, c.level1, 1e-4f);
         EXPECT_EQ(undoGroups(), groups + 1);
         EXPECT_EQ(m->getSelectedPoint(), -1);
+        m->unlink();
         delete m;
     }
 }

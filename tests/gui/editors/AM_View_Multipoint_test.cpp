@@ -254,6 +254,7 @@ TEST_F(MultipointTest, PasteIsOfferedOnlyAfterACopyInAnyInstance)
     vm->answer = int32_t(AM_menuCommand(AM_View_Multipoint::kCopyWaveset, 5));
     click(first, 60, 20, kRightButton);
     EXPECT_TRUE(AM_View_Multipoint::clipboardFilled());
+    first->unlink();
     delete first;
 
     // Another instance pastes both blocks: points first, then values.
@@ -332,6 +333,7 @@ TEST_F(MultipointTest, ControlAndAltDragsBendTheTangents)
         EXPECT_NEAR(sent().inWeight(0, 2), c.in, 1e-5f);
         EXPECT_NEAR(sent().outWeight(0, 2), c.out, 1e-5f);
         EXPECT_NEAR(sent().y(0, 2), 0.0f, 1e-6f);
+        e->unlink();
         delete e;
     }
 }
