@@ -613,6 +613,18 @@ void AM_View_Multipoint::openContextMenu(const float* point, int hitPoint)
             add("paste waveset", kPasteWaveset);
         }
     }
+    // Which wave to show: the one "Select" names, or a wave of its own.
+    separator();
+    const uint32_t waves = viewMan_->addSubMenu(0, "show wave");
+    viewMan_->addMenuItem(waves, AM_menuCommand(kFollowSelect, kMenuCodeOwnCommand),
+                          "follow Select", 0,
+                          followSelect_ == kFollowing ? kMenuChecked : kMenuCheckable);
+    for (int w = 0; w < kWaves; ++w) {
+        char text[16];
+        std::snprintf(text, sizeof text, "Wave %d", w + 1);
+        viewMan_->addMenuItem(waves, AM_menuCommand(uint32_t(w), kMenuCodeOwnCommand), text, 0,
+                              followSelect_ == w ? kMenuChecked : kMenuCheckable);
+    }
     const AM_MenuTable& table = viewMan_->getMenuTable();
     const uint32_t chosen = viewMan_->chooseFromMenu();
     const AM_MenuItem* item = chosen != 0 ? table.item(chosen) : nullptr;

@@ -62,6 +62,21 @@ protected:
         return block;
     }
     void setMode(int mode) { interface.engineSets(kMode, float(mode)); }
+    // The texts of the context menu's top level, without the wave choice
+    // that closes it.
+    std::vector<std::string> topTexts() const
+    {
+        std::vector<std::string> texts;
+        const AM_MenuTable& table = vm->getMenuTable();
+        for (uint32_t i = 1; i <= table.itemCount(); ++i) {
+            const AM_MenuItem* item = table.item(i);
+            if (item->subMenu() == 0 && !item->isSubMenuEntry())
+                texts.push_back(item->text);
+        }
+        if (!texts.empty() && texts.back() == "-")
+            texts.pop_back();
+        return texts;
+    }
 };
 
 TEST_F(MultipointTest, RegistersAsTheMultiPointTypeWithItsPortsAndName)
@@ -156,6 +171,23 @@ TEST_F(MultipointTest, SelectFollowsTheParameterUntilAWaveIsChosen)
     }());
 }
 
+TEST_F(MultipointTest, TheWaveChoiceClosesTheContextMenu)
+{
+    AM_View_Multipoint* e = editor();
+    vm->answer = int32_t(AM_menuCommand(5, 5));
+    click(e, 60, 20, kRightButton);
+    EXPECT_TRUE(vm->hasItem("follow Select"));
+    EXPECT_TRUE(vm->hasItem("Wave 16"));
+    EXPECT_EQ(e->getFollowSelect(), 5);
+    EXPECT_EQ(e->getCurrentWave(), 5);
+    vm->answer = 0;
+    click(e, 60, 20, kRightButton);
+    for (const auto& item : vm->items) {
+        const bool checked = (item.flags & kMenuChecked) == kMenuChecked;
+        EXPECT_EQ(checked, item.text == "Wave 6") << item.text;
+    }
+}
+
 TEST_F(MultipointTest, AltRightClickInsertsIntoAllWavesKeepingTheOtherShapes)
 {
     const AM_WavesetBlock start = distinctWaves();
@@ -217,7 +249,7 @@ TEST_F(MultipointTest, ContextMenuOffersWhatTheSelectionAndCountsAllow)
 {
     AM_View_Multipoint* e = editor();
     click(e, 60, 20, kRightButton);
-    EXPECT_EQ(vm->texts(), (std::vector<std::string>{"insert point", "-", "all smooth",
+    EXPECT_EQ(topTexts(), (std::vector<std::string>{"insert point", "-", "all smooth",
                                                      "all linear", "all peaks", "-",
                                                      "distribute all", "clear", "-",
                                                      "copy waveset"}));
@@ -225,7 +257,7 @@ TEST_F(MultipointTest, ContextMenuOffersWhatTheSelectionAndCountsAllow)
     centre(e, 1, c);
     click(e, c[0], c[1], 0);
     click(e, c[0], c[1], kRightButton);
-    EXPECT_EQ(vm->texts(), (std::vector<std::string>{"smooth selected", "linear selected",
+    EXPECT_EQ(topTexts(), (std::vector<std::string>{"smooth selected", "linear selected",
                                                      "peaks selected", "-", "distribute all",
                                                      "clear", "-", "copy waveset"}));
 
@@ -242,7 +274,7 @@ TEST_F(MultipointTest, ContextMenuOffersWhatTheSelectionAndCountsAllow)
 
     setMode(2);
     click(e, 60, 20, kRightButton);
-    EXPECT_EQ(vm->texts(), (std::vector<std::string>{"blur", "sharpen", "maximize", "-",
+    EXPECT_EQ(topTexts(), (std::vector<std::string>{"blur", "sharpen", "maximize", "-",
                                                      "copy waveset"}));
 }
 
