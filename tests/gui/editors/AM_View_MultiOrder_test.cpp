@@ -74,11 +74,19 @@ TEST_F(MultiOrderTest, TheScriptPropertyLinksTheEditorAndIsWrittenBack)
     EXPECT_EQ(order->getLinkedEditor(), editor);
 
     // Either side going away leaves the other without a dangling link.
-    editor->unlink();
-    delete editor;
-    editor = nullptr;
+    auto* other = make<AM_View_Multipoint>("MultiPoint", AM_Rect{0, 130, 200, 100});
+    order->setProperty("clientmultipoint", 1, other->getName());
+    EXPECT_EQ(editor->getLinkedView(), nullptr);
+    other->unlink();
+    delete other;
     EXPECT_EQ(order->getLinkedEditor(), nullptr);
     order->onTimer();
+    order->linkEditor(editor);
+    order->unlink();
+    delete order;
+    order = nullptr;
+    EXPECT_EQ(editor->getLinkedView(), nullptr);
+    interface.engineSets(kSelect, kSelectMinimum + 3.0f);
 }
 
 TEST_F(MultiOrderTest, ShownBoxesGlideFromTheMiddleToTheirSlots)

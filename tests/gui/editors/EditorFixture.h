@@ -291,7 +291,9 @@ protected:
     // A colour owned by the view manager.
     AM_Colour* colour(const char* name, uint32_t rgba)
     {
-        return new AM_Colour(vm.get(), name, rgba);
+        auto* made = new AM_Colour(vm.get(), name, rgba);
+        vm->addColour(made);
+        return made;
     }
 
     // Undo groups recorded so far.
