@@ -518,7 +518,6 @@ bool AM_View_MultiOrder::handleMenuCommand(const float* point, uint32_t menuId, 
 
 void AM_View_MultiOrder::buildEditMenu(const float* point, bool open, uint32_t extra)
 {
-    (void)extra;
     if (viewMan_ == nullptr) {
         return;
     }
@@ -526,6 +525,7 @@ void AM_View_MultiOrder::buildEditMenu(const float* point, bool open, uint32_t e
         viewMan_->beginMenu(this, point, kEditMenuId);
         viewMan_->addMenuItem(0, 0, getName());
     }
+    AM_ViewControl::buildEditMenu(point, false, extra);
     viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
     const uint32_t subMenu = viewMan_->addSubMenu(0, "Attach MultiPoint");
     AM_TypeMenuRequest request{};

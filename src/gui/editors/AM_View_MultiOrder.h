@@ -51,7 +51,7 @@ public:
                            const AM_MenuItem* item) override;
     // The edit menu: the name, the base entries, and the "Attach
     // MultiPoint" list of every multipoint editor (the linked one checked).
-    virtual void buildEditMenu(const float* point, bool open, uint32_t extra);
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
     void draw(AM_Context* context) override;
     void setVisible(bool visible, uint32_t layers, bool withSiblings) override;
     void boundsChanged() override;
