@@ -6,6 +6,7 @@
 #include "plugin/AM_VST_base.h"
 #include "presets/AM_VST_View_Interface.h"
 
+#include <cstring>
 #include <limits>
 
 AM_VST_EditorBase::AM_VST_EditorBase(AM_VST_base* effect)
@@ -40,8 +41,23 @@ bool AM_VST_EditorBase::open(void* parentWindow)
         AEffEditor::close();
         return false;
     }
-    interface_->hostProgramChanged();
+    announceProgram();
     return true;
+}
+
+void AM_VST_EditorBase::announceProgram()
+{
+    // A program named "..." is the initial one, announced by name only.
+    char program[AM_VST_base::kProgramNameBytes] = {};
+    if (plugin_ != nullptr)
+        plugin_->getProgramName(program);
+    program[sizeof program - 1] = 0;
+    if (std::strcmp(program, "...") == 0)
+        std::strcpy(program, kInitialProgram);
+    if (std::strcmp(program, kInitialProgram) == 0)
+        interface_->hostProgramNameChanged(program);
+    else
+        interface_->hostProgramChanged();
 }
 
 void AM_VST_EditorBase::close()
@@ -66,8 +82,14 @@ bool AM_VST_EditorBase::sizeWindow(int32_t width, int32_t height)
     rect_.left = 0;
     rect_.right = static_cast<int16_t>(width);
     rect_.bottom = static_cast<int16_t>(height);
-    if (plugin_ != nullptr)
-        plugin_->sizeWindow(width, height);
+    // Only a host that says it can size windows is asked to; the view
+    // takes the size either way (a host's window that stays smaller clips
+    // it).
+    if (plugin_ != nullptr) {
+        char canSize[] = "sizeWindow";
+        if (plugin_->canHostDo(canSize) != 0 && !plugin_->sizeWindow(width, height))
+            AM_STD::printv("The host did not size the window to %d %d", int(width), int(height));
+    }
     resizeView(width, height);
     return true;
 }

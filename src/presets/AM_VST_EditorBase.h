@@ -40,7 +40,8 @@ public:
 
     AM_VST_base* getPlugin() const { return plugin_; }
     // Resizes the editor: its rectangle, the host's window when the host
-    // can, and the view. False when the size is refused.
+    // says it can size windows, and the view. False when the size is
+    // refused.
     virtual bool sizeWindow(int32_t width, int32_t height);
     // The editor's own window (the owner of its dialogs); null here.
     virtual void* getWindow();
@@ -56,6 +57,12 @@ protected:
     virtual void resizeView(int32_t width, int32_t height);
 
 private:
+    // The program name that stands for the initial program.
+    static constexpr char kInitialProgram[] = "initialize";
+    // Tells the interface of the host's program: by name for the initial
+    // program, else as a program change (values re-sent).
+    void announceProgram();
+
     AM_VST_base* plugin_;
     ERect rect_{0, 0, kHeight, kWidth};
     std::unique_ptr<AM_VST_View_Interface> interface_;

@@ -70,7 +70,8 @@ TEST_F(PluginModuleTest, AnnouncesItselfToTheHost)
     EXPECT_EQ(plugin.numOutputs(), 2);
     EXPECT_EQ(plugin.initialDelay(), 16);
     EXPECT_EQ(plugin.version(), 1);
-    EXPECT_EQ(plugin.flags(), effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth);
+    EXPECT_EQ(plugin.flags(),
+              effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth);
     EXPECT_EQ(plugin.dispatch(effGetVstVersion), 2400);
     EXPECT_EQ(plugin.dispatch(effGetPlugCategory), kPlugCategSynth);
     EXPECT_EQ(plugin.effectName(), "KestanK4");

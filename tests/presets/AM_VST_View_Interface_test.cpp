@@ -25,9 +25,9 @@ TEST_F(ViewInterfaceTest, TheEditorMakesTheInterfaceWhenItOpensAndEndsItWhenItCl
     EXPECT_NE(e->flags & effFlagsHasEditor, 0) << "a registered editor factory gives an editor";
     ASSERT_NE(editor(e).getInterface(), nullptr);
     EXPECT_EQ(plugin(e).getEditorSeam()->getViewInterface(), editor(e).getInterface());
-    // Initialised with the view manager, then the host's program announced.
-    const std::vector<std::string> expected = {"parametersRefreshed", "requestParameterRefresh",
-                                               "parametersRefreshed"};
+    // Initialised with the view manager, then the host's initial program
+    // announced by its name.
+    const std::vector<std::string> expected = {"parametersRefreshed", "parametersRefreshed"};
     EXPECT_EQ(viewMan(e).calls, expected);
     EXPECT_EQ(ui(e).getViewMan(), editor(e).viewMan());
 
@@ -35,6 +35,31 @@ TEST_F(ViewInterfaceTest, TheEditorMakesTheInterfaceWhenItOpensAndEndsItWhenItCl
     EXPECT_EQ(editor(e).getInterface(), nullptr);
     EXPECT_EQ(plugin(e).getEditorSeam()->getViewInterface(), nullptr);
     EXPECT_EQ(TestEditor::life.closed, 1);
+}
+
+TEST_F(ViewInterfaceTest, OpeningAnnouncesTheInitialProgramByNameAndAnyOtherAsAProgramChange)
+{
+    struct Case {
+        const char* program;
+        std::vector<std::string> announced;
+    };
+    const Case cases[] = {
+        {"initialize", {"parametersRefreshed"}},
+        {"...", {"parametersRefreshed"}},
+        {"Brass", {"requestParameterRefresh", "parametersRefreshed"}},
+    };
+    for (const Case& c : cases) {
+        AEffect* e = openWithEditor();
+        ASSERT_NE(e, nullptr);
+        dispatch(e, effEditClose);
+        dispatch(e, effSetProgramName, 0, 0, const_cast<char*>(c.program));
+        static int parent = 0;
+        ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1) << c.program;
+        std::vector<std::string> expected = {"parametersRefreshed"};
+        expected.insert(expected.end(), c.announced.begin(), c.announced.end());
+        EXPECT_EQ(viewMan(e).calls, expected) << c.program;
+        dispatch(e, effEditClose);
+    }
 }
 
 TEST_F(ViewInterfaceTest, WithoutARegisteredFactoryThePluginHasNoEditor)

@@ -199,7 +199,7 @@ public:
     RecordingHost& operator=(const RecordingHost&) = delete;
 
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void*, float opt)
+                              void* ptr, float opt)
     {
         RecordingHost* host = current_;
         if (opcode == audioMasterVersion)
@@ -219,6 +219,8 @@ public:
         case audioMasterEndEdit:
             host->edits.push_back("end " + std::to_string(index));
             return 1;
+        case audioMasterCanDo:
+            return ptr != nullptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0;
         case audioMasterSizeWindow:
             host->sizes.push_back(std::to_string(index) + "x" + std::to_string(value));
             return 1;

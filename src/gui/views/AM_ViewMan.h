@@ -154,7 +154,10 @@ public:
     virtual bool handleMouseDrag(float x, float y, uint32_t buttons);
     virtual bool handleMouseUp(float x, float y, uint32_t buttons);
     virtual bool handleMouseWheel(float x, float y, float delta, uint32_t buttons);
-    virtual bool startDragDrop(AM_ViewControl* source, const char* text);
+    // Drags text out of the GUI (kind 1: a patch list; length 0xFFFFFFFF:
+    // up to the text's zero byte); returns when the drag is over. False.
+    virtual bool startDragDrop(AM_ViewControl* source, uint32_t kind, uint32_t length,
+                               const char* text);
     // The arguments after the point reach the control unchanged.
     virtual bool handleDragOver(float x, float y, uint32_t modifiers, uint32_t state);
     virtual bool handleDrop(float x, float y, uint32_t modifiers, uint32_t kind, uint32_t length,

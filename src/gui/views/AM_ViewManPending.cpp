@@ -5,9 +5,12 @@
 
 #include "gui/views/AM_ViewMan.h"
 
-bool AM_ViewMan::startDragDrop(AM_ViewControl* source, const char* text)
+bool AM_ViewMan::startDragDrop(AM_ViewControl* source, uint32_t kind, uint32_t length,
+                               const char* text)
 {
     (void)source;
+    (void)kind;
+    (void)length;
     (void)text;
     return false;
 }

@@ -15,8 +15,27 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace {
+
+// The rasterizer, scanline and span buffers of image drawing, one set per
+// drawing thread. Reached through a pointer of the initial-exec model: a
+// loaded module then never calls the dynamic lookup that allocates thread
+// storage on a thread's first access.
+struct ImageScratch {
+    agg::span_allocator<agg::rgba8> allocator;
+    agg::rasterizer_scanline_aa<> rasterizer;
+    agg::scanline_u8 scanline;
+};
+
+ImageScratch& imageScratch()
+{
+    __attribute__((tls_model("initial-exec"))) thread_local std::unique_ptr<ImageScratch> scratch;
+    if (!scratch)
+        scratch = std::make_unique<ImageScratch>();
+    return *scratch;
+}
 
 using PixelFormat = agg::pixfmt_bgra32;
 using RendererBase = agg::renderer_base<PixelFormat>;
@@ -76,15 +95,15 @@ void drawMapped(const AM_ImageTarget& target, const AM_PixelMap& image, double x
     Interpolator interpolator(mapping);
     BilinearSpans spans(source, interpolator);
     // Kept from call to call, so that a steady redraw allocates nothing.
-    thread_local agg::span_allocator<agg::rgba8> allocator;
-
-    thread_local agg::rasterizer_scanline_aa<> rasterizer;
+    ImageScratch& scratch = imageScratch();
+    agg::span_allocator<agg::rgba8>& allocator = scratch.allocator;
+    agg::rasterizer_scanline_aa<>& rasterizer = scratch.rasterizer;
     rasterizer.reset();
     rasterizer.move_to_d(left, top);
     rasterizer.line_to_d(right, top);
     rasterizer.line_to_d(right, bottom);
     rasterizer.line_to_d(left, bottom);
-    thread_local agg::scanline_u8 scanline;
+    agg::scanline_u8& scanline = scratch.scanline;
     if (opacity >= 255) {
         agg::render_scanlines_aa(rasterizer, scanline, base, allocator, spans);
     } else {

@@ -1,0 +1,38 @@
+#pragma once
+// The view manager of the plug-in's editor window: the software view
+// manager with the built control classes installed over the placeholders of
+// the defaults, and drags out of the GUI carried by the window's drag
+// source in the private data format.
+//
+// GUI thread only.
+
+#include "gui/views/AM_AGG_ViewMan.h"
+
+namespace platform {
+class DragSource;
+}
+
+class AM_EditorViewMan : public AM_AGG_ViewMan {
+public:
+    using AM_AGG_ViewMan::AM_AGG_ViewMan;
+
+    // The base init; when it did not register the defaults, they are
+    // registered (with the built controls) here.
+    bool init(const AM_Rect* bounds) override;
+    // The defaults, then the standard and editor controls.
+    void registerDefaults() override;
+    // The source's own drag data when it has some, else the text given;
+    // the block is freed whatever the drag's outcome. False.
+    bool startDragDrop(AM_ViewControl* source, uint32_t kind, uint32_t length,
+                       const char* text) override;
+
+    // Where drags start (null: none start). Not owned.
+    void setDragSource(platform::DragSource* source) { dragSource_ = source; }
+    // The number of control types the last registration replaced.
+    int installedControlTypes() const { return installedControlTypes_; }
+
+private:
+    platform::DragSource* dragSource_ = nullptr;
+    bool defaultsRegistered_ = false;
+    int installedControlTypes_ = 0;
+};

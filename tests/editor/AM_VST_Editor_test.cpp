@@ -1,0 +1,274 @@
+#include "EditorFixture.h"
+
+#include "editor/AM_PrivateDataFormat.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+using namespace editortest;
+using platform::PointerButton;
+using platform::WindowEventKind;
+
+TEST_F(EditorTest, OpeningMakesTheWindowInTheHostsWindowAtTheGuiSize)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    EXPECT_NE(e->flags & effFlagsHasEditor, 0);
+    ASSERT_EQ(g_windows.size(), 1u);
+    EXPECT_NE(g_windows[0].parent, 0u) << "the host's window is the parent";
+    ASSERT_NE(ed(e).getViewManager(), nullptr);
+    const AM_Rect& canvas = vm(e).getCanvasBounds();
+    const ERect r = rect(e);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, static_cast<int>(canvas.w));
+    EXPECT_EQ(r.bottom, static_cast<int>(canvas.h));
+    EXPECT_EQ(win(e).width(), r.right);
+    EXPECT_EQ(win(e).height(), r.bottom);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 1u);
+    EXPECT_GE(win(e).focusRequests(), 1);
+    EXPECT_EQ(vm(e).getDialogs().menus != nullptr, true);
+
+    const uint32_t ticks = ed(e).getIdleTicks();
+    EXPECT_GE(ticks, AM_VST_Editor::kFirstIdleTick);
+    idle(e);
+    idle(e);
+    EXPECT_EQ(ed(e).getIdleTicks(), ticks + 2);
+
+    dispatch(e, effEditClose);
+    EXPECT_EQ(ed(e).getViewManager(), nullptr);
+    EXPECT_EQ(ed(e).editorWindow(), nullptr);
+    EXPECT_EQ(ed(e).getInterface(), nullptr);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+    idle(e); // an idle call after closing does nothing
+}
+
+TEST_F(EditorTest, TwoEditorsAreOpenAtOnceAndCountedApart)
+{
+    AEffect* first = openWithEditor();
+    AEffect* second = openWithEditor();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 2u);
+    EXPECT_NE(&win(first), &win(second));
+    dispatch(first, effEditClose);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 1u);
+    idle(second);
+    dispatch(second, effEditClose);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+}
+
+TEST_F(EditorTest, AWindowThatCannotBeMadeLeavesTheEditorClosed)
+{
+    g_refuseWindows = true;
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(ed(e).getViewManager(), nullptr);
+    EXPECT_EQ(ed(e).getInterface(), nullptr);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+    static int parent = 0;
+    EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 0);
+    g_refuseWindows = false;
+    EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 1u);
+}
+
+TEST_F(EditorTest, TheRectangleFollowsEveryResizeAndTheHostIsAsked)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    ERect r = rect(e);
+    EXPECT_EQ(r.right, 300);
+    EXPECT_EQ(r.bottom, 200);
+    EXPECT_EQ(win(e).width(), 300);
+    EXPECT_EQ(win(e).height(), 200);
+
+    host.sizes.clear();
+    vm(e).setZoom(2.0f);
+    r = rect(e);
+    EXPECT_EQ(r.right, 600);
+    EXPECT_EQ(r.bottom, 400);
+    EXPECT_EQ(win(e).width(), 600);
+    EXPECT_EQ(win(e).height(), 400);
+    EXPECT_EQ(host.sizes, std::vector<std::string>{"600x400"});
+    (void)panel;
+}
+
+TEST_F(EditorTest, ASizeAskedForBeforeTheWindowExistsIsKeptForIt)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effEditClose);
+    EXPECT_TRUE(ed(e).sizeWindow(640, 480));
+    EXPECT_EQ(rect(e).right, 640);
+    EXPECT_EQ(rect(e).bottom, 480);
+    static int parent = 0;
+    ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+    ASSERT_EQ(g_windows.size(), 2u);
+    EXPECT_EQ(g_windows[1].width, 640);
+    EXPECT_EQ(g_windows[1].height, 480);
+    // Then the GUI's own size, as the rectangle says.
+    EXPECT_EQ(win(e).width(), rect(e).right);
+    EXPECT_EQ(win(e).height(), rect(e).bottom);
+}
+
+TEST_F(EditorTest, DraggingAKnobChangesItsParameterWithTheHostsEditGesture)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    ASSERT_GE(panel.published, 0) << "the synth has a published float parameter";
+    idle(e);
+    host.edits.clear();
+    host.automations.clear();
+    const float before = value(e, panel.parameter);
+
+    post(e, WindowEventKind::ButtonDown, 54, 54);
+    idle(e);
+    EXPECT_TRUE(ed(e).isCaptured());
+    const uint32_t ticks = ed(e).getIdleTicks();
+    post(e, WindowEventKind::PointerMove, 54, 34);
+    idle(e);
+    EXPECT_EQ(ed(e).getIdleTicks(), ticks + 2) << "a captured motion ticks at once";
+    post(e, WindowEventKind::ButtonUp, 54, 34);
+    idle(e);
+    EXPECT_FALSE(ed(e).isCaptured());
+
+    EXPECT_NE(value(e, panel.parameter), before);
+    const std::string begin = "begin " + std::to_string(panel.published);
+    const std::string end = "end " + std::to_string(panel.published);
+    ASSERT_GE(host.edits.size(), 2u);
+    EXPECT_EQ(host.edits.front(), begin);
+    EXPECT_EQ(host.edits.back(), end);
+    ASSERT_FALSE(host.automations.empty());
+    EXPECT_TRUE(std::all_of(host.automations.begin(), host.automations.end(),
+                            [&](const auto& a) { return a.index == panel.published; }));
+}
+
+TEST_F(EditorTest, APressOnNothingIsNotCapturedAndADoubleClickLeavesTheCapture)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    buildPanel(vm(e), ui(e));
+    post(e, WindowEventKind::ButtonDown, 250, 180);
+    idle(e);
+    EXPECT_FALSE(ed(e).isCaptured());
+    testsupport::TraceCapture trace;
+    platform::WindowEvent doubleClick;
+    doubleClick.kind = WindowEventKind::ButtonDown;
+    doubleClick.x = 250;
+    doubleClick.y = 180;
+    doubleClick.button = PointerButton::Primary;
+    doubleClick.doubleClick = true;
+    win(e).post(doubleClick);
+    idle(e);
+    EXPECT_TRUE(trace.contains("mouse"));
+    EXPECT_FALSE(ed(e).isCaptured());
+    // No button: nothing happens.
+    trace.clear();
+    post(e, WindowEventKind::ButtonDown, 250, 180, PointerButton::NoButton);
+    idle(e);
+    EXPECT_FALSE(trace.contains("mouse"));
+}
+
+TEST_F(EditorTest, KeysTheGuiDoesNotTakeGoBackToTheHost)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    testsupport::TraceCapture trace;
+    // effEditKeyDown: character in index, virtual key in value.
+    EXPECT_EQ(dispatch(e, effEditKeyDown, 0, VKEY_F6), 0);
+    EXPECT_TRUE(trace.contains("onKeyDown (VstKeyCode 45)"));
+    EXPECT_TRUE(trace.contains("Orlen plugin doesn't use key"));
+
+    platform::WindowEvent key;
+    key.kind = WindowEventKind::KeyDown;
+    key.virtualKey = platform::kVirtualKeyTab;
+    win(e).post(key);
+    idle(e);
+    EXPECT_EQ(win(e).keysLeftToHost(), 1);
+}
+
+TEST_F(EditorTest, DropsAreReadInThePrivateFormatAndOthersRefused)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    buildPanel(vm(e), ui(e));
+    testsupport::TraceCapture trace;
+    const std::vector<uint8_t> patches =
+        AM_encodePrivateData(kAM_DragKindPatchList, "Bank/Lead.preset", kAM_DragLengthOfText);
+    EXPECT_TRUE(win(e).dropHere(54, 54, 0, patches));
+    EXPECT_TRUE(trace.contains("it is a patch list!"));
+
+    trace.clear();
+    const std::vector<uint8_t> text =
+        AM_encodePrivateData(kAM_DragKindText, "words", kAM_DragLengthOfText);
+    EXPECT_TRUE(win(e).dropHere(54, 54, 0, text));
+    EXPECT_FALSE(trace.contains("it is a patch list!"));
+    EXPECT_FALSE(trace.contains("drop refused"));
+
+    trace.clear();
+    const std::string foreign = "text/plain\nhello";
+    win(e).dropHere(54, 54, 0, std::vector<uint8_t>(foreign.begin(), foreign.end()));
+    EXPECT_TRUE(trace.contains("drop refused: unknown type"));
+}
+
+TEST_F(EditorTest, ADragCarriesTheBlockWhateverItsOutcome)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const platform::DragResult outcomes[] = {
+        platform::DragResult::Dropped, platform::DragResult::Refused,
+        platform::DragResult::Cancelled, platform::DragResult::Failed};
+    for (const platform::DragResult outcome : outcomes) {
+        win(e).setDragResult(outcome);
+        EXPECT_FALSE(vm(e).startDragDrop(nullptr, kAM_DragKindPatchList, kAM_DragLengthOfText,
+                                         "Bank/Lead.preset"));
+    }
+    ASSERT_EQ(win(e).draggedData().size(), 4u);
+    const std::vector<uint8_t> expected =
+        AM_encodePrivateData(kAM_DragKindPatchList, "Bank/Lead.preset", kAM_DragLengthOfText);
+    for (const auto& dragged : win(e).draggedData())
+        EXPECT_EQ(dragged, expected);
+}
+
+TEST_F(EditorTest, ClosingAfterTheHostDestroyedTheParentIsSafe)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    win(e).destroyFromOutside();
+    idle(e);
+    idle(e);
+    dispatch(e, effEditClose);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+    static int parent = 0;
+    EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+}
+
+TEST_F(EditorTest, TheAlertIsANoticeInTheWindowThatAClickCloses)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    buildPanel(vm(e), ui(e));
+    idle(e);
+    ed(e).invalidateAllWithAlert();
+    idle(e);
+    AM_EditorSurface& surface = ed(e).editorSurface();
+    ASSERT_TRUE(surface.noticeUp());
+    EXPECT_EQ(surface.noticeTitle(), "GUI");
+    EXPECT_EQ(surface.noticeText(), "TOP");
+    const platform::PixelRect area = surface.noticeArea();
+    const uint32_t titlePixel = win(e).headlessSurface().pixel(area.x + area.w / 2, area.y + 4);
+    EXPECT_EQ(titlePixel & 0xFFFFFFu, 0xB3261Eu) << std::hex << titlePixel;
+
+    post(e, WindowEventKind::ButtonDown, area.x + 5, area.y + 5);
+    idle(e);
+    EXPECT_FALSE(surface.noticeUp());
+    const uint32_t after = win(e).headlessSurface().pixel(area.x + area.w / 2, area.y + 4);
+    EXPECT_NE(after & 0xFFFFFFu, 0xB3261Eu);
+}
+
+} // namespace
