@@ -6,7 +6,10 @@
 #include "gui/controls/AM_View_Keyboard.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
+#include "gui/controls/AM_View_LayerSelector.h"
 #include "gui/controls/AM_View_Meter.h"
+#include "gui/controls/AM_View_Pane.h"
+#include "gui/controls/AM_View_Rack.h"
 #include "gui/controls/AM_View_Slider.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
@@ -29,6 +32,10 @@ constexpr BuiltType kBuiltTypes[] = {
     {"FaderBox16", &AM_View_FaderBox::create},
     {"Keyboard", &AM_View_Keyboard::create},
     {"GSwitch", &AM_View_GSwitch::create},
+    {"Pane", &AM_View_Pane::create},
+    {"CollPane", &AM_View_Pane::createCollPane},
+    {"Rack", &AM_View_Rack::create},
+    {"LayerSelector", &AM_View_LayerSelector::create},
 };
 
 } // namespace
