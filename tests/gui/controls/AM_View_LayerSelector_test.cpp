@@ -180,8 +180,8 @@ TEST_F(LayerSelectorTest, EditMenuAttachesPanesAndTogglesTheLayout)
 
 TEST_F(LayerSelectorTest, AClientThatGoesAwayIsForgotten)
 {
-    AM_View_Pane* pane = client(2);
     AM_View_LayerSelector* s = selector();
+    AM_View_Pane* pane = client(2);
     s->setClientPane(pane);
     pane->unlink();
     delete pane;
