@@ -253,7 +253,6 @@ void AM_View_LayerSelector::showRunMenu(const float* point)
 
 void AM_View_LayerSelector::buildEditMenu(const float* point, bool open, uint32_t extra)
 {
-    (void)extra;
     if (viewMan_ == nullptr) {
         return;
     }
@@ -261,6 +260,7 @@ void AM_View_LayerSelector::buildEditMenu(const float* point, bool open, uint32_
         viewMan_->beginMenu(this, point, kEditMenuId);
         viewMan_->addMenuItem(0, 0, getName());
     }
+    AM_ViewControl::buildEditMenu(point, false, extra);
     if (viewMan_->isEditMode()) {
         viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
         const uint32_t panes = viewMan_->addSubMenu(0, "Attach Pane");

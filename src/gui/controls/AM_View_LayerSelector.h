@@ -43,7 +43,7 @@ public:
     bool onMouseDown(const float* point, uint32_t buttons) override;
     bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
                            const AM_MenuItem* item) override;
-    virtual void buildEditMenu(const float* point, bool open, uint32_t extra);
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
 
     void draw(AM_Context* context) override;
     void writeProperties(std::string* script) override;

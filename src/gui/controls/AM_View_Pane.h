@@ -95,7 +95,7 @@ public:
                            const AM_MenuItem* item) override;
     // The edit menu: the name, the selection's "embed to Layer", the layer
     // rename and the pane's switches.
-    virtual void buildEditMenu(const float* point, bool open, uint32_t extra);
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
 
     void draw(AM_Context* context) override;
     void drawEditFrame(AM_Context* context) override;

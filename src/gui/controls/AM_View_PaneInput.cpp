@@ -229,7 +229,6 @@ void AM_View_Pane::showRunMenu(const float* point)
 
 void AM_View_Pane::buildEditMenu(const float* point, bool open, uint32_t extra)
 {
-    (void)extra;
     if (viewMan_ == nullptr) {
         return;
     }
@@ -237,6 +236,7 @@ void AM_View_Pane::buildEditMenu(const float* point, bool open, uint32_t extra)
         viewMan_->beginMenu(this, point, kEditMenuId);
         viewMan_->addMenuItem(0, 0, getName());
     }
+    AM_ViewControl::buildEditMenu(point, false, extra);
     if (viewMan_->isEditMode()) {
         if (viewMan_->getFocusedControl() != nullptr) {
             viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);

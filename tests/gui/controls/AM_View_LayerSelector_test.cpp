@@ -159,9 +159,11 @@ TEST_F(LayerSelectorTest, EditMenuAttachesPanesAndTogglesTheLayout)
     for (const auto& i : vm->items)
         texts.push_back(i.text);
     // Only containers of two layers or more list themselves.
-    const std::vector<std::string> expected = {s->getName(), "-", pages->getName(), "-",
-                                               "vertical", "skip selected"};
-    EXPECT_EQ(texts, expected);
+    const std::vector<std::string> expected = {"-", pages->getName(), "-", "vertical",
+                                               "skip selected"};
+    ASSERT_GT(texts.size(), expected.size());
+    EXPECT_EQ(texts.front(), s->getName());
+    EXPECT_EQ(std::vector<std::string>(texts.end() - long(expected.size()), texts.end()), expected);
 
     AM_MenuItem attach;
     attach.command = AM_menuCommand(0, kMenuCodeAttachControl);
