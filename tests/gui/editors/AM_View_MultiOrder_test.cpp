@@ -89,6 +89,26 @@ TEST_F(MultiOrderTest, TheScriptPropertyLinksTheEditorAndIsWrittenBack)
     interface.engineSets(kSelect, kSelectMinimum + 3.0f);
 }
 
+TEST_F(MultiOrderTest, AGuiScriptKeepsTheEditorsAndTheirLink)
+{
+    build();
+    const std::string editorName = editor->getName();
+    const std::string written = writeAndReload();
+    EXPECT_NE(written.find("MultiPoint"), std::string::npos);
+    EXPECT_NE(written.find("MultiOrder"), std::string::npos);
+    auto* readEditor = find<AM_View_Multipoint>();
+    auto* readOrder = find<AM_View_MultiOrder>();
+    ASSERT_NE(readEditor, nullptr);
+    ASSERT_NE(readOrder, nullptr);
+    EXPECT_EQ(std::string(readEditor->getName()), editorName);
+    EXPECT_EQ(readOrder->getLinkedEditor(), readEditor);
+    EXPECT_EQ(readEditor->getLinkedView(), static_cast<AM_WaveStepView*>(readOrder));
+    // The ports are bound again: an edit reaches the parameter.
+    interface.writes.clear();
+    readEditor->copyWave(0, 1);
+    EXPECT_EQ(interface.writesOf(kCurve), 1);
+}
+
 TEST_F(MultiOrderTest, ShownBoxesGlideFromTheMiddleToTheirSlots)
 {
     build();

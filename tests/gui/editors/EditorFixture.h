@@ -247,6 +247,40 @@ protected:
         resetSharedWaveTable();
     }
 
+    // Writes the tree (control lines, then property lines), reads it into a
+    // fresh GUI (the old one goes away) and answers what was written.
+    std::string writeAndReload()
+    {
+        std::string written;
+        if (AM_ViewControl* top = vm->getTopControl()) {
+            top->writeControlTree(&written);
+            top->writePropertyTree(&written);
+        }
+        vm.reset();
+        vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
+        const AM_PluginInfo info = pluginInfo("TestSynth");
+        vm->setProcessDescription(&info);
+        vm->init(nullptr);
+        vm->registerDefaults();
+        AM_installEditorControls(vm.get());
+        vm->parseScript(written.c_str(), static_cast<int32_t>(written.size()), true);
+        return written;
+    }
+    // The first control of the tree of that class, or null.
+    template <class T> T* find() const
+    {
+        for (AM_ViewControl* c = vm->getTopControl(); c != nullptr; c = c->getNextControl()) {
+            if (T* found = dynamic_cast<T*>(c))
+                return found;
+            for (AM_ViewControl* child = c->getFirstChildControl(); child != nullptr;
+                 child = child->getNextControl()) {
+                if (T* found = dynamic_cast<T*>(child))
+                    return found;
+            }
+        }
+        return nullptr;
+    }
+
     // A control of the type at the top of the tree, visible, in run mode.
     template <class T> T* make(const char* type, AM_Rect bounds)
     {
