@@ -38,7 +38,8 @@ void HeadlessPopupHost::presentPanel(int panel, const FrameView& picture)
     p.height = picture.height;
     p.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * 4);
     for (int y = 0; y < picture.height; ++y) {
-        std::memcpy(p.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width) * 4,
+        std::memcpy(p.pixels.data() +
+                        static_cast<size_t>(y) * static_cast<size_t>(picture.width) * 4,
                     picture.pixels + static_cast<size_t>(y) * static_cast<size_t>(picture.stride),
                     static_cast<size_t>(picture.width) * 4);
     }

@@ -100,7 +100,7 @@ void AM_paintMenuPanel(AM_AGG_Context& c, const AM_MenuPanelView& view)
         const bool down = view.scroll < view.maxScroll();
         AM_FormsDrawing::arrow(c, cx, half, 9.0f, AM_FormsDrawing::Arrow::kUp,
                                up ? kText : kTextDisabled);
-        AM_FormsDrawing::arrow(c, cx, view.viewHeight - half, 9.0f,
-                               AM_FormsDrawing::Arrow::kDown, down ? kText : kTextDisabled);
+        AM_FormsDrawing::arrow(c, cx, view.viewHeight - half, 9.0f, AM_FormsDrawing::Arrow::kDown,
+                               down ? kText : kTextDisabled);
     }
 }

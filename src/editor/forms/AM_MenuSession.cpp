@@ -270,7 +270,7 @@ void AM_MenuSession::pointerMoved(int x, int y)
     if (zone == AM_MenuPanelView::Zone::kScrollUp || zone == AM_MenuPanelView::Zone::kScrollDown) {
         scrollPanel_ = depth;
         scrollStep_ = zone == AM_MenuPanelView::Zone::kScrollUp ? -kMenuRowHeight * 0.5f
-                                                                 : kMenuRowHeight * 0.5f;
+                                                                : kMenuRowHeight * 0.5f;
         return;
     }
     const bool selectable = row >= 0 && p.layout.rows[static_cast<size_t>(row)].selectable();

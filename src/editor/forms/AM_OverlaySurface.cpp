@@ -100,8 +100,8 @@ void AM_OverlaySurface::present(const FrameView& frame, const PixelRect& source,
         return;
     }
     // Keep what reaches the window.
-    const PixelRect dest = intersect(PixelRect{destX, destY, source.w, source.h},
-                                     PixelRect{0, 0, width_, height_});
+    const PixelRect dest =
+        intersect(PixelRect{destX, destY, source.w, source.h}, PixelRect{0, 0, width_, height_});
     for (int y = 0; y < dest.h; ++y) {
         const int sy = source.y + (dest.y - destY) + y;
         const int sx = source.x + (dest.x - destX);

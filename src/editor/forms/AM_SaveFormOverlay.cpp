@@ -75,8 +75,8 @@ void AM_SaveFormOverlay::layout()
     const float winW = surface_.widthUnits();
     const float winH = surface_.heightUnits();
     const float w = std::min(kFormWidth, winW);
-    bounds_ = AM_Rect{std::max(0.0f, (winW - w) * 0.5f), std::max(0.0f, (winH - height) * 0.5f),
-                      w, height};
+    bounds_ = AM_Rect{std::max(0.0f, (winW - w) * 0.5f), std::max(0.0f, (winH - height) * 0.5f), w,
+                      height};
     float y = bounds_.y + kMargin + kTitleHeight + kGap;
     const float fieldX = bounds_.x + kMargin + kLabelWidth;
     const float fieldW = bounds_.w - 2 * kMargin - kLabelWidth;

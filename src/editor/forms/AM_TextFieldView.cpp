@@ -19,7 +19,8 @@ constexpr size_t kPieceBytes = 200;
 size_t pieceEnd(std::string_view line, size_t from)
 {
     size_t end = std::min(line.size(), from + kPieceBytes);
-    while (end > from && end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) {
+    while (end > from && end < line.size() &&
+           (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) {
         --end;
     }
     return end;
@@ -27,8 +28,8 @@ size_t pieceEnd(std::string_view line, size_t from)
 
 int lineIndex(const AM_TextField& field, size_t pos)
 {
-    return static_cast<int>(std::count(field.text().begin(),
-                                       field.text().begin() + static_cast<long>(pos), '\n'));
+    return static_cast<int>(
+        std::count(field.text().begin(), field.text().begin() + static_cast<long>(pos), '\n'));
 }
 
 } // namespace

@@ -145,13 +145,12 @@ void AM_TextPromptOverlay::drawOverlay(AM_AGG_Context& c, bool caretOn)
     using AM_FormsDrawing::ButtonLook;
     if (field_.multiLine()) {
         AM_FormsDrawing::panel(c, bounds_);
-        AM_FormsDrawing::button(c, ok_, "OK",
-                                pressed_ == Button::kOk ? ButtonLook::kPressed : ButtonLook::kDefault,
-                                false);
-        AM_FormsDrawing::button(c, cancel_, "Cancel",
-                                pressed_ == Button::kCancel ? ButtonLook::kPressed
-                                                            : ButtonLook::kNormal,
-                                false);
+        AM_FormsDrawing::button(
+            c, ok_, "OK", pressed_ == Button::kOk ? ButtonLook::kPressed : ButtonLook::kDefault,
+            false);
+        AM_FormsDrawing::button(
+            c, cancel_, "Cancel",
+            pressed_ == Button::kCancel ? ButtonLook::kPressed : ButtonLook::kNormal, false);
     }
     view_.draw(c, field_, true, caretOn);
 }

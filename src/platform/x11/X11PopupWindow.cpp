@@ -117,7 +117,8 @@ public:
         p->pixels.assign(static_cast<size_t>(p->width) * static_cast<size_t>(p->height) * 4, 0);
         for (int y = 0; y < h; ++y) {
             std::memcpy(&p->pixels[static_cast<size_t>(y) * static_cast<size_t>(p->width) * 4],
-                        picture.pixels + static_cast<size_t>(y) * static_cast<size_t>(picture.stride),
+                        picture.pixels +
+                            static_cast<size_t>(y) * static_cast<size_t>(picture.stride),
                         static_cast<size_t>(w) * 4);
         }
         show(*p);
@@ -183,8 +184,8 @@ public:
         }
         PopupEvent out;
         XEvent event{};
-        if (!waitForEvent(display_, &X11PopupHost::isOurs, reinterpret_cast<XPointer>(this),
-                          &event, static_cast<uint32_t>(std::max(timeoutMs, 0)))) {
+        if (!waitForEvent(display_, &X11PopupHost::isOurs, reinterpret_cast<XPointer>(this), &event,
+                          static_cast<uint32_t>(std::max(timeoutMs, 0)))) {
             out.kind = PopupEvent::Kind::Timeout;
             return out;
         }
@@ -230,9 +231,8 @@ public:
         case KeyPress: {
             char text[16] = {};
             KeySym keysym = 0;
-            const int length =
-                XLookupString(&event.xkey, text, static_cast<int>(sizeof text) - 1, &keysym,
-                              nullptr);
+            const int length = XLookupString(&event.xkey, text, static_cast<int>(sizeof text) - 1,
+                                             &keysym, nullptr);
             const KeyMeaning meaning = meaningOfKey(keysym, text, length);
             out.kind = PopupEvent::Kind::KeyDown;
             out.virtualKey = meaning.virtualKey;
@@ -296,9 +296,9 @@ private:
             return;
         }
         X11ErrorTrap trap(display_);
-        XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                                     nullptr, static_cast<unsigned>(p.width),
-                                     static_cast<unsigned>(p.height), 32, 0);
+        XImage* image =
+            XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                         static_cast<unsigned>(p.width), static_cast<unsigned>(p.height), 32, 0);
         if (image == nullptr) {
             return;
         }
@@ -309,18 +309,19 @@ private:
                             visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
                             visual_->blue_mask == 0xFF;
         for (int y = 0; y < p.height; ++y) {
-            const uint8_t* src = &p.pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width) * 4];
+            const uint8_t* src =
+                &p.pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width) * 4];
             if (direct) {
-                std::memcpy(data.data() + static_cast<size_t>(y) *
-                                              static_cast<size_t>(image->bytes_per_line),
+                std::memcpy(data.data() +
+                                static_cast<size_t>(y) * static_cast<size_t>(image->bytes_per_line),
                             src, static_cast<size_t>(p.width) * 4);
                 continue;
             }
             for (int x = 0; x < p.width; ++x) {
                 const uint8_t* px = src + static_cast<size_t>(x) * 4;
-                const unsigned long pixel =
-                    scale(px[2], visual_->red_mask) | scale(px[1], visual_->green_mask) |
-                    scale(px[0], visual_->blue_mask);
+                const unsigned long pixel = scale(px[2], visual_->red_mask) |
+                                            scale(px[1], visual_->green_mask) |
+                                            scale(px[0], visual_->blue_mask);
                 XPutPixel(image, x, y, pixel);
             }
         }

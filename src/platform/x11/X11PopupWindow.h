@@ -21,7 +21,6 @@ struct X11PopupOptions {
 };
 
 // Null when the window is not an X11 editor window (a headless one).
-std::unique_ptr<PopupHost> openX11PopupHost(EditorWindow& window,
-                                            X11PopupOptions options = {});
+std::unique_ptr<PopupHost> openX11PopupHost(EditorWindow& window, X11PopupOptions options = {});
 
 } // namespace platform

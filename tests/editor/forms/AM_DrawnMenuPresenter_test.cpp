@@ -227,7 +227,8 @@ TEST_F(MenuFixture, TheKeyboardWalksTheMenu)
          {kVirtualKeyUp, kVirtualKeyUp, kVirtualKeyUp, kVirtualKeyRight, kVirtualKeyEscape,
           kVirtualKeyUp, kVirtualKeyReturn},
          4},
-        {"Escape dismisses", {kVirtualKeyDown, kVirtualKeyEscape, kVirtualKeyReturn},
+        {"Escape dismisses",
+         {kVirtualKeyDown, kVirtualKeyEscape, kVirtualKeyReturn},
          kNoMenuChoice},
         {"Return without a highlight", {kVirtualKeyReturn, kVirtualKeyEscape}, kNoMenuChoice},
     };

@@ -15,8 +15,8 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -61,8 +61,8 @@ protected:
                 step_(waits_);
             }
         };
-        forms_ = std::make_unique<AM_EditorForms>(*window_, 1.0f,
-                                                  openX11PopupHost(*window_, options));
+        forms_ =
+            std::make_unique<AM_EditorForms>(*window_, 1.0f, openX11PopupHost(*window_, options));
         RecordingSink sink;
         pumpFor(*window_, sink, 50);
     }
@@ -99,10 +99,7 @@ protected:
             XFree(children);
         return found;
     }
-    void moveRoot(int x, int y)
-    {
-        movePointer(DefaultRootWindow(display_), x, y);
-    }
+    void moveRoot(int x, int y) { movePointer(DefaultRootWindow(display_), x, y); }
 
     // A right press in the editor window, as the editor sees it; the menu
     // is shown at its point (the editor's view manager does so while it
@@ -208,8 +205,8 @@ TEST_F(FormsX11Test, TypingIntoThePromptReachesItsClient)
     request.text = "old";
     request.place = PixelRect{40, 50, 160, 20};
     ASSERT_TRUE(forms_->prompt().open(request, &client));
-    const std::vector<uint32_t> pixels = grab(static_cast<Window>(window_->nativeHandle()),
-                                              kWidth, kHeight);
+    const std::vector<uint32_t> pixels =
+        grab(static_cast<Window>(window_->nativeHandle()), kWidth, kHeight);
     const AM_Rect box = forms_->promptOverlay().fieldBox();
     EXPECT_EQ(pixels[static_cast<size_t>(box.y + box.h / 2) * kWidth +
                      static_cast<size_t>(box.x + box.w - 6)],

@@ -33,10 +33,10 @@ struct SaveFormTest : OverlayFixture {
     void openForm(SaveFormLimits limits = {})
     {
         client.form = &forms->saveForm();
-        ASSERT_TRUE(forms->saveForm().open(
-            SaveFormFields{"Warm Pad", "Someone", "Slow strings\nwith a soft attack",
-                           "Mod wheel opens the filter"},
-            limits, &client));
+        ASSERT_TRUE(forms->saveForm().open(SaveFormFields{"Warm Pad", "Someone",
+                                                          "Slow strings\nwith a soft attack",
+                                                          "Mod wheel opens the filter"},
+                                           limits, &client));
     }
     AM_SaveFormOverlay& form() { return forms->saveFormOverlay(); }
     FormClient client;

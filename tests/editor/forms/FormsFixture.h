@@ -56,7 +56,8 @@ inline platform::MenuEntry separator()
     return e;
 }
 
-inline platform::MenuEntry submenu(const std::string& text, std::vector<platform::MenuEntry> children)
+inline platform::MenuEntry submenu(const std::string& text,
+                                   std::vector<platform::MenuEntry> children)
 {
     platform::MenuEntry e;
     e.kind = platform::MenuEntry::Kind::kSubmenu;
