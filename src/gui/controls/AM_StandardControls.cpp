@@ -3,6 +3,7 @@
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_FaderBox.h"
 #include "gui/controls/AM_View_GSwitch.h"
+#include "gui/controls/AM_View_Hotspot.h"
 #include "gui/controls/AM_View_Keyboard.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
@@ -36,6 +37,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"CollPane", &AM_View_Pane::createCollPane},
     {"Rack", &AM_View_Rack::create},
     {"LayerSelector", &AM_View_LayerSelector::create},
+    {"Hotspot", &AM_View_Hotspot::create},
 };
 
 } // namespace
