@@ -1,6 +1,7 @@
 #include "gui/controls/AM_StandardControls.h"
 
 #include "gui/controls/AM_View_Button.h"
+#include "gui/controls/AM_View_ColourView.h"
 #include "gui/controls/AM_View_FaderBox.h"
 #include "gui/controls/AM_View_GSwitch.h"
 #include "gui/controls/AM_View_Hotspot.h"
@@ -38,6 +39,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Rack", &AM_View_Rack::create},
     {"LayerSelector", &AM_View_LayerSelector::create},
     {"Hotspot", &AM_View_Hotspot::create},
+    {"ColourView", &AM_View_ColourView::create},
 };
 
 } // namespace

@@ -50,4 +50,55 @@ public:
     std::vector<float> drawn;
 };
 
+// A recording view manager whose menus are shown: the scripted answer is
+// handed to the control that opened the menu, as the editor window does.
+class ShowingViewMan : public MenuViewMan {
+public:
+    using MenuViewMan::MenuViewMan;
+    bool showMenu() override
+    {
+        const uint32_t chosen = chooseFromMenu();
+        if (chosen != 0)
+            delivered = deliverMenuCommand(chosen);
+        return false;
+    }
+    // The item of the last menu with that text (null when none).
+    const AM_MenuItem* find(const std::string& text) const
+    {
+        const AM_MenuTable& table = getMenuTable();
+        for (uint32_t i = 1; i <= table.itemCount(); ++i)
+            if (table.item(i)->text == text)
+                return table.item(i);
+        return nullptr;
+    }
+    bool delivered = false;
+};
+
+// The control tests on a view manager that shows its menus.
+class ShowingTest : public ControlTest {
+protected:
+    ShowingTest()
+    {
+        vm.reset();
+        resetAll();
+        auto showing = std::make_unique<ShowingViewMan>(&interface, nullptr, nullptr);
+        menus = showing.get();
+        vm = std::move(showing);
+        const AM_PluginInfo info = pluginInfo("TestSynth");
+        vm->setProcessDescription(&info);
+        vm->init(nullptr);
+        vm->registerDefaults();
+        AM_installStandardControls(vm.get());
+    }
+    Panel* panel(AM_Rect bounds)
+    {
+        auto* p = new Panel(vm.get(), &bounds);
+        vm->registerControl(p, nullptr);
+        p->setVisible(true, kAllLayers, false);
+        p->setEditMode(false);
+        return p;
+    }
+    ShowingViewMan* menus = nullptr;
+};
+
 } // namespace controltest
