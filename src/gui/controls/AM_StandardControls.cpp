@@ -2,6 +2,7 @@
 
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_ColourView.h"
+#include "gui/controls/AM_View_DataGraph.h"
 #include "gui/controls/AM_View_FaderBox.h"
 #include "gui/controls/AM_View_GSwitch.h"
 #include "gui/controls/AM_View_Hotspot.h"
@@ -40,6 +41,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"LayerSelector", &AM_View_LayerSelector::create},
     {"Hotspot", &AM_View_Hotspot::create},
     {"ColourView", &AM_View_ColourView::create},
+    {"DataGraph", &AM_View_DataGraph::create},
 };
 
 } // namespace

@@ -5,12 +5,110 @@
 
 #include "ControlFixture.h"
 
+#include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
 
 #include <algorithm>
 
 namespace controltest {
+
+// Parameters past those of the views fixture:
+//   "Env"   (module 1): "Graph" curve block of two curves of 100 points,
+//                        "Scope" oscilloscope block, "Redraw" meter
+//   "Osc"   (module 0): "Target" parameter selector (type 5, -1..8)
+//   "PCore" (module 2): "ChLay" list 0..8, "SurrO" list 0..2, "Vers" list
+//                        0..2 ("Classic", "Modern", "Current")
+enum WideParameter : int32_t {
+    kGraph = kFixtureParameters,
+    kScope,
+    kRedraw,
+    kTarget,
+    kChannelLayout,
+    kSurround,
+    kVersion,
+    kWideParameters,
+};
+inline constexpr uint32_t kGraphPoints = 100;
+inline constexpr uint32_t kGraphBytes = 8 + 2 * kGraphPoints * 4;
+
+class WideInterface : public NamedInterface {
+public:
+    WideInterface()
+    {
+        AM_ModuleRecord core{};
+        std::strncpy(core.shortName, "PCore", sizeof core.shortName - 1);
+        std::strncpy(core.longName, "Core", sizeof core.longName - 1);
+        core.moduleIndex = 2;
+        core.group = -1;
+        moduleTable().push_back(core);
+        add(AM_makeParamInfo(0, "Graph", "Graph Data", k_typeBinaryData, 0, kGraphBytes, 0, 0, 0), 1);
+        add(AM_makeParamInfo(0, "Scope", "Scope Data", k_typeBinaryData, 0, 1536, 0, 0, 0), 1);
+        add(AM_makeParamInfo(0, "Redraw", "Redraw", k_meter, 0, 1, 0, 0, 0), 1);
+        add(AM_makeParamInfo(0, "Target", "Target", k_kindAssignment, -1, 8, -1, 0, 0), 0);
+        add(AM_makeParamInfo(0, "ChLay", "Channel Layout", k_kindInteger, 0, 8, 0, 0, 0), 2);
+        add(AM_makeParamInfo(0, "SurrO", "Surround Out", k_kindInteger, 0, 2, 0, 0, 0), 2);
+        add(AM_makeParamInfo(0, "Vers", "Version", k_kindInteger, 0, 2, 0, 0, 0), 2);
+        const float none = -1;
+        std::memcpy(extraValues_[size_t(kTarget) - size_t(kFixtureParameters)].data(), &none, sizeof none);
+    }
+    int32_t getNumParameters() override { return int32_t(kWideParameters); }
+    AM_ParamInfo* getParameterInfo(int32_t index, bool published = false) override
+    {
+        if (index >= int32_t(kFixtureParameters) && index < int32_t(kWideParameters))
+            return &extra_[static_cast<size_t>(index - int32_t(kFixtureParameters))];
+        return NamedInterface::getParameterInfo(index, published);
+    }
+    const void* getParameterValue(int32_t index) override
+    {
+        if (index >= int32_t(kFixtureParameters) && index < int32_t(kWideParameters))
+            return extraValues_[static_cast<size_t>(index - int32_t(kFixtureParameters))].data();
+        return NamedInterface::getParameterValue(index);
+    }
+    void setParameterValue(int32_t index, const void* value) override
+    {
+        if (index < int32_t(kFixtureParameters) || index >= int32_t(kWideParameters)) {
+            NamedInterface::setParameterValue(index, value);
+            return;
+        }
+        if (value == nullptr)
+            return;
+        std::vector<uint8_t>& storage = extraValues_[static_cast<size_t>(index - int32_t(kFixtureParameters))];
+        std::memcpy(storage.data(), value, storage.size());
+        writes.push_back(index);
+        parameterChanged(index, storage.data(), false);
+    }
+    void getParameterDisplay(int32_t index, const void* value, char* text) override
+    {
+        if (index == int32_t(kVersion) && value != nullptr && text != nullptr) {
+            static const char* const kNames[] = {"Classic", "Modern", "Current"};
+            float v = 0;
+            std::memcpy(&v, value, sizeof v);
+            const int k = static_cast<int>(v);
+            std::snprintf(text, 32, "%s", k >= 0 && k < 3 ? kNames[k] : "?");
+            return;
+        }
+        NamedInterface::getParameterDisplay(index, value, text);
+    }
+    void setBytes(int32_t index, const void* bytes, size_t size)
+    {
+        std::vector<uint8_t>& storage = extraValues_[static_cast<size_t>(index - int32_t(kFixtureParameters))];
+        std::memcpy(storage.data(), bytes, std::min(size, storage.size()));
+    }
+    void setFloat(int32_t index, float v) { setBytes(index, &v, sizeof v); }
+
+private:
+    void add(AM_ParamInfo info, int32_t module)
+    {
+        info.index = static_cast<uint32_t>(size_t(kFixtureParameters) + extra_.size());
+        info.moduleIndex = module;
+        extra_.push_back(info);
+        const size_t bytes = info.kind() == k_kindData ? static_cast<size_t>(info.max) : 4;
+        extraValues_.emplace_back(bytes, 0);
+    }
+    std::vector<AM_ParamInfo> extra_;
+    std::vector<std::vector<uint8_t>> extraValues_;
+};
 
 inline constexpr char kPanelGraphics[][kGuiNameBytes] = {"Background"};
 
@@ -50,6 +148,40 @@ public:
     std::vector<float> drawn;
 };
 
+// A context that keeps the lines and texts drawn through it.
+class TraceContext : public AM_Context {
+public:
+    struct Text {
+        std::string text;
+        AM_Rect rect;
+        int align;
+        float size;
+        uint32_t colour;
+    };
+    void setColourPacked(uint32_t rgba) override { colour = rgba; }
+    void setColourFromObject(const AM_Colour* c) override { colour = c != nullptr ? c->getPacked() : 0; }
+    void setFontSize(float size) override { fontSize = size; }
+    void drawPolyline(const float points[], int count, float, bool) override
+    {
+        polylines.emplace_back(points, points + 2 * count);
+        polylineColours.push_back(colour);
+    }
+    void drawLine(const float p0[2], const float p1[2], float) override
+    {
+        lines.push_back({p0[0], p0[1], p1[0], p1[1]});
+    }
+    void drawText(const char* text, const AM_Rect* r, int hAlign, bool) override
+    {
+        texts.push_back({text, *r, hAlign, fontSize, colour});
+    }
+    std::vector<std::vector<float>> polylines;
+    std::vector<uint32_t> polylineColours;
+    std::vector<std::vector<float>> lines;
+    std::vector<Text> texts;
+    uint32_t colour = 0;
+    float fontSize = 0;
+};
+
 // A recording view manager whose menus are shown: the scripted answer is
 // handed to the control that opened the menu, as the editor window does.
 class ShowingViewMan : public MenuViewMan {
@@ -81,7 +213,7 @@ protected:
     {
         vm.reset();
         resetAll();
-        auto showing = std::make_unique<ShowingViewMan>(&interface, nullptr, nullptr);
+        auto showing = std::make_unique<ShowingViewMan>(&host, nullptr, nullptr);
         menus = showing.get();
         vm = std::move(showing);
         const AM_PluginInfo info = pluginInfo("TestSynth");
@@ -90,6 +222,7 @@ protected:
         vm->registerDefaults();
         AM_installStandardControls(vm.get());
     }
+    ~ShowingTest() override { vm.reset(); }
     Panel* panel(AM_Rect bounds)
     {
         auto* p = new Panel(vm.get(), &bounds);
@@ -98,6 +231,8 @@ protected:
         p->setEditMode(false);
         return p;
     }
+    // Declared before the view manager goes: the interface outlives it.
+    WideInterface host;
     ShowingViewMan* menus = nullptr;
 };
 
