@@ -3,6 +3,7 @@
 #include "gui/controls/AM_View_Button.h"
 #include "gui/controls/AM_View_ColourView.h"
 #include "gui/controls/AM_View_DataGraph.h"
+#include "gui/controls/AM_View_Display.h"
 #include "gui/controls/AM_View_EditMenus.h"
 #include "gui/controls/AM_View_FaderBox.h"
 #include "gui/controls/AM_View_GSwitch.h"
@@ -44,6 +45,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"ColourView", &AM_View_ColourView::create},
     {"DataGraph", &AM_View_DataGraph::create},
     {"EditMenus", &AM_View_EditMenus::create},
+    {"Display", &AM_View_Display::create},
 };
 
 } // namespace

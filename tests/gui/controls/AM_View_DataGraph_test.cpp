@@ -24,7 +24,8 @@ std::vector<uint8_t> curveBlock(int32_t curves, int32_t points, const std::vecto
     std::vector<uint8_t> bytes(8 + values.size() * 4);
     std::memcpy(bytes.data(), &curves, 4);
     std::memcpy(bytes.data() + 4, &points, 4);
-    std::memcpy(bytes.data() + 8, values.data(), values.size() * 4);
+    if (!values.empty())
+        std::memcpy(bytes.data() + 8, values.data(), values.size() * 4);
     return bytes;
 }
 

@@ -277,23 +277,17 @@ TEST_F(EditMenusTest, ATextEntryReachesTheOwnerBoundedByItsBuffer)
     f->onDoubleClick(point, 0);
     ASSERT_TRUE(vm->isTextEntryOpen());
     // What the prompt accepted is cut to the owner's buffer.
-    struct Access : ShowingViewMan {
-        static void accept(AM_ViewMan* v, const std::string& text)
-        {
-            static_cast<Access*>(static_cast<ShowingViewMan*>(v))->acceptTextEntry(text);
-        }
-    };
-    Access::accept(vm.get(), "a much longer name");
+    menus->accept("a much longer name");
     EXPECT_STREQ(small, "a much ");
     EXPECT_STREQ(f->getShownText(), "a much ");
 }
 
 TEST_F(EditMenusTest, AnOwnerThatGoesAwayIsForgotten)
 {
-    OwnerControl* o = owner();
     AM_View_EditMenus* variable = field();
     AM_View_EditMenus* text = field({10, 30, 64, 12});
     AM_View_EditMenus* colourField = field({10, 50, 64, 12});
+    OwnerControl* o = owner(); // the last of the top controls
     variable->bindVariable(o, nullptr, &o->steps, nullptr, 0, 16);
     text->bindText(o, o->text, sizeof o->text, nullptr);
     colourField->bindColour(o, 0);

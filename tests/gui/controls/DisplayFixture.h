@@ -96,6 +96,29 @@ public:
         std::memcpy(storage.data(), bytes, std::min(size, storage.size()));
     }
     void setFloat(int32_t index, float v) { setBytes(index, &v, sizeof v); }
+    // The engine changes a value by itself (any parameter of the fixture).
+    void engineSets(int32_t index, float v)
+    {
+        if (index < int32_t(kFixtureParameters)) {
+            NamedInterface::engineSets(index, v);
+            return;
+        }
+        setFloat(index, v);
+        parameterChanged(index, getParameterValue(index), false);
+    }
+    float value(int32_t index)
+    {
+        float v = 0.0f;
+        std::memcpy(&v, getParameterValue(index), sizeof v);
+        return v;
+    }
+    // The flags word of a module record (0x100: listed, low byte: group).
+    void setModuleFlags(uint32_t module, uint32_t flags)
+    {
+        for (AM_ModuleRecord& record : moduleTable())
+            if (record.moduleIndex == module)
+                record.group = static_cast<int32_t>(flags);
+    }
 
 private:
     void add(AM_ParamInfo info, int32_t module)
@@ -126,6 +149,21 @@ public:
         context->setColourPacked(0x2A2E35FF);
         context->fillRect(&bounds_);
     }
+};
+
+// A container of three layers that records the layers it was asked to show.
+class LayeredPanel : public Panel {
+public:
+    LayeredPanel(AM_ViewMan* viewMan, const AM_Rect* bounds) : Panel(viewMan, bounds)
+    {
+        numLayers_ = 3;
+    }
+    void selectLayer(int32_t layer) override
+    {
+        selected.push_back(layer);
+        currentLayer_ = static_cast<uint8_t>(layer);
+    }
+    std::vector<int32_t> selected;
 };
 
 // A graphic that draws a ring badge whose arc follows the value.
@@ -203,6 +241,8 @@ public:
                 return table.item(i);
         return nullptr;
     }
+    // The open prompt is accepted with the text.
+    void accept(const std::string& text) { acceptTextEntry(text); }
     bool delivered = false;
 };
 
