@@ -83,6 +83,11 @@ const char* usageText()
            "  --bench                 hold --notes N notes for --seconds T (default 8, 10)\n"
            "                          and print the plug-in's CPU time per voice\n"
            "  --notes N               notes held by --bench\n"
+           "  --editor                open the plug-in's editor in a window, idled at 60 Hz\n"
+           "                          until the window is closed\n"
+           "  --idles N               with --editor: close after N idles\n"
+           "  --screenshot FILE.png   with --editor: save the window after --idles N\n"
+           "                          (default 30) idles\n"
            "  --help                  print this text\n"
            "\n"
            "Exit status: 0 done, 1 the plug-in or a file failed, 2 wrong arguments.\n";
@@ -114,6 +119,18 @@ bool parseCommandLine(const std::vector<std::string>& args, Options& options, st
             options.demo = true;
         } else if (arg == "--bench") {
             options.bench = true;
+        } else if (arg == "--editor") {
+            options.editor = true;
+        } else if (arg == "--screenshot") {
+            if (!value(options.screenshot))
+                return false;
+        } else if (arg == "--idles") {
+            if (!value(text))
+                return false;
+            if (!parseNumber(text, options.idles) || options.idles < 1) {
+                error = "--idles wants a positive count";
+                return false;
+            }
         } else if (arg == "--plugin") {
             if (!value(options.pluginPath))
                 return false;
@@ -206,6 +223,10 @@ bool parseCommandLine(const std::vector<std::string>& args, Options& options, st
     }
     if (!options.help && options.pluginPath.empty()) {
         error = "--plugin is required";
+        return false;
+    }
+    if (!options.editor && (!options.screenshot.empty() || options.idles > 0)) {
+        error = "--screenshot and --idles need --editor";
         return false;
     }
     if (options.demo && !options.midiFile.empty()) {

@@ -39,6 +39,12 @@ struct Options {
     double seconds = -1.0; // below 0: the MIDI's length plus the tail (bench: 10 s)
     double tail = kDefaultTail;
     int benchNotes = kDefaultBenchNotes;
+    // --editor: the plug-in's editor in a window of the host's, idled at
+    // 60 Hz until the window is closed, or --idles times when given.
+    static constexpr int kDefaultScreenshotIdles = 30;
+    bool editor = false;
+    int idles = -1;
+    std::string screenshot;
 };
 
 // Parses the arguments after the program name; false with a reason.

@@ -2,6 +2,7 @@
 
 #include "Bench.h"
 #include "DemoPhrase.h"
+#include "EditorSession.h"
 #include "FileBytes.h"
 #include "MidiFile.h"
 #include "Renderer.h"
@@ -204,6 +205,31 @@ int play(HostedPlugin& plugin, const Options& options, std::ostream& out, std::o
     return kExitDone;
 }
 
+int runEditor(HostedPlugin& plugin, const Options& options, std::ostream& out, std::ostream& err)
+{
+    EditorSession session(plugin);
+    std::string error;
+    if (!session.open(error)) {
+        err << "kk-vsthost: " << error << "\n";
+        return kExitFailed;
+    }
+    if (options.idles > 0 || !options.screenshot.empty()) {
+        const int idles = options.idles > 0 ? options.idles : Options::kDefaultScreenshotIdles;
+        session.idle(idles, true);
+    } else {
+        session.run();
+    }
+    if (!options.screenshot.empty()) {
+        if (!session.screenshot(options.screenshot, error)) {
+            err << "kk-vsthost: " << error << "\n";
+            return kExitFailed;
+        }
+        out << "wrote " << options.screenshot << "\n";
+    }
+    session.close();
+    return kExitDone;
+}
+
 } // namespace
 
 int runHost(const Options& options, std::ostream& out, std::ostream& err)
@@ -233,6 +259,11 @@ int runHost(const Options& options, std::ostream& out, std::ostream& err)
         printInfo(plugin, out);
     if (options.listParams)
         printParameters(plugin, out);
+    if (options.editor) {
+        const int status = runEditor(plugin, options, out, err);
+        if (status != kExitDone)
+            return status;
+    }
     if (options.bench) {
         const int status = runBenchMode(plugin, options, out, err);
         if (status != kExitDone)

@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -137,6 +138,14 @@ public:
     // True when the plug-in can render at all.
     bool canProcess() const;
 
+    // Who answers the plug-in's audioMasterSizeWindow (the editor's host
+    // window); while none is set the host says it cannot size windows.
+    // User-interface thread.
+    void setSizeWindowHandler(std::function<bool(int width, int height)> handler)
+    {
+        sizeWindowHandler_ = std::move(handler);
+    }
+
     const HostSettings& settings() const { return settings_; }
     const HostLog& log() const { return log_; }
     // True once any process call left the floating-point control register
@@ -170,6 +179,7 @@ private:
     bool started_ = false;
     std::atomic<bool> processing_{false};
     bool controlRegisterChanged_ = false;
+    std::function<bool(int, int)> sizeWindowHandler_;
 };
 
 } // namespace vsthost

@@ -81,9 +81,13 @@ VstIntPtr HostedPlugin::answer(int32_t opcode, int32_t index, VstIntPtr value, v
         return 1;
     case audioMasterGetVendorVersion:
         return kHostVendorVersion;
+    case audioMasterSizeWindow:
+        return sizeWindowHandler_ && sizeWindowHandler_(index, static_cast<int>(value)) ? 1 : 0;
     case audioMasterCanDo:
         if (ptr == nullptr)
             return 0;
+        if (sizeWindowHandler_ && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0)
+            return 1;
         for (const char* capability : kHostCanDo)
             if (std::strcmp(static_cast<const char*>(ptr), capability) == 0)
                 return 1;
