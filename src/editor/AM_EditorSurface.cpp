@@ -9,6 +9,7 @@
 namespace {
 
 constexpr float kNoticeWidth = 340.0f;
+constexpr float kNoticeMinWidth = 160.0f;
 constexpr float kNoticeHeight = 86.0f;
 constexpr float kNoticeTop = 16.0f;
 constexpr float kTitleHeight = 24.0f;
@@ -47,7 +48,9 @@ void AM_EditorSurface::showNotice(const char* title, const char* text, int windo
         zoom = 1.0f;
     title_ = title != nullptr ? title : "";
     text_ = text != nullptr ? text : "";
-    const int width = static_cast<int>(std::lround(kNoticeWidth * zoom));
+    // As wide as it is designed, or as the window allows with a margin.
+    noticeWidth_ = std::clamp(windowWidth / zoom - 2 * kNoticeTop, kNoticeMinWidth, kNoticeWidth);
+    const int width = static_cast<int>(std::lround(noticeWidth_ * zoom));
     const int height = static_cast<int>(std::lround(kNoticeHeight * zoom));
     noticeArea_ = {std::max(0, (windowWidth - width) / 2),
                    static_cast<int>(std::lround(kNoticeTop * zoom)), width, height};
@@ -57,35 +60,35 @@ void AM_EditorSurface::showNotice(const char* title, const char* text, int windo
 
 void AM_EditorSurface::drawNotice(float zoom, const char* fontFolder)
 {
-    const AM_Rect canvas{0, 0, kNoticeWidth * zoom, kNoticeHeight * zoom};
+    const AM_Rect canvas{0, 0, noticeWidth_ * zoom, kNoticeHeight * zoom};
     notice_.setCanvas(&canvas);
     notice_.setZoom(zoom, canvas.w, canvas.h);
     if (fontFolder != nullptr)
         notice_.setFontFolder(fontFolder);
     notice_.beginDraw();
 
-    const AM_Rect all{0, 0, kNoticeWidth, kNoticeHeight};
+    const AM_Rect all{0, 0, noticeWidth_, kNoticeHeight};
     notice_.setColourPacked(kBorderColour);
     notice_.fillRect(&all);
-    const AM_Rect title{kBorder, kBorder, kNoticeWidth - 2 * kBorder, kTitleHeight};
+    const AM_Rect title{kBorder, kBorder, noticeWidth_ - 2 * kBorder, kTitleHeight};
     notice_.setColourPacked(kTitleColour);
     notice_.fillRect(&title);
-    const AM_Rect body{kBorder, kBorder + kTitleHeight, kNoticeWidth - 2 * kBorder,
+    const AM_Rect body{kBorder, kBorder + kTitleHeight, noticeWidth_ - 2 * kBorder,
                        kNoticeHeight - 2 * kBorder - kTitleHeight};
     notice_.setColourPacked(kBodyColour);
     notice_.fillRect(&body);
 
     notice_.setColourPacked(kTitleTextColour);
     notice_.setFontSize(kTitleFontSize);
-    const AM_Rect titleText{kMargin, kBorder, kNoticeWidth - 2 * kMargin, kTitleHeight};
+    const AM_Rect titleText{kMargin, kBorder, noticeWidth_ - 2 * kMargin, kTitleHeight};
     notice_.drawText(title_.c_str(), &titleText, 0, true);
     notice_.setColourPacked(kTextColour);
     notice_.setFontSize(kTextFontSize);
-    const AM_Rect line{kMargin, kBorder + kTitleHeight + 8, kNoticeWidth - 2 * kMargin, 22};
+    const AM_Rect line{kMargin, kBorder + kTitleHeight + 8, noticeWidth_ - 2 * kMargin, 22};
     notice_.drawText(text_.c_str(), &line, 0, true);
     notice_.setColourPacked(kHintColour);
     notice_.setFontSize(kHintFontSize);
-    const AM_Rect hint{kMargin, kNoticeHeight - kBorder - 22, kNoticeWidth - 2 * kMargin, 18};
+    const AM_Rect hint{kMargin, kNoticeHeight - kBorder - 22, noticeWidth_ - 2 * kMargin, 18};
     notice_.drawText("Click here to close", &hint, 2, true);
 }
 

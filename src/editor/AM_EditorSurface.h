@@ -41,6 +41,7 @@ private:
     platform::Surface* target_ = nullptr;
     AM_AGG_Context notice_;
     platform::PixelRect noticeArea_;
+    float noticeWidth_ = 0.0f;
     bool noticeUp_ = false;
     std::string title_;
     std::string text_;

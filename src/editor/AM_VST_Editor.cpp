@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr const char* kMakerFolder = "Orlen";
 constexpr const char* kAlertTitle = "GUI";
 constexpr const char* kAlertText = "TOP";
 
@@ -73,7 +72,8 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
     if (info != nullptr) {
         viewManager_->setProcessDescription(info);
         AM_Directory data;
-        if (getSpecialFolder(data, kAM_FolderData, 0, kMakerFolder, info->productName) == 0) {
+        // The data folder's root holds Scripts/, Images/ and Fonts/.
+        if (getDataRootFolder(data) == 0) {
             AM_String path;
             data.getPath(path);
             char narrow[1024] = {};

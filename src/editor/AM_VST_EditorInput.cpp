@@ -221,6 +221,8 @@ bool AM_VST_Editor::handleDrop(const uint8_t* data, size_t size)
     }
     if (dropped.kind == kAM_DragKindPatchList)
         AM_STD::printv("it is a patch list!");
+    AM_STD::printv("Drop of kind %u, %u bytes at %d %d", unsigned(dropped.kind),
+                   unsigned(dropped.length), pointerX_, pointerY_);
     return viewManager_->handleDrop(static_cast<float>(pointerX_), static_cast<float>(pointerY_),
                                     AM_modifierBits(pointerModifiers_), dropped.kind,
                                     dropped.length, dropped.body.c_str());

@@ -88,6 +88,10 @@ TEST(CommandLine, RefusesWrongArguments)
         {"--plugin", "x.so", "--notes", "0"},
         {"--plugin", "x.so", "--demo", "--midi", "a.mid"},
         {"--plugin", "x.so", "--frobnicate"},
+        {"--plugin", "x.so", "--screenshot", "a.png"},
+        {"--plugin", "x.so", "--idles", "5"},
+        {"--plugin", "x.so", "--editor", "--idles", "0"},
+        {"--plugin", "x.so", "--editor", "--screenshot"},
     };
     for (const std::vector<std::string>& args : cases) {
         Options options;
@@ -98,6 +102,23 @@ TEST(CommandLine, RefusesWrongArguments)
         EXPECT_FALSE(parseCommandLine(args, options, error)) << joined;
         EXPECT_FALSE(error.empty()) << joined;
     }
+}
+
+TEST(CommandLine, ReadsTheEditorOptions)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(parseCommandLine({"--plugin", "x.so", "--editor", "--screenshot", "shot.png",
+                                  "--idles", "12"},
+                                 options, error))
+        << error;
+    EXPECT_TRUE(options.editor);
+    EXPECT_EQ(options.screenshot, "shot.png");
+    EXPECT_EQ(options.idles, 12);
+    ASSERT_TRUE(parseCommandLine({"--plugin", "x.so", "--editor"}, options, error));
+    EXPECT_TRUE(options.editor);
+    EXPECT_TRUE(options.screenshot.empty());
+    EXPECT_EQ(options.idles, -1);
 }
 
 TEST(CommandLine, HelpNeedsNoPlugin)

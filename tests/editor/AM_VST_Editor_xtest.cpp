@@ -1,0 +1,345 @@
+// gtest before Xlib: Xlib's macros would break gtest's headers.
+#include "EditorFixture.h"
+
+#include "editor/AM_PrivateDataFormat.h"
+#include "gui/graphics/AM_AGG_Context.h"
+#include "gui/graphics/image/AM_PngWriter.h"
+#include "platform/x11/X11HostWindow.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#ifdef KK_HAVE_XRES
+#include <X11/extensions/XRes.h>
+#endif
+
+#include <dirent.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace editortest;
+
+constexpr uint32_t kRgbMask = 0xFFFFFF;
+
+void sleepMs(int ms)
+{
+    ::poll(nullptr, 0, ms);
+}
+
+int countOpenFiles()
+{
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir) != nullptr)
+            ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+int countChildren(Display* display, Window window)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(display, window, &root, &parent, &children, &count);
+    if (children != nullptr)
+        XFree(children);
+    return static_cast<int>(count);
+}
+
+int countClients(Display* display)
+{
+#ifdef KK_HAVE_XRES
+    int count = 0;
+    XResClient* clients = nullptr;
+    if (XResQueryClients(display, &count, &clients) && clients != nullptr)
+        XFree(clients);
+    return count;
+#else
+    (void)display;
+    return 0;
+#endif
+}
+
+class EditorDisplayTest : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        // The default face in the data folder, as the build places it.
+        dir.makeDir("KestanK4.data/Fonts");
+        std::ifstream face(KK_VERA_TTF, std::ios::binary);
+        std::ofstream copy(dir.file("KestanK4.data/Fonts/Vera.ttf"), std::ios::binary);
+        copy << face.rdbuf();
+        display_ = XOpenDisplay(nullptr);
+        if (display_ == nullptr) {
+            if (std::getenv("KK_REQUIRE_X11") != nullptr)
+                FAIL() << "no X display reachable, though KK_REQUIRE_X11 asks for one";
+            GTEST_SKIP() << "no X display reachable (DISPLAY unset or the server is down)";
+        }
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (!XTestQueryExtension(display_, &event, &error, &major, &minor))
+            GTEST_SKIP() << "the X server has no XTest extension";
+        for (unsigned int b = Button1; b <= Button5; ++b)
+            XTestFakeButtonEvent(display_, b, False, CurrentTime);
+        XSync(display_, False);
+    }
+    void TearDown() override
+    {
+        // The editors close before their host windows go.
+        EditorTest::TearDown();
+        hosts_.clear();
+        if (display_ != nullptr)
+            XCloseDisplay(display_);
+        display_ = nullptr;
+    }
+
+    // A plug-in whose editor is open on the display inside a host window at
+    // (x, y).
+    AEffect* openOnDisplay(int x, int y)
+    {
+        AEffect* e = openWithEditor();
+        EXPECT_NE(e, nullptr);
+        if (e == nullptr)
+            return nullptr;
+        dispatch(e, effEditClose);
+        AM_setEditorWindowOpener(nullptr);
+        auto host = platform::openX11HostWindow("editor test", 320, 240);
+        EXPECT_NE(host, nullptr);
+        if (!host)
+            return nullptr;
+        XMoveWindow(display_, static_cast<Window>(host->nativeHandle()), x, y);
+        XSync(display_, False);
+        EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, reinterpret_cast<void*>(host->nativeHandle())),
+                  1);
+        hosts_.push_back(std::move(host));
+        return e;
+    }
+    Window child(AEffect* e) { return reinterpret_cast<Window>(ed(e).getWindow()); }
+    Window hostOf(size_t i) { return static_cast<Window>(hosts_[i]->nativeHandle()); }
+
+    void idleFor(AEffect* e, int ms)
+    {
+        for (int t = 0; t < ms; t += 5) {
+            idle(e);
+            sleepMs(5);
+        }
+    }
+    void movePointer(Window window, int x, int y)
+    {
+        Window unused = 0;
+        int rootX = 0, rootY = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), x, y, &rootX, &rootY,
+                              &unused);
+        XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
+        XSync(display_, False);
+    }
+    void button(bool press)
+    {
+        XTestFakeButtonEvent(display_, Button1, press ? True : False, CurrentTime);
+        XSync(display_, False);
+    }
+    std::vector<uint32_t> grab(Window window, int width, int height)
+    {
+        std::vector<uint32_t> pixels;
+        XImage* image = XGetImage(display_, window, 0, 0, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return pixels;
+        pixels.reserve(static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & kRgbMask);
+        XDestroyImage(image);
+        return pixels;
+    }
+    // Positions where the window differs from the editor's back buffer.
+    int differences(AEffect* e)
+    {
+        auto* context = static_cast<AM_AGG_Context*>(vm(e).getContext());
+        const int width = ed(e).editorWindow()->width();
+        const int height = ed(e).editorWindow()->height();
+        EXPECT_EQ(context->bufferWidth(), width);
+        EXPECT_EQ(context->bufferHeight(), height);
+        const std::vector<uint32_t> shown = grab(child(e), width, height);
+        if (shown.size() != static_cast<size_t>(width) * height)
+            return -1;
+        int count = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* p = context->pixels() + static_cast<size_t>(y) * context->bufferStride() + x * 4;
+                const uint32_t drawn = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+                if (drawn != shown[static_cast<size_t>(y) * width + x])
+                    ++count;
+            }
+        }
+        return count;
+    }
+    // With KK_EDITOR_SCREENSHOTS set to a folder, the host window as PNG.
+    void screenshot(size_t host, const std::string& name)
+    {
+        const char* folder = std::getenv("KK_EDITOR_SCREENSHOTS");
+        if (folder == nullptr)
+            return;
+        std::vector<uint8_t> bgra;
+        int width = 0, height = 0;
+        ASSERT_TRUE(hosts_[host]->capture(bgra, width, height));
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        EXPECT_TRUE(AM_writePngFile(path.c_str(), bgra.data(), width, height, width * 4));
+    }
+
+    Display* display_ = nullptr;
+    std::vector<std::unique_ptr<platform::HostWindow>> hosts_;
+};
+
+TEST_F(EditorDisplayTest, TheEditorMapsAtTheGuiSizeAndShowsTheBackBuffer)
+{
+    AEffect* e = openOnDisplay(20, 20);
+    ASSERT_NE(e, nullptr);
+    buildPanel(vm(e), ui(e));
+    idleFor(e, 60);
+    // A child of the host's window, at the GUI's size.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(display_, child(e), &root, &parent, &children, &count);
+    if (children != nullptr)
+        XFree(children);
+    EXPECT_EQ(parent, hostOf(0));
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(display_, child(e), &attributes));
+    EXPECT_EQ(attributes.width, 300);
+    EXPECT_EQ(attributes.height, 200);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    EXPECT_NE(std::find(host.sizes.begin(), host.sizes.end(), "300x200"), host.sizes.end())
+        << "the host was asked for the GUI's size";
+    EXPECT_EQ(differences(e), 0);
+
+    // After an Expose.
+    XClearArea(display_, child(e), 0, 0, 0, 0, True);
+    XSync(display_, False);
+    idleFor(e, 60);
+    EXPECT_EQ(differences(e), 0);
+
+    // After a zoom change.
+    ed(e).invalidateAllWithAlert();
+    idleFor(e, 30);
+    screenshot(0, "editor_z1");
+    vm(e).setZoom(2.0f);
+    // The host's window follows the size asked for, as a host's does.
+    hosts_[0]->resize(600, 400);
+    ed(e).invalidateAllWithAlert();
+    idleFor(e, 80);
+    ASSERT_TRUE(XGetWindowAttributes(display_, child(e), &attributes));
+    EXPECT_EQ(attributes.width, 600);
+    EXPECT_EQ(attributes.height, 400);
+    screenshot(0, "editor_z2");
+    // The notice lies over the frame; closed, the window is the back buffer again.
+    const platform::PixelRect notice = ed(e).editorSurface().noticeArea();
+    movePointer(child(e), notice.x + 4, notice.y + 4);
+    button(true);
+    button(false);
+    idleFor(e, 80);
+    EXPECT_FALSE(ed(e).editorSurface().noticeUp());
+    EXPECT_EQ(differences(e), 0);
+}
+
+TEST_F(EditorDisplayTest, DraggingAKnobGivesTheHostBeginAutomateAndEnd)
+{
+    AEffect* e = openOnDisplay(20, 20);
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    ASSERT_GE(panel.published, 0);
+    idleFor(e, 60);
+    host.edits.clear();
+    host.automations.clear();
+    const float before = value(e, panel.parameter);
+
+    movePointer(child(e), 54, 54);
+    button(true);
+    idleFor(e, 40);
+    for (int y = 50; y >= 20; y -= 10) {
+        movePointer(child(e), 54, y);
+        idleFor(e, 20);
+    }
+    button(false);
+    idleFor(e, 40);
+
+    EXPECT_NE(value(e, panel.parameter), before);
+    ASSERT_GE(host.edits.size(), 2u);
+    EXPECT_EQ(host.edits.front(), "begin " + std::to_string(panel.published));
+    EXPECT_EQ(host.edits.back(), "end " + std::to_string(panel.published));
+    EXPECT_FALSE(host.automations.empty());
+    EXPECT_EQ(differences(e), 0) << "the captured drag repainted at once";
+}
+
+TEST_F(EditorDisplayTest, APatchListDraggedToAnotherEditorArrivesWhole)
+{
+    AEffect* source = openOnDisplay(10, 10);
+    AEffect* target = openOnDisplay(400, 10);
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(target, nullptr);
+    buildPanel(vm(source), ui(source));
+    buildPanel(vm(target), ui(target));
+    idleFor(source, 30);
+    idleFor(target, 30);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 2u);
+
+    testsupport::TraceCapture trace;
+    movePointer(child(source), 40, 40);
+    button(true);
+    idleFor(source, 30);
+    movePointer(child(target), 55, 65);
+    movePointer(child(target), 60, 70);
+    button(false);
+    const std::string list = "Bank/Lead.preset\nBank/Pad.preset";
+    EXPECT_FALSE(vm(source).startDragDrop(nullptr, kAM_DragKindPatchList, kAM_DragLengthOfText,
+                                          list.c_str()));
+    idleFor(target, 30);
+    EXPECT_TRUE(trace.contains("it is a patch list!"));
+    EXPECT_TRUE(trace.contains("Drop of kind 1, " + std::to_string(list.size() + 1) +
+                               " bytes at 60 70"))
+        << trace.text();
+}
+
+TEST_F(EditorDisplayTest, OpenAndCloseAHundredTimesLeavesNothingBehind)
+{
+    AEffect* e = openOnDisplay(20, 20);
+    ASSERT_NE(e, nullptr);
+    idleFor(e, 20);
+    dispatch(e, effEditClose);
+    XSync(display_, False);
+    const int files = countOpenFiles();
+    const int clients = countClients(display_);
+    const void* parent = reinterpret_cast<void*>(hosts_[0]->nativeHandle());
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, const_cast<void*>(parent)), 1);
+        idle(e);
+        dispatch(e, effEditClose);
+    }
+    XSync(display_, False);
+    sleepMs(50);
+    EXPECT_EQ(countOpenFiles(), files);
+    EXPECT_EQ(countClients(display_), clients);
+    EXPECT_EQ(countChildren(display_, hostOf(0)), 0);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+}
+
+TEST_F(EditorDisplayTest, TheHostDestroyingTheParentBeforeClosingIsSafe)
+{
+    AEffect* e = openOnDisplay(20, 20);
+    ASSERT_NE(e, nullptr);
+    buildPanel(vm(e), ui(e));
+    idleFor(e, 30);
+    hosts_[0].reset();
+    idleFor(e, 30);
+    dispatch(e, effEditClose);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+}
+
+} // namespace
