@@ -1,5 +1,6 @@
 #include "gui/controls/AM_ControlMenu.h"
 
+#include "gui/views/AM_ViewControl.h"
 #include "gui/views/AM_ViewMan.h"
 
 namespace {
@@ -15,10 +16,11 @@ void AM_addMenuSeparator(AM_ControlMenu* menu)
     }
 }
 
-namespace {
-
-void addItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
+void AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
 {
+    if (viewMan == nullptr) {
+        return;
+    }
     for (const AM_ControlMenuItem& item : menu) {
         uint32_t flags = 0;
         if (item.text == "-") {
@@ -32,7 +34,36 @@ void addItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
     }
 }
 
-} // namespace
+void AM_beginControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
+                         uint32_t menuId, const AM_ControlMenu& menu)
+{
+    if (viewMan == nullptr || point == nullptr) {
+        return;
+    }
+    viewMan->beginMenu(control, point, menuId);
+    AM_addControlMenuItems(viewMan, menu);
+}
+
+void AM_buildClassEditMenu(AM_ViewControl* control, const float* point, bool open,
+                           uint32_t extra, const AM_ControlMenu& items)
+{
+    AM_ViewMan* viewMan = control != nullptr ? control->getViewMan() : nullptr;
+    if (viewMan == nullptr) {
+        return;
+    }
+    if (open) {
+        if (point == nullptr) {
+            return;
+        }
+        viewMan->beginMenu(control, point, kControlEditMenu);
+        viewMan->addMenuItem(0, 0, control->getName());
+    }
+    control->AM_ViewControl::buildEditMenu(point, false, extra);
+    AM_addControlMenuItems(viewMan, items);
+    if (open) {
+        viewMan->showMenu();
+    }
+}
 
 bool AM_openControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
                         uint32_t menuId, const AM_ControlMenu& menu)
@@ -40,8 +71,7 @@ bool AM_openControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const floa
     if (viewMan == nullptr || point == nullptr || menu.empty()) {
         return false;
     }
-    viewMan->beginMenu(control, point, menuId);
-    addItems(viewMan, menu);
+    AM_beginControlMenu(viewMan, control, point, menuId, menu);
     return viewMan->showMenu();
 }
 
@@ -51,7 +81,7 @@ int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_Con
         return -1;
     }
     viewMan->beginMenu(nullptr, point, kControlRunMenu);
-    addItems(viewMan, menu);
+    AM_addControlMenuItems(viewMan, menu);
     const AM_MenuItem* chosen = viewMan->getMenuTable().item(viewMan->chooseFromMenu());
     return chosen != nullptr && !chosen->isSubMenuEntry() ? static_cast<int32_t>(chosen->command)
                                                           : -1;

@@ -39,6 +39,21 @@ void AM_addMenuSeparator(AM_ControlMenu* menu);
 // the chosen command, or -1 when nothing was chosen.
 int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu);
 
+// Adds the items to the top level of the menu being built.
+void AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu);
+
+// Begins menu `menuId` of the control at the point with the items; the
+// caller may add more before it shows the menu (showMenu).
+void AM_beginControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
+                         uint32_t menuId, const AM_ControlMenu& menu);
+
+// A class's edit menu: when `open`, the edit menu is begun at the point with
+// the control's name as its first item; then the items of every control
+// (the base's buildEditMenu), the class's items, and, when `open`, the menu
+// is shown.
+void AM_buildClassEditMenu(AM_ViewControl* control, const float* point, bool open,
+                           uint32_t extra, const AM_ControlMenu& items);
+
 // Begins menu `menuId` of the control at the point with the items and shows
 // it: the chosen item reaches the control's handleMenuCommand. Answers what
 // the view manager's showMenu answers (false when nothing could be shown).

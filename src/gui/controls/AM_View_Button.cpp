@@ -4,6 +4,7 @@
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
+#include "gui/views/AM_ActionTable.h"
 #include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_ScriptWriter.h"
 #include "gui/views/AM_ViewMan.h"
@@ -117,12 +118,7 @@ bool AM_View_Button::onMouseDown(const float* point, uint32_t buttons)
         if (actionCode_ == kWebAction) {
             AM_ControlMenu menu;
             menu.push_back({"visit website", AM_controlCommand(kVisitWebsite), false, false});
-            const int32_t chosen = AM_showControlMenu(viewMan_, point, menu);
-            if (chosen < 0) {
-                return false;
-            }
-            applyMenuCommand(kControlRunMenu, static_cast<uint32_t>(chosen), nullptr);
-            return true;
+            return AM_openControlMenu(viewMan_, this, point, kControlRunMenu, menu);
         }
         performAction();
     }
@@ -294,7 +290,9 @@ bool AM_View_Button::applyMenuCommand(uint32_t menuId, uint32_t command, void* u
     const uint32_t sub = command >> 16;
     if (menuId == kControlEditMenu) {
         if (code == kControlMenuCode && sub < kTogglePushOnly) {
-            actionCode_ = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(userData));
+            // An item of the action list: its row carries the code.
+            const auto* row = static_cast<const AM_ActionTableEntry*>(userData);
+            actionCode_ = row != nullptr ? row->code : 0;
             return false;
         }
         if (code == kControlMenuCode && sub == kTogglePushOnly) {
@@ -309,10 +307,54 @@ bool AM_View_Button::applyMenuCommand(uint32_t menuId, uint32_t command, void* u
         }
         return false;
     }
-    if (menuId == kControlRunMenu && code == kControlMenuCode && sub == kVisitWebsite) {
-        // The page address (the button's name when it is one) goes with the
-        // action once the dispatcher takes an argument.
-        performAction();
+    if (menuId == kControlRunMenu && code == kControlMenuCode && sub == kVisitWebsite &&
+        viewMan_ != nullptr) {
+        // A button named by a web address opens that page.
+        const char* name = getName();
+        const bool isAddress = name != nullptr && std::strncmp(name, "http", 4) == 0;
+        viewMan_->performAction(actionCode_, isAddress ? name : nullptr);
     }
     return false;
+}
+
+bool AM_View_Button::handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                                       const AM_MenuItem* item)
+{
+    if (!valid || item == nullptr) {
+        return true;
+    }
+    const bool own = (menuId == kControlEditMenu || menuId == kControlRunMenu) &&
+                     (AM_menuCode(item->command) == kControlMenuCode ||
+                      (menuId == kControlEditMenu && AM_menuCode(item->command) == kAttachPaneCode));
+    if (applyMenuCommand(menuId, item->command, item->userData)) {
+        return true;
+    }
+    const bool used = AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
+    return own || used;
+}
+
+void AM_View_Button::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    if (viewMan_ == nullptr || (open && point == nullptr)) {
+        return;
+    }
+    if (open) {
+        viewMan_->beginMenu(this, point, kControlEditMenu);
+        viewMan_->addMenuItem(0, 0, getName());
+    }
+    AM_ViewControl::buildEditMenu(point, false, extra);
+    AM_addControlMenuItems(viewMan_, buildEditItems());
+    viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
+    // Every container offers itself as the pane, the current one checked.
+    const uint32_t panes = viewMan_->addSubMenu(0, "Attach Pane");
+    sendMessage(kGuiControlBit, kCtlMsgContainerMenu, panes, clientPane_);
+    viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
+    for (const AM_ActionTableEntry* row = AM_actionTable; row->code != 0; ++row) {
+        viewMan_->addMenuItem(0, AM_controlCommand(kActionListItem), row->label, 0,
+                              row->code == actionCode_ ? kMenuChecked : kMenuCheckable,
+                              const_cast<AM_ActionTableEntry*>(row));
+    }
+    if (open) {
+        viewMan_->showMenu();
+    }
 }

@@ -23,6 +23,8 @@ public:
     // run menu, push only of the edit menu.
     static constexpr uint32_t kVisitWebsite = 616;
     static constexpr uint32_t kTogglePushOnly = 100;
+    // The sub of the action-list items of the edit menu.
+    static constexpr uint32_t kActionListItem = 1;
     // The edit menu's code for an attached pane.
     static constexpr uint32_t kAttachPaneCode = 16;
 
@@ -42,6 +44,12 @@ public:
 
     // A client pane that goes away (message 18) is forgotten.
     void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override;
+    bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                           const AM_MenuItem* item) override;
+    // The base items, "Push Only", the "Attach Pane" submenu that every
+    // container fills, and the list of actions with the current one checked.
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
+
     void draw(AM_Context* context) override;
     void writeProperties(std::string* script) override;
     void setProperty(const char* name, int32_t id, const char* value) override;
@@ -55,8 +63,9 @@ public:
     // The class's own edit-menu items (the pane submenu and the action list
     // come from the view manager).
     AM_ControlMenu buildEditItems() const;
-    // A chosen command of menu `menuId` with the item's user data; true when
-    // the class handled it whole.
+    // A chosen command of menu `menuId` with the item's user data (an
+    // action-list item carries its action row, an "Attach Pane" item the
+    // pane); true when the class handled it whole.
     bool applyMenuCommand(uint32_t menuId, uint32_t command, void* userData);
 
     bool isOn() const { return value_ == onValue_; }

@@ -230,6 +230,11 @@ bool AM_View_FaderBox::handleMenuCommand(const float* point, uint32_t menuId, bo
     return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
 }
 
+void AM_View_FaderBox::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, buildEditItems());
+}
+
 AM_ControlMenu AM_View_FaderBox::buildEditItems() const
 {
     AM_ControlMenu menu;

@@ -198,6 +198,11 @@ bool AM_View_GSwitch::handleMenuCommand(const float* point, uint32_t menuId, boo
     return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
 }
 
+void AM_View_GSwitch::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, {});
+}
+
 void AM_View_GSwitch::draw(AM_Context* context)
 {
     if (context == nullptr) {

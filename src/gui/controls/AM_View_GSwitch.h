@@ -40,6 +40,8 @@ public:
     void onMouseWheel(float steps) override;
     bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
                            const AM_MenuItem* item) override;
+    // The items of every control only.
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
 
     void draw(AM_Context* context) override;
 

@@ -301,6 +301,11 @@ bool AM_View_Keyboard::handleMenuCommand(const float* point, uint32_t menuId, bo
     return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
 }
 
+void AM_View_Keyboard::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, buildEditItems());
+}
+
 AM_ControlMenu AM_View_Keyboard::buildEditItems() const
 {
     AM_ControlMenu menu;

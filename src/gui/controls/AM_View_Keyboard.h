@@ -44,6 +44,7 @@ public:
     void onTimer() override;
     bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
                            const AM_MenuItem* item) override;
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
 
     void draw(AM_Context* context) override;
     void boundsChanged() override;

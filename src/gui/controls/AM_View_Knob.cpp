@@ -319,12 +319,39 @@ AM_ControlMenu AM_View_Knob::buildRunMenu(bool withValueNames) const
 
 bool AM_View_Knob::openRunMenu(const float* point, bool withValueNames)
 {
-    const int32_t chosen = AM_showControlMenu(viewMan_, point, buildRunMenu(withValueNames));
-    if (chosen < 0) {
+    if (viewMan_ == nullptr) {
         return false;
     }
-    applyMenuCommand(kControlRunMenu, static_cast<uint32_t>(chosen));
-    return true;
+    AM_beginControlMenu(viewMan_, this, point, kControlRunMenu, buildRunMenu(withValueNames));
+    buildAssignMenu(0);
+    return viewMan_->showMenu();
+}
+
+bool AM_View_Knob::handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                                     const AM_MenuItem* item)
+{
+    if (!valid || item == nullptr) {
+        return true;
+    }
+    if (AM_menuCode(item->command) == kControlMenuCode) {
+        const uint32_t sub = AM_menuSubIndex(item->command);
+        if (menuId == kControlRunMenu) {
+            applyMenuCommand(menuId, item->command);
+            if (sub == kMidiLearn || sub == kMidiUnlearn) {
+                AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
+            }
+            return true;
+        }
+        if (menuId == kControlEditMenu && applyMenuCommand(menuId, item->command)) {
+            return true;
+        }
+    }
+    return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
+}
+
+void AM_View_Knob::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, buildEditItems());
 }
 
 AM_ControlMenu AM_View_Knob::buildEditItems() const

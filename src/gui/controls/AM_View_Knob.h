@@ -43,6 +43,10 @@ public:
     void onMouseUp(const float* point, uint32_t buttons) override;
     void onMouseWheel(float steps) override;
 
+    bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                           const AM_MenuItem* item) override;
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
+
     void draw(AM_Context* context) override;
     // A name label added under a menu parameter shows the current name.
     void addControl(AM_ViewControl* child, uint32_t layerMask, bool offset) override;
@@ -85,7 +89,8 @@ private:
     bool portBound(int32_t i) const;
     // The current value name, or null.
     const char* currentValueName() const;
-    // Opens the run-mode menu at the point; true when it was shown.
+    // Opens the run-mode menu at the point (the chosen item comes to
+    // handleMenuCommand); what showing it answers.
     bool openRunMenu(const float* point, bool withValueNames);
     void drawGenerated(AM_Context* context, float position);
     // setValueFromUser with a float.

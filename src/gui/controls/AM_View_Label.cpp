@@ -163,10 +163,13 @@ void AM_View_Label::onDoubleClick(const float* point, uint32_t buttons)
     }
     const bool editMode = (state_ & kStateEditMode) != 0;
     const bool bound = getPort(0) != nullptr && getPort(0)->parameter != nullptr;
+    // The entry writes straight into the text, within what the label holds.
     if (editMode || (bound && capacity_ < kLongTextCapacity)) {
-        viewMan_->beginTextEntry(this, 0, text_, 0, nullptr);
+        const int32_t bytes = editMode ? kTextBytes : std::clamp(capacity_ + 1, 1, kTextBytes);
+        viewMan_->beginTextEntry(this, 0, text_, static_cast<uint32_t>(bytes), text_);
     } else if (bound && longText_) {
-        viewMan_->beginTextEntry(this, 0, longText_.get(), 0, nullptr);
+        viewMan_->beginTextEntry(this, 0, longText_.get(), static_cast<uint32_t>(longBytes_),
+                                 longText_.get(), true);
     }
 }
 
@@ -350,6 +353,24 @@ AM_ControlMenu AM_View_Label::buildEditItems() const
     menu.push_back({"align center", AM_controlCommand(kAlignCentre), true, hAlign_ == 1});
     menu.push_back({"align right", AM_controlCommand(kAlignRight), true, hAlign_ == 2});
     return menu;
+}
+
+bool AM_View_Label::handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                                      const AM_MenuItem* item)
+{
+    if (!valid || item == nullptr) {
+        return true;
+    }
+    if (menuId == kControlEditMenu && AM_menuCode(item->command) == kControlMenuCode) {
+        applyEditCommand(item->command);
+        return true;
+    }
+    return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
+}
+
+void AM_View_Label::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, buildEditItems());
 }
 
 bool AM_View_Label::applyEditCommand(uint32_t command)

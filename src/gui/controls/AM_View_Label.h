@@ -64,6 +64,9 @@ public:
     void setProperty(const char* name, int32_t id, const char* value) override;
 
     // The class's own edit-menu items.
+    bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                           const AM_MenuItem* item) override;
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
     AM_ControlMenu buildEditItems() const;
     // Edit-menu commands of the class (code 5 items): 1 toggles the
     // pass-through, 2 the meta display, 3..5 set the horizontal alignment.

@@ -1,6 +1,7 @@
 #include "gui/controls/AM_View_Meter.h"
 
 #include "foundation/AM_STD.h"
+#include "gui/controls/AM_View_Slider.h"
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
@@ -263,29 +264,18 @@ void AM_View_Meter::draw(AM_Context* context)
                 const auto alpha = static_cast<uint32_t>(float(rgba & 0xFF) * p);
                 context->setColourPacked((rgba & 0xFFFFFF00u) | std::min(alpha, 0xFFu));
                 context->fillRect(&inner);
-            } else if (range != 0.0f) {
-                // The bar follows the value itself, past the end when the
-                // value is above the maximum.
-                const float level = (value_ - minimum_) / range;
+            } else {
                 context->setColourFromObject(colour);
-                if (vertical_ != 0) {
-                    const float h = level * inner.h;
-                    const AM_Rect bar{inner.x, inner.y + inner.h - h, inner.w, h};
-                    context->fillRect(&bar);
-                } else {
-                    const AM_Rect bar{inner.x, inner.y, level * inner.w, inner.h};
-                    context->fillRect(&bar);
-                }
+                const AM_Rect bar =
+                    AM_View_Slider::valueBar(inner, value_, minimum_, range, vertical_ != 0);
+                context->fillRect(&bar);
             }
         }
         if (AM_Graphic* handle = getGraphic(kMeterHandle)) {
-            const float hw = std::min(handle->getWidth(), bounds_.w);
-            const float hh = std::min(handle->getHeight(), bounds_.h);
-            const float clamped = std::clamp(p, 0.0f, 1.0f);
-            const AM_Rect place =
-                vertical_ != 0
-                    ? AM_Rect{bounds_.x, bounds_.y + (1 - clamped) * (bounds_.h - hh), bounds_.w, hh}
-                    : AM_Rect{bounds_.x + clamped * (bounds_.w - hw), bounds_.y, hw, bounds_.h};
+            const float length = AM_View_Slider::handleLength(handle, bounds_, vertical_ != 0);
+            // A level past the range keeps the handle inside the meter.
+            const AM_Rect place = AM_View_Slider::handleRect(
+                bounds_, length, std::clamp(p, 0.0f, 1.0f), vertical_ != 0);
             handle->draw(context, &place, p);
         }
     }
@@ -350,6 +340,24 @@ AM_ControlMenu AM_View_Meter::buildEditItems() const
     menu.push_back(
         {"RunningLight", AM_controlCommand(kToggleRunningLight), true, runningLight_ != 0});
     return menu;
+}
+
+bool AM_View_Meter::handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                                      const AM_MenuItem* item)
+{
+    if (!valid || item == nullptr) {
+        return true;
+    }
+    if (menuId == kControlEditMenu && AM_menuCode(item->command) == kControlMenuCode) {
+        applyEditCommand(item->command);
+        return true;
+    }
+    return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
+}
+
+void AM_View_Meter::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, buildEditItems());
 }
 
 bool AM_View_Meter::applyEditCommand(uint32_t command)

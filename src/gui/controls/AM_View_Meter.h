@@ -44,6 +44,9 @@ public:
     void writeControl(std::string* script) override;
     void setProperty(const char* name, int32_t id, const char* value) override;
 
+    bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                           const AM_MenuItem* item) override;
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
     AM_ControlMenu buildEditItems() const;
     // True when the command was the class's own.
     bool applyEditCommand(uint32_t command);

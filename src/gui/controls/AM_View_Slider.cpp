@@ -259,6 +259,11 @@ bool AM_View_Slider::handleMenuCommand(const float* point, uint32_t menuId, bool
     return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
 }
 
+void AM_View_Slider::buildEditMenu(const float* point, bool open, uint32_t extra)
+{
+    AM_buildClassEditMenu(this, point, open, extra, buildEditItems());
+}
+
 AM_ControlMenu AM_View_Slider::buildEditItems() const
 {
     AM_ControlMenu menu;

@@ -2,6 +2,7 @@
 
 #include "TraceCapture.h"
 #include "gui/controls/AM_View_Button.h"
+#include "gui/views/AM_ActionTable.h"
 
 namespace {
 
@@ -162,18 +163,26 @@ TEST_F(ButtonTest, WebActionOpensItsMenuFirst)
     EXPECT_EQ(vm->items[0].command, (616 << 16) | 5);
     EXPECT_TRUE(vm->actions.empty());
 
+    // The chosen item comes to the button, which hands its code on; a
+    // button named by a web address gives that page.
     vm->answer = (616 << 16) | 5;
-    EXPECT_TRUE(button->onMouseDown(point, 0));
+    EXPECT_FALSE(button->onMouseDown(point, 0));
     EXPECT_EQ(vm->actions, std::vector<int32_t>{0x5F776562});
+    EXPECT_EQ(vm->addresses, std::vector<std::string>{""});
+    button->setName("https://example.org/manual");
+    button->onMouseDown(point, 0);
+    EXPECT_EQ(vm->addresses.back(), "https://example.org/manual");
 }
 
 TEST_F(ButtonTest, EditCommandsSetTheActionPushOnlyAndPane)
 {
     AM_View_Button* pane = make<AM_View_Button>("Button On-Off", {40, 0, 60, 60});
     AM_View_Button* button = make<AM_View_Button>("Button On-Off", {0, 0, 26, 12});
+    const AM_ActionTableEntry* redo = AM_findAction(kActionRedo);
+    ASSERT_NE(redo, nullptr);
     EXPECT_FALSE(button->applyMenuCommand(kControlEditMenu, AM_controlCommand(1),
-                                          reinterpret_cast<void*>(uintptr_t{0x72656471})));
-    EXPECT_EQ(button->getActionCode(), 0x72656471u);
+                                          const_cast<AM_ActionTableEntry*>(redo)));
+    EXPECT_EQ(button->getActionCode(), kActionRedo);
     button->applyMenuCommand(kControlEditMenu, AM_controlCommand(100), nullptr);
     EXPECT_TRUE(button->isPushOnly());
     EXPECT_TRUE(button->applyMenuCommand(kControlEditMenu, AM_controlCommand(0, 16), pane));

@@ -58,13 +58,19 @@ public:
         items.push_back({text, static_cast<int32_t>(command), flags});
         return TestViewMan::addMenuItem(subMenu, command, text, value, flags, userData);
     }
-    // Chooses the first item whose command is the answer (0: nothing).
+    // Chooses the first item whose text is answerText or, without one, whose
+    // command is the answer (0: nothing).
     uint32_t chooseFromMenu() override
     {
         ++menusShown;
         const AM_MenuTable& table = getMenuTable();
-        for (uint32_t i = 1; answer != 0 && i <= table.itemCount(); ++i) {
-            if (table.item(i)->command == static_cast<uint32_t>(answer)) {
+        for (uint32_t i = 1; (answer != 0 || !answerText.empty()) && i <= table.itemCount(); ++i) {
+            const AM_MenuItem* item = table.item(i);
+            if (item->isSubMenuEntry() || item->isSeparator()) {
+                continue;
+            }
+            if (answerText.empty() ? item->command == static_cast<uint32_t>(answer)
+                                   : item->text == answerText) {
                 return i;
             }
         }
@@ -90,11 +96,14 @@ public:
         selectedModules.emplace_back(name != nullptr ? name : "");
         TestViewMan::selectModule(name);
     }
-    bool performAction(uint32_t action, const char*) override
+    bool performAction(uint32_t action, const char* address) override
     {
         actions.push_back(static_cast<int32_t>(action));
+        addresses.emplace_back(address != nullptr ? address : "");
         return true;
     }
+    // An entry typed and accepted in the prompt.
+    void typeEntry(const std::string& text) { acceptTextEntry(text); }
     bool beginTextEntry(AM_ViewControl* target, uint32_t id, char* text, uint32_t textBytes,
                         void* userData, bool multiLine) override
     {
@@ -110,12 +119,14 @@ public:
 
     std::vector<Item> items;
     std::vector<int32_t> actions;
+    std::vector<std::string> addresses;
     std::vector<std::string> selectedModules;
     std::vector<Entry> entries;
     int menusBegun = 0;
     int defaultsMade = 0;
     int menusShown = 0;
     int32_t answer = 0;
+    std::string answerText;
 };
 
 // The process-wide state of view managers, cleared around each test.
