@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 
 #include "editor/AM_PrivateDataFormat.h"
+#include "platform/TextPrompt.h"
 
 #include <algorithm>
 #include <string>
@@ -269,6 +270,32 @@ TEST_F(EditorTest, TheAlertIsANoticeInTheWindowThatAClickCloses)
     EXPECT_FALSE(surface.noticeUp());
     const uint32_t after = win(e).headlessSurface().pixel(area.x + area.w / 2, area.y + 4);
     EXPECT_NE(after & 0xFFFFFFu, 0xB3261Eu);
+}
+
+} // namespace
+
+namespace {
+
+using namespace editortest;
+
+TEST_F(EditorTest, ClosingWithAPromptOpenClosesItFirst)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    idle(e);
+    char text[32] = "name";
+    ASSERT_TRUE(vm(e).beginTextEntry(panel.knob, 1, text, sizeof text, nullptr, false));
+    const AM_PlatformDialogs dialogs = vm(e).getDialogs();
+    ASSERT_NE(dialogs.prompt, nullptr);
+    EXPECT_TRUE(dialogs.prompt->isOpen());
+    idle(e);
+    dispatch(e, effEditClose);
+    EXPECT_EQ(ed(e).getViewManager(), nullptr);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+    static int parent = 0;
+    ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+    EXPECT_FALSE(vm(e).getDialogs().prompt->isOpen());
 }
 
 } // namespace
