@@ -1,5 +1,7 @@
 #include "gui/editors/AM_EditorControls.h"
 
+#include "gui/editors/AM_View_EQ6_View.h"
+#include "gui/editors/AM_View_EQView.h"
 #include "gui/editors/AM_View_MultiOrder.h"
 #include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
@@ -19,6 +21,8 @@ constexpr EditorType kEditorTypes[] = {
     {"MultiPoint", &AM_View_Multipoint::create},
     {"MultiOrder", &AM_View_MultiOrder::create},
     {"MultiStage", &AM_View_MultiStage::create},
+    {"EQView", &AM_View_EQView::create},
+    {"EQ6_View", &AM_View_EQ6_View::create},
 };
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "engine/module/AM_ModuleRecord.h"
 #include "gui/editors/AM_EditorControls.h"
 #include "gui/editors/AM_EnvelopeBlock.h"
+#include "gui/editors/AM_View_EQBase.h"
 #include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
 #include "gui/editors/AM_WaveValueBlock.h"
@@ -57,6 +58,8 @@ public:
 
     BlockInterface()
     {
+        // Ports keep pointers to the records: never reallocated.
+        params_.reserve(256);
         addModule("Osc", "Oscillator", 0);
         addModule("MSEG", "Envelopes", 1);
         add(AM_makeParamInfo(0, "Curve", "Wave Points", 0x204, 0, float(AM_WavesetBlock::kBytes),
@@ -78,7 +81,33 @@ public:
             const std::string name = "Phase" + std::to_string(e);
             add(AM_makeParamInfo(0, name.c_str(), name.c_str(), k_meter, 0, 128, 0, 0, 0), 1);
         }
+        eq4First = addEqualiser(4);
+        eq6First = addEqualiser(6);
+        addSequencer();
     }
+
+    // The equalisers "EQ4" and "EQ6": settings (frequency default 50, gain
+    // 0, width 10, output gain 0), the same as meters, and "Mode" 0..4.
+    int32_t eq4First = -1;
+    int32_t eq6First = -1;
+    // The step sequencer "Seq": step blocks of 64 (16 steps), 512 and 1024
+    // bytes; step counts with maxima 17, 16 and 32; the step mode 0..3; the
+    // playing step 0..15 and the wave meters (mode 0..1, value -1..1).
+    enum SeqParameter : int32_t {
+        kSteps16 = 0,
+        kSteps128,
+        kStepsHuge,
+        kCountTable,
+        kCount16,
+        kCount32,
+        kStepMode,
+        kPlaying,
+        kWaveMode,
+        kWaveValue,
+        kSeqParameters
+    };
+    int32_t seqFirst = -1;
+    int32_t seq(SeqParameter p) const { return seqFirst + p; }
 
     int32_t getNumParameters() override { return static_cast<int32_t>(params_.size()); }
     AM_ParamInfo* getParameterInfo(int32_t index, bool published = false) override
@@ -131,10 +160,66 @@ public:
         return int(std::count(writes.begin(), writes.end(), index));
     }
 
+    // Adds a parameter of the module (made when new); answers its index.
+    int32_t addParameter(const char* moduleName, AM_ParamInfo info)
+    {
+        int32_t module = -1;
+        for (const AM_ModuleRecord& record : moduleTable())
+            if (std::strcmp(record.shortName, moduleName) == 0)
+                module = int32_t(record.moduleIndex);
+        if (module < 0) {
+            module = int32_t(moduleTable().size());
+            addModule(moduleName, moduleName, uint32_t(module));
+        }
+        add(info, module);
+        return int32_t(params_.size()) - 1;
+    }
+
     std::vector<int32_t> writes;
     std::vector<Edit> edits;
 
 private:
+    int32_t addEqualiser(int bands)
+    {
+        const std::string module = "EQ" + std::to_string(bands);
+        int32_t first = -1;
+        for (int pass = 0; pass < 2; ++pass) {
+            const uint32_t kind = pass == 0 ? k_kindFloat : k_meter;
+            for (int p = 0; p < 3 * bands + 1; ++p) {
+                float lo = 0, hi = 100, def = 50;
+                if (p >= bands && p < 2 * bands) {
+                    lo = -24, hi = 24, def = 0;
+                } else if (p >= 2 * bands && p < 3 * bands) {
+                    def = 10;
+                } else if (p == 3 * bands) {
+                    lo = -36, hi = 36, def = 0;
+                }
+                const std::string name = "P" + std::to_string(pass) + "_" + std::to_string(p);
+                const int32_t index = addParameter(
+                    module.c_str(),
+                    AM_makeParamInfo(0, name.c_str(), name.c_str(), kind, lo, hi, def, 0, 0));
+                if (first < 0)
+                    first = index;
+            }
+        }
+        addParameter(module.c_str(),
+                     AM_makeParamInfo(0, "Mode", "EQ Mode", k_kindInteger, 0, 4, 0, 0, 0));
+        return first;
+    }
+    void addSequencer()
+    {
+        const char* m = "Seq";
+        seqFirst = addParameter(m, AM_makeParamInfo(0, "Steps", "Steps", 0x104, 0, 64, 0, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "Steps128", "Steps 128", 0x104, 0, 512, 0, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "StepsHuge", "Steps Huge", 0x104, 0, 1024, 0, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "Count", "Count", k_kindInteger, 0, 17, 0, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "Count16", "Count 16", k_kindInteger, 1, 16, 16, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "Count32", "Count 32", k_kindInteger, 1, 32, 16, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "StepMode", "Step Mode", k_kindInteger, 0, 3, 2, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "Playing", "Playing", k_meter, 0, 15, 0, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "WaveMode", "Wave Mode", k_meter, 0, 1, 0, 0, 0));
+        addParameter(m, AM_makeParamInfo(0, "WaveVal", "Wave Value", k_meter, -1, 1, 0, 0, 0));
+    }
     void addModule(const char* shortName, const char* longName, uint32_t index)
     {
         AM_ModuleRecord record{};
@@ -244,6 +329,7 @@ protected:
         AM_Colour::resetColourCounter();
         AM_View_Multipoint::resetClipboard();
         AM_View_MultiStage::resetClipboard();
+        AM_View_EQBase::resetClipboards();
         resetSharedWaveTable();
     }
 
