@@ -109,6 +109,16 @@ void HeadlessPopupHost::postKey(int virtualKey, uint32_t character)
     post(e);
 }
 
+void HeadlessPopupHost::postWheel(int x, int y, int steps)
+{
+    PopupEvent e;
+    e.kind = PopupEvent::Kind::Wheel;
+    e.x = x;
+    e.y = y;
+    e.wheel = steps;
+    post(e);
+}
+
 std::vector<const HeadlessPopupHost::Panel*> HeadlessPopupHost::openPanels() const
 {
     std::vector<const Panel*> open;

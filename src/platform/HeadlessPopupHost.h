@@ -44,6 +44,7 @@ public:
     void postMove(int x, int y);
     void postClick(int x, int y);
     void postKey(int virtualKey, uint32_t character = 0);
+    void postWheel(int x, int y, int steps);
     // Called before each event is handed out (and when the queue is empty,
     // before Ended is answered), so a test can queue more.
     void setBeforeEvent(std::function<void(HeadlessPopupHost&)> hook) { hook_ = std::move(hook); }

@@ -23,6 +23,7 @@ struct PopupEvent {
         ButtonDown,  // x, y, button
         ButtonUp,    // x, y, button
         KeyDown,     // virtualKey or character, modifiers
+        Wheel,       // x, y, wheel: +1 a step up, -1 a step down
         Ended,       // the grab was taken away or the window went: dismiss
     };
     Kind kind = Kind::Timeout;
@@ -33,6 +34,7 @@ struct PopupEvent {
     int virtualKey = kVirtualKeyNone;
     uint32_t character = 0;
     int modifiers = 0;
+    int wheel = 0;
 };
 
 class PopupHost {

@@ -66,6 +66,9 @@ uint32_t AM_MenuSession::run(const platform::PopupMenu& menu, int x, int y)
         case PopupEvent::Kind::KeyDown:
             done = keyDown(event);
             break;
+        case PopupEvent::Kind::Wheel:
+            wheel(event);
+            break;
         case PopupEvent::Kind::Ended:
             done = true;
             break;
@@ -280,6 +283,22 @@ void AM_MenuSession::pointerMoved(int x, int y)
     } else if (p.view.openRow >= 0) {
         closeFrom(static_cast<size_t>(depth) + 1);
     }
+}
+
+void AM_MenuSession::wheel(const PopupEvent& event)
+{
+    // The panel under the pointer, or the deepest one.
+    int depth = panelAt(event.x, event.y);
+    if (depth < 0) {
+        depth = static_cast<int>(panels_.size()) - 1;
+    }
+    Panel& p = *panels_[static_cast<size_t>(depth)];
+    if (!p.view.scrolls) {
+        return;
+    }
+    scrollBy(p, -static_cast<float>(event.wheel) * kWheelRows * kMenuRowHeight);
+    // The highlight follows the row now under the pointer.
+    pointerMoved(event.x, event.y);
 }
 
 bool AM_MenuSession::pressed(const PopupEvent& event)

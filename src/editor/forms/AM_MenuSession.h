@@ -11,7 +11,7 @@
 // item under it once the pointer has moved. Keys: Up and Down (Home, End)
 // move the highlight, Right or Return opens a submenu, Left or Escape
 // closes one, Return chooses, a letter jumps to the next item starting
-// with it.
+// with it. The wheel scrolls a menu taller than the screen.
 //
 // GUI thread only.
 
@@ -42,6 +42,8 @@ public:
     // How far (pixels) the pointer has to move before releasing the button
     // that opened the menu chooses.
     static constexpr int kReleaseSlop = 4;
+    // Rows a wheel step scrolls a tall menu by.
+    static constexpr float kWheelRows = 3.0f;
 
 private:
     struct Panel {
@@ -69,6 +71,7 @@ private:
     bool pressed(const platform::PopupEvent& event);
     bool released(const platform::PopupEvent& event);
     bool keyDown(const platform::PopupEvent& event);
+    void wheel(const platform::PopupEvent& event);
     bool choose(const AM_MenuRow& row);
 
     platform::PopupHost& host_;

@@ -223,8 +223,13 @@ public:
                          : b == Button3 ? PointerButton::Secondary
                                         : PointerButton::NoButton;
             if (out.button == PointerButton::NoButton) {
-                // Wheel steps and the middle button only move the pointer.
+                // A wheel step on its press; the middle button only moves
+                // the pointer.
                 out.kind = PopupEvent::Kind::PointerMove;
+                if ((b == Button4 || b == Button5) && event.type == ButtonPress) {
+                    out.kind = PopupEvent::Kind::Wheel;
+                    out.wheel = b == Button4 ? 1 : -1;
+                }
             }
             return out;
         }

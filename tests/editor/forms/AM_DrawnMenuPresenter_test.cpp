@@ -353,6 +353,36 @@ TEST_F(MenuFixture, ATallMenuScrolls)
     EXPECT_LE(chosen, 7u);
 }
 
+// The wheel scrolls a tall menu three rows a step; on a menu that fits it
+// does nothing.
+TEST_F(MenuFixture, TheWheelScrollsATallMenu)
+{
+    platform::PopupMenu tall;
+    for (uint32_t i = 1; i <= 100; ++i) {
+        tall.entries.push_back(item("Preset " + std::to_string(i), i));
+    }
+    const PixelRect screen{0, 0, 600, 300};
+    for (const bool isTall : {true, false}) {
+        SCOPED_TRACE(isTall);
+        steps = [&](HeadlessPopupHost& h, int n) {
+            if (n != 1) {
+                return;
+            }
+            const auto& panel = *h.openPanels()[0];
+            const int x = panel.rect.x + 40;
+            const int y = panel.rect.y + static_cast<int>(AM_FormsLook::kMenuScrollArrowHeight) +
+                          (isTall ? 14 : 39);
+            h.postMove(x, y);
+            h.postWheel(x, y, -1);
+            h.postWheel(x, y, -1);
+            h.postWheel(x, y, 1);
+            h.postClick(x, y);
+        };
+        // Preset 1 was under the pointer; 3 rows down, 3 down, 3 up: 4.
+        EXPECT_EQ(show(isTall ? tall : presetMenu(), 10, 10, 1.0f, screen), isTall ? 4u : 3u);
+    }
+}
+
 TEST_F(MenuFixture, NothingIsShownWhenTheInputCannotBeGrabbed)
 {
     testsupport::TraceCapture trace;
