@@ -8,6 +8,7 @@
 #include "gui/controls/AM_View_FaderBox.h"
 #include "gui/controls/AM_View_GSwitch.h"
 #include "gui/controls/AM_View_Hotspot.h"
+#include "gui/controls/AM_View_InfoDisplay.h"
 #include "gui/controls/AM_View_Keyboard.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
@@ -46,6 +47,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"DataGraph", &AM_View_DataGraph::create},
     {"EditMenus", &AM_View_EditMenus::create},
     {"Display", &AM_View_Display::create},
+    {"InfoDisplay", &AM_View_InfoDisplay::create},
 };
 
 } // namespace

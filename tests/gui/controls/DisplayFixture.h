@@ -8,6 +8,7 @@
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
+#include "presets/folders/PresetListItem.h"
 
 #include <algorithm>
 
@@ -112,6 +113,33 @@ public:
         std::memcpy(&v, getParameterValue(index), sizeof v);
         return v;
     }
+    // A listing of preset names for the first list; the current one.
+    void setPresets(const std::vector<std::string>& names, const std::string& current)
+    {
+        presets_.reset();
+        PresetListItem* last = nullptr;
+        for (const std::string& name : names) {
+            auto item = std::make_unique<PresetListItem>(nullptr, nullptr);
+            item->setName(name.c_str());
+            PresetListItem* raw = item.get();
+            if (last == nullptr)
+                presets_ = std::move(item);
+            else
+                last->setNext(std::move(item));
+            last = raw;
+        }
+        currentPreset_ = current;
+    }
+    PresetListItem* getPresetItems(const char*) override { return presets_.get(); }
+    const char* getCurrentPresetName(const char*) override { return currentPreset_.c_str(); }
+    const char* getCurrentPresetExtension(const char*) override { return ""; }
+    PresetLoadResult loadPreset(PresetListItem* item, const char*) override
+    {
+        loaded.push_back(item != nullptr ? item->name() : "");
+        return PresetLoadResult{};
+    }
+    std::vector<std::string> loaded;
+
     // The flags word of a module record (0x100: listed, low byte: group).
     void setModuleFlags(uint32_t module, uint32_t flags)
     {
@@ -131,6 +159,8 @@ private:
     }
     std::vector<AM_ParamInfo> extra_;
     std::vector<std::vector<uint8_t>> extraValues_;
+    std::unique_ptr<PresetListItem> presets_;
+    std::string currentPreset_;
 };
 
 inline constexpr char kPanelGraphics[][kGuiNameBytes] = {"Background"};
