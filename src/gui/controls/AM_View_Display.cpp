@@ -452,19 +452,30 @@ bool AM_View_Display::handleMenuCommand(const float* point, uint32_t menuId, boo
     return AM_ViewControl::handleMenuCommand(point, menuId, valid, item);
 }
 
-void AM_View_Display::addEditMenuItems(uint32_t subMenu)
+void AM_View_Display::buildEditMenu(const float* point, bool open, uint32_t extra)
 {
     if (viewMan_ == nullptr) {
         return;
     }
-    viewMan_->addMenuItem(subMenu, 0, kMenuSeparatorText, 0, kMenuSeparator);
-    uint32_t panes = viewMan_->addSubMenu(subMenu, "Attach Pane");
-    if (panes != AM_MenuTable::kNoSubMenu) {
-        sendMessage(kGuiControlBit, kCtlMsgLayerMenu, panes, clientPane_);
+    if (open) {
+        viewMan_->beginMenu(this, point, kEditMenuId);
+        viewMan_->addMenuItem(0, 0, getName());
     }
-    viewMan_->addMenuItem(subMenu, 0, kMenuSeparatorText, 0, kMenuSeparator);
-    viewMan_->addMenuItem(subMenu, AM_menuCommand(kToggleIterate, kMenuCodeOwnCommand), kIterateKey,
-                          0, iterate_ != 0 ? kMenuChecked : kMenuCheckable);
+    AM_ViewControl::buildEditMenu(point, false, extra);
+    if (viewMan_->isEditMode()) {
+        viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
+        const uint32_t panes = viewMan_->addSubMenu(0, "Attach Pane");
+        AM_ViewControl* top = viewMan_->getTopControl();
+        if (panes != AM_MenuTable::kNoSubMenu && top != nullptr) {
+            top->sendMessage(kGuiControlBit, kCtlMsgLayerMenu, panes, clientPane_);
+        }
+        viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
+        viewMan_->addMenuItem(0, AM_menuCommand(kToggleIterate, kMenuCodeOwnCommand), kIterateKey,
+                              0, iterate_ != 0 ? kMenuChecked : kMenuCheckable);
+    }
+    if (open) {
+        viewMan_->showMenu();
+    }
 }
 
 // --- Drawing and script.

@@ -53,9 +53,9 @@ public:
     // The value names as items of submenu 0 (name k: command (k << 16) |
     // 23), the current one checked; answers the checked item, else 0.
     uint32_t addValueMenuItems();
-    // The class's own edit-menu items after the base ones: "Attach Pane"
+    // The control's menu; in edit mode the base items, then "Attach Pane"
     // (the layered containers list themselves) and "iterate".
-    void addEditMenuItems(uint32_t subMenu);
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
 
     // The text drawn without a "DisplayValue" graphic (null: none).
     const char* displayText();

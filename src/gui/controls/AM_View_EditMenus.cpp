@@ -271,14 +271,24 @@ uint32_t AM_View_EditMenus::addValueMenuItems()
     return checked;
 }
 
-void AM_View_EditMenus::addEditMenuItems(uint32_t subMenu)
+void AM_View_EditMenus::buildEditMenu(const float* point, bool open, uint32_t extra)
 {
     if (viewMan_ == nullptr) {
         return;
     }
-    viewMan_->addMenuItem(subMenu, 0, kMenuSeparatorText, 0, kMenuSeparator);
-    viewMan_->addMenuItem(subMenu, AM_menuCommand(kToggleIterate, kMenuCodeOwnCommand), kIterateKey,
-                          0, iterate_ != 0 ? kMenuChecked : kMenuCheckable);
+    if (open) {
+        viewMan_->beginMenu(this, point, kEditMenuId);
+        viewMan_->addMenuItem(0, 0, getName());
+    }
+    AM_ViewControl::buildEditMenu(point, false, extra);
+    if (viewMan_->isEditMode()) {
+        viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
+        viewMan_->addMenuItem(0, AM_menuCommand(kToggleIterate, kMenuCodeOwnCommand), kIterateKey,
+                              0, iterate_ != 0 ? kMenuChecked : kMenuCheckable);
+    }
+    if (open) {
+        viewMan_->showMenu();
+    }
 }
 
 // --- Messages and input.
@@ -399,9 +409,9 @@ bool AM_View_EditMenus::openParameterMenu(const float* point)
     }
     const int32_t current =
         port->parameter != nullptr ? static_cast<int32_t>(port->parameter->index) : -1;
-    // The module whose parameters are offered: the bound parameter's, else
-    // the first.
-    int32_t module = port->parameter != nullptr ? port->parameter->moduleIndex : 0;
+    // The module whose parameters are offered: the module chosen for
+    // assignments, else the first.
+    int32_t module = AM_ViewControl::getAssignModule();
     if (host->getModuleInfoByIndex(module) == nullptr) {
         module = 0;
     }

@@ -67,9 +67,6 @@ public:
     // The value names as items (name k: command (k << 16) | 23), the
     // current one checked; answers the checked item's index, else 0.
     uint32_t addValueMenuItems();
-    // The class's own edit-menu items after the base ones: a separator and
-    // "iterate".
-    void addEditMenuItems(uint32_t subMenu);
 
     // --- Control.
 
@@ -82,6 +79,8 @@ public:
     void onTimer() override;
     bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
                            const AM_MenuItem* item) override;
+    // The control's menu; in edit mode the base items, then "iterate".
+    void buildEditMenu(const float* point, bool open, uint32_t extra) override;
     void draw(AM_Context* context) override;
     void copyProperties(AM_ViewControl* clone) override;
     void writeProperties(std::string* script) override;

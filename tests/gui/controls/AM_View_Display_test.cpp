@@ -279,8 +279,11 @@ TEST_F(DisplayTest, TheEditMenuOffersPanesAndIterate)
 {
     AM_View_Display* d = listDisplay(0);
     const float point[2] = {0, 0};
-    vm->beginMenu(d, point, kEditMenuId);
-    d->addEditMenuItems(0);
+    LayeredPanel* pane = layered("Pages");
+    d->setClientPane(pane);
+    enterEditMode();
+    ASSERT_TRUE(vm->isEditMode());
+    d->buildEditMenu(point, true, 0);
     ASSERT_NE(menus->find("Attach Pane"), nullptr);
     const AM_MenuItem* iterate = menus->find("iterate");
     ASSERT_NE(iterate, nullptr);

@@ -221,7 +221,10 @@ TEST_F(EditMenusTest, PortFieldsShowTheParameterAndListTheModulesParameters)
     EXPECT_STREQ(f->getShownText(), "Envelope: Attack Time");
 
     const float point[2] = {12, 12};
+    // The parameters offered are those of the module chosen for assignments.
+    AM_ViewControl::setAssignModule(1);
     f->onMouseDown(point, 0);
+    AM_ViewControl::setAssignModule(0);
     ASSERT_NE(menus->find("Module: Envelope"), nullptr);
     const AM_MenuItem* envelope = menus->find("Envelope");
     ASSERT_NE(envelope, nullptr);
@@ -237,6 +240,14 @@ TEST_F(EditMenusTest, PortFieldsShowTheParameterAndListTheModulesParameters)
     EXPECT_NE(menus->find("Env Tune"), nullptr);
     EXPECT_EQ(menus->find("Curve Data"), nullptr);
     EXPECT_EQ(menus->find("Fine Tune"), nullptr);
+
+    // Module 0 is taken when the assignment module does not exist.
+    AM_ViewControl::setAssignModule(9);
+    f->onMouseDown(point, 0);
+    AM_ViewControl::setAssignModule(0);
+    ASSERT_NE(menus->find("Module: Oscillator"), nullptr);
+    EXPECT_NE(menus->find("Fine Tune"), nullptr);
+    EXPECT_FALSE(menus->find("Fine Tune")->isChecked());
 }
 
 TEST_F(EditMenusTest, TextFieldsShowAtMost62CharactersAndEditACopy)
@@ -331,8 +342,9 @@ TEST_F(EditMenusTest, IterateIsAToggleThatIsWrittenReadAndCloned)
     f->copyProperties(h);
     EXPECT_TRUE(h->getIterate());
 
-    vm->beginMenu(f, point, kEditMenuId);
-    f->addEditMenuItems(0);
+    enterEditMode();
+    ASSERT_TRUE(vm->isEditMode());
+    f->buildEditMenu(point, true, 0);
     ASSERT_NE(menus->find("iterate"), nullptr);
     EXPECT_TRUE(menus->find("iterate")->isChecked());
 }

@@ -303,6 +303,16 @@ protected:
     }
     // Declared before the view manager goes: the interface outlives it.
     WideInterface host;
+    // Puts the GUI into edit mode: a root view over a child.
+    void enterEditMode()
+    {
+        Panel* root = panel({0, 0, 400, 300});
+        Panel* child = new Panel(vm.get(), nullptr);
+        root->addControl(child, kAllLayers, false);
+        child->setEditMode(false);
+        menus->setRootViewForTest(root);
+        vm->setEditMode(true);
+    }
     ShowingViewMan* menus = nullptr;
 };
 
