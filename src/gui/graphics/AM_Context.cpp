@@ -218,3 +218,33 @@ void AM_Context::copyGraphicDouble(AM_Graphic*, const AM_Rect*) {}
 void AM_Context::copyGraphicTwoAndHalf(AM_Graphic*, const AM_Rect*) {}
 
 void AM_Context::setFontFolder(const char*) {}
+
+void AM_Context::setGlyphMode(uint32_t mode)
+{
+    glyphMode_ = mode <= kContextGlyphGrey ? mode : kContextGlyphGrey;
+}
+
+void AM_Context::setTextGamma(float gamma)
+{
+    if (std::isfinite(gamma) && gamma > 0.0f)
+        textGamma_ = gamma;
+}
+
+void AM_Context::setFontFileName(const char* name)
+{
+    if (name == nullptr || name[0] == '\0')
+        return;
+    AM_STD::sprintn(fontFileName_, sizeof fontFileName_, "%s", name);
+}
+
+void AM_Context::setGamma(float gamma)
+{
+    if (std::isfinite(gamma) && gamma > 0.0f)
+        gamma_ = gamma;
+}
+
+void AM_Context::setFontWeight(float weight)
+{
+    if (std::isfinite(weight))
+        fontWeight_ = weight;
+}

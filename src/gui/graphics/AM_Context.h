@@ -109,10 +109,23 @@ public:
     uint32_t getGlyphMode() const { return glyphMode_; }
     float getTextGamma() const { return textGamma_; }
     const char* getFontFileName() const { return fontFileName_; }
+    // The GUI's font settings (the root view follows them): the glyph mode
+    // is held to the known modes; a gamma or weight that is not finite is
+    // refused; a font file name is cut to fit.
+    void setGlyphMode(uint32_t mode);
+    void setTextGamma(float gamma);
+    void setFontFileName(const char* name);
+    // Gamma of drawing and weight of text: kept for renderers that use them.
+    void setGamma(float gamma);
+    float getGamma() const { return gamma_; }
+    void setFontWeight(float weight);
+    float getFontWeight() const { return fontWeight_; }
 
 protected:
     uint32_t glyphMode_ = kContextGlyphNativeMono;
     float textGamma_ = 1.0f;
+    float gamma_ = 1.0f;
+    float fontWeight_ = 0.0f;
     char fontFileName_[kContextFontNameBytes] = {};
     float circlePoints_[kContextCirclePoints * 2] = {};
     float zoom_ = 1.0f;

@@ -28,8 +28,24 @@ bool AM_AGG_ViewMan::init(const AM_Rect* bounds)
     if (bounds != nullptr) {
         canvasBounds_ = *bounds;
     }
+    // An opened GUI sets the canvas: its size at the zoom.
+    if (AM_ViewControl* top = getTopControl(); top != nullptr && bounds != nullptr) {
+        const AM_Rect size = top->getBounds();
+        canvasBounds_.w = std::trunc(size.w) * getZoom();
+        canvasBounds_.h = std::trunc(size.h) * getZoom();
+    }
     applyCanvas();
     return ok;
+}
+
+void AM_AGG_ViewMan::setZoom(float zoom)
+{
+    AM_ViewMan::setZoom(zoom);
+    if (AM_ViewControl* top = getTopControl(); top != nullptr && getZoom() == zoom) {
+        const AM_Rect size = top->getBounds();
+        canvasBounds_.w = std::trunc(size.w) * zoom;
+        canvasBounds_.h = std::trunc(size.h) * zoom;
+    }
 }
 
 bool AM_AGG_ViewMan::handleMouseDown(float x, float y, uint32_t buttons)

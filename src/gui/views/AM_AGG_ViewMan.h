@@ -30,6 +30,9 @@ public:
 
     // The base init, then the canvas takes the given bounds (applyCanvas).
     bool init(const AM_Rect* bounds) override;
+    // The base zoom; the canvas bounds follow (the top control's size at
+    // the zoom).
+    void setZoom(float zoom) override;
     bool handleMouseDown(float x, float y, uint32_t buttons) override;
     AM_Context* getContext() override;
 

@@ -201,6 +201,9 @@ void AM_ScriptReader::readControl(const AM_ScriptLine& line)
     AM_ViewControl* parent = findControl(state.currentContainer, parentName);
     if (parent == nullptr)
         parent = findControl(top, parentName);
+    // The GUI lives in the root view: a control that names the top
+    // control (the editor root pane) as parent goes there.
+    AM_ViewControl* root = viewMan_.getRootView();
     if (parent == nullptr) {
         char text[160];
         AM_STD::sprintn(text, sizeof text,
@@ -209,6 +212,8 @@ void AM_ScriptReader::readControl(const AM_ScriptLine& line)
         platform::standardOutput(text);
         parent = top;
     }
+    if (parent == top && root != nullptr)
+        parent = root;
     if (parent != nullptr) {
         parent->addControl(control, layerMask, true);
         if (parent->isContainer())

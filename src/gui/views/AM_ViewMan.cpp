@@ -12,6 +12,7 @@
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/graphics/AM_ValueToStringObject.h"
 #include "gui/views/AM_InstanceRecord.h"
+#include "gui/views/AM_RootView.h"
 #include "gui/views/AM_ScriptState.h"
 #include "params/object/AM_ObjectHost.h"
 #include "presets/AM_PortRecord.h"
@@ -186,22 +187,6 @@ AM_InstanceRecord* AM_ViewMan::getInstanceRecord()
         return nullptr;
     }
     return AM_InstanceRecord::findOrCreate(getPluginName());
-}
-
-bool AM_ViewMan::init(const AM_Rect* bounds)
-{
-    (void)bounds;
-    AM_InstanceRecord* record = getInstanceRecord();
-    if (record == nullptr) {
-        return false;
-    }
-    if (countedRecord_ == nullptr) {
-        countedRecord_ = record;
-        ++record->users;
-    }
-    applyZoomScale();
-    setupFolders();
-    return true;
 }
 
 void AM_ViewMan::startMidiLearn(AM_ViewControl* control, const AM_ParamInfo* parameter,
@@ -578,12 +563,17 @@ bool AM_ViewMan::isCloning()
 
 uint32_t AM_ViewMan::getCloneMode()
 {
+    // The root view's field is the one its menu and the inspector change.
+    if (const AM_RootView* root = getRoot())
+        return root->getCloneMode();
     return cloneMode_;
 }
 
 void AM_ViewMan::setCloneMode(uint32_t mode)
 {
     cloneMode_ = mode;
+    if (AM_RootView* root = getRoot())
+        root->setCloneMode(mode);
 }
 
 bool AM_ViewMan::isEditMode() const

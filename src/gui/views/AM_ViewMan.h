@@ -34,6 +34,8 @@ class AM_File;
 class AM_Graphic;
 class AM_GuiObject;
 class AM_InstanceRecord;
+class AM_RootView;
+class AM_ViewMan;
 class AM_ObjectHost;
 class AM_ValueToStringObject;
 class AM_View_Interface;
@@ -60,9 +62,15 @@ struct AM_EditTransform {
 // Opens a web page in the user's browser; false when it could not.
 using AM_UrlOpener = bool (*)(const char* url);
 
+// Puts the built control classes into a view manager's type registry over
+// the defaults (the editor hands in the standard controls' installer);
+// answers the number of types replaced.
+using AM_ControlInstaller = int (*)(AM_ViewMan* viewMan);
+
 // Slots of the path table.
 enum AM_PathSlot : int32_t {
     kPathScripts = 3,       // the scripts folder
+    kPathImages = 4,        // the common images folder
     kPathFonts = 5,         // the font folder
     kPathCurrentScript = 6, // the script the GUI loads
     kPathEditorSetup = 7,   // the editor's own controls
@@ -138,9 +146,22 @@ public:
     virtual void startMidiLearn(AM_ViewControl* control, const AM_ParamInfo* parameter,
                                 float value);
 
-    // Opening the GUI with the editor's bounds (counts the instance record's
-    // user).
+    // Opening the GUI with the editor's bounds: counts the instance
+    // record's user, adds the patch's preset list, takes the zoom, registers
+    // the defaults (and the installer's controls), loads the common images,
+    // registers the themes, builds the editor root pane and the root view,
+    // loads the GUI (or, in GUI-editing mode, the editor set-up and the GUI
+    // for editing), fits it and sizes the window. With null bounds (no
+    // editor window: tests of parts of the view manager) it stops after the
+    // themes and leaves the tree to the caller.
     virtual bool init(const AM_Rect* bounds);
+    // Called by init right after registerDefaults.
+    void setControlInstaller(AM_ControlInstaller installer) { controlInstaller_ = installer; }
+    // The smallest editor (GUI units): an empty or missing GUI keeps it.
+    static constexpr float kMinEditorWidth = 400.0f;
+    static constexpr float kMinEditorHeight = 300.0f;
+    // The largest GUI that fitting keeps (GUI units per side).
+    static constexpr float kMaxEditorSide = 8192.0f;
     // Standard colours, the control types and the "generic" value-to-string.
     virtual void registerDefaults();
 
@@ -444,6 +465,12 @@ protected:
     // there is none of that name. *shown: whether it is shown now.
     bool togglePane(const char* name, bool* shown);
     void setRootView(AM_ViewControl* rootView, AM_ViewControl* editRoot);
+    // Fits the editor root pane, the root view and the top control to the
+    // GUI below the root view, moved to the top control's origin; an empty
+    // GUI keeps the smallest editor size. The dirty rectangles are cleared.
+    void fitToContent();
+    // The root view as its class (null without one).
+    AM_RootView* getRoot() const;
 
     AM_View_Interface* interface_;
     void* owner_;
@@ -510,4 +537,5 @@ protected:
     std::string textEntryResult_;
     AM_EditTransform editTransform_;
     AM_UrlOpener urlOpener_ = nullptr;
+    AM_ControlInstaller controlInstaller_ = nullptr;
 };

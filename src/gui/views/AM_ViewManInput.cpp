@@ -499,7 +499,7 @@ bool AM_ViewMan::handleEditorKey(uint32_t key, uint32_t extra)
         return true;
     case 'g':
         if (rootView_ != nullptr) {
-            rootView_->sendMessage(0, kMsgToggleGrid, 0, nullptr);
+            rootView_->receiveMessage(this, kMsgToggleGrid, 0, nullptr);
         }
         return true;
     case 'h':

@@ -5,6 +5,7 @@
 #include "foundation/AM_STD.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_ActionTable.h"
+#include "gui/views/AM_RootView.h"
 #include "gui/views/AM_ViewMan.h"
 #include "platform/UrlOpener.h"
 #include "presets/AM_View_Interface.h"
@@ -93,12 +94,17 @@ void AM_ViewMan::addActionMenuItems(uint32_t subMenu, uint32_t command)
 
 AM_EditTransform AM_ViewMan::getEditTransform()
 {
+    // The root view keeps the box that the inspector fields show.
+    if (const AM_RootView* root = getRoot())
+        return root->getTransform();
     return editTransform_;
 }
 
 void AM_ViewMan::setEditTransform(const AM_EditTransform& transform)
 {
     editTransform_ = transform;
+    if (AM_RootView* root = getRoot())
+        root->setTransform(transform);
 }
 
 bool AM_ViewMan::performAction(uint32_t code, const char* address)

@@ -23,11 +23,3 @@ int32_t AM_ViewMan::askThreeWay(const char* name)
 
 void AM_ViewMan::buildDefaultControls() {}
 
-
-bool AM_ViewMan::loadScript(int32_t index)
-{
-    (void)index;
-    return false;
-}
-
-void AM_ViewMan::newRootView() {}

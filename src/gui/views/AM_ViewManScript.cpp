@@ -98,8 +98,10 @@ bool AM_ViewMan::loadScriptFile(const char* path, int32_t editable)
         // The script the default file names is the one the user opened.
         state.saveTarget = editable != 0 ? file : std::string();
     }
-    state.lastControl = topControl_;
-    state.currentContainer = topControl_;
+    // The GUI goes into the root view (the editor's own set-up, read before
+    // there is one, under the top control).
+    state.lastControl = rootView_ != nullptr ? rootView_ : topControl_;
+    state.currentContainer = state.lastControl;
     loadedScriptPath_ = file;
 
     const std::vector<char> text = readScriptText(file.c_str());

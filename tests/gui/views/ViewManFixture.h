@@ -45,6 +45,7 @@ public:
     using AM_ViewMan::AM_ViewMan;
     void setAlternative(uint32_t alternative) { alternative_ = alternative; }
     void setRootViewForTest(AM_ViewControl* rootView) { setRootView(rootView, nullptr); }
+    void setEditModeForTest(bool on) { editMode_ = on ? 1 : 0; }
 };
 
 // A control that records the messages it receives.
