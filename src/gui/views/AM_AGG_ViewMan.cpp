@@ -31,8 +31,8 @@ bool AM_AGG_ViewMan::init(const AM_Rect* bounds)
     // An opened GUI sets the canvas: its size at the zoom.
     if (AM_ViewControl* top = getTopControl(); top != nullptr && bounds != nullptr) {
         const AM_Rect size = top->getBounds();
-        canvasBounds_.w = std::trunc(size.w) * getZoom();
-        canvasBounds_.h = std::trunc(size.h) * getZoom();
+        canvasBounds_.w = std::trunc(std::trunc(size.w) * getZoom());
+        canvasBounds_.h = std::trunc(std::trunc(size.h) * getZoom());
     }
     applyCanvas();
     return ok;
@@ -43,8 +43,8 @@ void AM_AGG_ViewMan::setZoom(float zoom)
     AM_ViewMan::setZoom(zoom);
     if (AM_ViewControl* top = getTopControl(); top != nullptr && getZoom() == zoom) {
         const AM_Rect size = top->getBounds();
-        canvasBounds_.w = std::trunc(size.w) * zoom;
-        canvasBounds_.h = std::trunc(size.h) * zoom;
+        canvasBounds_.w = std::trunc(std::trunc(size.w) * zoom);
+        canvasBounds_.h = std::trunc(std::trunc(size.h) * zoom);
     }
 }
 
