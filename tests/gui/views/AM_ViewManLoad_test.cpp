@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -186,7 +187,8 @@ TEST_F(LoadTest, TheInitOrderBindsTheEditorAndCountsTheControls)
     EXPECT_TRUE(vm->getRootView()->isVisible());
     EXPECT_STREQ(vm->getPath(kPathCurrentScript), (scripts.path() + "/TestSynth.txt").c_str());
     // The defaults are registered once, by init.
-    EXPECT_NE(vm->createControl("Knob", nullptr), nullptr);
+    std::unique_ptr<AM_ViewControl> knob(vm->createControl("Knob", nullptr));
+    EXPECT_NE(knob, nullptr);
     EXPECT_FALSE(trace.contains("Defaults registered already"));
 }
 
