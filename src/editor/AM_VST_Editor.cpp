@@ -89,6 +89,10 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
         }
     }
 
+    // A size asked for before the window existed; init asks for the GUI's
+    // own size, which the window takes right after it opens.
+    const int32_t askedWidth = pendingWidth_;
+    const int32_t askedHeight = pendingHeight_;
     const AM_Rect initial{0, 0, kInitialWidth, kInitialHeight};
     viewManager_->init(&initial);
     const AM_Rect& canvas = viewManager_->getCanvasBounds();
@@ -97,8 +101,8 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
 
     ++g_openEditors;
     counted_ = true;
-    const int32_t windowWidth = pendingWidth_ > 0 ? pendingWidth_ : width;
-    const int32_t windowHeight = pendingHeight_ > 0 ? pendingHeight_ : height;
+    const int32_t windowWidth = askedWidth > 0 ? askedWidth : width;
+    const int32_t windowHeight = askedHeight > 0 ? askedHeight : height;
     pendingWidth_ = pendingHeight_ = 0;
     window_ = AM_openEditorWindow(reinterpret_cast<uintptr_t>(parentWindow), windowWidth,
                                   windowHeight);

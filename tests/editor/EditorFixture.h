@@ -111,7 +111,17 @@ inline Panel buildPanel(AM_EditorViewMan& vm, AM_VST_View_Interface& ui)
     Panel panel;
     const AM_Rect paneBounds{0, 0, 300, 200};
     panel.pane = vm.createControl("Pane", &paneBounds);
-    vm.registerControl(panel.pane, nullptr);
+    if (AM_ViewControl* root = vm.getRootView()) {
+        // The panel is the whole GUI: under the root view, which with the
+        // editor root pane takes its size.
+        root->addControl(panel.pane, kAllLayers, false);
+        for (AM_ViewControl* c : {vm.getTopControl(), root}) {
+            const AM_Rect b = c->getBounds();
+            c->growBy(0, 0, paneBounds.w - b.w, paneBounds.h - b.h, false);
+        }
+    } else {
+        vm.registerControl(panel.pane, nullptr);
+    }
     panel.pane->setVisible(true, kAllLayers, false);
     panel.pane->setEditMode(false);
     const AM_Rect knobBounds{40, 40, 28, 28};
