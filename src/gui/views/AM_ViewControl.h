@@ -102,6 +102,9 @@ struct AM_InspectorField {
     const char* const* valueTexts = nullptr;
     int32_t minimum = 0;
     int32_t maximum = 0;
+    // The message the field control sends the owner after a change (0:
+    // none), with argument 0 and the field as data.
+    uint32_t changedMessage = 0;
 };
 
 // Whether a name can be written into a quoted script value and read back as
@@ -576,6 +579,20 @@ private:
     void writeListenerLines(std::string* script);
     // Redraws of the geometry operations.
     void redrawIfVisible();
+    // Parts of the edit menu.
+    void addCreateMenu();
+    void addParametersMenu();
+    // Items for the parameters of a module that the port accepts.
+    void addParameterItems(uint32_t subMenu, int32_t port, int32_t module);
+    void addSlotMenus();
+    void addLayerMenus();
+    // Commands of the edit and run menus.
+    void createChild(const AM_ControlTypeRecord* type, const float* point);
+    void beginRenameEntry();
+    void changeOrder(bool toFront);
+    void toggleLayerBit(uint32_t n);
+    void sizeToFit(const AM_Graphic* graphic);
+    void assignMeta(uint32_t command);
     // Info line 1: "Bounds" and the control's place and size.
     void showBoundsInfo();
     // The control an edit-mode gesture moves or resizes with its selection:
@@ -599,4 +616,6 @@ private:
     bool renamePending_ = false;
     // The word set by the edit menu's "reserved" command.
     uint32_t reservedWord_ = 0;
+    // The name being edited by the rename prompt or the inspector.
+    char renameText_[kRenameBytes] = {};
 };

@@ -209,6 +209,12 @@ void AM_ViewControl::updateSelection(AM_SelectionTail* tail, AM_ViewControl* foc
 
 void AM_ViewControl::deleteControl()
 {
+    if (getParent() == nullptr) {
+        // Not in a tree (already deleted, or a lone control): a delete step
+        // could neither unlink it nor give it back.
+        AM_STD::printv("%s is in no tree: not deleted\n", getName());
+        return;
+    }
     addUndo("delete control", kUndoDelete, false, false);
     // The deleted controls leave the selection; the view manager unlinks
     // them when it closes the undo group.

@@ -1,6 +1,7 @@
 #include "gui/views/AM_ViewControl_DeleteUndo.h"
 
 #include "gui/views/AM_ViewControl.h"
+#include "gui/views/AM_ViewMan.h"
 
 AM_ViewControl_DeleteUndo::AM_ViewControl_DeleteUndo(AM_ViewControl* control, const char* name)
     : AM_UndoObject(name), control_(control),
@@ -29,9 +30,18 @@ void AM_ViewControl_DeleteUndo::remove()
     control_->redraw();
     control_->unlink();
     control_->setDisposeFlag(true, false);
+    // A removed control is no longer part of the selection.
+    const bool wasSelected = (control_->getState() & kStateSelected) != 0;
+    control_->setState(control_->getState() & ~(kStateSelected | kStateInsideSelected));
+    control_->setNextSelected(nullptr);
     removed_ = true;
     if (parent != nullptr) {
         parent->redraw();
+    }
+    if (wasSelected) {
+        if (AM_ViewMan* viewMan = control_->getViewMan()) {
+            viewMan->setFocus(nullptr, false);
+        }
     }
 }
 

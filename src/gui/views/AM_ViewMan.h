@@ -288,7 +288,9 @@ public:
     virtual void buildGraphicsMenu(uint32_t subMenu, uint32_t command);
     // Scans an images folder into graphics of the alternative (nothing here).
     virtual void loadImages(const char* folder, uint32_t alternative);
-    virtual void buildDefaultControls();
+    // Lays out default controls for the parameters of a module in the
+    // container.
+    virtual void buildDefaultControls(AM_ViewControl* container, int32_t module);
     // The offset that snaps a point (GUI units) to the root view's grid;
     // false, with a zero offset, when nothing snaps (no root view, grid
     // hidden, the point not near a line).
@@ -471,6 +473,15 @@ protected:
     void fitToContent();
     // The root view as its class (null without one).
     AM_RootView* getRoot() const;
+    // Clones the selection at the place of the focused control (the clone
+    // takes the selection and becomes the active control); with
+    // sameParameters the clones' ports bind to the same parameters. Null
+    // when nothing was cloned.
+    AM_ViewControl* cloneSelection(bool sameParameters);
+    // 'xarr': continues the row from the focused control's prototype to it
+    // with clones, up to the transform box's array count; false when there is
+    // no focused control with a prototype.
+    bool makeCloneArray();
 
     AM_View_Interface* interface_;
     void* owner_;

@@ -70,45 +70,6 @@ AM_ViewControl* nextInTree(AM_ViewControl* control)
     return nullptr;
 }
 
-// Walks the subtree (with the following siblings): the outermost selected
-// controls are linked into the selection chain in tree order, every control
-// below a selected one is marked as inside a selected one.
-void collectSelection(AM_ViewControl* first, bool insideSelected, AM_ViewControl*& head,
-                      AM_ViewControl*& last)
-{
-    for (AM_ViewControl* c = first; c != nullptr; c = c->getNextControl()) {
-        const uint32_t before = c->getState();
-        setStateBit(c, kStateInsideSelected, insideSelected);
-        const bool selected = (c->getState() & kStateSelected) != 0;
-        c->setNextSelected(nullptr);
-        if (selected && !insideSelected) {
-            if (last == nullptr) {
-                head = c;
-            } else {
-                last->setNextSelected(c);
-            }
-            last = c;
-        }
-        if (c->getState() != before) {
-            redraw(c);
-        }
-        collectSelection(c->getFirstChildControl(), insideSelected || selected, head, last);
-    }
-}
-
-// Clears the selected bit in the subtree (with the following siblings),
-// except on `keep`.
-void clearSelection(AM_ViewControl* first, const AM_ViewControl* keep)
-{
-    for (AM_ViewControl* c = first; c != nullptr; c = c->getNextControl()) {
-        if (c != keep && (c->getState() & kStateSelected) != 0) {
-            setStateBit(c, kStateSelected, false);
-            redraw(c);
-        }
-        clearSelection(c->getFirstChildControl(), keep);
-    }
-}
-
 } // namespace
 
 void AM_ViewMan::toGuiUnits(float x, float y, float* point) const
@@ -198,6 +159,9 @@ bool AM_ViewMan::handleMouseDown(float x, float y, uint32_t buttons)
             setStateBit(control, kStateSelected, !wasFocused);
             redraw(control);
             recomputeSelection();
+            if (!wasFocused) {
+                control->fillInspector();
+            }
             paintSelects_ = wasFocused ? 0 : 1;
             paintSelection_ = 1;
             return true;
@@ -213,9 +177,7 @@ bool AM_ViewMan::handleMouseDown(float x, float y, uint32_t buttons)
             selectOnly(control == rootView_ ? nullptr : control);
         }
         if ((buttons & kControl) != 0 && focusedControl_ != nullptr) {
-            cloning_ = (buttons & kAlt) != 0 ? 1 : 0;
-            AM_STD::printv("No clone of %s: cloning is not available", focusedControl_->getName());
-            cloning_ = 0;
+            cloneSelection((buttons & kAlt) != 0);
         } else if (!inSelection && selectOnPress_ != 0 && control != rootView_) {
             paintSelects_ = 1;
             paintSelection_ = 1;
@@ -404,24 +366,27 @@ AM_ViewControl* AM_ViewMan::selectionScope()
 
 void AM_ViewMan::selectOnly(AM_ViewControl* control)
 {
-    clearSelection(selectionScope(), control);
-    if (control != nullptr && control != rootView_ && isEditModeControl(control)) {
-        setStateBit(control, kStateSelected, true);
-        redraw(control);
+    if (control != nullptr && (control == rootView_ || !isEditModeControl(control))) {
+        control = nullptr;
     }
-    recomputeSelection();
+    AM_SelectionTail tail;
+    if (AM_ViewControl* scope = selectionScope()) {
+        scope->updateSelection(&tail, control, false, true);
+    }
+    focusedControl_ = tail.head;
 }
 
 void AM_ViewMan::recomputeSelection()
 {
-    AM_ViewControl* head = nullptr;
-    AM_ViewControl* last = nullptr;
     if (rootView_ != nullptr) {
         // The root view never counts as selected.
         setStateBit(rootView_, kStateSelected, false);
     }
-    collectSelection(selectionScope(), false, head, last);
-    focusedControl_ = head;
+    AM_SelectionTail tail;
+    if (AM_ViewControl* scope = selectionScope()) {
+        scope->updateSelection(&tail, nullptr, false, false);
+    }
+    focusedControl_ = tail.head;
 }
 
 // --- Keys.
@@ -451,8 +416,12 @@ bool AM_ViewMan::handleEditorKey(uint32_t key, uint32_t extra)
     switch (key) {
     case kKeyBackspace:
         if (focused != nullptr) {
-            AM_STD::printv("No delete of %s: deleting controls is not available",
-                           focused->getName());
+            if (closeUndoOnPress_ != 0) {
+                closeUndo();
+            }
+            focused->deleteControl();
+            focusedControl_ = nullptr;
+            recomputeSelection();
         }
         return true;
     case kKeyTab: {
@@ -469,6 +438,7 @@ bool AM_ViewMan::handleEditorKey(uint32_t key, uint32_t extra)
         setStateBit(focused, kStateSelected, false);
         redraw(focused);
         setFocus(next, true);
+        next->fillInspector();
         return true;
     }
     case kKeyEscape:

@@ -181,11 +181,7 @@ bool AM_ViewMan::performAction(uint32_t code, const char* address)
         return opener(page);
     }
     case kActionArray:
-        // Arrays are cloned from the focused control along the step to its
-        // prototype; the clone itself is the control's.
-        AM_STD::printv("array of %d clones: controls cannot be cloned yet\n",
-                       int(getEditTransform().arrayCount));
-        return false;
+        return makeCloneArray();
     default:
         return false;
     }

@@ -21,5 +21,9 @@ int32_t AM_ViewMan::askThreeWay(const char* name)
     return k_answerCancel;
 }
 
-void AM_ViewMan::buildDefaultControls() {}
+void AM_ViewMan::buildDefaultControls(AM_ViewControl* container, int32_t module)
+{
+    (void)container;
+    (void)module;
+}
 
