@@ -3,6 +3,7 @@
 // cloning, deleting and undoing; the selection walk.
 
 #include "EditFixture.h"
+#include "GuiTestKit.h"
 #include "TraceCapture.h"
 
 #include "gui/views/AM_ActionTable.h"
@@ -447,6 +448,30 @@ TEST_F(ZoomedEditTest, AnArrayContinuesTheRowFromThePrototype)
     click(215, 50);
     ASSERT_EQ(vm->getFocusedControl(), c);
     EXPECT_FALSE(vm->performAction(AM_fourCC("xarr")));
+}
+
+// The edit-mode picture: a selection of two controls with their handles,
+// a control inside a selected one and an unselected control.
+TEST_F(EditTest, AnEditModeSelectionMatchesItsReferencePictures)
+{
+    auto* pale = new AM_Colour(vm.get(), "Pale", 0xF4F6F8FF);
+    vm->addColour(pale);
+    root->setColour(pale, 0);
+    EditControl* inner = add("Inner", {8, 8, 16, 12}, a);
+    inner->setEditMode(true);
+    vm->handleMouseDown(30, 70, 0);
+    vm->handleMouseUp(30, 70, 0);
+    vm->handleMouseDown(110, 50, 1);
+    vm->handleMouseUp(110, 50, 0);
+    ASSERT_EQ(vm->getFocusedControl(), a);
+    ASSERT_TRUE(vm->hasMultiSelection());
+    for (const float zoom : {1.0f, 2.0f}) {
+        testsupport::HeadlessCanvas canvas(240, 100, zoom);
+        canvas.begin();
+        const AM_Rect clip{0, 0, 240, 100};
+        root->paintTree(&canvas.context(), &clip);
+        EXPECT_EQ(canvas.compare("edit_selection_z" + std::to_string(int(zoom)), 1), "") << zoom;
+    }
 }
 
 } // namespace
