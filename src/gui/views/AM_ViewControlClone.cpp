@@ -9,6 +9,7 @@
 #include "presets/AM_View_Interface.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -60,6 +61,15 @@ AM_ViewControl* AM_ViewControl::clone(bool withSiblings, AM_ViewControl* newPare
         return nullptr;
     }
     AM_ViewControl* parent = newParent != nullptr ? newParent : getParentControl();
+    // The siblings to clone, taken before any copy joins the list: copies
+    // added to the same parent are not cloned again.
+    std::vector<AM_ViewControl*> siblings;
+    if (withSiblings) {
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            siblings.push_back(next);
+        }
+    }
     const AM_Rect rect{getRelativeX() + dx, getRelativeY() + dy, bounds_.w, bounds_.h};
     AM_ViewControl* copy = factory_(viewMan_, &rect);
     if (copy == nullptr) {
@@ -101,10 +111,8 @@ AM_ViewControl* AM_ViewControl::clone(bool withSiblings, AM_ViewControl* newPare
         }
     }
     copyProperties(copy);
-    if (withSiblings) {
-        if (AM_ViewControl* next = getNextControl()) {
-            next->clone(true, parent, dx, dy);
-        }
+    for (AM_ViewControl* sibling : siblings) {
+        sibling->clone(false, parent, dx, dy);
     }
     if (nextSelected_ != nullptr && nextSelected_ != this) {
         AM_ViewControl* next = nextSelected_;

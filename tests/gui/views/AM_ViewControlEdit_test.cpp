@@ -474,4 +474,22 @@ TEST_F(EditTest, AnEditModeSelectionMatchesItsReferencePictures)
     }
 }
 
+TEST_F(EditTest, CloningWithSiblingsIntoTheSameParentClonesEachOnce)
+{
+    AM_ViewControl* copy = a->clone(true, nullptr, 0, 100);
+    ASSERT_NE(copy, nullptr);
+    std::vector<std::string> names;
+    int count = 0;
+    for (AM_ViewControl* child = root->getFirstChildControl(); child != nullptr;
+         child = child->getNextControl()) {
+        ++count;
+        if (child->getPrototype() != nullptr) {
+            names.push_back(child->getPrototype()->getName());
+            EXPECT_FLOAT_EQ(child->getBounds().y, 140);
+        }
+    }
+    EXPECT_EQ(count, 6);
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "C"}));
+}
+
 } // namespace
