@@ -282,7 +282,7 @@ TEST_F(RootViewTest, TheRootMenuOffersGridSpacingCloningAndTheModeSwitch)
     EXPECT_TRUE(root->handleMenuCommand(point, kEditMenuId, true, &chosen));
     EXPECT_FALSE(root->isGridShown());
     // Not the root's: handed to the base, which takes none.
-    chosen.command = (1u << 16) | 7u;
+    chosen.command = (1u << 16) | 0xFFF0u;
     EXPECT_FALSE(root->handleMenuCommand(point, kEditMenuId, true, &chosen));
     EXPECT_FALSE(root->handleMenuCommand(point, kEditMenuId, false, nullptr));
 
