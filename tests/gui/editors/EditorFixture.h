@@ -17,6 +17,7 @@
 #include "gui/editors/AM_EditorControls.h"
 #include "gui/editors/AM_EnvelopeBlock.h"
 #include "gui/editors/AM_View_EQBase.h"
+#include "gui/editors/AM_View_GenericStep.h"
 #include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
 #include "gui/editors/AM_WaveValueBlock.h"
@@ -330,6 +331,7 @@ protected:
         AM_View_Multipoint::resetClipboard();
         AM_View_MultiStage::resetClipboard();
         AM_View_EQBase::resetClipboards();
+        AM_View_GenericStep::resetProcessState();
         resetSharedWaveTable();
     }
 
