@@ -15,6 +15,7 @@
 #include "gui/controls/AM_View_LayerSelector.h"
 #include "gui/controls/AM_View_Meter.h"
 #include "gui/controls/AM_View_Pane.h"
+#include "gui/controls/AM_View_PresetManager.h"
 #include "gui/controls/AM_View_Rack.h"
 #include "gui/controls/AM_View_Slider.h"
 #include "gui/views/AM_ControlTypes.h"
@@ -48,6 +49,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"EditMenus", &AM_View_EditMenus::create},
     {"Display", &AM_View_Display::create},
     {"InfoDisplay", &AM_View_InfoDisplay::create},
+    {"PresetManager", &AM_View_PresetManager::create},
 };
 
 } // namespace
