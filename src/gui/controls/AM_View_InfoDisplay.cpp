@@ -120,8 +120,10 @@ void AM_View_InfoDisplay::setPortParameter(int32_t i, const AM_ParamInfo* parame
                 text[sizeof text - 1] = '\0';
                 char shown[kNameBytes];
                 AM_copyBoundedText(shown, sizeof shown, text, kNameBytes - 1);
-                std::snprintf(names_[k], kNameBytes,
+                char line[kNameBytes + 32];
+                std::snprintf(line, sizeof line,
                               k + 1 < nameCount_ ? "%s mode" : "%s mode (native)", shown);
+                AM_copyBoundedText(names_[k], kNameBytes, line, kNameBytes - 1);
             }
         }
     }
