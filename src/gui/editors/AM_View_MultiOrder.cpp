@@ -348,7 +348,7 @@ bool AM_View_MultiOrder::onMouseDown(const float* point, uint32_t buttons)
 void AM_View_MultiOrder::onMouseDrag(const float* point, uint32_t buttons)
 {
     (void)buttons;
-    if (point == nullptr) {
+    if (point == nullptr || !std::isfinite(point[0]) || !std::isfinite(point[1])) {
         return;
     }
     if (dragMode_ == kReorder) {
@@ -357,8 +357,9 @@ void AM_View_MultiOrder::onMouseDrag(const float* point, uint32_t buttons)
         const float right = bounds_.x + bounds_.w - s.rect.w;
         s.rect.x = std::clamp(s.rect.x + point[0] - pointer_[0], left, std::max(left, right));
         const float centre = s.rect.x + s.rect.w / 2.0f - bounds_.x;
-        insertSlot_ = bounds_.w > 0.0f
-                          ? std::clamp(int(centre / bounds_.w * float(kSteps)), 0, kSteps - 1)
+        const float slot = bounds_.w > 0.0f ? centre / bounds_.w * float(kSteps) : float(current_);
+        insertSlot_ = std::isfinite(slot)
+                          ? int(std::clamp(slot, 0.0f, float(kSteps - 1)))
                           : current_;
         int k = 0;
         for (int i = 0; i < kSteps; ++i) {

@@ -13,6 +13,7 @@
 #include "params/object/AM_ParamInfo.h"
 #include "presets/AM_View_Interface.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -392,8 +393,22 @@ void AM_ViewControl::bracketBoundPorts(bool begin, const char* undoName)
     }
 }
 
+namespace {
+
+// A pointer position that is not a number (or is infinite) comes from no
+// real pointer; the handlers below treat it as no position at all.
+bool finitePoint(const float* point)
+{
+    return point != nullptr && std::isfinite(point[0]) && std::isfinite(point[1]);
+}
+
+} // namespace
+
 bool AM_ViewControl::handleMouseDown(const float* point, uint32_t buttons, uint32_t extra)
 {
+    if (point != nullptr && !finitePoint(point)) {
+        return false;
+    }
     if ((state_ & kStateEditMode) != 0) {
         return handleEditMouseDown(point, buttons, extra);
     }
@@ -418,6 +433,9 @@ bool AM_ViewControl::handleMouseDown(const float* point, uint32_t buttons, uint3
 
 bool AM_ViewControl::handleMouseDrag(const float* point, uint32_t buttons, uint32_t extra)
 {
+    if (point != nullptr && !finitePoint(point)) {
+        return false;
+    }
     if ((state_ & kStateEditMode) != 0) {
         return handleEditMouseDrag(point, buttons, extra);
     }
@@ -430,6 +448,11 @@ bool AM_ViewControl::handleMouseDrag(const float* point, uint32_t buttons, uint3
 
 bool AM_ViewControl::handleMouseUp(const float* point, uint32_t buttons, uint32_t extra)
 {
+    // A release must still end the press; without a usable position it
+    // happens where the press began.
+    if (point != nullptr && !finitePoint(point)) {
+        point = downPoint_;
+    }
     if ((state_ & kStateEditMode) != 0) {
         return handleEditMouseUp(point, buttons, extra);
     }

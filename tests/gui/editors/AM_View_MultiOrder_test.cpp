@@ -156,6 +156,29 @@ TEST_F(MultiOrderTest, ReorderingStep3OntoSlot10KeepsTheOtherOrder)
     EXPECT_EQ(interface.writesOf(kCurve), 1);
 }
 
+TEST_F(MultiOrderTest, PointerPositionsThatAreNotNumbersLeaveAReorderAsItWas)
+{
+    build();
+    std::vector<float> before;
+    for (int w = 0; w < 16; ++w)
+        before.push_back(levelOf(w));
+    const float from = centreX(3);
+    const float to = 200.0f * 10.5f / 16.0f;
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+    // Positions that are not numbers are skipped, mid-drag and at the
+    // release, so the box ends where the last real position put it.
+    gesture(order, {{from, 110}, {nan, 110}, {to, inf}, {to, 110}, {-inf, nan}}, kControlKey);
+    EXPECT_EQ(levelOf(10), before[3]);
+    EXPECT_EQ(order->getCurrentStep(), 10);
+    settle();
+    for (int step = 0; step < 16; ++step)
+        EXPECT_TRUE(std::isfinite(order->getShownPosition(step))) << step;
+    // A press at a position that is not a number starts nothing.
+    const float nowhere[2] = {nan, 110};
+    EXPECT_FALSE(order->handleMouseDown(nowhere, 0, 0));
+}
+
 TEST_F(MultiOrderTest, MorphRefreshesOneThumbnailPerTickAndTheRangeShrinks)
 {
     build();
