@@ -17,6 +17,7 @@
 #include "gui/controls/AM_View_Pane.h"
 #include "gui/controls/AM_View_PresetManager.h"
 #include "gui/controls/AM_View_Rack.h"
+#include "gui/controls/AM_View_Rec_Knob.h"
 #include "gui/controls/AM_View_Slider.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
@@ -50,6 +51,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Display", &AM_View_Display::create},
     {"InfoDisplay", &AM_View_InfoDisplay::create},
     {"PresetManager", &AM_View_PresetManager::create},
+    {"Rec_Knob", &AM_View_Rec_Knob::create},
 };
 
 } // namespace
