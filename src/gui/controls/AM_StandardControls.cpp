@@ -16,6 +16,7 @@
 #include "gui/controls/AM_View_Meter.h"
 #include "gui/controls/AM_View_Pane.h"
 #include "gui/controls/AM_View_PresetManager.h"
+#include "gui/controls/AM_View_RadiusDial.h"
 #include "gui/controls/AM_View_Rack.h"
 #include "gui/controls/AM_View_Rec_Knob.h"
 #include "gui/controls/AM_View_Slider.h"
@@ -52,6 +53,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"InfoDisplay", &AM_View_InfoDisplay::create},
     {"PresetManager", &AM_View_PresetManager::create},
     {"Rec_Knob", &AM_View_Rec_Knob::create},
+    {"RadiusDial", &AM_View_RadiusDial::create},
 };
 
 } // namespace
