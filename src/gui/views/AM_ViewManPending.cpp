@@ -1,5 +1,5 @@
-// Operations of the view manager that input routing, menus, the timer tick,
-// opening the GUI, dialogs and the root view give their behaviour to.
+// Operations of the view manager that dragging out of the GUI and the
+// platform's dialogs give their behaviour to.
 // Until then each one keeps the object sound: it does nothing or answers
 // none or false.
 
@@ -20,10 +20,3 @@ int32_t AM_ViewMan::askThreeWay(const char* name)
     (void)name;
     return k_answerCancel;
 }
-
-void AM_ViewMan::buildDefaultControls(AM_ViewControl* container, int32_t module)
-{
-    (void)container;
-    (void)module;
-}
-
