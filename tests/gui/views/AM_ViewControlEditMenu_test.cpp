@@ -240,13 +240,20 @@ TEST_F(EditMenuTest, LockOrderModuleAndChildrenCommands)
 
 TEST_F(EditMenuTest, CreateBuildsATypeAtThePointInEditMode)
 {
+    // The root view's own menu creates nothing; a container's does.
     menus.choosePath({"create control", "TestEdit"});
     vm->handleMouseDown(300, 200, kRightButton); // on the root
-    AM_ViewControl* made = c->getNextControl();
+    EXPECT_EQ(c->getNextControl(), nullptr);
+    EXPECT_EQ(menus.unmatchedChoices(), 1);
+
+    a->setContainer(true);
+    menus.choosePath({"create control", "TestEdit"});
+    vm->handleMouseDown(30, 52, kRightButton); // inside A
+    AM_ViewControl* made = a->getFirstChildControl();
     ASSERT_NE(made, nullptr);
     EXPECT_STREQ(made->getTypeName(), "TestEdit");
-    EXPECT_FLOAT_EQ(made->getBounds().x, 300);
-    EXPECT_FLOAT_EQ(made->getBounds().y, 200);
+    EXPECT_FLOAT_EQ(made->getBounds().x, 30);
+    EXPECT_FLOAT_EQ(made->getBounds().y, 52);
     EXPECT_FLOAT_EQ(made->getBounds().w, 30);
     EXPECT_FLOAT_EQ(made->getBounds().h, 20);
     EXPECT_NE(made->getState() & kStateEditMode, 0u);

@@ -109,7 +109,7 @@ TEST_F(ZoomedEditTest, AMoveSnapsToTheGridAndIsUndoneInOneStep)
     expectBounds(a, {20, 40, 40, 40});
 
     // With the grid hidden the move follows the pointer.
-    root->gridShown = false;
+    root->setGridShown(false);
     pull(30, 50, 23, 18);
     expectBounds(a, {43, 58, 40, 40});
 }
@@ -149,7 +149,7 @@ struct HandleCase {
 
 TEST_F(ZoomedEditTest, EachHandleResizesDownToTheLeastSize)
 {
-    root->gridShown = false;
+    root->setGridShown(false);
     click(120, 60);
     const HandleCase cases[] = {
         {"top-left", 101, 41, 100, 100, {134, 74, 6, 6}},
@@ -450,13 +450,11 @@ TEST_F(ZoomedEditTest, AnArrayContinuesTheRowFromThePrototype)
     EXPECT_FALSE(vm->performAction(AM_fourCC("xarr")));
 }
 
-// The edit-mode picture: a selection of two controls with their handles,
-// a control inside a selected one and an unselected control.
+// The edit-mode picture over the root view's grid: a selection of two
+// controls with their handles, a control inside a selected one and an
+// unselected control.
 TEST_F(EditTest, AnEditModeSelectionMatchesItsReferencePictures)
 {
-    auto* pale = new AM_Colour(vm.get(), "Pale", 0xF4F6F8FF);
-    vm->addColour(pale);
-    root->setColour(pale, 0);
     EditControl* inner = add("Inner", {8, 8, 16, 12}, a);
     inner->setEditMode(true);
     vm->handleMouseDown(30, 70, 0);

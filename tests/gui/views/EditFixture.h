@@ -1,6 +1,6 @@
 #pragma once
-// A GUI in edit mode for the control-editing tests: a top pane holding a
-// root view with a grid (20 pixels, shown) and three editable controls of
+// A GUI in edit mode for the control-editing tests: a top pane holding the
+// root view with its grid (20 pixels, shown) and three editable controls of
 // a class with ports, a listener, colour and graphic slots and a factory.
 // The view manager shows menus and prompts through the headless forms.
 
@@ -11,6 +11,7 @@
 #include "gui/views/AM_AGG_ViewMan.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_PlatformDialogs.h"
+#include "gui/views/AM_RootView.h"
 #include "platform/HeadlessMenuPresenter.h"
 #include "platform/HeadlessSaveForm.h"
 #include "platform/HeadlessTextPrompt.h"
@@ -76,32 +77,6 @@ public:
     AM_ViewControl* inspected = nullptr;
     int32_t inspectedSlot = -2;
     AM_InspectorField bound;
-};
-
-// The root view's grid: a point up to 8 pixels past a line (away from
-// zero) is pulled back onto it, while the grid is shown.
-class GridRoot : public PaintControl {
-public:
-    GridRoot(AM_ViewMan* viewMan, const AM_Rect& bounds) : PaintControl(viewMan, bounds, true) {}
-    bool snapToGrid(const float* point, float* offset) override
-    {
-        offset[0] = 0.0f;
-        offset[1] = 0.0f;
-        if (!gridShown) {
-            return false;
-        }
-        bool snapped = false;
-        for (int axis = 0; axis < 2; ++axis) {
-            const float r = point[axis] - std::trunc(point[axis] / gridSize) * gridSize;
-            if (std::fabs(r) < 8.0f) {
-                offset[axis] = -r;
-                snapped = true;
-            }
-        }
-        return snapped;
-    }
-    float gridSize = 20.0f;
-    bool gridShown = true;
 };
 
 class EditViewMan : public AM_AGG_ViewMan {
@@ -178,16 +153,17 @@ protected:
         vm->registerControlType(&type, sizeof(EditControl));
 
         top = addPaintControl(vm.get(), nullptr, "Top", {0, 0, 400, 300}, true);
-        root = new GridRoot(vm.get(), {0, 0, 400, 300});
-        root->setName("root");
+        const AM_Rect rootBounds{0, 0, 400, 300};
+        root = new AM_RootView(vm.get(), &rootBounds);
+        root->setGridSize(20);
+        root->setGridShown(true);
         top->addControl(root, kAllLayers, true);
         vm->setRootViewForTest(root);
         a = add("A", {20, 40, 40, 40});
         b = add("B", {100, 40, 40, 40});
         c = add("C", {180, 40, 40, 40});
         top->setEditMode(false);
-        root->setState(root->getState() | kStateEditMode | kStateLocked | kStateNoResizeHandles |
-                       kStateRootView);
+        root->setState(root->getState() | AM_RootView::kRootState);
         vm->setEditMode(true);
     }
     ~EditTest() override
@@ -228,7 +204,7 @@ protected:
     platform::HeadlessThreeWayQuestion question;
     std::unique_ptr<EditViewMan> vm;
     PaintControl* top = nullptr;
-    GridRoot* root = nullptr;
+    AM_RootView* root = nullptr;
     EditControl* a = nullptr;
     EditControl* b = nullptr;
     EditControl* c = nullptr;
