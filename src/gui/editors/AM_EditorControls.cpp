@@ -3,6 +3,7 @@
 #include "gui/editors/AM_View_EQ6_View.h"
 #include "gui/editors/AM_View_EQView.h"
 #include "gui/editors/AM_View_GenericStep.h"
+#include "gui/editors/AM_View_Grid.h"
 #include "gui/editors/AM_View_MultiOrder.h"
 #include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
@@ -25,6 +26,7 @@ constexpr EditorType kEditorTypes[] = {
     {"EQView", &AM_View_EQView::create},
     {"EQ6_View", &AM_View_EQ6_View::create},
     {"GenericStep", &AM_View_GenericStep::create},
+    {"Grid", &AM_View_Grid::create},
 };
 
 } // namespace
