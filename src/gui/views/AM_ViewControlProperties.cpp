@@ -122,10 +122,17 @@ void AM_ViewControl::setProperty(const char* name, int32_t id, const char* value
     }
     const bool none = std::strcmp(value, kNoResource) == 0 || viewMan_ == nullptr;
     if (colours) {
-        colours_[static_cast<size_t>(id)] = none ? nullptr : viewMan_->getColour(value);
+        AM_Colour* colour = none ? nullptr : viewMan_->getColour(value);
+        if (!none && colour == nullptr) {
+            AM_STD::printv("%s: no colour named %s", getName(), value);
+        }
+        colours_[static_cast<size_t>(id)] = colour;
         return;
     }
     AM_Graphic* graphic = none ? nullptr : viewMan_->getGraphic(value);
+    if (!none && graphic == nullptr) {
+        AM_STD::printv("%s: no graphic named %s", getName(), value);
+    }
     graphics_[static_cast<size_t>(id)] = graphic;
     if (graphic != nullptr) {
         graphic->load(id_);

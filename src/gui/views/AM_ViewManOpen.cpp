@@ -78,15 +78,11 @@ void AM_ViewMan::applyZoomScale()
         AM_STD::printv("NO GUIScale on init");
         return;
     }
+    // Values cross the interface as floats, list parameters like this one
+    // included.
     float scale = 0.0f;
     if (const void* value = interface_->getParameterValue(int32_t(info->index))) {
-        if (info->kind() == k_kindInteger) {
-            int32_t whole = 0;
-            std::memcpy(&whole, value, sizeof whole);
-            scale = float(whole);
-        } else {
-            std::memcpy(&scale, value, sizeof scale);
-        }
+        std::memcpy(&scale, value, sizeof scale);
     }
     if (scale == 0.0f) {
         return;

@@ -106,12 +106,21 @@ TEST_F(PropertiesTest, SetPropertyReadsEveryBaseKeyBack)
     EXPECT_EQ(box->getGraphic(0), face);
     EXPECT_EQ(box->getPrototype(), model);
 
-    box->setProperty("colours", 1, "none");
-    EXPECT_EQ(box->getColour(1), nullptr);
-    box->setProperty("colours", 0, "NoSuchColour");
-    EXPECT_EQ(box->getColour(0), nullptr);
-    box->setProperty("graphics", 0, "none");
-    EXPECT_EQ(box->getGraphic(0), nullptr);
+    {
+        // A name that no resource has clears the slot and says so; "none"
+        // clears it quietly.
+        testsupport::TraceCapture missing;
+        box->setProperty("colours", 1, "none");
+        EXPECT_EQ(box->getColour(1), nullptr);
+        box->setProperty("colours", 0, "NoSuchColour");
+        EXPECT_EQ(box->getColour(0), nullptr);
+        box->setProperty("graphics", 0, "none");
+        EXPECT_EQ(box->getGraphic(0), nullptr);
+        box->setProperty("graphics", 0, "NoSuchImage");
+        EXPECT_EQ(box->getGraphic(0), nullptr);
+        EXPECT_EQ(missing.text(),
+                  "Box: no colour named NoSuchColour\nBox: no graphic named NoSuchImage\n");
+    }
     box->setProperty("prototype", 0, "Nobody");
     EXPECT_EQ(box->getPrototype(), model) << "an unknown control changes nothing";
 

@@ -37,6 +37,8 @@ public:
             return &value;
         return ParameterInterface::getParameterValue(index);
     }
+    // The instrument's own GUI scale is a list parameter.
+    void makeList() { scale_.type = k_kindInteger; }
     bool hasScale = true;
     float value = 0.0f;
 
@@ -61,6 +63,17 @@ protected:
 
     ScaleInterface scaleInterface;
 };
+
+// A list parameter's value comes as a float like every other: GScale 2
+// ("huge") is zoom 2, not the step its float bits would make as an integer.
+TEST_F(OpenTest, AListGuiScaleIsReadAsTheFloatTheInterfaceGives)
+{
+    scaleInterface.makeList();
+    EXPECT_EQ(openAt(2.0f), 2.0f);
+    view.reset();
+    resetAll();
+    EXPECT_EQ(openAt(-1.0f), 0.75f);
+}
 
 TEST_F(OpenTest, TheGuiScaleOfThePatchPicksItsZoomStepHeldToTheTable)
 {

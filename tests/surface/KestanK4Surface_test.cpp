@@ -1,0 +1,171 @@
+// The instrument's surface as a host opens it: the GUI script of the data
+// folder read by the real editor over a headless window, at the normal and
+// the "huge" GUI size.
+
+#include "EditorFixture.h"
+#include "TempDir.h"
+#include "TraceCapture.h"
+
+#include "foundation/AM_DataFolder.h"
+#include "params/object/AM_ParamInfo.h"
+#include "platform/Module.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+using namespace editortest;
+
+// Trace texts that tell of a script naming something that is not there.
+constexpr const char* kMissingTexts[] = {
+    "no colour named", "no graphic named", "connectParameter", "CONSISTENCY ERROR",
+    "Empty File", "no Label type"};
+
+class SurfaceTest : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        // A data folder beside a stand-in module: the committed scripts, the
+        // images and the font the build made.
+        dir.makeDir("KestanK4.data");
+        link(KK_SOURCE_DATA "/Scripts", "Scripts");
+        link(KK_BUILD_DATA "/Images", "Images");
+        link(KK_BUILD_DATA "/Fonts", "Fonts");
+        platform::overrideModulePath(dir.file("plugin.so").c_str());
+        resetDataFolderSearch();
+    }
+
+    void link(const std::string& target, const std::string& name)
+    {
+        std::error_code ec;
+        std::filesystem::create_directory_symlink(target, dir.file("KestanK4.data/" + name), ec);
+        ASSERT_FALSE(ec) << target << ": " << ec.message();
+    }
+
+    // The engine's parameter index of module:name.
+    static int32_t indexOf(AEffect* e, const char* module, const char* name)
+    {
+        const AM_ParamInfo* info = ui(e).findParameter(module, name);
+        return info != nullptr ? int32_t(info->index) : -1;
+    }
+
+    // Every parameter bound to a port of a control of the tree below `c`,
+    // with the name of (one of) its controls.
+    static void collectBindings(AM_ViewControl* c, std::map<int32_t, std::string>& bound)
+    {
+        for (; c != nullptr; c = c->getNextControl()) {
+            for (int32_t i = 0; i < c->getNumPorts(); ++i) {
+                const AM_PortRecord* port = c->getPort(i);
+                if (port != nullptr && port->parameter != nullptr)
+                    bound[int32_t(port->parameter->index) + port->indexOffset] = c->getName();
+            }
+            collectBindings(c->getFirstChildControl(), bound);
+        }
+    }
+
+    testsupport::TempDir dir;
+};
+
+struct Size {
+    const char* name;
+    float gscale;
+    float zoom;
+};
+
+class SurfaceSizeTest : public SurfaceTest, public ::testing::WithParamInterface<Size> {};
+
+TEST_P(SurfaceSizeTest, OpensAtItsSizeWithEveryColourGraphicAndParameterFound)
+{
+    const Size size = GetParam();
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    ASSERT_NE(ed(e).getViewManager(), nullptr);
+    const AM_Rect normal = vm(e).getTopControl()->getBounds();
+    EXPECT_GE(normal.w, 800.0f) << "the script's panel, not an empty editor";
+    EXPECT_GE(normal.h, 500.0f);
+
+    // The size is the patch's: set it, then open the editor again.
+    const int32_t scale = indexOf(e, "PCore", "GScale");
+    ASSERT_GE(scale, 0);
+    ui(e).setParameterValue(scale, &size.gscale);
+    process(e);
+    dispatch(e, effEditClose);
+
+    testsupport::TraceCapture trace;
+    static int parent = 0;
+    ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+    idle(e);
+    idle(e);
+    for (const char* text : kMissingTexts) {
+        EXPECT_FALSE(trace.contains(text)) << text << "\n" << trace.text();
+        EXPECT_EQ(trace.standardOutput().find(text), std::string::npos)
+            << text << "\n" << trace.standardOutput();
+    }
+    EXPECT_EQ(vm(e).getZoom(), size.zoom);
+    const ERect r = rect(e);
+    EXPECT_EQ(r.right, int(normal.w * size.zoom));
+    EXPECT_EQ(r.bottom, int(normal.h * size.zoom));
+    EXPECT_EQ(win(e).width(), r.right);
+    EXPECT_EQ(win(e).height(), r.bottom);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SurfaceSizeTest,
+                         ::testing::Values(Size{"normal", 0.0f, 1.0f}, Size{"huge", 2.0f, 2.0f}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SurfaceTest, EveryParameterAMusicianSeesIsBoundToAControl)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    std::map<int32_t, std::string> bound;
+    collectBindings(vm(e).getTopControl(), bound);
+
+    int32_t visible = 0;
+    for (int32_t i = 0; i < ui(e).getNumParameters(); ++i) {
+        const AM_ParamInfo* info = ui(e).getParameterInfo(i);
+        // Engine outputs (meters) and data blocks are no settings; hidden
+        // parameters are the engine's own.
+        if (info == nullptr || (info->flags & k_paramHidden) != 0 || info->kind() == k_meter ||
+            info->kind() == k_kindData)
+            continue;
+        ++visible;
+        const AM_ModuleRecord* module = ui(e).getModuleInfoByIndex(int32_t(info->moduleIndex));
+        EXPECT_TRUE(bound.count(i) == 1)
+            << (module != nullptr ? module->shortName : "?") << ":" << info->shortName << " ("
+            << info->longName << ") has no control";
+    }
+    EXPECT_GT(visible, 90) << "the instrument's parameters were listed";
+}
+
+// Every CONTROL line of the script makes a control (an unknown type makes
+// none), under a name no other control has, so that the PROPERTY and
+// PARAMETER lines after it reach it.
+TEST_F(SurfaceTest, EveryControlLineMakesAControlOfItsOwnName)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    std::multiset<std::string> names;
+    std::function<void(AM_ViewControl*)> walk = [&](AM_ViewControl* c) {
+        for (; c != nullptr; c = c->getNextControl()) {
+            names.insert(c->getName());
+            walk(c->getFirstChildControl());
+        }
+    };
+    walk(vm(e).getRootView()->getFirstChildControl());
+    std::ifstream script(KK_SOURCE_DATA "/Scripts/KestanK4.txt");
+    size_t controlLines = 0;
+    for (std::string line; std::getline(script, line);)
+        controlLines += line.rfind("CONTROL ", 0) == 0 ? 1 : 0;
+    EXPECT_GT(controlLines, 100u);
+    EXPECT_EQ(names.size(), controlLines);
+    for (const std::string& name : names)
+        EXPECT_EQ(names.count(name), 1u) << name;
+}
+
+} // namespace
