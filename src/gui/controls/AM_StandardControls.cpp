@@ -17,6 +17,7 @@
 #include "gui/controls/AM_View_Pane.h"
 #include "gui/controls/AM_View_PresetManager.h"
 #include "gui/controls/AM_View_RadiusDial.h"
+#include "gui/controls/AM_View_PresetSelector.h"
 #include "gui/controls/AM_View_Rack.h"
 #include "gui/controls/AM_View_Rec_Knob.h"
 #include "gui/controls/AM_View_Slider.h"
@@ -54,6 +55,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"PresetManager", &AM_View_PresetManager::create},
     {"Rec_Knob", &AM_View_Rec_Knob::create},
     {"RadiusDial", &AM_View_RadiusDial::create},
+    {"PresetSelector", &AM_View_PresetSelector::create},
 };
 
 } // namespace
