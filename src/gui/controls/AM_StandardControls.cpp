@@ -21,6 +21,7 @@
 #include "gui/controls/AM_View_Rack.h"
 #include "gui/controls/AM_View_Rec_Knob.h"
 #include "gui/controls/AM_View_Slider.h"
+#include "gui/controls/AM_View_SnapshotDial.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
 
@@ -56,6 +57,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Rec_Knob", &AM_View_Rec_Knob::create},
     {"RadiusDial", &AM_View_RadiusDial::create},
     {"PresetSelector", &AM_View_PresetSelector::create},
+    {"SnapshotDial", &AM_View_SnapshotDial::create},
 };
 
 } // namespace
