@@ -20,6 +20,7 @@
 #include "gui/controls/AM_View_RadiusDial.h"
 #include "gui/controls/AM_View_Rack.h"
 #include "gui/controls/AM_View_Rec_Knob.h"
+#include "gui/controls/AM_View_Scale4.h"
 #include "gui/controls/AM_View_Slider.h"
 #include "gui/controls/AM_View_SnapshotDial.h"
 #include "gui/views/AM_ControlTypes.h"
@@ -58,6 +59,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"RadiusDial", &AM_View_RadiusDial::create},
     {"PresetSelector", &AM_View_PresetSelector::create},
     {"SnapshotDial", &AM_View_SnapshotDial::create},
+    {"Scale4", &AM_View_Scale4::create},
 };
 
 } // namespace
