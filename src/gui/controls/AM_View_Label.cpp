@@ -426,6 +426,23 @@ void AM_View_Label::setTextVOffset(float offset)
     redraw();
 }
 
+AM_View_Label* AM_View_Label::cloneWithText(float dx, float dy, AM_ViewControl* newParent)
+{
+    auto* copy = dynamic_cast<AM_View_Label*>(clone(false, newParent, dx, dy));
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    copy->textSize_ = textSize_;
+    copy->hAlign_ = hAlign_;
+    copy->vAlign_ = vAlign_;
+    copy->textVOffset_ = textVOffset_;
+    if (parentLabel_ != 0 && newParent != nullptr) {
+        copy->parentLabel_ = 1;
+    }
+    copy->setText(text_);
+    return copy;
+}
+
 void AM_View_Label::showMetaInfo()
 {
     if (longBytes_ < kMetaCapacity) {

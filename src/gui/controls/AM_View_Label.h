@@ -100,6 +100,12 @@ public:
     // Fills the long buffer with the patch's descriptive texts.
     void showMetaInfo();
 
+    // A clone (the base's, without siblings) moved by (dx, dy) into
+    // newParent (null: this label's parent) with this label's text and text
+    // settings; a name label stays one when it gets a new parent. Null when
+    // no clone could be made.
+    AM_View_Label* cloneWithText(float dx, float dy, AM_ViewControl* newParent);
+
 private:
     // Replaces the long buffer by an empty one of `capacity` bytes.
     void makeLongBuffer(int32_t capacity);

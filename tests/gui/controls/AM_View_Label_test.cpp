@@ -314,6 +314,46 @@ TEST_F(MetaLabelTest, MetaDisplayGrowsWithItsContainerSixteenUnitsATick)
     EXPECT_FALSE(label->hasTimer());
 }
 
+TEST_F(LabelTest, CloneWithTextCarriesTheTextAndItsSettings)
+{
+    AM_ViewControl* from = make<AM_ViewControl>("Pane", {0, 0, 100, 60});
+    AM_ViewControl* to = make<AM_ViewControl>("Pane", {200, 0, 100, 60});
+    AM_View_Label* label = make<AM_View_Label>("Label", {10, 40, 64, 12}, from);
+    label->setText("Resonance");
+    label->setTextSize(12.0f);
+    label->setTextAlignment(2);
+    label->setTextVAlignment(0);
+    label->setTextVOffset(1.5f);
+    label->setParentLabel(true);
+
+    struct Case {
+        const char* name;
+        AM_ViewControl* parent; // null: the label's own parent
+        bool parentLabel;
+        AM_ViewControl* expectedParent;
+        float x;
+    };
+    const Case cases[] = {
+        {"into another container", to, true, to, 215},
+        {"beside itself", nullptr, false, from, 15},
+    };
+    for (const Case& c : cases) {
+        AM_View_Label* copy = label->cloneWithText(5, 3, c.parent);
+        ASSERT_NE(copy, nullptr) << c.name;
+        EXPECT_NE(copy, label) << c.name;
+        EXPECT_EQ(copy->getParentControl(), c.expectedParent) << c.name;
+        EXPECT_FLOAT_EQ(copy->getBounds().x, c.x) << c.name;
+        EXPECT_FLOAT_EQ(copy->getBounds().y, 43) << c.name;
+        EXPECT_STREQ(copy->getText(), "Resonance") << c.name;
+        EXPECT_FLOAT_EQ(copy->getTextSize(), 12.0f) << c.name;
+        EXPECT_EQ(copy->getTextAlignment(), 2) << c.name;
+        EXPECT_EQ(copy->getTextVAlignment(), 0) << c.name;
+        EXPECT_FLOAT_EQ(copy->getTextVOffset(), 1.5f) << c.name;
+        EXPECT_EQ(copy->isParentLabel(), c.parentLabel) << c.name;
+        EXPECT_EQ(copy->getPrototype(), label) << c.name;
+    }
+}
+
 TEST_F(LabelTest, LabelsMatchTheirReferencePictures)
 {
     AM_View_Label* first = make<AM_View_Label>("Label", {4, 4, 112, 14});
