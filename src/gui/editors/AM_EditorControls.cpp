@@ -7,6 +7,7 @@
 #include "gui/editors/AM_View_MultiOrder.h"
 #include "gui/editors/AM_View_MultiStage.h"
 #include "gui/editors/AM_View_Multipoint.h"
+#include "gui/editors/AM_View_ShapeView.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
 
@@ -27,6 +28,7 @@ constexpr EditorType kEditorTypes[] = {
     {"EQ6_View", &AM_View_EQ6_View::create},
     {"GenericStep", &AM_View_GenericStep::create},
     {"Grid", &AM_View_Grid::create},
+    {"ShapeEditView", &AM_View_ShapeView::create},
 };
 
 } // namespace
