@@ -519,10 +519,14 @@ TEST_F(GridTest, ClientsFromTheEditMenuAndTheScript)
     EXPECT_TRUE(trace.contains("WOOOPS... " + me + " wants clientpane Nobody, but it doesn't exist..."));
     EXPECT_EQ(view->getClientPane(), nullptr);
 
-    // A client that goes away is forgotten.
-    rack->unlink();
-    delete rack;
-    rack = nullptr;
+    // A client that goes away is forgotten (the rack made last, so that
+    // the tree keeps the others).
+    auto* last = new FakeRack(vm.get(), nullptr);
+    vm->registerControl(last, nullptr);
+    view->setProperty("clientRack", 1, last->getName());
+    EXPECT_EQ(view->getClientRack(), last);
+    last->unlink();
+    delete last;
     EXPECT_EQ(view->getClientRack(), nullptr);
     const auto [x, y] = centre(view, 0, 0);
     click(view, x, y, kAltKey);
