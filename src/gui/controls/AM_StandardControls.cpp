@@ -23,6 +23,8 @@
 #include "gui/controls/AM_View_Scale4.h"
 #include "gui/controls/AM_View_Slider.h"
 #include "gui/controls/AM_View_SnapshotDial.h"
+#include "gui/controls/AM_View_WireIn.h"
+#include "gui/controls/AM_View_WireOut.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
 
@@ -60,6 +62,8 @@ constexpr BuiltType kBuiltTypes[] = {
     {"PresetSelector", &AM_View_PresetSelector::create},
     {"SnapshotDial", &AM_View_SnapshotDial::create},
     {"Scale4", &AM_View_Scale4::create},
+    {"Wire Out", &AM_View_WireOut::create},
+    {"Wire In", &AM_View_WireIn::create},
 };
 
 } // namespace
