@@ -16,6 +16,7 @@
 #include "gui/controls/AM_View_Meter.h"
 #include "gui/controls/AM_View_Pane.h"
 #include "gui/controls/AM_View_PresetManager.h"
+#include "gui/controls/AM_View_PresetSaver.h"
 #include "gui/controls/AM_View_PresetSelector.h"
 #include "gui/controls/AM_View_RadiusDial.h"
 #include "gui/controls/AM_View_Rack.h"
@@ -64,6 +65,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Scale4", &AM_View_Scale4::create},
     {"Wire Out", &AM_View_WireOut::create},
     {"Wire In", &AM_View_WireIn::create},
+    {"PresetSaver", &AM_View_PresetSaver::create},
 };
 
 } // namespace

@@ -66,7 +66,7 @@ public:
     // A drop with its key flags, kind and size: kind 1 onto a folder keeps
     // a copy of the `length` bytes for the next tick.
     void dropData(const float* point, uint32_t keyFlags, uint32_t kind, uint32_t length,
-                  const char* data);
+                  const char* data) override;
     // The folder under the point, or null.
     PresetFolder* folderAtPoint(const float* point);
     // The run menu of the folders; folder may be null.

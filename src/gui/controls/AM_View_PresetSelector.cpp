@@ -1,6 +1,7 @@
 #include "gui/controls/AM_View_PresetSelector.h"
 
 #include "foundation/AM_STD.h"
+#include "gui/controls/AM_View_PresetSaver.h"
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -413,9 +415,11 @@ void AM_View_PresetSelector::loadItem(PresetListItem* item)
     if (AM_View_Interface* host = interfaceOf(viewMan_)) {
         host->loadPreset(item, listName());
     }
-    setValueFromUser(0, name);
-    if (ownerSaver_ != nullptr) {
-        ownerSaver_->setValueFromUser(0, name);
+    // The values are as large as the bound parameters' texts.
+    const std::vector<char> value = AM_View_PresetSaver::textValue(this, 0, name);
+    setValueFromUser(0, value.data());
+    if (auto* saver = dynamic_cast<AM_View_PresetSaver*>(ownerSaver_)) {
+        saver->showPresetName(name);
     }
     redraw();
 }

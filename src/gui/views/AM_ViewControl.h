@@ -262,6 +262,11 @@ public:
     virtual void onDragOver(const float* point, const char* data);
     virtual void onDragLeave();
     virtual void onDrop(const float* point, const char* data);
+    // A drop with its key flags (1 Shift, 4 Control, 8 Alt), its kind (1: a
+    // patch list) and the length of its text; the view manager's drop path.
+    // Here the point and the text go to onDrop.
+    virtual void dropData(const float* point, uint32_t keyFlags, uint32_t kind, uint32_t length,
+                          const char* data);
     // The text to drag from the control; null: nothing to drag.
     virtual const char* getDragData();
     // Whether the control took the key (false here).

@@ -249,6 +249,15 @@ void AM_ViewControl::onDrop(const float* point, const char* data)
     (void)data;
 }
 
+void AM_ViewControl::dropData(const float* point, uint32_t keyFlags, uint32_t kind,
+                              uint32_t length, const char* data)
+{
+    (void)keyFlags;
+    (void)kind;
+    (void)length;
+    onDrop(point, data);
+}
+
 const char* AM_ViewControl::getDragData()
 {
     return nullptr;

@@ -312,9 +312,6 @@ bool AM_ViewMan::handleDragOver(float x, float y, uint32_t modifiers, uint32_t s
 bool AM_ViewMan::handleDrop(float x, float y, uint32_t modifiers, uint32_t kind,
                             uint32_t length, const char* text)
 {
-    (void)modifiers;
-    (void)kind;
-    (void)length;
     if (pendingScript_ >= 0 || scriptLoading_ != 0) {
         return false;
     }
@@ -324,7 +321,8 @@ bool AM_ViewMan::handleDrop(float x, float y, uint32_t modifiers, uint32_t kind,
     if (control == nullptr) {
         return false;
     }
-    control->onDrop(point, text);
+    // The key flags travel with the drop: Control copies, anything else moves.
+    control->dropData(point, modifiers, kind, length, text);
     control->onDragLeave();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "foundation/AM_STD.h"
 #include "platform/FileErrors.h"
 #include "platform/TextConversion.h"
+#include "presets/folders/PresetFileFilters.h"
 #include "presets/library/PresetNameRules.h"
 #include "presets/library/PresetTagger.h"
 
@@ -302,8 +303,20 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
     if (!isValidPathComponent(fileName.c_str(), kMaxPathComponentBytes, "dropped file"))
         return 0;
     AM_FileObject dropped(AM_String(line.c_str()), AM_FileObject::kTypeUnset);
-    if (dropped.getType() == AM_FileObject::kTypeFolder) {
+    const int32_t type = dropped.getType();
+    if (type == AM_FileObject::kTypeFolder) {
         AM_STD::printv("'%s' is a folder; only files are taken", line.c_str());
+        return 0;
+    }
+    if (type != AM_FileObject::kTypeFile) {
+        AM_STD::printv("'%s' does not exist; it is passed over", line.c_str());
+        return 0;
+    }
+    // Only files the list shows are taken: a dropped text of any other kind
+    // never brings foreign files into the presets.
+    const AM_FileFilter filter = presetFilterForListType(listType_);
+    if (filter != nullptr && !filter(&dropped)) {
+        AM_STD::printv("'%s' is not a preset file of this list; it is passed over", line.c_str());
         return 0;
     }
 

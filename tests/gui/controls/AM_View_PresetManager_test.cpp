@@ -254,6 +254,27 @@ TEST_F(PresetManagerTest, DropsWaitForTheNextTickAndCopyOnlyWithTheKeyFlag)
     EXPECT_FALSE(v->hasPendingDrop());
 }
 
+TEST_F(PresetManagerTest, TheViewManagersDropCarriesTheCopyKeyAndTheKind)
+{
+    // The view manager's drop path once lost the key flags: every drop moved.
+    smallTree();
+    AM_View_PresetManager* v = view({0, 0, 200, 160});
+    const char files[] = "/tmp/a.h2p";
+    struct Case {
+        uint32_t modifiers;
+        uint32_t kind;
+        bool pending;
+        bool copies;
+    };
+    for (const Case c : {Case{4, 1, true, true}, Case{0, 1, true, false}, Case{1, 1, true, false},
+                         Case{4, 2, false, false}}) {
+        EXPECT_TRUE(vm->handleDrop(80, 16 * 4 + 4, c.modifiers, c.kind, sizeof files, files));
+        EXPECT_EQ(v->hasPendingDrop(), c.pending) << c.modifiers << " kind " << c.kind;
+        EXPECT_EQ(v->dropCopies(), c.copies) << c.modifiers << " kind " << c.kind;
+        v->onTimer();
+    }
+}
+
 TEST_F(PresetManagerTest, WheelAndThumbKeepTheFirstRowInRange)
 {
     for (int k = 0; k < 12; ++k)

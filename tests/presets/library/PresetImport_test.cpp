@@ -60,7 +60,7 @@ TEST_F(ImportTest, MoveCarriesTheTagOnlyAfterSuccess)
     // A move that fails keeps the tag where it was.
     ASSERT_EQ(::rename(dir.file(presets() + "/Lead.h2p").c_str(), dir.file("gone.h2p").c_str()), 0);
     EXPECT_EQ(list->importFiles(source("Lead.h2p").c_str(), keys, false), 0);
-    EXPECT_TRUE(trace.contains("MoveFileEx says 2"));
+    EXPECT_TRUE(trace.contains("' does not exist; it is passed over"));
     EXPECT_TRUE(list->junkTagger()->hasTag("/", "Lead.h2p"));
     EXPECT_FALSE(list->junkTagger()->hasTag("/Keys/", "Lead.h2p"));
 
@@ -93,7 +93,15 @@ TEST_F(ImportTest, BadLinesAndTargetsAreRefused)
     EXPECT_TRUE(trace.contains("is not a full path"));
     EXPECT_TRUE(trace.contains("too long"));
     EXPECT_TRUE(trace.contains("Refused the dropped file name ''"));
-    EXPECT_TRUE(trace.contains("CopyFile says 2"));
+    EXPECT_TRUE(trace.contains("missing.h2p' does not exist; it is passed over"));
+    // Only files the list shows are taken, from any line of the text.
+    write("outside/notes.txt", "not a preset");
+    write("outside/Warm.fxp", "program");
+    const std::string mixed = dir.file("outside/notes.txt") + "\n" + dir.file("outside/Warm.fxp");
+    EXPECT_EQ(list->importFiles(mixed.c_str(), keys, false), 1);
+    EXPECT_TRUE(trace.contains("notes.txt' is not a preset file of this list; it is passed over"));
+    EXPECT_FALSE(dir.exists(presets() + "/Keys/notes.txt"));
+    EXPECT_EQ(inKeys("Warm.fxp"), "program");
     EXPECT_EQ(list->importFiles(source("Bass.h2p").c_str(), nullptr, true), 0);
     EXPECT_TRUE(trace.contains("couldn't copy files into non-existing directory!"));
     EXPECT_EQ(list->importFiles(nullptr, keys, true), 0);
