@@ -50,11 +50,16 @@ const char* AM_ValueNameTable::name(int32_t i) const
     return names_ && i >= 0 && i < count_ ? names_[i] : nullptr;
 }
 
-const char* AM_ValueNameTable::nameOfValue(float value) const
+int32_t AM_ValueNameTable::indexOfValue(float value) const
 {
     const float k = std::trunc(value - minimum_);
     if (!std::isfinite(k) || k < 0 || k >= static_cast<float>(count_)) {
-        return nullptr;
+        return -1;
     }
-    return name(static_cast<int32_t>(k));
+    return static_cast<int32_t>(k);
+}
+
+const char* AM_ValueNameTable::nameOfValue(float value) const
+{
+    return name(indexOfValue(value));
 }

@@ -30,6 +30,8 @@ public:
     // The entry of a parameter value (value - minimum, truncated); null when
     // the value has none.
     const char* nameOfValue(float value) const;
+    // The entry index of a parameter value, or -1 when it has none.
+    int32_t indexOfValue(float value) const;
 
 private:
     std::unique_ptr<char[][kNameBytes]> names_;

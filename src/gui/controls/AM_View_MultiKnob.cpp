@@ -318,11 +318,7 @@ bool AM_View_MultiKnob::openLearnMenu(const float* point)
 bool AM_View_MultiKnob::openListMenu(const float* point)
 {
     const AM_ValueNameTable& names = getNames(zone_ + 1);
-    const float k = std::trunc(value_[zone_ + 1] - names.minimum());
-    const int32_t current =
-        std::isfinite(k) && k >= 0 && k < static_cast<float>(names.count())
-            ? static_cast<int32_t>(k)
-            : -1;
+    const int32_t current = names.indexOfValue(value_[zone_ + 1]);
     AM_ControlMenu menu;
     for (int32_t i = 0; i < names.count(); ++i) {
         menu.push_back(

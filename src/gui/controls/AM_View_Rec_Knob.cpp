@@ -330,9 +330,7 @@ bool AM_View_Rec_Knob::openRunMenu(const float* point)
         return false;
     }
     AM_ControlMenu menu;
-    const int32_t current = menuNames_.empty() ? -1 : static_cast<int32_t>(std::trunc(
-                                                          std::clamp(menuValue_ - menuMinimum_,
-                                                                     -1.0f, 65536.0f)));
+    const int32_t current = menuNames_.indexOfValue(menuValue_);
     for (int32_t k = 0; k < menuNames_.count(); ++k) {
         menu.push_back({menuNames_.name(k), AM_controlCommand(static_cast<uint32_t>(k)), true,
                         k == current});
@@ -465,6 +463,14 @@ void AM_View_Rec_Knob::addControl(AM_ViewControl* child, uint32_t layerMask, boo
         label->setValueLabel(true);
         const char* name = currentMenuName();
         label->setText(showName_ != 0 ? (name != nullptr ? name : "") : kHiddenName);
+    }
+}
+
+void AM_View_Rec_Knob::copyProperties(AM_ViewControl* clone)
+{
+    AM_ViewControl::copyProperties(clone);
+    if (auto* knob = dynamic_cast<AM_View_Rec_Knob*>(clone)) {
+        knob->recParamOffset_ = recParamOffset_;
     }
 }
 

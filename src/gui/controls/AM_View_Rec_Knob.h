@@ -54,6 +54,7 @@ public:
 
     void draw(AM_Context* context) override;
     void addControl(AM_ViewControl* child, uint32_t layerMask, bool offset) override;
+    void copyProperties(AM_ViewControl* clone) override;
     void writeControl(std::string* script) override;
     void setProperty(const char* name, int32_t id, const char* value) override;
 

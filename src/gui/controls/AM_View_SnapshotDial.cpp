@@ -450,6 +450,17 @@ int32_t AM_View_SnapshotDial::parameterFromText(const char* text) const
     return parameter != nullptr ? static_cast<int32_t>(parameter->index) : -1;
 }
 
+void AM_View_SnapshotDial::copyProperties(AM_ViewControl* clone)
+{
+    AM_ViewControl::copyProperties(clone);
+    if (auto* dial = dynamic_cast<AM_View_SnapshotDial*>(clone)) {
+        dial->autoSelect_ = autoSelect_;
+        dial->paramCount_ = paramCount_;
+        std::copy(std::begin(snapshotParam_), std::end(snapshotParam_), dial->snapshotParam_);
+        std::copy(std::begin(aliasParam_), std::end(aliasParam_), dial->aliasParam_);
+    }
+}
+
 void AM_View_SnapshotDial::writeControl(std::string* script)
 {
     AM_ViewControl::writeControl(script);

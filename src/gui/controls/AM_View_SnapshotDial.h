@@ -54,6 +54,7 @@ public:
     void buildEditMenu(const float* point, bool open, uint32_t extra) override;
 
     void draw(AM_Context* context) override;
+    void copyProperties(AM_ViewControl* clone) override;
     void writeControl(std::string* script) override;
     void setProperty(const char* name, int32_t id, const char* value) override;
 

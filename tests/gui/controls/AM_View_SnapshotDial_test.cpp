@@ -4,6 +4,8 @@
 #include "gui/controls/AM_View_SnapshotDial.h"
 #include "gui/views/AM_ControlMessages.h"
 
+#include <array>
+
 namespace {
 
 using namespace controltest;
@@ -309,6 +311,14 @@ TEST_F(SnapshotDialTest, SnapshotParameterLinesRoundTripAndStayWithinTheList)
     EXPECT_NE(written.find("\nPROPERTY control='Snap' name='s_offset' id='0' value='Seq:S4'"),
               std::string::npos);
     EXPECT_EQ(written.find("name='s_offset' id='2'"), std::string::npos);
+    vm->answerText = "AutoSelect";
+    d->onMouseDown(std::array<float, 2>{70, 70}.data(), 2); // AutoSelect off
+    auto* copy = dynamic_cast<AM_View_SnapshotDial*>(d->clone(false, nullptr, 140, 0));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->getParamCount(), 3);
+    EXPECT_EQ(copy->getSnapshotParam(2), kTune);
+    EXPECT_EQ(copy->getAliasParam(0), kFirstStep + 4);
+    EXPECT_FALSE(copy->getAutoSelect());
     EXPECT_EQ(rewrite(written), written);
 }
 
