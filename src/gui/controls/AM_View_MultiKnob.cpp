@@ -4,6 +4,7 @@
 #include "gui/controls/AM_ControlMenu.h"
 #include "gui/controls/AM_ControlText.h"
 #include "gui/controls/AM_DialLook.h"
+#include "gui/controls/AM_DragSensitivity.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
@@ -118,16 +119,7 @@ float AM_View_MultiKnob::sensitivityForRange(float r)
     if (r > 130) {
         return 2.0f;
     }
-    if (r < 8) {
-        return 0.04f;
-    }
-    if (r < 16) {
-        return 0.2f;
-    }
-    if (r < 75) {
-        return 0.4f;
-    }
-    return 1.0f;
+    return AM_smallRangeSensitivity(r);
 }
 
 float AM_View_MultiKnob::getValue(int32_t port) const

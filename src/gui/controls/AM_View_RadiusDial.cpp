@@ -1,6 +1,7 @@
 #include "gui/controls/AM_View_RadiusDial.h"
 
 #include "gui/controls/AM_DialLook.h"
+#include "gui/controls/AM_DragSensitivity.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_ViewMan.h"
@@ -84,16 +85,7 @@ float AM_View_RadiusDial::sensitivityForRange(float r)
     if (r > 130) {
         return 2.0f;
     }
-    if (r < 8) {
-        return 0.04f;
-    }
-    if (r < 16) {
-        return 0.2f;
-    }
-    if (r < 75) {
-        return 0.4f;
-    }
-    return 1.0f;
+    return AM_smallRangeSensitivity(r);
 }
 
 float AM_View_RadiusDial::wrapAngle(float angle, float maximum)

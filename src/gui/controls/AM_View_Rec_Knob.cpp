@@ -3,6 +3,7 @@
 #include "foundation/AM_STD.h"
 #include "gui/controls/AM_ControlMenu.h"
 #include "gui/controls/AM_DialLook.h"
+#include "gui/controls/AM_DragSensitivity.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
@@ -113,16 +114,7 @@ float AM_View_Rec_Knob::sensitivityForRange(float r, bool fineRanges)
     if (!fineRanges) {
         return 1.0f;
     }
-    if (r < 8) {
-        return 0.04f;
-    }
-    if (r < 16) {
-        return 0.2f;
-    }
-    if (r < 75) {
-        return 0.4f;
-    }
-    return 1.0f;
+    return AM_smallRangeSensitivity(r);
 }
 
 bool AM_View_Rec_Knob::portBound(int32_t i) const
