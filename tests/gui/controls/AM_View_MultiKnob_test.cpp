@@ -79,7 +79,9 @@ TEST_F(MultiKnobTest, MadeByItsFactoryAndByCloningButNotFromTheRegistry)
 
     k->setProperty("TextSize", 0, "11");
     k->setProperty("touchSelect", 0, "NO");
-    auto* copy = dynamic_cast<AM_View_MultiKnob*>(k->clone(false, nullptr, 80, 0));
+    // A top-level control is cloned to a copy that stands alone.
+    std::unique_ptr<AM_ViewControl> owned(k->clone(false, nullptr, 80, 0));
+    auto* copy = dynamic_cast<AM_View_MultiKnob*>(owned.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_FLOAT_EQ(copy->getTextSize(), 11.0f);
     EXPECT_FALSE(copy->getTouchSelect());

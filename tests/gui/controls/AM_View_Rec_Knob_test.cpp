@@ -227,9 +227,12 @@ TEST_F(RecKnobTest, TheOffsetLineRoundTrips)
               std::string::npos);
     const std::string read = "CONTROL type='Rec_Knob' name='Rec' bounds='10 10 28 28'\n"
                              "PROPERTY control='Rec' name='recParamOffset' id='0' value='5'\n";
-    auto* copy = dynamic_cast<AM_View_Rec_Knob*>(knob->clone(false, nullptr, 40, 0));
+    // A top-level control is cloned to a copy that stands alone.
+    std::unique_ptr<AM_ViewControl> owned(knob->clone(false, nullptr, 40, 0));
+    auto* copy = dynamic_cast<AM_View_Rec_Knob*>(owned.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->getRecParamOffset(), 7);
+    owned.reset(); // before its view manager goes
 
     const std::string written = rewrite(read);
     EXPECT_NE(written.find("name='recParamOffset' id='0' value='5'"), std::string::npos)

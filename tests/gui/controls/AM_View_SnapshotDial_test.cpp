@@ -313,12 +313,15 @@ TEST_F(SnapshotDialTest, SnapshotParameterLinesRoundTripAndStayWithinTheList)
     EXPECT_EQ(written.find("name='s_offset' id='2'"), std::string::npos);
     vm->answerText = "AutoSelect";
     d->onMouseDown(std::array<float, 2>{70, 70}.data(), 2); // AutoSelect off
-    auto* copy = dynamic_cast<AM_View_SnapshotDial*>(d->clone(false, nullptr, 140, 0));
+    // A top-level control is cloned to a copy that stands alone.
+    std::unique_ptr<AM_ViewControl> owned(d->clone(false, nullptr, 140, 0));
+    auto* copy = dynamic_cast<AM_View_SnapshotDial*>(owned.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->getParamCount(), 3);
     EXPECT_EQ(copy->getSnapshotParam(2), kTune);
     EXPECT_EQ(copy->getAliasParam(0), kFirstStep + 4);
     EXPECT_FALSE(copy->getAutoSelect());
+    owned.reset(); // before its view manager goes
     EXPECT_EQ(rewrite(written), written);
 }
 
