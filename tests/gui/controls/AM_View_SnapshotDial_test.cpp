@@ -149,6 +149,21 @@ TEST_F(SnapshotDialTest, SelectingASectorRebindsTheSnapshotParameters)
     EXPECT_FLOAT_EQ(steps.value(kTune), 0.0f);
 }
 
+TEST_F(SnapshotDialTest, TheViewManagerHandsRingClicksAndTurnsToTheDialAtEveryZoom)
+{
+    AM_View_SnapshotDial* d = dial();
+    for (const float zoom : {1.0f, 2.0f}) {
+        gesture(zoom, {{64, 127}}); // below: sector 4
+        EXPECT_EQ(d->getCurrent(), 4) << zoom;
+        gesture(zoom, {{64, 2}});
+        EXPECT_EQ(d->getCurrent(), 0) << zoom;
+        steps.engineSets(kTune, 0.0f);
+        gesture(zoom, {{64, 64}, {64, 22}}); // a turn of 42 units
+        EXPECT_FLOAT_EQ(steps.value(kTune), 1.0f) << zoom;
+        EXPECT_EQ(d->getCurrent(), 1) << zoom;
+    }
+}
+
 TEST_F(SnapshotDialTest, ParametersWithoutAnAliasOrPastTheTableSendNothing)
 {
     AM_View_SnapshotDial* d = dial();
