@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 
 #include "editor/AM_PrivateDataFormat.h"
+#include "presets/folders/PresetFileFilters.h"
 #include "gui/graphics/AM_AGG_Context.h"
 #include "gui/graphics/image/AM_PngWriter.h"
 #include "platform/x11/X11HostWindow.h"
@@ -9,6 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #ifdef KK_HAVE_XRES
 #include <X11/extensions/XRes.h>
 #endif
@@ -340,6 +342,122 @@ TEST_F(EditorDisplayTest, TheHostDestroyingTheParentBeforeClosingIsSafe)
     idleFor(e, 30);
     dispatch(e, effEditClose);
     EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+}
+
+// A preset tree in the data root and a browser on the panel: the folder
+// view at the left, the list view of the current folder ("Pads") beside it.
+class PresetBrowserDisplayTest : public EditorDisplayTest {
+protected:
+    static constexpr const char* kPatches = "KestanK4.data/Presets/KestanK4";
+    // Rows: "Local", "Leads", "Pads" in the folder view; "Cold", "Warm" in the list.
+    static constexpr int kLeadsY = 16 + 8;
+    static constexpr int kWarmY = 16 + 8;
+    static constexpr int kFolderX = 40;
+    static constexpr int kListX = 170;
+
+    void writeTree()
+    {
+        dir.makeDir(std::string(kPatches) + "/Leads");
+        dir.makeDir(std::string(kPatches) + "/Pads");
+        dir.writeFile(std::string(kPatches) + "/Pads/Cold.aupreset", "cold");
+        dir.writeFile(std::string(kPatches) + "/Pads/Warm.aupreset", "warm");
+    }
+    std::string preset(const std::string& relative) { return std::string(kPatches) + "/" + relative; }
+    void buildBrowser(AEffect* e)
+    {
+        const Panel panel = buildPanel(vm(e), ui(e));
+        ui(e).addModulePresetList(PresetLibrary::kPatchListPath, PresetListType::kPatch);
+        ui(e).rescanPresets(nullptr);
+        PresetFolder* pads = ui(e).getPresetFolders(nullptr)->findByName("Pads");
+        ASSERT_NE(pads, nullptr);
+        ui(e).setCurrentFolder(pads, nullptr);
+        const AM_Rect folderBounds{0, 0, 120, 200};
+        const AM_Rect listBounds{130, 0, 170, 200};
+        for (auto [type, bounds] : {std::pair{"PresetManager", folderBounds},
+                                    std::pair{"PresetSelector", listBounds}}) {
+            AM_ViewControl* control = vm(e).createControl(type, &bounds);
+            panel.pane->addControl(control, kAllLayers, false);
+            control->setVisible(true, kAllLayers, false);
+            control->setEditMode(false);
+        }
+        // The knob of the panel lies under the folder view: moved out of the way.
+        const float away[2] = {400, 400};
+        panel.knob->moveTo(away, false);
+        idleFor(e, 40);
+    }
+    // Presses on the list's "Warm", moves onto the folder "Leads" of the
+    // window and lets go there (Control held with copy); all of it is queued
+    // before the editor sees the press, as a quick hand would do it.
+    void dragWarmTo(AEffect* from, AEffect* to, bool copy, int listY = kWarmY)
+    {
+        const KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
+        if (copy)
+            XTestFakeKeyEvent(display_, control, True, CurrentTime);
+        movePointer(child(from), kListX, listY);
+        button(true);
+        movePointer(child(from), kListX - 20, listY + 2);
+        movePointer(child(to), kFolderX + 10, kLeadsY);
+        movePointer(child(to), kFolderX, kLeadsY);
+        button(false);
+        idleFor(from, 60);
+        if (to != from)
+            idleFor(to, 60);
+        if (copy) {
+            XTestFakeKeyEvent(display_, control, False, CurrentTime);
+            XSync(display_, False);
+        }
+        idleFor(to, 60);
+    }
+    static std::vector<std::string> listed(AEffect* e)
+    {
+        std::vector<std::string> names;
+        for (PresetListItem* i = ui(e).getPresetItems(nullptr); i != nullptr; i = i->next())
+            names.emplace_back(i->name());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(PresetBrowserDisplayTest, APresetDraggedOntoAFolderMovesAndWithControlCopies)
+{
+    writeTree();
+    AEffect* e = openOnDisplay(20, 20);
+    ASSERT_NE(e, nullptr);
+    buildBrowser(e);
+    ASSERT_EQ(listed(e), (std::vector<std::string>{"Cold", "Warm"}));
+    screenshot(0, "preset_browser");
+
+    dragWarmTo(e, e, false);
+    EXPECT_FALSE(dir.exists(preset("Pads/Warm.aupreset")));
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
+    EXPECT_EQ(listed(e), std::vector<std::string>{"Cold"}) << "the list was refreshed";
+
+    // "Leads" made current, to copy the preset from there.
+    ui(e).setCurrentFolder(ui(e).getPresetFolders(nullptr)->findByName("Leads"), nullptr);
+    ASSERT_EQ(dir.exists(preset("Leads/Warm.aupreset")), true);
+    idleFor(e, 30);
+    ASSERT_EQ(listed(e), std::vector<std::string>{"Warm"});
+    // Copied onto its own folder it gets a number ("Warm" is the first row now).
+    dragWarmTo(e, e, true, 8);
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm 1.aupreset")), "warm");
+    EXPECT_EQ(listed(e), (std::vector<std::string>{"Warm", "Warm 1"}));
+}
+
+TEST_F(PresetBrowserDisplayTest, APresetDroppedFromAnotherEditorIsImported)
+{
+    writeTree();
+    AEffect* source = openOnDisplay(10, 10);
+    AEffect* target = openOnDisplay(400, 10);
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(target, nullptr);
+    buildBrowser(source);
+    buildBrowser(target);
+    testsupport::TraceCapture trace;
+    dragWarmTo(source, target, true);
+    EXPECT_TRUE(trace.contains("it is a patch list!")) << trace.text();
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
+    EXPECT_EQ(dir.readFile(preset("Pads/Warm.aupreset")), "warm") << "copied: the source stays";
 }
 
 } // namespace
