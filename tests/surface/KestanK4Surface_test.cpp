@@ -9,6 +9,8 @@
 
 #include "foundation/AM_DataFolder.h"
 #include "params/object/AM_ParamInfo.h"
+#include "gui/controls/AM_View_PresetManager.h"
+#include "gui/controls/AM_View_PresetSelector.h"
 #include "platform/Module.h"
 
 #include <filesystem>
@@ -17,10 +19,12 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace editortest;
+using platform::WindowEventKind;
 
 // Trace texts that tell of a script naming something that is not there.
 constexpr const char* kMissingTexts[] = {
@@ -47,8 +51,13 @@ protected:
     static const testsupport::TempDir& dataRoot()
     {
         static const testsupport::TempDir dir;
-        static const bool linked = [] {
+        static const bool made = [] {
             dir.makeDir("KestanK4.data");
+            // The factory library as a copy: the browser may write beside it.
+            std::error_code copied;
+            std::filesystem::copy(KK_SOURCE_DATA "/Presets", dir.file("KestanK4.data/Presets"),
+                                  std::filesystem::copy_options::recursive, copied);
+            EXPECT_FALSE(copied) << copied.message();
             for (const auto& [target, name] :
                  {std::pair<std::string, std::string>{KK_SOURCE_DATA "/Scripts", "Scripts"},
                   {KK_BUILD_DATA "/Images", "Images"},
@@ -60,7 +69,7 @@ protected:
             }
             return true;
         }();
-        (void)linked;
+        (void)made;
         return dir;
     }
 
@@ -190,6 +199,42 @@ TEST_F(SurfaceTest, EveryControlLineMakesAControlOfItsOwnName)
     EXPECT_EQ(names.size(), controlLines);
     for (const std::string& name : names)
         EXPECT_EQ(names.count(name), 1u) << name;
+}
+
+// The browser down the left: a click on a folder lists its presets, a
+// click on one of them loads it into the engine.
+TEST_F(SurfaceTest, AFolderClickListsItsPresetsAndAPresetClickLoadsIt)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    idle(e);
+    AM_ViewControl* top = vm(e).getTopControl();
+    auto* folders = dynamic_cast<AM_View_PresetManager*>(top->findByName("PresetFolders"));
+    auto* list = dynamic_cast<AM_View_PresetSelector*>(top->findByName("PresetList"));
+    ASSERT_NE(folders, nullptr);
+    ASSERT_NE(list, nullptr);
+
+    const auto click = [&](float x, float y) {
+        post(e, WindowEventKind::ButtonDown, int(x), int(y));
+        post(e, WindowEventKind::ButtonUp, int(x), int(y));
+        idle(e);
+        idle(e);
+    };
+    // The root's first branch (the rows: the root, then its folders).
+    const AM_Rect f = folders->getBounds();
+    click(f.x + f.w / 2, f.y + AM_View_PresetManager::kRowHeight * 1.5f);
+    ASSERT_GT(list->getItemCount(), 2) << "a factory folder holds several presets";
+
+    std::vector<float> before;
+    for (int32_t i = 0; i < ui(e).getNumParameters(); ++i)
+        before.push_back(value(e, i));
+    const AM_Rect l = list->getBounds();
+    click(l.x + l.w / 3, l.y + 8);
+    process(e);
+    int changed = 0;
+    for (int32_t i = 0; i < ui(e).getNumParameters(); ++i)
+        changed += value(e, i) != before[size_t(i)] ? 1 : 0;
+    EXPECT_GT(changed, 3) << "a factory preset sets many parameters";
 }
 
 } // namespace
