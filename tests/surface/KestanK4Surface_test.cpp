@@ -9,6 +9,9 @@
 
 #include "foundation/AM_DataFolder.h"
 #include "params/object/AM_ParamInfo.h"
+#include "gui/controls/AM_View_Label.h"
+#include "gui/graphics/AM_Colour.h"
+#include "gui/graphics/AM_Graphic.h"
 #include "gui/controls/AM_View_PresetManager.h"
 #include "gui/controls/AM_View_PresetSelector.h"
 #include "platform/Module.h"
@@ -18,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -235,6 +239,67 @@ TEST_F(SurfaceTest, AFolderClickListsItsPresetsAndAPresetClickLoadsIt)
     for (int32_t i = 0; i < ui(e).getNumParameters(); ++i)
         changed += value(e, i) != before[size_t(i)] ? 1 : 0;
     EXPECT_GT(changed, 3) << "a factory preset sets many parameters";
+}
+
+// One line a control: type, name, parent, bounds, bound parameters, colour
+// and graphic slots and, for a label, its text.
+std::vector<std::string> describeTree(AM_ViewControl* first)
+{
+    std::vector<std::string> lines;
+    std::function<void(AM_ViewControl*)> walk = [&](AM_ViewControl* c) {
+        for (; c != nullptr; c = c->getNextControl()) {
+            std::ostringstream line;
+            const AM_Rect b = c->getBounds();
+            const AM_ViewControl* parent = c->getParentControl();
+            line << c->getTypeName() << " " << c->getName() << " in "
+                 << (parent != nullptr ? parent->getName() : "-") << " " << b.x << "," << b.y
+                 << "," << b.w << "," << b.h;
+            for (int32_t i = 0; i < c->getNumPorts(); ++i)
+                if (const AM_PortRecord* port = c->getPort(i); port && port->parameter)
+                    line << " p" << i << "=" << port->parameter->index;
+            for (int32_t i = 0; i < c->getColourCount(); ++i)
+                line << " c" << i << "=" << (c->getColour(i) ? c->getColour(i)->getName() : "-");
+            for (int32_t i = 0; i < c->getGraphicCount(); ++i)
+                line << " g" << i << "=" << (c->getGraphic(i) ? c->getGraphic(i)->getName() : "-");
+            if (const auto* label = dynamic_cast<const AM_View_Label*>(c))
+                line << " '" << label->getText() << "'";
+            lines.push_back(line.str());
+            walk(c->getFirstChildControl());
+        }
+    };
+    walk(first);
+    return lines;
+}
+
+// Written back by the GUI-editing save and read again, the script makes
+// the same surface as the committed one.
+TEST_F(SurfaceTest, TheScriptReadsBackTheSameAfterTheEditorWritesIt)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const std::vector<std::string> shown = describeTree(vm(e).getRootView()->getFirstChildControl());
+    ASSERT_GT(shown.size(), 100u);
+
+    testsupport::TempDir copy;
+    std::filesystem::copy_file(KK_SOURCE_DATA "/Scripts/KestanK4.txt", copy.file("KestanK4.txt"));
+    vm(e).newRootView();
+    ASSERT_TRUE(vm(e).loadScriptFile(copy.file("KestanK4.txt").c_str(), 1));
+    const std::vector<std::string> editable =
+        describeTree(vm(e).getRootView()->getFirstChildControl());
+    EXPECT_EQ(editable, shown) << "opened for editing, the script makes the same controls";
+
+    const std::string original = copy.readFile("KestanK4.txt");
+    ASSERT_TRUE(vm(e).saveScript());
+    const std::string written = copy.readFile("KestanK4.txt");
+    EXPECT_NE(written, original) << "the writer's own layout and banners";
+
+    vm(e).newRootView();
+    ASSERT_TRUE(vm(e).loadScriptFile(copy.file("KestanK4.txt").c_str(), 1));
+    const std::vector<std::string> reread =
+        describeTree(vm(e).getRootView()->getFirstChildControl());
+    ASSERT_EQ(reread.size(), editable.size());
+    for (size_t i = 0; i < reread.size(); ++i)
+        EXPECT_EQ(reread[i], editable[i]);
 }
 
 } // namespace
