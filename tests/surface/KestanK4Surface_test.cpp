@@ -11,7 +11,9 @@
 #include "params/object/AM_ParamInfo.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/graphics/AM_Colour.h"
+#include "gui/controls/AM_ControlMenu.h"
 #include "gui/graphics/AM_Graphic.h"
+#include "gui/views/AM_MenuTable.h"
 #include "gui/controls/AM_View_PresetManager.h"
 #include "gui/controls/AM_View_PresetSelector.h"
 #include "platform/Module.h"
@@ -300,6 +302,35 @@ TEST_F(SurfaceTest, TheScriptReadsBackTheSameAfterTheEditorWritesIt)
     ASSERT_EQ(reread.size(), editable.size());
     for (size_t i = 0; i < reread.size(); ++i)
         EXPECT_EQ(reread[i], editable[i]);
+}
+
+// The size switch's "huge" item zooms the open editor, grows the window,
+// and is kept with the patch: the editor opens at that size again.
+TEST_F(SurfaceTest, TheSizeSwitchZoomsTheEditorAndTheNextOpeningKeepsTheSize)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const AM_Rect normal = vm(e).getTopControl()->getBounds();
+    auto* sizeSwitch = dynamic_cast<AM_ViewControl*>(vm(e).getTopControl()->findByName("GuiSize"));
+    ASSERT_NE(sizeSwitch, nullptr);
+
+    constexpr uint32_t kHugeItem = 6;
+    AM_MenuItem huge;
+    huge.command = AM_controlCommand(kHugeItem);
+    const float point[2] = {sizeSwitch->getBounds().x + 4, sizeSwitch->getBounds().y + 4};
+    EXPECT_TRUE(sizeSwitch->handleMenuCommand(point, 0, true, &huge));
+    idle(e);
+    process(e);
+    EXPECT_EQ(vm(e).getZoom(), 2.0f);
+    EXPECT_EQ(rect(e).right, int(normal.w * 2));
+    EXPECT_EQ(win(e).height(), int(normal.h * 2));
+    EXPECT_EQ(value(e, ui(e).findParameter("PCore", "GScale")->index), 2.0f);
+
+    dispatch(e, effEditClose);
+    static int parent = 0;
+    ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+    EXPECT_EQ(vm(e).getZoom(), 2.0f);
+    EXPECT_EQ(rect(e).right, int(normal.w * 2));
 }
 
 } // namespace
