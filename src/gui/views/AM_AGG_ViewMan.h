@@ -100,4 +100,6 @@ private:
     uint32_t refreshedParameters_ = 0;
     // The index of "PCore" "MetaA" while the save form is open (-1: none).
     int32_t metaAuthorIndex_ = -1;
+    // The open save form saves the whole patch (opened without a module).
+    bool saveFormForPatch_ = false;
 };

@@ -11,6 +11,7 @@
 #include "presets/AM_View_Interface.h"
 #include "presets/library/PresetNameRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -134,6 +135,7 @@ bool AM_AGG_ViewMan::presetSaveDialog(const char* modulePath, const char* title,
         AM_STD::printv("no preset-save form: nothing is saved\n");
         return false;
     }
+    saveFormForPatch_ = modulePath == nullptr;
     platform::SaveFormFields fields;
     const char* current = interface_->getCurrentPresetName(modulePath);
     fields.name = current != nullptr && current[0] != 0 ? current : kUntitled;
@@ -189,7 +191,17 @@ void AM_AGG_ViewMan::saveFormAccepted(const platform::SaveFormFields& fields)
         }
     }
     setAuthor(author.c_str());
-    switch (interface_->saveSelectedModulePreset(fields.name.c_str(), false)) {
+    // A form opened without a module saves into the whole patch's list; a
+    // module's form only into that module's.
+    PresetSaveResult result = PresetSaveResult::kRefused;
+    if (saveFormForPatch_) {
+        std::vector<char> name(fields.name.begin(), fields.name.end());
+        name.resize(std::max<size_t>(name.size(), kPresetNameBytes) + 2, '\0');
+        result = interface_->savePreset(name.data(), nullptr, false);
+    } else {
+        result = interface_->saveSelectedModulePreset(fields.name.c_str(), false);
+    }
+    switch (result) {
     case PresetSaveResult::kSaved:
     case PresetSaveResult::kNothing:
         form->close();

@@ -228,6 +228,12 @@ public:
         texts[index] = static_cast<const char*>(value);
     }
     const char* getCurrentPresetName(const char*) override { return current.c_str(); }
+    PresetSaveResult savePreset(char* name, const char* modulePath, bool force) override
+    {
+        saves.push_back(std::string(modulePath != nullptr ? modulePath : "patch") + ":" + name +
+                        (force ? " forced" : ""));
+        return saveResult;
+    }
     PresetSaveResult saveSelectedModulePreset(const char* name, bool force) override
     {
         saves.push_back(std::string(name) + (force ? " forced" : ""));
@@ -304,6 +310,20 @@ TEST_F(SaveFormTest, SaveStoresTheTextsEscapedAndSavesUnderTheName)
     EXPECT_TRUE(trace.contains("MetaA'Jo \\\"J\\\"'\n"));
     EXPECT_TRUE(trace.contains("MetaD'line 1\\nline 2'\n"));
     EXPECT_TRUE(trace.contains("MetaU'wheel'\n"));
+}
+
+TEST_F(SaveFormTest, AFormOpenedWithoutAModuleSavesTheWholePatch)
+{
+    // Such a form once went to the selected module's save, which refuses
+    // without a module: the whole patch could not be saved through it.
+    vm->presetSaveDialog(nullptr, nullptr, nullptr);
+    form.setField(platform::HeadlessSaveForm::Field::kName, "Whole");
+    form.pressSave();
+    EXPECT_FALSE(form.isOpen());
+    vm->presetSaveDialog("Osc1", "Save", nullptr);
+    form.setField(platform::HeadlessSaveForm::Field::kName, "Part");
+    form.pressSave();
+    EXPECT_EQ(meta->saves, (std::vector<std::string>{"patch:Whole", "Part"}));
 }
 
 TEST_F(SaveFormTest, LongTextsAreCutWithoutSplittingAnEscape)
