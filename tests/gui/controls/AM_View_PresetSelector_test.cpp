@@ -238,6 +238,17 @@ TEST_F(PresetSelectorTest, ClicksSelectLoadAndDragThePaths)
     EXPECT_FALSE(v->onKeyDown('a', 0));
 }
 
+TEST_F(PresetSelectorTest, LongUtf8PathsAreDraggedWhole)
+{
+    // Each path goes whole, however many bytes its characters take.
+    const std::string name = "Gl\xC3\xB6" "ckchen \xE2\x9C\x93 " + std::string(40, 'z');
+    openList({name + ".aupreset"});
+    AM_View_PresetSelector* v = view();
+    v->onMouseDown(at(40, rowY(0)), 8);
+    ASSERT_NE(v->getDragData(), nullptr);
+    EXPECT_EQ(std::string(v->getDragData()), dir.file("Pads/" + name + ".aupreset"));
+}
+
 TEST_F(PresetSelectorTest, TagsAreWrittenToTheTagFileAndJunkHidesEverywhere)
 {
     openList({"Air.aupreset", "Bell.aupreset", "Choir.aupreset"});
