@@ -6,7 +6,6 @@
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_ControlMessages.h"
-#include "gui/views/AM_ScriptWriter.h"
 #include "gui/views/AM_ViewMan.h"
 #include "params/object/AM_ParamInfo.h"
 #include "presets/AM_View_Interface.h"
@@ -38,11 +37,6 @@ constexpr char kColourNames[][kGuiNameBytes] = {"PresetManagerBackground", "Text
                                                 "HiliteText", "ScrollBorder", "ScrollBar"};
 constexpr char kGraphicNames[][kGuiNameBytes] = {"PresetManagerBackground"};
 
-constexpr const char* kLabelTextKey = "labeltext";
-constexpr const char* kAlignmentKey = "labelTextAlignment";
-constexpr const char* kVAlignmentKey = "labelTextVAlignment";
-constexpr const char* kSizeKey = "labelTextSize";
-constexpr const char* kVOffsetKey = "labelTextVOffset";
 
 // Width of the scroll-bar column.
 constexpr float kScrollColumn = 16.0f;
@@ -86,7 +80,7 @@ AM_View_PresetManager::AM_View_PresetManager(AM_ViewMan* viewMan, const AM_Rect*
     char name[kGuiNameBytes];
     std::snprintf(name, sizeof name, "PresetManager %u", unsigned(getId()));
     setName(name);
-    std::snprintf(labelText_, sizeof labelText_, "%s", getName());
+    label_.setText(getName());
     initControl(0, 1, kPorts, 0, nullptr, 6, kColourNames, 1, kGraphicNames, false);
     if (getColour(kText) == nullptr && viewMan_ != nullptr) {
         if (AM_Colour* black = viewMan_->getColour("black")) {
@@ -469,7 +463,7 @@ void AM_View_PresetManager::draw(AM_Context* context)
     if (context == nullptr) {
         return;
     }
-    context->setFontSize(labelTextSize_);
+    context->setFontSize(label_.size);
     if (AM_Graphic* background = getGraphic(0)) {
         background->draw(context, &bounds_, 1.0f);
     }
@@ -489,7 +483,7 @@ void AM_View_PresetManager::draw(AM_Context* context)
     };
 
     const float rowWidth = std::trunc(bounds_.w) - kScrollColumn;
-    AM_Rect row{bounds_.x, bounds_.y + labelVOffset_, rowWidth, kRowHeight};
+    AM_Rect row{bounds_.x, bounds_.y + label_.vOffset, rowWidth, kRowHeight};
     visibleRows_ = static_cast<int32_t>(bounds_.h / kRowHeight);
     PresetFolder* first = folders();
     PresetFolder* current = currentFolder();
@@ -526,8 +520,8 @@ void AM_View_PresetManager::draw(AM_Context* context)
             }
         }
         AM_Rect label{row.x + indent + 16, row.y, std::max(0.0f, row.w - indent - 16), row.h};
-        context->drawText(context->fitText(f->name(), label.w), &label, labelAlignment_,
-                          labelVAlignment_ == 1);
+        context->drawText(context->fitText(f->name(), label.w), &label, label_.alignment,
+                          label_.vAlignment == 1);
         row.y += kRowHeight;
     }
 
@@ -555,34 +549,34 @@ void AM_View_PresetManager::draw(AM_Context* context)
 
 void AM_View_PresetManager::setText(const char* text)
 {
-    std::snprintf(labelText_, sizeof labelText_, "%s", text != nullptr ? text : "");
+    label_.setText(text);
     redraw();
 }
 
 void AM_View_PresetManager::setTextSize(float size)
 {
     if (std::isfinite(size) && size > 0.0f) {
-        labelTextSize_ = size;
+        label_.size = size;
     }
     redraw();
 }
 
 void AM_View_PresetManager::setTextAlignment(int32_t alignment)
 {
-    labelAlignment_ = alignment;
+    label_.alignment = alignment;
     redraw();
 }
 
 void AM_View_PresetManager::setTextVAlignment(int32_t alignment)
 {
-    labelVAlignment_ = alignment;
+    label_.vAlignment = alignment;
     redraw();
 }
 
 void AM_View_PresetManager::setTextVOffset(float offset)
 {
     if (std::isfinite(offset)) {
-        labelVOffset_ = offset;
+        label_.vOffset = offset;
     }
     redraw();
 }
@@ -602,10 +596,7 @@ void AM_View_PresetManager::copyProperties(AM_ViewControl* clone)
     if (view == nullptr || view == this) {
         return;
     }
-    view->labelTextSize_ = labelTextSize_;
-    view->labelAlignment_ = labelAlignment_;
-    view->labelVAlignment_ = labelVAlignment_;
-    view->labelVOffset_ = labelVOffset_;
+    label_.copyLookTo(view->label_);
 }
 
 void AM_View_PresetManager::writeControl(std::string* script)
@@ -614,49 +605,11 @@ void AM_View_PresetManager::writeControl(std::string* script)
     if (script == nullptr) {
         return;
     }
-    AM_ScriptWriter writer(*script);
-    char number[32];
-    // A label text a script line cannot hold is written empty.
-    writer.property(getName(), kLabelTextKey, 0,
-                    AM_isWritableScriptName(labelText_) ? labelText_ : "");
-    std::snprintf(number, sizeof number, "%d", int(labelAlignment_));
-    writer.property(getName(), kAlignmentKey, 0, number);
-    std::snprintf(number, sizeof number, "%d", int(labelVAlignment_));
-    writer.property(getName(), kVAlignmentKey, 0, number);
-    std::snprintf(number, sizeof number, "%.2f", double(labelTextSize_));
-    writer.property(getName(), kSizeKey, 0, number);
-    std::snprintf(number, sizeof number, "%.2f", double(labelVOffset_));
-    writer.property(getName(), kVOffsetKey, 0, number);
+    label_.writeLines(script, getName());
 }
 
 void AM_View_PresetManager::setProperty(const char* name, int32_t id, const char* value)
 {
     AM_ViewControl::setProperty(name, id, value);
-    if (name == nullptr || value == nullptr) {
-        return;
-    }
-    char* end = nullptr;
-    if (std::strcmp(name, kLabelTextKey) == 0) {
-        std::snprintf(labelText_, sizeof labelText_, "%s", value);
-    } else if (std::strcmp(name, kAlignmentKey) == 0) {
-        const long v = std::strtol(value, &end, 10);
-        if (end != value) {
-            labelAlignment_ = static_cast<int32_t>(std::clamp(v, -1000L, 1000L));
-        }
-    } else if (std::strcmp(name, kVAlignmentKey) == 0) {
-        const long v = std::strtol(value, &end, 10);
-        if (end != value) {
-            labelVAlignment_ = static_cast<int32_t>(std::clamp(v, -1000L, 1000L));
-        }
-    } else if (std::strcmp(name, kSizeKey) == 0) {
-        const float v = std::strtof(value, &end);
-        if (end != value && std::isfinite(v) && v > 0.0f) {
-            labelTextSize_ = v;
-        }
-    } else if (std::strcmp(name, kVOffsetKey) == 0) {
-        const float v = std::strtof(value, &end);
-        if (end != value && std::isfinite(v)) {
-            labelVOffset_ = v;
-        }
-    }
+    label_.readProperty(name, value);
 }

@@ -12,6 +12,7 @@
 //
 // GUI thread only; the new-folder name buffer is process-wide.
 
+#include "gui/controls/AM_RowLabelSettings.h"
 #include "gui/views/AM_ViewControl.h"
 
 #include <cstdint>
@@ -21,7 +22,6 @@ class PresetFolder;
 
 class AM_View_PresetManager : public AM_ViewControl {
 public:
-    static constexpr int32_t kLabelBytes = 64;
     static constexpr float kRowHeight = 16.0f;
     // Indent per folder depth, and the deepest folder that gets sub-folders.
     static constexpr float kIndent = 10.0f;
@@ -76,7 +76,7 @@ public:
     void updateFolderView();
 
     void setText(const char* text);
-    const char* getText() const { return labelText_; }
+    const char* getText() const { return label_.text; }
     void setTextSize(float size);
     void setTextAlignment(int32_t alignment);
     void setTextVAlignment(int32_t alignment);
@@ -89,7 +89,7 @@ public:
     PresetFolder* getHoverFolder() const { return hoverFolder_; }
     bool hasPendingDrop() const { return dropTarget_ != nullptr; }
     bool dropCopies() const { return dropCopies_; }
-    float getTextSize() const { return labelTextSize_; }
+    float getTextSize() const { return label_.size; }
 
     // The process-wide new-folder name (tests).
     static void resetNewFolderName();
@@ -109,11 +109,7 @@ private:
     void createFolder(const char* name);
     void clampFirstRow(int32_t count);
 
-    char labelText_[kLabelBytes] = {};
-    int32_t labelAlignment_ = 0;
-    int32_t labelVAlignment_ = 1;
-    float labelTextSize_ = 11.0f;
-    float labelVOffset_ = -2.0f;
+    AM_RowLabelSettings label_;
     int32_t folderCount_ = 0;
     int32_t firstRow_ = 0;
     int32_t visibleRows_ = 0;

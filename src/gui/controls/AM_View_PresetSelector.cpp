@@ -55,11 +55,6 @@ enum GraphicSlot : int32_t { kBackgroundGraphic = 0, kFavIcon, kJunkIcon, kGraph
 constexpr char kGraphicNames[][kGuiNameBytes] = {"PresetSelectorBackground", "FavIcon",
                                                  "JunkIcon"};
 
-constexpr const char* kLabelTextKey = "labeltext";
-constexpr const char* kAlignmentKey = "labelTextAlignment";
-constexpr const char* kVAlignmentKey = "labelTextVAlignment";
-constexpr const char* kSizeKey = "labelTextSize";
-constexpr const char* kVOffsetKey = "labelTextVOffset";
 constexpr const char* kColumnsKey = "Columns";
 
 // Mouse buttons and keys of a press.
@@ -88,7 +83,7 @@ AM_View_PresetSelector::AM_View_PresetSelector(AM_ViewMan* viewMan, const AM_Rec
     char name[kGuiNameBytes];
     std::snprintf(name, sizeof name, "PresetSelector %u", unsigned(getId()));
     setName(name);
-    std::snprintf(labelText_, sizeof labelText_, "%s", getName());
+    label_.setText(getName());
     initControl(0, 1, kPorts, 0, nullptr, kColourSlots, kColourNames, kGraphicSlots,
                 kGraphicNames, false);
     if (getColour(kText) == nullptr && viewMan_ != nullptr) {
@@ -210,7 +205,7 @@ PresetListItem* AM_View_PresetSelector::itemAtPoint(const float* point)
     }
     // The rows as drawn: row r starts at top + offset + 16 r and is lit from
     // 3 units below that; a point belongs to the row whose lit band it is nearest.
-    const float rowTop = bounds_.y + labelVOffset_ + 2.0f;
+    const float rowTop = bounds_.y + label_.vOffset + 2.0f;
     const float relative = (point[1] - rowTop) / kRowHeight;
     if (relative < 0.0f || point[1] < bounds_.y || point[1] >= bounds_.y + bounds_.h) {
         return nullptr;
@@ -641,7 +636,7 @@ void AM_View_PresetSelector::draw(AM_Context* context)
     if (context == nullptr) {
         return;
     }
-    context->setFontSize(labelTextSize_);
+    context->setFontSize(label_.size);
     if (AM_Graphic* background = getGraphic(kBackgroundGraphic)) {
         background->draw(context, &bounds_, 1.0f);
     }
@@ -667,7 +662,7 @@ void AM_View_PresetSelector::draw(AM_Context* context)
     const auto colour = [this](int32_t slot) { return getColour(slot); };
     AM_Graphic* favIcon = getGraphic(kFavIcon);
     AM_Graphic* junkIcon = getGraphic(kJunkIcon);
-    const float top = bounds_.y + labelVOffset_ - float(firstRow_) * kRowHeight;
+    const float top = bounds_.y + label_.vOffset - float(firstRow_) * kRowHeight;
     const float bottom = bounds_.y + bounds_.h;
     int32_t index = 0;
     for (PresetListItem* item = firstShown(); item != nullptr; item = nextShown(item), ++index) {
@@ -722,8 +717,8 @@ void AM_View_PresetSelector::draw(AM_Context* context)
         }
         const AM_Rect label{left + kIconColumn, y, std::max(l.columnWidth - kIconColumn, 0.0f),
                             kRowHeight};
-        context->drawText(context->fitText(item->name(), label.w), &label, labelAlignment_,
-                          labelVAlignment_ == 1);
+        context->drawText(context->fitText(item->name(), label.w), &label, label_.alignment,
+                          label_.vAlignment == 1);
         AM_Graphic* icon = junk ? junkIcon : (fav ? favIcon : nullptr);
         if (icon != nullptr) {
             const AM_Rect place{left, y + 1.0f, icon->getWidth(), icon->getHeight()};
@@ -754,34 +749,34 @@ void AM_View_PresetSelector::draw(AM_Context* context)
 
 void AM_View_PresetSelector::setText(const char* text)
 {
-    std::snprintf(labelText_, sizeof labelText_, "%s", text != nullptr ? text : "");
+    label_.setText(text);
     redraw();
 }
 
 void AM_View_PresetSelector::setTextSize(float size)
 {
     if (std::isfinite(size) && size > 0.0f) {
-        labelTextSize_ = size;
+        label_.size = size;
     }
     redraw();
 }
 
 void AM_View_PresetSelector::setTextAlignment(int32_t alignment)
 {
-    labelAlignment_ = alignment;
+    label_.alignment = alignment;
     redraw();
 }
 
 void AM_View_PresetSelector::setTextVAlignment(int32_t alignment)
 {
-    labelVAlignment_ = alignment;
+    label_.vAlignment = alignment;
     redraw();
 }
 
 void AM_View_PresetSelector::setTextVOffset(float offset)
 {
     if (std::isfinite(offset)) {
-        labelVOffset_ = offset;
+        label_.vOffset = offset;
     }
     redraw();
 }
@@ -793,10 +788,7 @@ void AM_View_PresetSelector::copyProperties(AM_ViewControl* clone)
     if (view == nullptr || view == this) {
         return;
     }
-    view->labelTextSize_ = labelTextSize_;
-    view->labelAlignment_ = labelAlignment_;
-    view->labelVAlignment_ = labelVAlignment_;
-    view->labelVOffset_ = labelVOffset_;
+    label_.copyLookTo(view->label_);
 }
 
 void AM_View_PresetSelector::writeControl(std::string* script)
@@ -805,21 +797,11 @@ void AM_View_PresetSelector::writeControl(std::string* script)
     if (script == nullptr) {
         return;
     }
-    AM_ScriptWriter writer(*script);
-    char number[32];
-    writer.property(getName(), kLabelTextKey, 0,
-                    AM_isWritableScriptName(labelText_) ? labelText_ : "");
-    std::snprintf(number, sizeof number, "%d", int(labelAlignment_));
-    writer.property(getName(), kAlignmentKey, 0, number);
-    std::snprintf(number, sizeof number, "%d", int(labelVAlignment_));
-    writer.property(getName(), kVAlignmentKey, 0, number);
-    std::snprintf(number, sizeof number, "%.2f", double(labelTextSize_));
-    writer.property(getName(), kSizeKey, 0, number);
-    std::snprintf(number, sizeof number, "%.2f", double(labelVOffset_));
-    writer.property(getName(), kVOffsetKey, 0, number);
+    label_.writeLines(script, getName());
     if (columns_ > 1) {
+        char number[32];
         std::snprintf(number, sizeof number, "%d", int(columns_));
-        writer.property(getName(), kColumnsKey, 1, number);
+        AM_ScriptWriter(*script).property(getName(), kColumnsKey, 1, number);
     }
 }
 
@@ -836,27 +818,7 @@ void AM_View_PresetSelector::setProperty(const char* name, int32_t id, const cha
         if (end != value) {
             columns_ = static_cast<int32_t>(std::clamp(v, 1L, long(kMaxColumns)));
         }
-    } else if (std::strcmp(name, kLabelTextKey) == 0) {
-        std::snprintf(labelText_, sizeof labelText_, "%s", value);
-    } else if (std::strcmp(name, kAlignmentKey) == 0) {
-        const long v = std::strtol(value, &end, 10);
-        if (end != value) {
-            labelAlignment_ = static_cast<int32_t>(std::clamp(v, -1000L, 1000L));
-        }
-    } else if (std::strcmp(name, kVAlignmentKey) == 0) {
-        const long v = std::strtol(value, &end, 10);
-        if (end != value) {
-            labelVAlignment_ = static_cast<int32_t>(std::clamp(v, -1000L, 1000L));
-        }
-    } else if (std::strcmp(name, kSizeKey) == 0) {
-        const float v = std::strtof(value, &end);
-        if (end != value && std::isfinite(v) && v > 0.0f) {
-            labelTextSize_ = v;
-        }
-    } else if (std::strcmp(name, kVOffsetKey) == 0) {
-        const float v = std::strtof(value, &end);
-        if (end != value && std::isfinite(v)) {
-            labelVOffset_ = v;
-        }
+    } else {
+        label_.readProperty(name, value);
     }
 }

@@ -12,6 +12,7 @@
 //
 // GUI thread only.
 
+#include "gui/controls/AM_RowLabelSettings.h"
 #include "gui/views/AM_ViewControl.h"
 
 #include <cstdint>
@@ -22,7 +23,6 @@ class ModulePresetList;
 
 class AM_View_PresetSelector : public AM_ViewControl {
 public:
-    static constexpr int32_t kLabelBytes = 64;
     static constexpr float kRowHeight = 16.0f;
     // Width of the scroll-bar column and of the icon column before a name.
     static constexpr float kScrollColumn = 16.0f;
@@ -74,7 +74,7 @@ public:
     PresetListItem* itemAtPoint(const float* point);
 
     void setText(const char* text);
-    const char* getText() const { return labelText_; }
+    const char* getText() const { return label_.text; }
     void setTextSize(float size);
     void setTextAlignment(int32_t alignment);
     void setTextVAlignment(int32_t alignment);
@@ -96,7 +96,7 @@ public:
     int32_t getItemCount() const { return itemCount_; }
     bool showsJunk() const { return showJunk_; }
     bool hasScrollBar() const { return rowStep_ > 0.0f; }
-    float getTextSize() const { return labelTextSize_; }
+    float getTextSize() const { return label_.size; }
 
 private:
     // Where items go: one geometry for drawing and hit tests.
@@ -124,11 +124,7 @@ private:
     void followCurrentPreset(const char* list);
     bool runCommand(uint32_t command, void* userData);
 
-    char labelText_[kLabelBytes] = {};
-    int32_t labelAlignment_ = 0;
-    int32_t labelVAlignment_ = 1;
-    float labelTextSize_ = 11.0f;
-    float labelVOffset_ = -2.0f;
+    AM_RowLabelSettings label_;
     int32_t itemCount_ = 0;
     int32_t firstRow_ = 0;
     int32_t columns_ = 1;
