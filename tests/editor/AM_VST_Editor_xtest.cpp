@@ -349,9 +349,8 @@ TEST_F(EditorDisplayTest, TheHostDestroyingTheParentBeforeClosingIsSafe)
 class PresetBrowserDisplayTest : public EditorDisplayTest {
 protected:
     static constexpr const char* kPatches = "KestanK4.data/Presets/KestanK4";
-    // Rows: "Local", "Leads", "Pads" in the folder view; "Cold", "Warm" in the list.
+    // Rows: "Local", "Leads", "Pads" in the folder view.
     static constexpr int kLeadsY = 16 + 8;
-    static constexpr int kWarmY = 16 + 8;
     static constexpr int kFolderX = 40;
     static constexpr int kListX = 170;
 
@@ -388,8 +387,18 @@ protected:
     // Presses on the list's "Warm", moves onto the folder "Leads" of the
     // window and lets go there (Control held with copy); all of it is queued
     // before the editor sees the press, as a quick hand would do it.
-    void dragWarmTo(AEffect* from, AEffect* to, bool copy, int listY = kWarmY)
+    // The middle of the list row that shows the preset (listing order).
+    static int rowOf(AEffect* e, const char* name)
     {
+        int row = 0;
+        for (PresetListItem* i = ui(e).getPresetItems(nullptr); i != nullptr; i = i->next(), ++row)
+            if (std::strcmp(i->name(), name) == 0)
+                return 16 * row + 8;
+        return -100;
+    }
+    void dragWarmTo(AEffect* from, AEffect* to, bool copy)
+    {
+        const int listY = rowOf(from, "Warm");
         const KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
         if (copy)
             XTestFakeKeyEvent(display_, control, True, CurrentTime);
@@ -437,11 +446,41 @@ TEST_F(PresetBrowserDisplayTest, APresetDraggedOntoAFolderMovesAndWithControlCop
     ASSERT_EQ(dir.exists(preset("Leads/Warm.aupreset")), true);
     idleFor(e, 30);
     ASSERT_EQ(listed(e), std::vector<std::string>{"Warm"});
-    // Copied onto its own folder it gets a number ("Warm" is the first row now).
-    dragWarmTo(e, e, true, 8);
+    // Copied onto its own folder it gets a number.
+    dragWarmTo(e, e, true);
     EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
     EXPECT_EQ(dir.readFile(preset("Leads/Warm 1.aupreset")), "warm");
     EXPECT_EQ(listed(e), (std::vector<std::string>{"Warm", "Warm 1"}));
+}
+
+TEST_F(PresetBrowserDisplayTest, AClickLoadsAPresetAndTheArrowKeysStepOn)
+{
+    writeTree();
+    AEffect* e = openOnDisplay(20, 20);
+    ASSERT_NE(e, nullptr);
+    buildBrowser(e);
+    // A click starts a drag that ends where it began; then the preset loads.
+    PresetListItem* items = ui(e).getPresetItems(nullptr);
+    ASSERT_TRUE(items != nullptr && items->next() != nullptr);
+    const std::string first = items->name();
+    const std::string second = items->next()->name();
+    movePointer(child(e), kListX, 8);
+    button(true);
+    button(false);
+    idleFor(e, 60);
+    EXPECT_EQ(ui(e).getCurrentPresetName(nullptr), first);
+    const auto tap = [this](KeySym key) {
+        const KeyCode code = XKeysymToKeycode(display_, key);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        XSync(display_, False);
+    };
+    tap(XK_Down);
+    idleFor(e, 60);
+    EXPECT_EQ(ui(e).getCurrentPresetName(nullptr), second);
+    tap(XK_Up);
+    idleFor(e, 60);
+    EXPECT_EQ(ui(e).getCurrentPresetName(nullptr), first);
 }
 
 TEST_F(PresetBrowserDisplayTest, APresetDroppedFromAnotherEditorIsImported)
