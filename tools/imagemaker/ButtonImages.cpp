@@ -1,5 +1,6 @@
 // The buttons' on/off strip (a dark key with a lamp that lights in the
-// accent colour) and the face of the GUI size switch (a magnifier).
+// accent colour), the face of the GUI size switch (a magnifier) and the
+// glowing dot that runs along the LFO meters.
 
 #include "ImageGroups.h"
 #include "Palette.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr float kButtonWidth = 40.0f;
 constexpr float kButtonHeight = 16.0f;
 constexpr float kSwitchSide = 18.0f;
+constexpr float kDotSide = 8.0f;
 
 void drawButton(ImageCanvas& canvas, float position)
 {
@@ -49,12 +51,21 @@ void drawSizeSwitch(ImageCanvas& canvas)
     c.drawLine(from, to, 2.0f);
 }
 
+void drawMeterDot(ImageCanvas& canvas)
+{
+    using namespace palette;
+    const float c = kDotSide / 2;
+    canvas.fillCircle(c, c, c - 0.2f, 0xFFB44350);
+    canvas.fillCircleGradient(c, c, c - 1.6f, 0xFFE0A0FF, kLedOn);
+}
+
 } // namespace
 
 void addButtonImages(ImageSet& set)
 {
     set.addStrip("ButtonLamp", 2, kButtonWidth, kButtonHeight, drawButton);
     set.add("Icons/SizeSwitch.png", kSwitchSide, kSwitchSide, drawSizeSwitch);
+    set.add("Icons/MeterDot.png", kDotSide, kDotSide, drawMeterDot);
 }
 
 } // namespace imagemaker

@@ -14,7 +14,8 @@ void addSliderImages(ImageSet& set);
 // Panel backgrounds: the header, the section title bars, the value
 // displays' windows.
 void addPanelImages(ImageSet& set);
-// The on/off strip of the buttons and the GUI size switch's face.
+// The on/off strip of the buttons, the GUI size switch's face and the
+// LFO meters' dot.
 void addButtonImages(ImageSet& set);
 // The editing set-up's icons: the undo and redo highlights.
 void addEditIcons(ImageSet& set);

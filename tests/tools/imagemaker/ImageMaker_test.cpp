@@ -80,7 +80,7 @@ TEST_F(ImageMakerTest, StripsHaveTheirFramesAllOfOneSizeAtTwicePixelsPerUnit)
 TEST_F(ImageMakerTest, TheSingleImagesAreWhereTheScriptsLookForThem)
 {
     for (const char* path : {"Panes/HeaderBack.png", "Panes/SectionTitle.png",
-                             "Panes/DisplayWindow.png", "Icons/SizeSwitch.png",
+                             "Panes/DisplayWindow.png", "Icons/SizeSwitch.png", "Icons/MeterDot.png",
                              "Icons/UndoHighlight.png", "Icons/RedoHighlight.png"}) {
         AM_PixelMap image;
         EXPECT_TRUE(AM_readPngFile((fs::path(folder().path()) / path).c_str(), image)) << path;
