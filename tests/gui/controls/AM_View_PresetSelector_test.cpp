@@ -269,6 +269,14 @@ TEST_F(PresetSelectorTest, TagsAreWrittenToTheTagFileAndJunkHidesEverywhere)
     v->onMouseDown(at(40, rowY(0)), 2);
     EXPECT_EQ(menuTexts()[0], "Un-Favourite selected");
     EXPECT_EQ(menuTexts()[1], "mark selected as Junk");
+    // The selection's commands share numbers with MIDI learn: they start none.
+    vm->answerText = "Un-Favourite selected";
+    v->onMouseDown(at(40, rowY(0)), 2);
+    EXPECT_FALSE(list->items()->isFavourite());
+    vm->answerText = "make selected Favourite";
+    v->onMouseDown(at(40, rowY(0)), 2);
+    EXPECT_TRUE(list->items()->isFavourite());
+    EXPECT_TRUE(interface.learned.empty());
 
     // Junk is left out of drawing, hit tests, counts and drag data alike.
     vm->answerText = "mark as Junk";
