@@ -9,6 +9,7 @@
 
 #include "foundation/AM_DataFolder.h"
 #include "params/object/AM_ParamInfo.h"
+#include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/graphics/AM_Colour.h"
 #include "gui/controls/AM_ControlMenu.h"
@@ -331,6 +332,39 @@ TEST_F(SurfaceTest, TheSizeSwitchZoomsTheEditorAndTheNextOpeningKeepsTheSize)
     ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
     EXPECT_EQ(vm(e).getZoom(), 2.0f);
     EXPECT_EQ(rect(e).right, int(normal.w * 2));
+}
+
+// A knob has no value text of its own: turning it shows its parameter's
+// name and value in the info display, and the knob follows the engine.
+TEST_F(SurfaceTest, TurningAKnobShowsItsNameAndValueInTheInfoDisplay)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    idle(e);
+    auto* knob = dynamic_cast<AM_View_Knob*>(vm(e).getTopControl()->findByName("Cutoff"));
+    ASSERT_NE(knob, nullptr);
+    const int32_t cutoff = int32_t(ui(e).findParameter("Kestan", "Cutoff")->index);
+    const float before = value(e, cutoff);
+
+    const AM_Rect b = knob->getBounds();
+    const int x = int(b.x + b.w / 2);
+    const int y = int(b.y + b.h / 2);
+    post(e, WindowEventKind::ButtonDown, x, y);
+    idle(e);
+    post(e, WindowEventKind::PointerMove, x, y + 30);
+    idle(e);
+    post(e, WindowEventKind::ButtonUp, x, y + 30);
+    idle(e);
+    process(e);
+
+    const float after = value(e, cutoff);
+    EXPECT_LT(after, before) << "a drag downwards lowers the cutoff";
+    EXPECT_EQ(knob->getValue(), after);
+    const AM_InfoLine* line = vm(e).getInfoLine(0);
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->shown);
+    EXPECT_STREQ(line->title, ui(e).findParameter("Kestan", "Cutoff")->longName);
+    EXPECT_NE(std::string(line->text), "") << "the value as text";
 }
 
 } // namespace
