@@ -190,9 +190,31 @@ void AM_AGG_Context::frameRect(const AM_Rect* r)
     agg::rect_i box, c;
     if (!rectCorners(r, 0.0f, box, c))
         return;
+    // Each side is the band of pixels of one whole GUI unit: one pixel at
+    // zoom 1, two at zoom 2. The far sides cover the unit at the far corner,
+    // so a frame inset by half a unit lies on the outermost unit of a fill
+    // of the whole rectangle at every zoom, with the weight of a one-unit
+    // line.
+    const float z = zoom_;
+    const double X = wholeUnits(r->x - canvas_.x);
+    const double Y = wholeUnits(r->y - canvas_.y);
+    const double right = X + wholeUnits(r->w);
+    const double bottom = Y + wholeUnits(r->h);
+    const int left1 = std::max(c.x1, unitsToPixel(X + 1, z) - 1);
+    const int top1 = std::max(c.y1, unitsToPixel(Y + 1, z) - 1);
+    const int right1 = std::max(c.x2, unitsToPixel(right + 1, z) - 1);
+    const int bottom1 = std::max(c.y2, unitsToPixel(bottom + 1, z) - 1);
     rendererBase_.clip_box(box.x1, box.y1, box.x2, box.y2);
-    primitives_.line_color(colour8_);
-    primitives_.rectangle(c.x1, c.y1, c.x2, c.y2);
+    // Four bars that never overlap, so a see-through colour is blended
+    // once per pixel.
+    rendererBase_.blend_bar(c.x1, c.y1, right1, top1, colour8_, agg::cover_full);
+    if (c.y2 > top1)
+        rendererBase_.blend_bar(c.x1, c.y2, right1, bottom1, colour8_, agg::cover_full);
+    if (c.y2 - 1 > top1) {
+        rendererBase_.blend_bar(c.x1, top1 + 1, left1, c.y2 - 1, colour8_, agg::cover_full);
+        if (c.x2 > left1)
+            rendererBase_.blend_bar(c.x2, top1 + 1, right1, c.y2 - 1, colour8_, agg::cover_full);
+    }
 }
 
 void AM_AGG_Context::fillRect(const AM_Rect* r)

@@ -24,7 +24,6 @@
 #include <agg_pixfmt_rgba.h>
 #include <agg_rasterizer_scanline_aa.h>
 #include <agg_renderer_base.h>
-#include <agg_renderer_primitives.h>
 #include <agg_rendering_buffer.h>
 #include <agg_scanline_bin.h>
 #include <agg_scanline_p.h>
@@ -151,7 +150,6 @@ protected:
     agg::rendering_buffer buffer_;
     PixelFormat pixelFormat_;
     RendererBase rendererBase_;
-    agg::renderer_primitives<RendererBase> primitives_{rendererBase_};
     agg::rasterizer_scanline_aa<> rasterizer_;
     agg::scanline_p8 packedScanline_;
     agg::scanline_u8 unpackedScanline_;

@@ -94,8 +94,9 @@ TEST(AggContext, RectanglesCoverWholeUnitsAtEveryZoom)
         {"fill z1.5", false, {10, 10, 5, 5}, 1.5f, 15, 15, 21, 21},
         {"fill z2", false, {10, 10, 5, 5}, 2.0f, 20, 20, 29, 29},
         {"frame z1", true, {10, 10, 5, 5}, 1.0f, 10, 10, 15, 15},
-        {"frame z1.5", true, {10, 10, 5, 5}, 1.5f, 15, 15, 22, 22},
-        {"frame z2", true, {10, 10, 5, 5}, 2.0f, 20, 20, 30, 30},
+        // Sides one unit thick: the far side covers the unit at the corner.
+        {"frame z1.5", true, {10, 10, 5, 5}, 1.5f, 15, 15, 23, 23},
+        {"frame z2", true, {10, 10, 5, 5}, 2.0f, 20, 20, 31, 31},
         {"fractional fill z1", false, {10.7f, 0, 5.9f, 1}, 1.0f, 10, 0, 14, 0},
         {"fractional fill z2", false, {10.7f, 0.2f, 5.9f, 1.9f}, 2.0f, 20, 0, 29, 1},
         {"negative origin cut by the clip", false, {-5, -5, 10, 10}, 1.0f, 0, 0, 4, 4},
@@ -118,6 +119,46 @@ TEST(AggContext, RectanglesCoverWholeUnitsAtEveryZoom)
             EXPECT_TRUE(canvas.isWhite((c.x1 + c.x2) / 2, (c.y1 + c.y2) / 2)) << c.what;
         EXPECT_EQ(canvas.pixel(c.x1, c.y1), kBlack) << c.what;
     }
+}
+
+// A frame inset by half a unit, as controls draw their borders, is the
+// outermost unit of the control's fill at every zoom: as thick as a unit,
+// nothing of the fill outside it, every pixel of it solid.
+TEST(AggContext, AnInsetFrameIsTheOutermostUnitOfItsFill)
+{
+    constexpr uint32_t kRed = 0xFFFF0000u;
+    constexpr uint32_t kBlue = 0xFF0000FFu;
+    for (const float zoom : {1.0f, 2.0f}) {
+        HeadlessCanvas canvas(60, 40, zoom);
+        const AM_Rect bounds{4, 6, 20, 12};
+        canvas.context().setColourPacked(0x0000FFFF);
+        canvas.context().fillRect(&bounds);
+        canvas.context().setColourPacked(0xFF0000FF);
+        const AM_Rect frame{bounds.x + 0.5f, bounds.y + 0.5f, bounds.w - 1, bounds.h - 1};
+        canvas.context().frameRect(&frame);
+        const int z = int(zoom);
+        const int x1 = 4 * z, y1 = 6 * z, x2 = 24 * z - 1, y2 = 18 * z - 1;
+        EXPECT_EQ(canvas.inkBox().x1, x1) << zoom;
+        EXPECT_EQ(canvas.inkBox().x2, x2) << zoom;
+        EXPECT_EQ(canvas.inkBox().y2, y2) << zoom;
+        for (int k = 0; k < z; ++k) {
+            const int midY = (y1 + y2) / 2;
+            const int midX = (x1 + x2) / 2;
+            EXPECT_EQ(canvas.pixel(x1 + k, midY), kRed) << zoom << " left " << k;
+            EXPECT_EQ(canvas.pixel(x2 - k, midY), kRed) << zoom << " right " << k;
+            EXPECT_EQ(canvas.pixel(midX, y1 + k), kRed) << zoom << " top " << k;
+            EXPECT_EQ(canvas.pixel(midX, y2 - k), kRed) << zoom << " bottom " << k;
+        }
+        EXPECT_EQ(canvas.pixel(x1 + z, y1 + z), kBlue) << zoom;
+        EXPECT_EQ(canvas.pixel(x2 - z, y2 - z), kBlue) << zoom;
+    }
+    // A see-through frame is blended once, corners included.
+    HeadlessCanvas canvas(60, 40, 2.0f);
+    canvas.context().setColourPacked(0x00000080);
+    const AM_Rect frame{10, 10, 5, 5};
+    canvas.context().frameRect(&frame);
+    EXPECT_EQ(canvas.pixel(20, 20), canvas.pixel(25, 20));
+    EXPECT_EQ(canvas.pixel(31, 31), canvas.pixel(31, 25));
 }
 
 TEST(AggContext, ReversedOrEmptyRectanglesDrawNothing)
