@@ -26,6 +26,7 @@
 #include "gui/controls/AM_View_SnapshotDial.h"
 #include "gui/controls/AM_View_WireIn.h"
 #include "gui/controls/AM_View_WireOut.h"
+#include "gui/controls/AM_View_XY.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_ViewMan.h"
 
@@ -66,6 +67,7 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Wire Out", &AM_View_WireOut::create},
     {"Wire In", &AM_View_WireIn::create},
     {"PresetSaver", &AM_View_PresetSaver::create},
+    {"XY", &AM_View_XY::create},
 };
 
 } // namespace
