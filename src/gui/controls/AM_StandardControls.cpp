@@ -13,6 +13,8 @@
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/controls/AM_View_LayerSelector.h"
+#include "gui/controls/AM_View_MetaRange.h"
+#include "gui/controls/AM_View_MetaXY.h"
 #include "gui/controls/AM_View_Meter.h"
 #include "gui/controls/AM_View_Pane.h"
 #include "gui/controls/AM_View_PresetManager.h"
@@ -68,6 +70,8 @@ constexpr BuiltType kBuiltTypes[] = {
     {"Wire In", &AM_View_WireIn::create},
     {"PresetSaver", &AM_View_PresetSaver::create},
     {"XY", &AM_View_XY::create},
+    {"MetaXY", &AM_View_MetaXY::create},
+    {"MetaRange", &AM_View_MetaRange::create},
 };
 
 } // namespace

@@ -160,6 +160,7 @@ TEST_F(XYTest, EmptyRangesAndTinyPadsNeverDivide)
     tiny->setParameterValue(AM_View_XY::kXPort, &nan);
     tiny->handleOrigin(7, 7, &x, &y);
     EXPECT_FLOAT_EQ(x, 0.0f);
+    tiny->setPortParameter(AM_View_XY::kXPort, nullptr);
 }
 
 TEST_F(XYTest, RunMenuLearnsPerAxisAndOffersTheWizard)

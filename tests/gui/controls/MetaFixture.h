@@ -7,6 +7,7 @@
 //   "VCF1".."VCF4": "Cut" 0..127 (64), "Res" 0..100 (0), "FM1", "FM2"
 //            -100..100 (0)
 //   "ENV1".."ENV4": "Dec", "Rel", "Vel", "Sus" 0..100 (50)
+//   "Flat": "Zero", an empty range 5..5
 //   "ZMas": text parameters "XY1L".."XY4L" (16 bytes), "XY1T".."XY4T" (64)
 // after the modules of the controls' fixture. Values start at the defaults.
 
@@ -61,6 +62,9 @@ public:
                 addFloat(name, env + " " + name, k_kindFloat, 0, 100, 50, module);
             }
         }
+        ++module;
+        addModule("Flat", "Flat", module);
+        addFloat("Zero", "Empty Range", k_kindFloat, 5, 5, 5, module);
         if (options.labels) {
             ++module;
             addModule("ZMas", "Master", module);
