@@ -399,27 +399,12 @@ void AM_View_Scale4::draw(AM_Context* context)
         pointToScreen(i, &xs[i], &ys[i]);
     }
     if (const AM_Colour* c = getColour(kMeterColour)) {
-        const int32_t lo = velocityMode_ != 0 ? 0 : int32_t(kDrawnKeyOffset);
-        const float span = velocityMode_ != 0 ? float(kTop) : kDrawnKeySpan;
-        const float f = std::clamp((meter_ - float(lo)) / span, 0.0f, 1.0f);
-        const float x = plotRect_.x + f * plotRect_.w;
         context->setColourFromObject(c);
-        const float p0[2] = {x, plotRect_.y};
-        const float p1[2] = {x, plotRect_.y + plotRect_.h};
-        context->drawLine(p0, p1, kLineWidth);
+        drawMeter(context, kLineWidth);
     }
     if (const AM_Colour* c = getColour(kLine)) {
-        float line[2 * (kPoints + 2)];
-        line[0] = plotRect_.x;
-        line[1] = ys[0];
-        for (int32_t i = 0; i < kPoints; ++i) {
-            line[2 + 2 * i] = xs[i];
-            line[3 + 2 * i] = ys[i];
-        }
-        line[2 * (kPoints + 1)] = plotRect_.x + plotRect_.w;
-        line[2 * (kPoints + 1) + 1] = ys[kPoints - 1];
         context->setColourFromObject(c);
-        context->drawPolyline(line, kPoints + 2, kLineWidth, false);
+        drawCurve(context, xs, ys, kLineWidth);
     }
     const AM_Colour* dot = getColour(kDot);
     for (int32_t i = 0; i < kPoints; ++i) {
@@ -434,6 +419,34 @@ void AM_View_Scale4::draw(AM_Context* context)
                              kDotSide};
         context->fillRect(&square);
     }
+}
+
+void AM_View_Scale4::drawMeter(AM_Context* context, float width) const
+{
+    const int32_t lo = velocityMode_ != 0 ? 0 : int32_t(kDrawnKeyOffset);
+    const float span = velocityMode_ != 0 ? float(kTop) : kDrawnKeySpan;
+    const float f = std::clamp((meter_ - float(lo)) / span, 0.0f, 1.0f);
+    const float x = plotRect_.x + f * plotRect_.w;
+    const float p0[2] = {x, plotRect_.y};
+    const float p1[2] = {x, plotRect_.y + plotRect_.h};
+    context->drawLine(p0, p1, width);
+}
+
+void AM_View_Scale4::drawCurve(AM_Context* context, const float* xs, const float* ys,
+                               float width) const
+{
+    // Level from the plot's left edge to the first point, through the four,
+    // and level again to the right edge.
+    float line[2 * (kPoints + 2)];
+    line[0] = plotRect_.x;
+    line[1] = ys[0];
+    for (int32_t i = 0; i < kPoints; ++i) {
+        line[2 + 2 * i] = xs[i];
+        line[3 + 2 * i] = ys[i];
+    }
+    line[2 * (kPoints + 1)] = plotRect_.x + plotRect_.w;
+    line[2 * (kPoints + 1) + 1] = ys[kPoints - 1];
+    context->drawPolyline(line, kPoints + 2, width, false);
 }
 
 void AM_View_Scale4::drawGenerated(AM_Context* context)
@@ -461,26 +474,11 @@ void AM_View_Scale4::drawGenerated(AM_Context* context)
         pointToScreen(i, &xs[i], &ys[i]);
     }
     if (meter_ > 0.0f) {
-        const int32_t lo = velocityMode_ != 0 ? 0 : int32_t(kDrawnKeyOffset);
-        const float span = velocityMode_ != 0 ? float(kTop) : kDrawnKeySpan;
-        const float f = std::clamp((meter_ - float(lo)) / span, 0.0f, 1.0f);
-        const float x = plotRect_.x + f * plotRect_.w;
         context->setColourPacked(kMeterLineColour);
-        const float p0[2] = {x, plotRect_.y};
-        const float p1[2] = {x, plotRect_.y + plotRect_.h};
-        context->drawLine(p0, p1, 1.0f);
+        drawMeter(context, 1.0f);
     }
-    float line[2 * (kPoints + 2)];
-    line[0] = plotRect_.x;
-    line[1] = ys[0];
-    for (int32_t i = 0; i < kPoints; ++i) {
-        line[2 + 2 * i] = xs[i];
-        line[3 + 2 * i] = ys[i];
-    }
-    line[2 * (kPoints + 1)] = plotRect_.x + plotRect_.w;
-    line[2 * (kPoints + 1) + 1] = ys[kPoints - 1];
     context->setColourPacked(kCurveColour);
-    context->drawPolyline(line, kPoints + 2, 1.5f, false);
+    drawCurve(context, xs, ys, 1.5f);
     for (int32_t i = 0; i < kPoints; ++i) {
         context->setColourPacked(i == selected_ ? kSelectedColour : kDotColour);
         const AM_Rect square{std::trunc(xs[i]) - 2.0f, std::trunc(ys[i]) - 2.0f, kDotSide,

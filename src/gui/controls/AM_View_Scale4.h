@@ -94,6 +94,10 @@ private:
     void placeSelected();
     void fillInfoLine();
     void drawGenerated(AM_Context* context);
+    // The meter as a line across the plot at the input it gives, and the
+    // curve, in the current colour.
+    void drawMeter(AM_Context* context, float width) const;
+    void drawCurve(AM_Context* context, const float* xs, const float* ys, float width) const;
 
     AM_Rect plotRect_{};
     uint32_t block_[4] = {kInitialInputs, kInitialOutputs, kInitialInputs, kInitialOutputs};
