@@ -46,6 +46,19 @@ struct NameText {
     char text[kGuiNameBytes] = {};
 };
 
+// The control of the tree below `first` (and its siblings) at that
+// address, or null: menu data is taken only as one of the GUI's controls.
+AM_ViewControl* controlAt(AM_ViewControl* first, const void* address)
+{
+    for (AM_ViewControl* c = first; c != nullptr; c = c->getNextControl()) {
+        if (static_cast<const void*>(c) == address)
+            return c;
+        if (AM_ViewControl* found = controlAt(c->getFirstChildControl(), address))
+            return found;
+    }
+    return nullptr;
+}
+
 uint32_t checkFlags(bool on)
 {
     return on ? uint32_t(kMenuChecked) : uint32_t(kMenuCheckable);
@@ -374,7 +387,10 @@ bool AM_View_Grid::handleMenuCommand(const float* point, uint32_t menuId, bool v
         return true;
     }
     if (menuId == kEditMenuId && code == kMenuCodeAttachControl) {
-        setClient(static_cast<AM_ViewControl*>(item->userData));
+        AM_ViewControl* top = viewMan_ != nullptr ? viewMan_->getTopControl() : nullptr;
+        AM_ViewControl* client = controlAt(top, item->userData);
+        if (client != nullptr || item->userData == nullptr)
+            setClient(client);
         redraw();
         return true;
     }

@@ -495,6 +495,10 @@ TEST_F(GridTest, ClientsFromTheEditMenuAndTheScript)
     command(view, 0, pane, kEditMenuId, kMenuCodeAttachControl);
     EXPECT_EQ(view->getClientPane(), pane);
     EXPECT_EQ(view->getClientRack(), rack);
+    // Data that is not a control of the GUI attaches nothing.
+    command(view, 0, colour("not a control", 0x000000FF), kEditMenuId, kMenuCodeAttachControl);
+    EXPECT_EQ(view->getClientPane(), pane);
+    EXPECT_EQ(view->getClientRack(), rack);
 
     std::string lines;
     view->writeProperties(&lines);
