@@ -136,6 +136,9 @@ void AM_View_ShapeView::listenerValueChanged(int32_t i, const void* value)
     std::memcpy(&v, value, sizeof v);
     if (!std::isfinite(v))
         return;
+    // The previews lie between the shape's two states and inside their
+    // square: values are held to 0..1.
+    v = std::clamp(v, 0.0f, 1.0f);
     const float s = side();
     const float size = std::trunc(((1.0f - kSmallest) * v + kSmallest) * s + 0.5f);
     switch (i) {

@@ -4,8 +4,9 @@
 // three previews (drawn for value 0, for value 1, and in the middle for the
 // "Value" listener at the size the "Preview Width" and "Preview Height"
 // listeners give) and edits the shape's values by vertical drags in a strip
-// of value cells along the bottom. Its popup menu binds the shape's colour
-// links to the GUI's colours. It edits graphics, not parameters: no ports.
+// of value cells along the bottom. Listened values are held to 0..1. Its
+// popup menu binds the shape's colour links to the GUI's colours. It edits
+// graphics, not parameters: no ports.
 //
 // Menus are filled from the replies of the graphics (37) and the colours
 // (36) to a reply request; only graphics and colours of this view

@@ -234,6 +234,12 @@ TEST_F(ShapeViewTest, ListenersSizeThePreview)
         view->listenerValueChanged(AM_View_ShapeView::kPreviewWidth, &v);
         EXPECT_EQ(ring->getWidth(), 50);
     }
+    // Values beyond the two states are held to them.
+    const float beyond[] = {1e30f, -4.0f};
+    view->listenerValueChanged(AM_View_ShapeView::kPreviewWidth, &beyond[0]);
+    EXPECT_EQ(ring->getWidth(), 84);
+    view->listenerValueChanged(AM_View_ShapeView::kPreviewHeight, &beyond[1]);
+    EXPECT_EQ(ring->getHeight(), 17);
     view->listenerValueChanged(AM_View_ShapeView::kPreviewWidth, nullptr);
     view->listenerValueChanged(7, &cases[0].v);
 }

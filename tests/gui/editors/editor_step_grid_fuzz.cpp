@@ -1,7 +1,8 @@
 // Any bytes as the blocks the step editor and the grid editor receive from
 // the engine, bound to parameters of any size, then any sequence of
 // presses, drags, releases, double clicks, menu commands (with cells of the
-// grid, addresses inside and beside them, or nothing as user data), shape
+// grid, addresses inside and beside them, other objects or nothing as user
+// data; on edit menus only the attach command), shape
 // edits and paintings: nothing may read or write out of bounds, every
 // coordinate drawn is a number, the views keep their invariants and every
 // grid the editor sends is a whole grid.
@@ -304,7 +305,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 case 4: item.userData = colour; break;
                 default: item.userData = step; break;
                 }
+                // Edit menus only attach: the base's other edit commands
+                // take their data as what their own menus put there.
                 const uint32_t menu = in.byte() & 1 ? 0u : 0x7FFFFFFFu;
+                if (menu != 0)
+                    item.command = AM_menuCommand(AM_menuSubIndex(item.command), 16);
                 target->handleMenuCommand(nullptr, menu, true, &item);
                 break;
             }
