@@ -61,6 +61,7 @@ void AM_View_EditMenus::bindVariable(AM_ViewControl* owner, const char* labelTex
                                      int32_t* variable, const ValueName* valueNames,
                                      int32_t minimum, int32_t maximum)
 {
+    changedMessage_ = 0;
     owner_ = owner;
     variable_ = variable;
     valueNames_ = valueNames;
@@ -79,6 +80,7 @@ void AM_View_EditMenus::bindVariable(AM_ViewControl* owner, const char* labelTex
 
 void AM_View_EditMenus::bindSlot(AM_ViewControl* owner, int32_t slot, int32_t mode)
 {
+    changedMessage_ = 0;
     variable_ = nullptr;
     valueNames_ = nullptr;
     text_ = nullptr;
@@ -124,6 +126,7 @@ void AM_View_EditMenus::bindParameters(AM_ViewControl* owner, int32_t port)
 void AM_View_EditMenus::bindText(AM_ViewControl* owner, char* text, int32_t capacity,
                                  const char* labelText)
 {
+    changedMessage_ = 0;
     variable_ = nullptr;
     valueNames_ = nullptr;
     owner_ = owner;
@@ -230,6 +233,7 @@ void AM_View_EditMenus::storeValue()
     if (variable_ != nullptr && *variable_ != value_) {
         *variable_ = value_;
         redraw();
+        announceChange(variable_);
     }
     if (owner_ != nullptr) {
         owner_->redraw();
@@ -306,6 +310,7 @@ void AM_View_EditMenus::receiveMessage(AM_Object* sender, uint32_t message, uint
             if (owner_ != nullptr) {
                 owner_->redraw();
             }
+            announceChange(text_);
         }
         if ((state_ & kStateEditMode) == 0) {
             updateBoundName();

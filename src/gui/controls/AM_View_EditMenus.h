@@ -24,6 +24,7 @@
 #include "gui/views/AM_ViewControl.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class AM_View_EditMenus : public AM_ViewControl {
@@ -62,6 +63,18 @@ public:
     void bindText(AM_ViewControl* owner, char* text, int32_t capacity, const char* labelText);
     // The shown text from the bound item.
     void updateBoundName();
+
+    // --- Serving as an inspector row or field.
+
+    // A row of the inspector's colour, graphic or parameter pane (told by
+    // the row's name: "*i*CtrlColour%d" and its template "*i*ColoursRider",
+    // and the same for graphics and parameters) binds that slot of the
+    // subject; no subject unbinds it.
+    void setInspectorSubject(AM_ViewControl* subject, int32_t slot) override;
+    // Binds an integer or a text field of another control; its value
+    // texts are copied. After each change the owner gets the field's
+    // message. False when the owner is not a control or the field is none.
+    bool bindField(const AM_InspectorField& field) override;
     // Mode 0: the value, held to the range, goes into the variable.
     void storeValue();
     // The value names as items (name k: command (k << 16) | 23), the
@@ -103,6 +116,8 @@ private:
     const char* valueName() const;
     void setValue(int64_t value);
     void forgetOwner();
+    // The owner's message after a change of a field bound by bindField.
+    void announceChange(void* field);
     bool openColourMenu(const float* point);
     bool openGraphicMenu(const float* point);
     bool openParameterMenu(const float* point);
@@ -128,6 +143,9 @@ private:
     // The text entry edits this copy; it goes into the owner's buffer when
     // the entry ends and the owner is still there.
     std::vector<char> entry_;
+    // The value names of a field bound by bindField, and its message.
+    std::unique_ptr<ValueName[]> fieldNames_;
+    uint32_t changedMessage_ = 0;
     bool entryOpen_ = false;
     char number_[16] = {};
 };

@@ -115,6 +115,9 @@ void AM_Shape::setProperty(const char* name, int id, const char* value)
             return;
         }
         links_[id] = findColour(services_, value);
+        if (links_[id] == nullptr)
+            AM_STD::printv("GR_PROPERTY 'colour' of '%s': no colour named '%s'", getName(),
+                           value != nullptr ? value : "");
         return;
     }
     if (values_.setProperty(name, id, value) == AM_ShapeValues::Take::refused)

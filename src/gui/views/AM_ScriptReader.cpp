@@ -229,8 +229,10 @@ void AM_ScriptReader::readGraphicProperty(const AM_ScriptLine& line)
 {
     const char* graphicName = line.value(kRowGrPropertyGraphic);
     AM_Graphic* graphic = graphicName != nullptr ? viewMan_.getGraphic(graphicName) : nullptr;
-    if (graphic == nullptr)
+    if (graphic == nullptr) {
+        AM_STD::printv("GR_PROPERTY line skipped: no graphic named '%s'", orNone(graphicName));
         return;
+    }
     int32_t id = 0;
     if (!readId(line, kRowGrPropertyId, id))
         return;

@@ -69,6 +69,11 @@ void AM_ViewMan::newRootView()
     root->setCloneMode(cloneMode_);
     if (holder != nullptr) {
         holder->addControl(root, kAllLayers, false);
+        // While the GUI is edited, the editor's own panes lie over it: the
+        // root view is painted first and hit last.
+        if (editorSetupMode_ != 0) {
+            root->moveToFirst();
+        }
     } else {
         registerControl(root, nullptr);
         root->setVisible(true, kAllLayers, false);

@@ -293,6 +293,128 @@ TEST_F(EditMenusTest, ATextEntryReachesTheOwnerBoundedByItsBuffer)
     EXPECT_STREQ(f->getShownText(), "a much ");
 }
 
+// A control that counts the messages a bound field sends it.
+class MessageOwner : public OwnerControl {
+public:
+    using OwnerControl::OwnerControl;
+    void receiveMessage(AM_Object* sender, uint32_t message, uint32_t arg, void* ptr) override
+    {
+        if (message == kFieldChanged) {
+            ++changes;
+            lastData = ptr;
+        }
+        OwnerControl::receiveMessage(sender, message, arg, ptr);
+    }
+    static constexpr uint32_t kFieldChanged = 1234;
+    int changes = 0;
+    void* lastData = nullptr;
+};
+
+TEST_F(EditMenusTest, InspectorRowsBindTheSlotTheirNameStandsFor)
+{
+    OwnerControl* o = owner();
+    colour("Amber", 0xE0A030FF);
+    o->setColour(vm->getColour("Amber"), 1);
+    struct Case {
+        const char* rowName;
+        int32_t slot;
+        int32_t mode;
+        const char* label;
+    } const cases[] = {
+        {"*i*CtrlColour1", 1, AM_View_EditMenus::kColour, "Edge"},
+        {"*i*ColoursRider", 0, AM_View_EditMenus::kColour, "Face"},
+        {"*i*CtrlGraphic0", 0, AM_View_EditMenus::kGraphic, "Cap"},
+        {"*i*CtrlParam0", 0, AM_View_EditMenus::kParameter, "Value"},
+        {"*i*ParamsRider", 3, AM_View_EditMenus::kParameter, "n/a"},
+    };
+    for (const Case& c : cases) {
+        AM_View_EditMenus* row = field();
+        row->setName(c.rowName);
+        row->setInspectorSubject(o, c.slot);
+        EXPECT_EQ(row->getMode(), c.mode) << c.rowName;
+        EXPECT_EQ(row->getOwner(), o) << c.rowName;
+        EXPECT_EQ(label(row), c.label) << c.rowName;
+        // A row past the subject's slots is detached.
+        row->setInspectorSubject(nullptr, -1);
+        EXPECT_EQ(row->getOwner(), nullptr) << c.rowName;
+    }
+    AM_View_EditMenus* edge = field();
+    edge->setName("*i*CtrlColour1");
+    edge->setInspectorSubject(o, 1);
+    EXPECT_STREQ(edge->getShownText(), "Amber");
+
+    // A field of another name is no row: it stays as it is.
+    testsupport::TraceCapture trace;
+    AM_View_EditMenus* other = field();
+    other->setName("*i*GridMenu");
+    other->setInspectorSubject(o, 0);
+    EXPECT_EQ(other->getOwner(), nullptr);
+    EXPECT_TRUE(trace.contains("*i*GridMenu is no inspector row"));
+}
+
+TEST_F(EditMenusTest, BoundFieldsEditTheOwnersValueAndTellItOfEachChange)
+{
+    const AM_Rect bounds{200, 10, 40, 40};
+    auto* o = new MessageOwner(vm.get(), &bounds);
+    vm->registerControl(o, nullptr);
+    uint32_t mode = 1;
+    static const char* const kModes[] = {"empty", "next", "last"};
+    AM_InspectorField binding;
+    binding.owner = o;
+    binding.label = "Mode";
+    binding.field = &mode;
+    binding.kind = AM_InspectorField::kUInt32;
+    binding.valueTexts = kModes;
+    binding.minimum = 0;
+    binding.maximum = 2;
+    binding.changedMessage = MessageOwner::kFieldChanged;
+    AM_View_EditMenus* f = field();
+    ASSERT_TRUE(f->bindField(binding));
+    EXPECT_EQ(label(f), "Mode");
+    EXPECT_STREQ(f->displayText(), "next");
+    f->onMouseWheel(5);
+    EXPECT_EQ(mode, 2u) << "held to the range";
+    EXPECT_STREQ(f->displayText(), "last");
+    EXPECT_EQ(o->changes, 1);
+    EXPECT_EQ(o->lastData, &mode);
+    f->onMouseWheel(1);
+    EXPECT_EQ(o->changes, 1) << "no change, no message";
+
+    // A text field: the entry's text reaches the owner's buffer, then the
+    // owner is told.
+    char name[16] = "Knob 3";
+    binding.label = "Control";
+    binding.field = name;
+    binding.kind = AM_InspectorField::kText;
+    binding.textBytes = sizeof name;
+    ASSERT_TRUE(f->bindField(binding));
+    EXPECT_EQ(f->getMode(), AM_View_EditMenus::kText);
+    const float point[2] = {12, 12};
+    f->onDoubleClick(point, 0);
+    ASSERT_TRUE(vm->isTextEntryOpen());
+    menus->accept("Cutoff");
+    EXPECT_STREQ(name, "Cutoff");
+    EXPECT_EQ(o->changes, 2);
+    EXPECT_EQ(o->lastData, name);
+
+    // Binding anew by the other operations drops the message.
+    f->bindVariable(o, nullptr, &o->steps, nullptr, 0, 16);
+    f->onMouseWheel(1);
+    EXPECT_EQ(o->changes, 2);
+
+    // Refused: no field, an owner that is no control, a text of no size.
+    AM_InspectorField none = binding;
+    none.field = nullptr;
+    EXPECT_FALSE(f->bindField(none));
+    AM_InspectorField noControl = binding;
+    AM_Colour* plain = colour("Plain", 0x000000FF);
+    noControl.owner = plain;
+    EXPECT_FALSE(f->bindField(noControl));
+    AM_InspectorField empty = binding;
+    empty.textBytes = 0;
+    EXPECT_FALSE(f->bindField(empty));
+}
+
 TEST_F(EditMenusTest, AnOwnerThatGoesAwayIsForgotten)
 {
     AM_View_EditMenus* variable = field();

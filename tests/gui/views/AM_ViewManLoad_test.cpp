@@ -212,14 +212,25 @@ TEST_F(LoadTest, GuiEditingLoadsTheEditorSetupThenTheGuiForEditing)
     EXPECT_TRUE(vm->isEditMode());
     EXPECT_STREQ(vm->getPath(kPathEditorSetup), (scripts.path() + "/EditorSetup.txt").c_str());
     AM_ViewControl* top = vm->getTopControl();
-    AM_ViewControl* inspector = top->getFirstChildControl();
+    // The GUI under the editor's own panes: the root view is painted first.
+    EXPECT_EQ(top->getFirstChildControl(), vm->getRootView());
+    AM_ViewControl* inspector = vm->getRootView()->getNextControl();
     ASSERT_NE(inspector, nullptr);
     EXPECT_STREQ(inspector->getName(), "*i*Inspector");
     EXPECT_FALSE(inspector->isVisible()) << "the set-up's first child starts hidden";
-    EXPECT_TRUE(inspector->getNextControl()->isVisible());
+    AM_ViewControl* tools = inspector->getNextControl();
+    ASSERT_NE(tools, nullptr);
+    EXPECT_TRUE(tools->isVisible());
     EXPECT_STREQ(guiName(vm), "EditedPanel");
     EXPECT_NE(vm->getRootView()->getFirstChildControl()->getState() & kStateEditMode, 0u);
     EXPECT_EQ(top->getBounds().w, 800.0f) << "the editor set-up is not fitted";
+    // A pane of the set-up lying over the GUI takes the pointer there.
+    const float overBoth[2] = {150, 100};
+    EXPECT_EQ(top->getControlInPoint(overBoth, 0), tools);
+
+    // A reloaded GUI's new root view goes under the panes again.
+    vm->newRootView();
+    EXPECT_EQ(top->getFirstChildControl(), vm->getRootView());
 }
 
 } // namespace

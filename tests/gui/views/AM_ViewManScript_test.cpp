@@ -297,7 +297,9 @@ TEST_F(ScriptTest, PropertyLinesFindTheirControlAndRefuseIdsOutsideTheSlots)
         "GRAPHIC name='Ring' path='1' type='circ'\n"
         "GR_PROPERTY graphic='Ring' name='colour' id='-3' value='red'\n"
         "GR_PROPERTY graphic='Ring' name='colour' id='99' value='red'\n"
-        "GR_PROPERTY graphic='Ring' name='colour' id='1' value='red'\n";
+        "GR_PROPERTY graphic='Ring' name='colour' id='1' value='red'\n"
+        "GR_PROPERTY graphic='Ring' name='colour' id='2' value='Nocolour'\n"
+        "GR_PROPERTY graphic='Nothing' name='colour' id='1' value='red'\n";
     vm->parseScript(text.data(), int32_t(text.size()), true);
     using Kept = AM_PlaceholderControl::KeptProperty;
     const std::vector<Kept>& kept = placeholder(vm, "K")->keptProperties();
@@ -317,6 +319,9 @@ TEST_F(ScriptTest, PropertyLinesFindTheirControlAndRefuseIdsOutsideTheSlots)
     EXPECT_EQ(keptL[0].value, "control");
 
     EXPECT_TRUE(trace.contains("GR_PROPERTY line with id -3 skipped"));
+    // Names the GUI does not have are said, not passed over.
+    EXPECT_TRUE(trace.contains("GR_PROPERTY line skipped: no graphic named 'Nothing'"));
+    EXPECT_TRUE(trace.contains("GR_PROPERTY 'colour' of 'Ring': no colour named 'Nocolour'"));
     std::string ring;
     vm->getGraphic("Ring")->writeScript(&ring);
     EXPECT_NE(ring.find("name='colour' id='1' value='red'"), std::string::npos);
