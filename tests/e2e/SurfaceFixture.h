@@ -60,7 +60,7 @@ inline void populateDataFolder(const std::string& data)
 {
     namespace fs = std::filesystem;
     fs::create_directories(data);
-    fs::copy(KK_SOURCE_DATA, data,
+    fs::copy(KK_BUILD_DATA, data,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     fs::create_directories(data + "/Scripts");
     fs::copy_file(surfaceScriptSource(), data + "/Scripts/KestanK4.txt",

@@ -54,9 +54,9 @@ public:
     {
         namespace fs = std::filesystem;
         const std::string data = dir_.file("KestanK4.data");
-        fs::copy(KK_SOURCE_DATA, data, fs::copy_options::recursive);
+        fs::copy(KK_BUILD_DATA, data, fs::copy_options::recursive);
         fs::create_directories(data + "/Fonts");
-        fs::copy_file(KK_VERA_TTF, data + "/Fonts/Vera.ttf");
+        fs::copy_file(KK_VERA_TTF, data + "/Fonts/Vera.ttf", fs::copy_options::overwrite_existing);
         if (!fs::exists(data + "/Scripts/KestanK4.txt")) {
             fs::create_directories(data + "/Scripts");
             fs::copy_file(KK_STAND_IN_SURFACE, data + "/Scripts/KestanK4.txt");
