@@ -6,6 +6,7 @@
 
 #include "GoldenImage.h"
 
+#include "gui/controls/AM_View_EditMenus.h"
 #include "gui/controls/AM_View_Knob.h"
 
 #include <algorithm>
@@ -288,6 +289,77 @@ TEST_F(SurfaceTest, AutomationFromTheHostMovesTheControlOnTheNextIdle)
             differing += (p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) ? 1 : 0;
         }
     EXPECT_EQ(differing, 0);
+}
+
+} // namespace
+
+namespace {
+
+using namespace surfacetest;
+
+AM_ViewControl* named(AM_EditorViewMan& vm, const char* name)
+{
+    AM_ViewControl* top = vm.getTopControl();
+    return top != nullptr ? dynamic_cast<AM_ViewControl*>(top->findByName(name)) : nullptr;
+}
+
+TEST_F(SurfaceTest, GuiEditingOpensWithItsInspectorAndAMovedKnobIsSavedAndReopened)
+{
+    writeDefaultPreset(dataFolder(), "!EDITOR=YES\n");
+    testsupport::TraceCapture trace;
+    AEffect* e = openSurface();
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(vm(e).isEditMode());
+    AM_ViewControl* inspector = named(vm(e), "*i*Inspector");
+    ASSERT_NE(inspector, nullptr);
+    EXPECT_TRUE(inspector->isVisible());
+    for (const char* part : {"*i*CtrlName", "*i*ColoursRider", "*i*ParamsRider",
+                             "*i*GraphicsRider", "UndoButton", "RedoButton", "*i*XFormTools"})
+        EXPECT_NE(named(vm(e), part), nullptr) << part;
+    auto* gridSize = dynamic_cast<AM_View_EditMenus*>(named(vm(e), "*i*GridMenu"));
+    ASSERT_NE(gridSize, nullptr);
+    EXPECT_STREQ(gridSize->displayText(), "20") << "bound to the root view's grid";
+
+    // A click selects the cutoff knob and fills the inspector.
+    AM_ViewControl* knob = controlFor(e, "Kestan", "Cutoff", "Knob");
+    ASSERT_NE(knob, nullptr);
+    const AM_Rect before = knob->getBounds();
+    int x = 0, y = 0;
+    centreOf(e, knob, x, y);
+    click(e, x, y);
+    auto* name = dynamic_cast<AM_View_EditMenus*>(named(vm(e), "*i*CtrlName"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_STREQ(name->getShownText(), knob->getName());
+    auto* firstPort = dynamic_cast<AM_View_EditMenus*>(named(vm(e), "*i*CtrlParam0"));
+    ASSERT_NE(firstPort, nullptr);
+    EXPECT_EQ(firstPort->getOwner(), knob);
+
+    // Dragged 40 pixels to the right (after the double-click time) and saved.
+    idleFor(e, 500);
+    movePointer(child(e), x, y);
+    idleFor(e, 20);
+    button(Button1, true);
+    idleFor(e, 30);
+    for (int step = 1; step <= 4; ++step) {
+        movePointer(child(e), x + step * 10, y);
+        idleFor(e, 15);
+    }
+    button(Button1, false);
+    idleFor(e, 40);
+    EXPECT_EQ(knob->getBounds().x, before.x + 40);
+    EXPECT_EQ(knob->getBounds().y, before.y);
+    const std::string knobName = knob->getName();
+    vm(e).saveScript();
+    close(e);
+
+    // Reopened, the knob is where it was moved to.
+    AEffect* again = openSurface();
+    ASSERT_NE(again, nullptr);
+    AM_ViewControl* reopened = named(vm(again), knobName.c_str());
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->getBounds().x, before.x + 40);
+    EXPECT_EQ(reopened->getBounds().y, before.y);
+    EXPECT_EQ(controlFor(again, "Kestan", "Cutoff", "Knob"), reopened) << "still bound";
 }
 
 } // namespace
