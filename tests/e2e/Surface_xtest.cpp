@@ -363,3 +363,66 @@ TEST_F(SurfaceTest, GuiEditingOpensWithItsInspectorAndAMovedKnobIsSavedAndReopen
 }
 
 } // namespace
+
+namespace {
+
+using namespace surfacetest;
+
+std::vector<uint8_t> programChunk(AEffect* e)
+{
+    void* data = nullptr;
+    const VstIntPtr size = e->dispatcher(e, effGetChunk, 1, 0, &data, 0.0f);
+    if (size <= 0 || data == nullptr)
+        return {};
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+TEST_F(SurfaceTest, TheFactoryLibraryIsListedByFolderLoadsAndASavedPresetLoadsBack)
+{
+    AEffect* e = openSurface();
+    ASSERT_NE(e, nullptr);
+    PresetFolder* folders = ui(e).getPresetFolders(nullptr);
+    ASSERT_NE(folders, nullptr);
+    std::vector<std::string> names;
+    for (PresetFolder* f = folders; f != nullptr; f = f->next())
+        names.push_back(f->name());
+    for (const char* folder : {"Basses", "Leads", "Pads", "Keys", "Plucks", "Effects"})
+        EXPECT_NE(std::find(names.begin(), names.end(), folder), names.end()) << folder;
+
+    // Loading a factory preset changes the patch the host saves.
+    const std::vector<uint8_t> before = programChunk(e);
+    PresetFolder* pads = folders->findByName("Pads");
+    ASSERT_NE(pads, nullptr);
+    ui(e).setCurrentFolder(pads, nullptr);
+    PresetListItem* item = ui(e).getPresetItems(nullptr);
+    ASSERT_NE(item, nullptr) << "no presets listed in Pads";
+    EXPECT_EQ(ui(e).loadPreset(item, nullptr), PresetLoadResult::kLoaded);
+    process(e);
+    idleFor(e, 40);
+    const std::vector<uint8_t> loaded = programChunk(e);
+    EXPECT_NE(loaded, before);
+
+    // Saved under a new name, changed, and loaded back.
+    const AM_ParamInfo* cutoff = ui(e).findParameter("Kestan", "Cutoff");
+    ASSERT_NE(cutoff, nullptr);
+    const float savedCutoff = engineValue(e, cutoff);
+    char name[] = "End To End";
+    ASSERT_EQ(ui(e).savePreset(name, nullptr, true), PresetSaveResult::kSaved);
+    const std::string file = dataFolder() + "/Presets/KestanK4/Pads/End To End.h2p";
+    EXPECT_TRUE(std::filesystem::exists(file)) << file;
+    const float other = cutoff->min + (cutoff->max - cutoff->min) * 0.5f == savedCutoff
+                            ? cutoff->min
+                            : cutoff->min + (cutoff->max - cutoff->min) * 0.5f;
+    ui(e).setParameterValue(cutoff->index, &other);
+    process(e);
+    ASSERT_NE(engineValue(e, cutoff), savedCutoff);
+    ui(e).rescanPresets(nullptr);
+    PresetListItem* saved = ui(e).doesPresetExist("End To End", "h2p", nullptr);
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(ui(e).loadPreset(saved, nullptr), PresetLoadResult::kLoaded);
+    process(e);
+    EXPECT_FLOAT_EQ(engineValue(e, cutoff), savedCutoff);
+}
+
+} // namespace
