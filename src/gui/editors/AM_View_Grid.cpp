@@ -3,6 +3,7 @@
 #include "engine/module/AM_ModuleRecord.h"
 #include "foundation/AM_STD.h"
 #include "gui/editors/AM_BlockPort.h"
+#include "gui/views/AM_ControlLookup.h"
 #include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_ScriptWriter.h"
 #include "gui/views/AM_ViewMan.h"
@@ -48,17 +49,6 @@ struct NameText {
 
 // The control of the tree below `first` (and its siblings) at that
 // address, or null: menu data is taken only as one of the GUI's controls.
-AM_ViewControl* controlAt(AM_ViewControl* first, const void* address)
-{
-    for (AM_ViewControl* c = first; c != nullptr; c = c->getNextControl()) {
-        if (static_cast<const void*>(c) == address)
-            return c;
-        if (AM_ViewControl* found = controlAt(c->getFirstChildControl(), address))
-            return found;
-    }
-    return nullptr;
-}
-
 uint32_t checkFlags(bool on)
 {
     return on ? uint32_t(kMenuChecked) : uint32_t(kMenuCheckable);
@@ -388,7 +378,7 @@ bool AM_View_Grid::handleMenuCommand(const float* point, uint32_t menuId, bool v
     }
     if (menuId == kEditMenuId && code == kMenuCodeAttachControl) {
         AM_ViewControl* top = viewMan_ != nullptr ? viewMan_->getTopControl() : nullptr;
-        AM_ViewControl* client = controlAt(top, item->userData);
+        AM_ViewControl* client = AM_controlAtAddress(top, item->userData);
         if (client != nullptr || item->userData == nullptr)
             setClient(client);
         redraw();

@@ -6,6 +6,7 @@
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Context.h"
 #include "gui/graphics/AM_Graphic.h"
+#include "gui/views/AM_ControlLookup.h"
 #include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_ScriptWriter.h"
 #include "gui/views/AM_ViewMan.h"
@@ -507,8 +508,11 @@ bool AM_View_MultiOrder::handleMenuCommand(const float* point, uint32_t menuId, 
         return true;
     }
     if (menuId == kEditMenuId && code == kMenuCodeAttachControl) {
-        auto* editor =
-            dynamic_cast<AM_View_Multipoint*>(static_cast<AM_ViewControl*>(item->userData));
+        // Only a multipoint editor that is still one of the GUI's controls.
+        AM_ViewControl* chosen = viewMan_ != nullptr
+                                     ? AM_controlAtAddress(viewMan_->getTopControl(), item->userData)
+                                     : nullptr;
+        auto* editor = dynamic_cast<AM_View_Multipoint*>(chosen);
         if (item->userData == nullptr || editor != nullptr) {
             linkEditor(editor);
             return true;

@@ -70,6 +70,19 @@ template <size_t N> void copyField(char (&out)[N + 1], const char (&field)[N])
     out[N] = '\0';
 }
 
+// Whether `address` is one of the colours of the GUI (the list the colour
+// menus are built from).
+bool isGuiColourOf(AM_ViewMan* viewMan, const void* address)
+{
+    for (AM_GuiObject* o = viewMan != nullptr ? viewMan->getColours() : nullptr; o != nullptr;
+         o = o->getNext()) {
+        if (static_cast<const void*>(o) == address) {
+            return dynamic_cast<AM_Colour*>(o) != nullptr;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void AM_ViewControl::addParameterItems(uint32_t subMenu, int32_t port, int32_t module)
@@ -482,7 +495,10 @@ bool AM_ViewControl::handleMenuCommand(const float* point, uint32_t menuId, bool
         toggleLayerBit(sub);
         return true;
     case kCodeColour:
-        setColour(static_cast<AM_Colour*>(item->userData), int32_t(sub));
+        // "none" carries no colour; anything else must be one of the GUI's.
+        if (item->userData == nullptr || isGuiColourOf(viewMan_, item->userData)) {
+            setColour(static_cast<AM_Colour*>(item->userData), int32_t(sub));
+        }
         return true;
     case kCodeListener:
         setListener(int32_t(sub), static_cast<AM_PortRecord*>(item->userData));

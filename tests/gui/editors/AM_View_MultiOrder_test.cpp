@@ -271,6 +271,13 @@ TEST_F(MultiOrderTest, TheEditMenuListsEditorsToAttach)
     EXPECT_EQ(editor->getLinkedView(), nullptr);
     EXPECT_EQ(other->getLinkedView(), static_cast<AM_WaveStepView*>(order));
     EXPECT_EQ(order->getPendingRefreshes(), 16);
+
+    // Data that names none of the GUI's controls attaches nothing.
+    AM_Rect nowhere{0, 0, 10, 10};
+    AM_MenuItem stray = item;
+    stray.userData = &nowhere;
+    EXPECT_FALSE(order->handleMenuCommand(point, kEditMenuId, true, &stray));
+    EXPECT_EQ(order->getLinkedEditor(), other);
 }
 
 TEST_F(MultiOrderTest, ReferencePictures)

@@ -269,6 +269,13 @@ TEST_F(EditMenuTest, SlotsListenersAndReassignment)
     EXPECT_EQ(a->getColour(1), grey);
     EXPECT_TRUE(choose(a, AM_menuCommand(1, 18), nullptr));
     EXPECT_EQ(a->getColour(1), nullptr);
+    // A colour item whose data is not one of the GUI's colours sets nothing.
+    AM_Colour stranger(vm.get(), "Stranger", 0xFF0000FF);
+    a->setColour(grey, 1);
+    EXPECT_TRUE(choose(a, AM_menuCommand(1, 18), &stranger));
+    EXPECT_TRUE(choose(a, AM_menuCommand(1, 18), b));
+    EXPECT_EQ(a->getColour(1), grey);
+    a->setColour(nullptr, 1);
 
     // The colour menu: each colour goes to its list, the slot's own checked.
     a->setColour(grey, 0);
