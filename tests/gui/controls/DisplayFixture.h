@@ -37,12 +37,7 @@ class WideInterface : public NamedInterface {
 public:
     WideInterface()
     {
-        AM_ModuleRecord core{};
-        std::strncpy(core.shortName, "PCore", sizeof core.shortName - 1);
-        std::strncpy(core.longName, "Core", sizeof core.longName - 1);
-        core.moduleIndex = 2;
-        core.group = -1;
-        moduleTable().push_back(core);
+        addModule("PCore", "Core", 2);
         add(AM_makeParamInfo(0, "Graph", "Graph Data", k_typeBinaryData, 0, kGraphBytes, 0, 0, 0), 1);
         add(AM_makeParamInfo(0, "Scope", "Scope Data", k_typeBinaryData, 0, 1536, 0, 0, 0), 1);
         add(AM_makeParamInfo(0, "Redraw", "Redraw", k_meter, 0, 1, 0, 0, 0), 1);
@@ -50,34 +45,7 @@ public:
         add(AM_makeParamInfo(0, "ChLay", "Channel Layout", k_kindInteger, 0, 8, 0, 0, 0), 2);
         add(AM_makeParamInfo(0, "SurrO", "Surround Out", k_kindInteger, 0, 2, 0, 0, 0), 2);
         add(AM_makeParamInfo(0, "Vers", "Version", k_kindInteger, 0, 2, 0, 0, 0), 2);
-        const float none = -1;
-        std::memcpy(extraValues_[size_t(kTarget) - size_t(kFixtureParameters)].data(), &none, sizeof none);
-    }
-    int32_t getNumParameters() override { return int32_t(kWideParameters); }
-    AM_ParamInfo* getParameterInfo(int32_t index, bool published = false) override
-    {
-        if (index >= int32_t(kFixtureParameters) && index < int32_t(kWideParameters))
-            return &extra_[static_cast<size_t>(index - int32_t(kFixtureParameters))];
-        return NamedInterface::getParameterInfo(index, published);
-    }
-    const void* getParameterValue(int32_t index) override
-    {
-        if (index >= int32_t(kFixtureParameters) && index < int32_t(kWideParameters))
-            return extraValues_[static_cast<size_t>(index - int32_t(kFixtureParameters))].data();
-        return NamedInterface::getParameterValue(index);
-    }
-    void setParameterValue(int32_t index, const void* value) override
-    {
-        if (index < int32_t(kFixtureParameters) || index >= int32_t(kWideParameters)) {
-            NamedInterface::setParameterValue(index, value);
-            return;
-        }
-        if (value == nullptr)
-            return;
-        std::vector<uint8_t>& storage = extraValues_[static_cast<size_t>(index - int32_t(kFixtureParameters))];
-        std::memcpy(storage.data(), value, storage.size());
-        writes.push_back(index);
-        parameterChanged(index, storage.data(), false);
+        setFloat(kTarget, -1);
     }
     void getParameterDisplay(int32_t index, const void* value, char* text) override
     {
@@ -93,26 +61,10 @@ public:
     }
     void setBytes(int32_t index, const void* bytes, size_t size)
     {
-        std::vector<uint8_t>& storage = extraValues_[static_cast<size_t>(index - int32_t(kFixtureParameters))];
-        std::memcpy(storage.data(), bytes, std::min(size, storage.size()));
+        std::vector<uint8_t>& stored = storage(index);
+        std::memcpy(stored.data(), bytes, std::min(size, stored.size()));
     }
     void setFloat(int32_t index, float v) { setBytes(index, &v, sizeof v); }
-    // The engine changes a value by itself (any parameter of the fixture).
-    void engineSets(int32_t index, float v)
-    {
-        if (index < int32_t(kFixtureParameters)) {
-            NamedInterface::engineSets(index, v);
-            return;
-        }
-        setFloat(index, v);
-        parameterChanged(index, getParameterValue(index), false);
-    }
-    float value(int32_t index)
-    {
-        float v = 0.0f;
-        std::memcpy(&v, getParameterValue(index), sizeof v);
-        return v;
-    }
     // A listing of preset names for the first list; the current one.
     void setPresets(const std::vector<std::string>& names, const std::string& current)
     {
@@ -149,16 +101,6 @@ public:
     }
 
 private:
-    void add(AM_ParamInfo info, int32_t module)
-    {
-        info.index = static_cast<uint32_t>(size_t(kFixtureParameters) + extra_.size());
-        info.moduleIndex = module;
-        extra_.push_back(info);
-        const size_t bytes = info.kind() == k_kindData ? static_cast<size_t>(info.max) : 4;
-        extraValues_.emplace_back(bytes, 0);
-    }
-    std::vector<AM_ParamInfo> extra_;
-    std::vector<std::vector<uint8_t>> extraValues_;
     std::unique_ptr<PresetListItem> presets_;
     std::string currentPreset_;
 };

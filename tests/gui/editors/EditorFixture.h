@@ -10,6 +10,7 @@
 // the ports as the engine would. A menu-recording view manager answers a
 // menu with the item of a chosen command.
 
+#include "../views/ParameterTable.h"
 #include "../views/ViewManFixture.h"
 
 #include "GuiTestKit.h"
@@ -50,17 +51,12 @@ enum EditorParameter : int32_t {
 };
 constexpr float kSelectMinimum = 1.0f;
 
-class BlockInterface : public RecordingInterface {
+class BlockInterface : public ParameterTable {
 public:
-    struct Edit {
-        int32_t index;
-        bool begin;
-    };
-
     BlockInterface()
     {
         // Ports keep pointers to the records: never reallocated.
-        params_.reserve(256);
+        reserve(256);
         addModule("Osc", "Oscillator", 0);
         addModule("MSEG", "Envelopes", 1);
         add(AM_makeParamInfo(0, "Curve", "Wave Points", 0x204, 0, float(AM_WavesetBlock::kBytes),
@@ -110,52 +106,18 @@ public:
     int32_t seqFirst = -1;
     int32_t seq(SeqParameter p) const { return seqFirst + p; }
 
-    int32_t getNumParameters() override { return static_cast<int32_t>(params_.size()); }
-    AM_ParamInfo* getParameterInfo(int32_t index, bool published = false) override
-    {
-        (void)published;
-        if (index < 0 || index >= getNumParameters())
-            return nullptr;
-        return &params_[static_cast<size_t>(index)];
-    }
-    int32_t getNumModules() override { return static_cast<int32_t>(moduleTable().size()); }
-    const void* getParameterValue(int32_t index) override
-    {
-        if (index < 0 || index >= getNumParameters())
-            return nullptr;
-        return values_[static_cast<size_t>(index)].data();
-    }
-    void setParameterValue(int32_t index, const void* value) override
-    {
-        if (index < 0 || index >= getNumParameters() || value == nullptr)
-            return;
-        std::vector<uint8_t>& storage = values_[static_cast<size_t>(index)];
-        std::memcpy(storage.data(), value, storage.size());
-        writes.push_back(index);
-        parameterChanged(index, storage.data(), false);
-    }
-    void beginEndEdit(int32_t index, bool begin) override { edits.push_back({index, begin}); }
-
-    // The engine sets a value or a block by itself (a preset, the player).
-    void engineSets(int32_t index, float value)
-    {
-        std::memcpy(values_[size_t(index)].data(), &value, sizeof value);
-        parameterChanged(index, values_[size_t(index)].data(), false);
-    }
+    // The engine sets a block by itself (a preset, the player).
     void engineSetsBlock(int32_t index, const void* bytes)
     {
-        std::vector<uint8_t>& storage = values_[size_t(index)];
-        std::memcpy(storage.data(), bytes, storage.size());
-        parameterChanged(index, storage.data(), false);
+        seed(index, bytes);
+        parameterChanged(index, storage(index).data(), false);
     }
     // The stored value without an announcement (before a port binds).
     void seed(int32_t index, const void* bytes)
     {
-        std::vector<uint8_t>& storage = values_[size_t(index)];
-        std::memcpy(storage.data(), bytes, storage.size());
+        std::vector<uint8_t>& stored = storage(index);
+        std::memcpy(stored.data(), bytes, stored.size());
     }
-    const std::vector<uint8_t>& block(int32_t index) const { return values_[size_t(index)]; }
-    AM_ParamInfo* param(int32_t index) { return getParameterInfo(index); }
     int writesOf(int32_t index) const
     {
         return int(std::count(writes.begin(), writes.end(), index));
@@ -172,12 +134,8 @@ public:
             module = int32_t(moduleTable().size());
             addModule(moduleName, moduleName, uint32_t(module));
         }
-        add(info, module);
-        return int32_t(params_.size()) - 1;
+        return add(info, module);
     }
-
-    std::vector<int32_t> writes;
-    std::vector<Edit> edits;
 
 private:
     int32_t addEqualiser(int bands)
@@ -221,26 +179,6 @@ private:
         addParameter(m, AM_makeParamInfo(0, "WaveMode", "Wave Mode", k_meter, 0, 1, 0, 0, 0));
         addParameter(m, AM_makeParamInfo(0, "WaveVal", "Wave Value", k_meter, -1, 1, 0, 0, 0));
     }
-    void addModule(const char* shortName, const char* longName, uint32_t index)
-    {
-        AM_ModuleRecord record{};
-        std::strncpy(record.shortName, shortName, sizeof record.shortName - 1);
-        std::strncpy(record.longName, longName, sizeof record.longName - 1);
-        record.moduleIndex = index;
-        record.group = -1;
-        moduleTable().push_back(record);
-    }
-    void add(AM_ParamInfo info, int32_t module)
-    {
-        info.index = static_cast<uint32_t>(params_.size());
-        info.moduleIndex = module;
-        params_.push_back(info);
-        const size_t bytes = info.kind() == k_kindData ? static_cast<size_t>(info.max) : 4;
-        values_.emplace_back(bytes, 0);
-    }
-
-    std::vector<AM_ParamInfo> params_;
-    std::vector<std::vector<uint8_t>> values_;
 };
 
 // A view manager that records the menus controls show and answers with the
