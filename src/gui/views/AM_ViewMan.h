@@ -470,7 +470,10 @@ protected:
     // Fits the editor root pane, the root view and the top control to the
     // GUI below the root view, moved to the top control's origin; an empty
     // GUI keeps the smallest editor size. The dirty rectangles are cleared.
+    // While the GUI is edited, nothing moves and the editor only grows to
+    // cover `content` (growToCover).
     void fitToContent();
+    void growToCover(const AM_Rect* content);
     // The root view as its class (null without one).
     AM_RootView* getRoot() const;
     // Clones the selection at the place of the focused control (the clone

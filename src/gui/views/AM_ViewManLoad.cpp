@@ -94,6 +94,10 @@ void AM_ViewMan::fitToContent()
         if (AM_ViewControl* next = first->getNextControl())
             next->getUnionBounds(&content, true);
     }
+    if (editorSetupMode_ != 0) {
+        growToCover(first != nullptr && usable(content) ? &content : nullptr);
+        return;
+    }
     float width = kMinEditorWidth;
     float height = kMinEditorHeight;
     if (first != nullptr && usable(content)) {
@@ -111,6 +115,26 @@ void AM_ViewMan::fitToContent()
     for (AM_Rect& slot : dirtyRects_)
         slot = AM_Rect{};
     dirty_ = 0;
+}
+
+void AM_ViewMan::growToCover(const AM_Rect* content)
+{
+    // While the GUI is edited its controls stay where the script puts them
+    // and the editing panes keep their places; the editor only grows, so
+    // that no control lies out of reach.
+    if (content == nullptr || editRoot_ == nullptr)
+        return;
+    const AM_Rect pane = editRoot_->getBounds();
+    const float width =
+        std::min(std::max(pane.w, std::ceil(content->x + content->w - pane.x)), kMaxEditorSide);
+    const float height =
+        std::min(std::max(pane.h, std::ceil(content->y + content->h - pane.y)), kMaxEditorSide);
+    if (width == pane.w && height == pane.h)
+        return;
+    resizeTo(editRoot_, width, height);
+    resizeTo(rootView_, width, height);
+    if (topControl_ != editRoot_)
+        resizeTo(topControl_, width, height);
 }
 
 bool AM_ViewMan::loadScript(int32_t index)
@@ -136,8 +160,7 @@ bool AM_ViewMan::loadScript(int32_t index)
     }
     setPath(kPathCurrentScript, path.c_str());
     const bool loaded = loadScriptFile(path.c_str(), editorSetupMode_);
-    if (editorSetupMode_ == 0)
-        fitToContent();
+    fitToContent();
 
     if (editRoot_ != nullptr)
         editRoot_->setVisible(true, kAllLayers, false);

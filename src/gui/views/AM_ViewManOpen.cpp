@@ -218,6 +218,7 @@ bool AM_ViewMan::init(const AM_Rect* bounds)
         editRoot_->setVisible(true, kAllLayers, false);
     } else {
         loadScriptFile(getPath(kPathCurrentScript), 1);
+        fitToContent();
     }
 
     if (interface_ != nullptr) {

@@ -233,4 +233,36 @@ TEST_F(LoadTest, GuiEditingLoadsTheEditorSetupThenTheGuiForEditing)
     EXPECT_EQ(top->getFirstChildControl(), vm->getRootView());
 }
 
+TEST_F(LoadTest, AGuiEditedInASmallerEditorGrowsItWithoutMovingAControl)
+{
+    scripts.writeFile("EditorSetup.txt", "CONTROL type='Pane' name='*i*Inspector' "
+                                         "bounds='0 0 100 300' parent='editRootControl'\n");
+    scripts.writeFile("TestSynth.txt", panelScript("WidePanel", 1260, 734));
+    views.push_back(std::make_unique<TestViewMan>(&interface, nullptr, nullptr));
+    auto* vm = static_cast<TestViewMan*>(views.back().get());
+    AM_PluginInfo info = pluginInfo("TestSynth");
+    info.optionByte = 1;
+    vm->setProcessDescription(&info);
+    vm->setPath(kPathScripts, (scripts.path() + "/").c_str());
+    const AM_Rect editor{0, 0, 1024, 800};
+    ASSERT_TRUE(vm->init(&editor));
+    AM_ViewControl* panel = vm->getRootView()->getFirstChildControl();
+    ASSERT_NE(panel, nullptr);
+    const AM_Rect before = panel->getBounds();
+    // Wide enough for the whole GUI, never lower than the editor was.
+    EXPECT_EQ(vm->getTopControl()->getBounds().w, 1265.0f);
+    EXPECT_EQ(vm->getTopControl()->getBounds().h, 800.0f);
+    EXPECT_EQ(vm->getRootView()->getBounds().w, 1265.0f);
+    // A reload of the script in editing keeps the GUI where it was.
+    vm->addScript("TestSynth.txt", "Edited", 0, 0);
+    const int32_t edited = recordIndex(vm, "Edited");
+    ASSERT_GE(edited, 0);
+    ASSERT_TRUE(vm->loadScript(edited));
+    panel = vm->getRootView()->getFirstChildControl();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->getBounds().x, before.x);
+    EXPECT_EQ(panel->getBounds().y, before.y);
+    EXPECT_EQ(vm->getTopControl()->getBounds().w, 1265.0f);
+}
+
 } // namespace
