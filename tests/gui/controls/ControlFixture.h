@@ -38,26 +38,9 @@ public:
 
 // A view manager that records the menus controls show and answers with a
 // chosen command (0: nothing chosen).
-class MenuViewMan : public TestViewMan {
+class MenuViewMan : public MenuRecordingViewMan {
 public:
-    using TestViewMan::TestViewMan;
-    struct Item {
-        std::string text;
-        int32_t command;
-        uint32_t flags;
-    };
-    void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId) override
-    {
-        items.clear();
-        ++menusBegun;
-        TestViewMan::beginMenu(control, point, menuId);
-    }
-    uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text, int32_t value,
-                         uint32_t flags, void* userData) override
-    {
-        items.push_back({text, static_cast<int32_t>(command), flags});
-        return TestViewMan::addMenuItem(subMenu, command, text, value, flags, userData);
-    }
+    using MenuRecordingViewMan::MenuRecordingViewMan;
     // Chooses the first item whose text is answerText or, without one, whose
     // command is the answer (0: nothing).
     uint32_t chooseFromMenu() override
@@ -117,15 +100,11 @@ public:
         AM_ViewControl* target;
     };
 
-    std::vector<Item> items;
     std::vector<int32_t> actions;
     std::vector<std::string> addresses;
     std::vector<std::string> selectedModules;
     std::vector<Entry> entries;
-    int menusBegun = 0;
     int defaultsMade = 0;
-    int menusShown = 0;
-    int32_t answer = 0;
     std::string answerText;
 };
 
@@ -137,10 +116,7 @@ struct ControlTestAccess {
         AM_FontSettings::reset();
         const std::string font = KK_VERA_TTF;
         AM_FontSettings::setFolder(font.substr(0, font.rfind('/') + 1).c_str());
-        AM_ViewMan::resetProcessState();
-        AM_View_Interface::resetProcessState();
-        AM_PlaceholderControl::resetAnnouncements();
-        AM_Colour::resetColourCounter();
+        resetViewProcessState();
     }
 };
 
@@ -150,10 +126,7 @@ protected:
     {
         resetAll();
         vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installStandardControls(vm.get());
         wide = *interface.param(kTune);
         wide.min = 0;
@@ -191,10 +164,7 @@ protected:
     {
         vm.reset();
         vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installStandardControls(vm.get());
         vm->parseScript(script.c_str(), static_cast<int32_t>(script.size()), true);
         std::string written;

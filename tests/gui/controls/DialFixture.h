@@ -55,10 +55,7 @@ protected:
         vm.reset();
         resetAll();
         vm = std::make_unique<MenuViewMan>(&steps, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installStandardControls(vm.get());
     }
 

@@ -228,10 +228,7 @@ protected:
         auto showing = std::make_unique<ShowingViewMan>(&host, nullptr, nullptr);
         menus = showing.get();
         vm = std::move(showing);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installStandardControls(vm.get());
     }
     ~ShowingTest() override { vm.reset(); }

@@ -156,10 +156,7 @@ private:
     {
         vm.reset();
         vm = std::make_unique<MenuViewMan>(&meta, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installStandardControls(vm.get());
     }
 };

@@ -183,26 +183,9 @@ private:
 
 // A view manager that records the menus controls show and answers with the
 // item of a chosen command (0: nothing chosen).
-class MenuViewMan : public TestViewMan {
+class MenuViewMan : public MenuRecordingViewMan {
 public:
-    using TestViewMan::TestViewMan;
-    struct Item {
-        std::string text;
-        int32_t command;
-        uint32_t flags;
-    };
-    void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId) override
-    {
-        items.clear();
-        ++menusBegun;
-        TestViewMan::beginMenu(control, point, menuId);
-    }
-    uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text, int32_t value,
-                         uint32_t flags, void* userData) override
-    {
-        items.push_back({text, static_cast<int32_t>(command), flags});
-        return TestViewMan::addMenuItem(subMenu, command, text, value, flags, userData);
-    }
+    using MenuRecordingViewMan::MenuRecordingViewMan;
     uint32_t chooseFromMenu() override
     {
         ++menusShown;
@@ -226,11 +209,6 @@ public:
             out.push_back(item.text);
         return out;
     }
-
-    std::vector<Item> items;
-    int menusBegun = 0;
-    int menusShown = 0;
-    int32_t answer = 0;
 };
 
 // Buttons of the mouse routines.
@@ -245,10 +223,7 @@ protected:
     {
         resetAll();
         vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installEditorControls(vm.get());
     }
     ~EditorTest() override
@@ -262,10 +237,7 @@ protected:
         AM_FontSettings::reset();
         const std::string font = KK_VERA_TTF;
         AM_FontSettings::setFolder(font.substr(0, font.rfind('/') + 1).c_str());
-        AM_ViewMan::resetProcessState();
-        AM_View_Interface::resetProcessState();
-        AM_PlaceholderControl::resetAnnouncements();
-        AM_Colour::resetColourCounter();
+        resetViewProcessState();
         AM_View_Multipoint::resetClipboard();
         AM_View_MultiStage::resetClipboard();
         AM_View_EQBase::resetClipboards();
@@ -284,10 +256,7 @@ protected:
         }
         vm.reset();
         vm = std::make_unique<MenuViewMan>(&interface, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        vm->setProcessDescription(&info);
-        vm->init(nullptr);
-        vm->registerDefaults();
+        openTestSynth(*vm);
         AM_installEditorControls(vm.get());
         vm->parseScript(written.c_str(), static_cast<int32_t>(written.size()), true);
         return written;

@@ -172,13 +172,7 @@ protected:
         resetAll();
     }
 
-    static void resetAll()
-    {
-        AM_ViewMan::resetProcessState();
-        AM_View_Interface::resetProcessState();
-        AM_PlaceholderControl::resetAnnouncements();
-        AM_Colour::resetColourCounter();
-    }
+    static void resetAll() { resetViewProcessState(); }
 
     EditControl* add(const char* name, const AM_Rect& bounds, AM_ViewControl* parent = nullptr)
     {

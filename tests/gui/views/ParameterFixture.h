@@ -68,21 +68,12 @@ protected:
         resetAll();
     }
 
-    static void resetAll()
-    {
-        AM_ViewMan::resetProcessState();
-        AM_View_Interface::resetProcessState();
-        AM_PlaceholderControl::resetAnnouncements();
-        AM_Colour::resetColourCounter();
-    }
+    static void resetAll() { resetViewProcessState(); }
 
     TestViewMan* open()
     {
         view = std::make_unique<TestViewMan>(&interface, nullptr, nullptr);
-        const AM_PluginInfo info = pluginInfo("TestSynth");
-        view->setProcessDescription(&info);
-        view->init(nullptr);
-        view->registerDefaults();
+        openTestSynth(*view);
         return view.get();
     }
 

@@ -48,6 +48,36 @@ public:
     void setEditModeForTest(bool on) { editMode_ = on ? 1 : 0; }
 };
 
+// A view manager that records the items of the menus controls begin; what
+// its menus answer (answer: the command to choose, 0 for nothing) is the
+// deriving fixture's.
+class MenuRecordingViewMan : public TestViewMan {
+public:
+    using TestViewMan::TestViewMan;
+    struct Item {
+        std::string text;
+        int32_t command;
+        uint32_t flags;
+    };
+    void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId) override
+    {
+        items.clear();
+        ++menusBegun;
+        TestViewMan::beginMenu(control, point, menuId);
+    }
+    uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text, int32_t value,
+                         uint32_t flags, void* userData) override
+    {
+        items.push_back({text, static_cast<int32_t>(command), flags});
+        return TestViewMan::addMenuItem(subMenu, command, text, value, flags, userData);
+    }
+
+    std::vector<Item> items;
+    int menusBegun = 0;
+    int menusShown = 0;
+    int32_t answer = 0;
+};
+
 // A control that records the messages it receives.
 class RecordingControl : public AM_ViewControl {
 public:
@@ -82,6 +112,26 @@ inline AM_PluginInfo pluginInfo(const char* pluginName)
     return info;
 }
 
+// Clears what view managers keep for the whole process (instance counts,
+// announcements, colour numbers).
+inline void resetViewProcessState()
+{
+    AM_ViewMan::resetProcessState();
+    AM_View_Interface::resetProcessState();
+    AM_PlaceholderControl::resetAnnouncements();
+    AM_Colour::resetColourCounter();
+}
+
+// Describes a new view manager as the plug-in "TestSynth", opens it and
+// registers the default control types.
+inline void openTestSynth(AM_ViewMan& vm)
+{
+    const AM_PluginInfo info = pluginInfo("TestSynth");
+    vm.setProcessDescription(&info);
+    vm.init(nullptr);
+    vm.registerDefaults();
+}
+
 class ViewManTest : public ::testing::Test {
 protected:
     ViewManTest() { resetAll(); }
@@ -91,13 +141,7 @@ protected:
         resetAll();
     }
 
-    static void resetAll()
-    {
-        AM_ViewMan::resetProcessState();
-        AM_View_Interface::resetProcessState();
-        AM_PlaceholderControl::resetAnnouncements();
-        AM_Colour::resetColourCounter();
-    }
+    static void resetAll() { resetViewProcessState(); }
 
     // A new view manager of that plug-in name, described and opened.
     TestViewMan* open(const char* pluginName = "TestSynth")
