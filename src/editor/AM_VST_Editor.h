@@ -64,9 +64,9 @@ public:
     // A key code (AM_guiKeyCode) to the view manager; false when it was not
     // taken or there is no view manager.
     bool handleKey(uint32_t code, uint32_t modifiers = 0);
-    // A drag carrying our data moves over the window (state 1) or leaves
-    // it (-1), at the last pointer position.
-    void handleDragOver(int32_t state);
+    // A drag carrying our data moves over the window (kDragStateOver) or
+    // leaves it (kDragStateLeft), at the last pointer position.
+    void handleDragOver(uint32_t state);
     // A dropped block of the private format at the last drop position.
     bool handleDrop(const uint8_t* data, size_t size);
     // A press at window pixels, as a double click when the flag is set.

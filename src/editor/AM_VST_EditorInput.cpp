@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int32_t kDragEntered = 1;
-constexpr int32_t kDragLeft = -1;
-
 // What a pointer motion carries: the modifiers and the secondary button.
 uint32_t motionBits(int modifiers)
 {
@@ -179,17 +176,22 @@ bool AM_VST_Editor::dragOver(int x, int y, int modifiers)
     pointerY_ = y;
     pointerModifiers_ = modifiers;
     // The window offers only copies of our own data.
-    dropWelcome_ = viewManager_ != nullptr &&
-                   AM_dropEffect(modifiers, kAM_DropEffectCopy, true) != kAM_DropEffectNone;
-    if (dropWelcome_)
-        handleDragOver(kDragEntered);
-    return dropWelcome_;
+    const bool welcome = viewManager_ != nullptr &&
+                         AM_dropEffect(modifiers, kAM_DropEffectCopy, true) != kAM_DropEffectNone;
+    if (!welcome) {
+        // A drag that is no longer welcome leaves whatever it was over.
+        dragLeave();
+        return false;
+    }
+    dropWelcome_ = true;
+    handleDragOver(kDragStateOver);
+    return true;
 }
 
 void AM_VST_Editor::dragLeave()
 {
     if (dropWelcome_)
-        handleDragOver(kDragLeft);
+        handleDragOver(kDragStateLeft);
     dropWelcome_ = false;
 }
 
@@ -202,12 +204,12 @@ void AM_VST_Editor::drop(int x, int y, int modifiers, const uint8_t* data, size_
     handleDrop(data, size);
 }
 
-void AM_VST_Editor::handleDragOver(int32_t state)
+void AM_VST_Editor::handleDragOver(uint32_t state)
 {
     if (!viewManager_)
         return;
     viewManager_->handleDragOver(static_cast<float>(pointerX_), static_cast<float>(pointerY_),
-                                 AM_modifierBits(pointerModifiers_), static_cast<uint32_t>(state));
+                                 AM_modifierBits(pointerModifiers_), state);
 }
 
 bool AM_VST_Editor::handleDrop(const uint8_t* data, size_t size)

@@ -40,6 +40,17 @@ void HeadlessEditorWindow::pumpEvents(WindowEventSink& sink)
         sink.onWindowEvent(event);
 }
 
+bool HeadlessEditorWindow::dragHere(int x, int y, int modifiers)
+{
+    return dropTarget_ != nullptr && alive_ && dropTarget_->dragOver(x, y, modifiers);
+}
+
+void HeadlessEditorWindow::dragAway()
+{
+    if (dropTarget_ != nullptr && alive_)
+        dropTarget_->dragLeave();
+}
+
 bool HeadlessEditorWindow::dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes)
 {
     if (dropTarget_ == nullptr || !alive_)

@@ -38,6 +38,11 @@ public:
     void setDragResult(DragResult result) { dragSource_.result = result; }
     // The bytes of every drag so far.
     const std::vector<std::vector<uint8_t>>& draggedData() const { return dragSource_.dragged; }
+    // A drag carrying our data moves over the point: true when the drop
+    // target welcomes it there.
+    bool dragHere(int x, int y, int modifiers);
+    // The drag leaves the window (or is cancelled).
+    void dragAway();
     // A drag carrying bytes moves over the point and drops there, as the
     // drop target welcomes it: true when it was dropped.
     bool dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes);

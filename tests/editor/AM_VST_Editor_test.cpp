@@ -217,6 +217,41 @@ TEST_F(EditorTest, DropsAreReadInThePrivateFormatAndOthersRefused)
     EXPECT_TRUE(trace.contains("drop refused: unknown type"));
 }
 
+// A control that records the drags that reach it.
+class DragRecorder : public AM_ViewControl {
+public:
+    DragRecorder(AM_ViewMan* vm, const AM_Rect& bounds) : AM_ViewControl(vm, &bounds)
+    {
+        initControl(0, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, false);
+    }
+    const char* getTypeName() const override { return "DragRecorder"; }
+    void onDragOver(const float*, uint32_t modifiers, uint32_t state) override
+    {
+        events.push_back("over " + std::to_string(modifiers) + " " +
+                         std::to_string(int32_t(state)));
+    }
+    void onDragLeave() override { events.push_back("leave"); }
+    std::vector<std::string> events;
+};
+
+TEST_F(EditorTest, ADragThatLeavesTheWindowGivesTheControlItsLeave)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    auto* recorder = new DragRecorder(&vm(e), AM_Rect{100, 100, 50, 50});
+    panel.pane->addControl(recorder, kAllLayers, false);
+    recorder->setVisible(true, kAllLayers, false);
+    recorder->setEditMode(false);
+
+    EXPECT_TRUE(win(e).dragHere(120, 120, platform::kModifierShift));
+    EXPECT_TRUE(win(e).dragHere(125, 120, platform::kModifierControl));
+    win(e).dragAway();
+    win(e).dragAway();
+    using Events = std::vector<std::string>;
+    EXPECT_EQ(recorder->events, (Events{"over 1 1", "over 4 1", "leave"}));
+}
+
 TEST_F(EditorTest, ADragCarriesTheBlockWhateverItsOutcome)
 {
     AEffect* e = openWithEditor();

@@ -348,9 +348,12 @@ void AM_View_PresetManager::onMouseWheel(float steps)
     redraw();
 }
 
-void AM_View_PresetManager::onDragOver(const float* point, const char* data)
+void AM_View_PresetManager::onDragOver(const float* point, uint32_t modifiers, uint32_t state)
 {
-    (void)data;
+    (void)modifiers;
+    if (state != kDragStateOver) {
+        return;
+    }
     PresetFolder* folder = folderAtPoint(point);
     if (folder != hoverFolder_) {
         hoverFolder_ = folder;

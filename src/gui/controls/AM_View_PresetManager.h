@@ -48,7 +48,7 @@ public:
     bool onMouseDown(const float* point, uint32_t buttons) override;
     void onMouseDrag(const float* point, uint32_t buttons) override;
     void onMouseWheel(float steps) override;
-    void onDragOver(const float* point, const char* data) override;
+    void onDragOver(const float* point, uint32_t modifiers, uint32_t state) override;
     void onDragLeave() override;
     // A drop of preset files without key flags (moved).
     void onDrop(const float* point, const char* data) override;

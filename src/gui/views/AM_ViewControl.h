@@ -80,6 +80,11 @@ enum AM_ViewControlState : uint32_t {
 
 constexpr uint32_t kAllLayers = 0xFFFFFFFFu;
 
+// The state a drag over the window carries to onDragOver: the drag moves
+// over the window, or it left the window (or was cancelled).
+constexpr uint32_t kDragStateOver = 1;
+constexpr uint32_t kDragStateLeft = 0xFFFFFFFFu;
+
 // The selection chain while the selection walk builds it: its first and
 // its last control.
 struct AM_SelectionTail {
@@ -259,7 +264,10 @@ public:
     virtual void onDoubleClick(const float* point, uint32_t buttons);
     // Hands the wheel steps to the parent (nothing without one).
     virtual void onMouseWheel(float steps);
-    virtual void onDragOver(const float* point, const char* data);
+    // A drag moves over the control: the point, the key flags (1 Shift,
+    // 4 Control, 8 Alt) and the drag state (kDragStateOver).
+    virtual void onDragOver(const float* point, uint32_t modifiers, uint32_t state);
+    // The drag went to another control, left the window, or was dropped.
     virtual void onDragLeave();
     virtual void onDrop(const float* point, const char* data);
     // A drop with its key flags (1 Shift, 4 Control, 8 Alt), its kind (1: a

@@ -235,10 +235,11 @@ void AM_ViewControl::onMouseWheel(float steps)
     }
 }
 
-void AM_ViewControl::onDragOver(const float* point, const char* data)
+void AM_ViewControl::onDragOver(const float* point, uint32_t modifiers, uint32_t state)
 {
     (void)point;
-    (void)data;
+    (void)modifiers;
+    (void)state;
 }
 
 void AM_ViewControl::onDragLeave() {}

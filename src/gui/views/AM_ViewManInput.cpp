@@ -287,8 +287,15 @@ bool AM_ViewMan::handleMouseWheel(float x, float y, float delta, uint32_t button
 
 bool AM_ViewMan::handleDragOver(float x, float y, uint32_t modifiers, uint32_t state)
 {
-    (void)modifiers;
-    (void)state;
+    if (state == kDragStateLeft) {
+        // The drag left the window or was cancelled: whoever it was over
+        // hears so, wherever the pointer was last.
+        if (AM_ViewControl* left = activeControl_) {
+            activeControl_ = nullptr;
+            left->onDragLeave();
+        }
+        return false;
+    }
     if (pendingScript_ >= 0 || scriptLoading_ != 0) {
         return false;
     }
@@ -305,7 +312,7 @@ bool AM_ViewMan::handleDragOver(float x, float y, uint32_t modifiers, uint32_t s
     if (over == nullptr) {
         return false;
     }
-    over->onDragOver(point, nullptr);
+    over->onDragOver(point, modifiers, state);
     return true;
 }
 

@@ -224,7 +224,7 @@ TEST_F(PresetManagerTest, DropsWaitForTheNextTickAndCopyOnlyWithTheKeyFlag)
 {
     smallTree();
     AM_View_PresetManager* v = view({0, 0, 200, 160});
-    v->onDragOver(at(80, 16 * 4 + 4), nullptr);
+    v->onDragOver(at(80, 16 * 4 + 4), 0, kDragStateOver);
     ASSERT_NE(v->getHoverFolder(), nullptr);
     EXPECT_STREQ(v->getHoverFolder()->name(), "Leads");
 
@@ -358,7 +358,7 @@ TEST_F(PresetManagerTest, TheFolderTreeIsDrawn)
     v->setColour(colour("FolderLitText", 0x1C1E22FF), 3);
     v->setColour(colour("FolderTrack", 0x5A606BFF), 4);
     v->setColour(colour("FolderThumb", 0x8A919CFF), 5);
-    v->onDragOver(at(60, 16 * 2 + 4), nullptr);
+    v->onDragOver(at(60, 16 * 2 + 4), 0, kDragStateOver);
     for (float zoom : {1.0f, 2.0f}) {
         testsupport::HeadlessCanvas canvas(180, 96, zoom);
         canvas.begin();

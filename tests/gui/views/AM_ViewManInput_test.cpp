@@ -36,7 +36,15 @@ public:
         events.push_back("end wheel");
         PaintControl::endWheel();
     }
-    void onDragOver(const float* point, const char*) override { events.push_back("over " + at(point)); }
+    void onDragOver(const float* point, uint32_t modifiers, uint32_t state) override
+    {
+        std::string event = "over " + at(point);
+        if (modifiers != 0)
+            event += " keys " + std::to_string(modifiers);
+        if (state != kDragStateOver)
+            event += " state " + std::to_string(int32_t(state));
+        events.push_back(event);
+    }
     void onDragLeave() override { events.push_back("leave"); }
     void onDrop(const float* point, const char* text) override
     {
@@ -202,13 +210,42 @@ TEST_F(InputTest, AWheelStepKeepsItsControlUntilTwentyTicksThePointerLeavesOrAPr
 
 TEST_F(InputTest, DragOverAndDropReachTheControlUnderThePoint)
 {
-    EXPECT_TRUE(vm->handleDragOver(50, 30, 0, 0));
-    EXPECT_TRUE(vm->handleDragOver(130, 30, 0, 0));
+    EXPECT_TRUE(vm->handleDragOver(50, 30, 0, kDragStateOver));
+    EXPECT_TRUE(vm->handleDragOver(130, 30, 4, kDragStateOver));
     EXPECT_TRUE(vm->handleDrop(140, 40, 0, 1, 4, "TEXT"));
     EXPECT_EQ(a->events, (Events{"over 50,30", "leave"}));
-    EXPECT_EQ(b->events, (Events{"over 130,30", "drop 140,40 TEXT", "leave"}));
+    EXPECT_EQ(b->events, (Events{"over 130,30 keys 4", "drop 140,40 TEXT", "leave"}));
     EXPECT_TRUE(vm->handleDoubleClick(210, 30, 0));
     EXPECT_EQ(c->events, (Events{"double 210,30"}));
+}
+
+// A drag that leaves the window (or is cancelled) reaches the control it
+// was over as its leave, never as one more drag over, wherever the pointer
+// was last seen; a later leave finds no control.
+TEST_F(InputTest, ADragLeavingTheWindowGivesTheControlItsLeave)
+{
+    struct Case {
+        const char* name;
+        float lastX; // where the leave is reported
+        Events a;
+        Events b;
+    };
+    const Case cases[] = {
+        {"leave reported over the control", 50, {"over 50,30", "leave"}, {}},
+        {"leave reported over another control", 130, {"over 50,30", "leave"}, {}},
+        {"leave reported outside the window", -5, {"over 50,30", "leave"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        a->events.clear();
+        b->events.clear();
+        EXPECT_TRUE(vm->handleDragOver(50, 30, 0, kDragStateOver));
+        EXPECT_FALSE(vm->handleDragOver(c.lastX, 30, 0, kDragStateLeft));
+        EXPECT_FALSE(vm->handleDragOver(c.lastX, 30, 0, kDragStateLeft));
+        EXPECT_EQ(a->events, c.a);
+        EXPECT_EQ(b->events, c.b);
+        EXPECT_EQ(vm->getActiveControl(), nullptr);
+    }
 }
 
 TEST_F(InputTest, InEditModeAPressSelectsAndShiftPaintingDeselectsSiblingsOnce)
