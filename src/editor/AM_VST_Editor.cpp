@@ -112,6 +112,7 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
         return false;
     }
     windowGone_ = false;
+    displayLost_ = false;
     dialogs_ = std::make_unique<AM_EditorDialogs>(*window_, viewManager_->getZoom());
     dialogs_->setEventSink(this);
     surface_.setTarget(&dialogs_->surface());
@@ -149,18 +150,34 @@ void AM_VST_Editor::closeView()
     }
     captured_ = 0;
     dropWelcome_ = false;
+    displayLost_ = false;
     parentWindow_ = nullptr;
 }
 
 void AM_VST_Editor::idle()
 {
-    if (!isOpen())
+    if (!isOpen() || displayLost_)
         return;
     if (window_ && !windowGone_)
         window_->pumpEvents(*this);
+    // The display went away during this pump: nothing more is drawn.
+    if (displayLost_)
+        return;
     if (dialogs_)
         dialogs_->tick(platform::tickCount());
     onTimer();
+}
+
+void AM_VST_Editor::connectionLost()
+{
+    AM_STD::printv("Editor: the display went away; the editor stops drawing");
+    displayLost_ = true;
+    windowGone_ = true;
+    captured_ = 0;
+    dropWelcome_ = false;
+    // No frame reaches the window any more; what is open on it is dropped.
+    surface_.setTarget(nullptr);
+    surface_.closeNotice();
 }
 
 void AM_VST_Editor::onTimer()

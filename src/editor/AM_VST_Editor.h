@@ -58,6 +58,8 @@ public:
     AM_EditorSurface& editorSurface() { return surface_; }
     uint32_t getIdleTicks() const { return idleTicks_; }
     bool isCaptured() const { return captured_ != 0; }
+    // True once the display went away under the open editor.
+    bool displayLost() const { return displayLost_; }
 
     // The timer tick: counts, then the view manager's tick.
     void onTimer();
@@ -91,6 +93,7 @@ private:
     void released(const platform::WindowEvent& event);
     void keyPressed(const platform::WindowEvent& event);
     void exposed(const platform::PixelRect& area);
+    void connectionLost();
     void applyZoomToDialogs();
 
     uint32_t idleTicks_ = kFirstIdleTick;
@@ -102,6 +105,9 @@ private:
     void* parentWindow_ = nullptr;
     bool counted_ = false;
     bool windowGone_ = false;
+    // The connection to the display broke: nothing is pumped or drawn until
+    // the host closes the editor.
+    bool displayLost_ = false;
     // A size asked for before the window exists.
     int32_t pendingWidth_ = 0;
     int32_t pendingHeight_ = 0;

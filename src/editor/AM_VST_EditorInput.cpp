@@ -23,10 +23,17 @@ uint32_t motionBits(int modifiers)
 void AM_VST_Editor::onWindowEvent(const platform::WindowEvent& event)
 {
     using Kind = platform::WindowEventKind;
+    // Nothing that was still on its way counts once the display is gone.
+    if (displayLost_)
+        return;
     if (event.kind == Kind::Destroyed) {
         AM_STD::printv("Editor: the window went away");
         windowGone_ = true;
         captured_ = 0;
+        return;
+    }
+    if (event.kind == Kind::Lost) {
+        connectionLost();
         return;
     }
     if (event.kind == Kind::PointerMove || event.kind == Kind::ButtonDown ||
@@ -73,6 +80,7 @@ void AM_VST_Editor::onWindowEvent(const platform::WindowEvent& event)
     case Kind::FocusLost:
     case Kind::Resized:
     case Kind::Destroyed:
+    case Kind::Lost:
         break;
     }
 }

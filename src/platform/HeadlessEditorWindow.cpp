@@ -73,6 +73,17 @@ void HeadlessEditorWindow::destroyFromOutside()
     pending_.push_back(destroyed);
 }
 
+void HeadlessEditorWindow::loseConnection()
+{
+    if (lost_)
+        return;
+    lost_ = true;
+    alive_ = false;
+    WindowEvent lost;
+    lost.kind = WindowEventKind::Lost;
+    pending_.push_back(lost);
+}
+
 DragResult HeadlessEditorWindow::ScriptedDragSource::drag(const uint8_t* data, size_t size)
 {
     dragged.emplace_back(data, data + size);

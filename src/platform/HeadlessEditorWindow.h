@@ -48,6 +48,10 @@ public:
     bool dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes);
     // The window is destroyed from outside: the next pump reports it.
     void destroyFromOutside();
+    // The connection to the display breaks: the next pump reports it (the
+    // surface goes on recording, so a test sees what is still presented).
+    void loseConnection();
+    bool connectionLost() const { return lost_; }
     int focusRequests() const { return focusRequests_; }
     int keysLeftToHost() const { return keysLeftToHost_; }
 
@@ -65,6 +69,7 @@ private:
     int focusRequests_ = 0;
     int keysLeftToHost_ = 0;
     bool alive_ = true;
+    bool lost_ = false;
 };
 
 } // namespace platform

@@ -190,6 +190,18 @@ size_t putUtf8(char32_t cp, char* out)
 
 } // namespace
 
+size_t decodeUtf8(const char* text, size_t length, char32_t& codePoint)
+{
+    if (text == nullptr || length == 0)
+        return 0;
+    char32_t value = 0;
+    const size_t used =
+        validSequenceAt(reinterpret_cast<const unsigned char*>(text), length, 0, value);
+    if (used > 0)
+        codePoint = value;
+    return used;
+}
+
 size_t encodeUtf8(const char16_t* text, size_t length, char out[kMaxUtf8SequenceBytes],
                   size_t& consumed)
 {

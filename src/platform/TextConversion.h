@@ -22,6 +22,11 @@ namespace platform {
 // Longest UTF-8 form of one code point.
 constexpr size_t kMaxUtf8SequenceBytes = 4;
 
+// The code point of the strictly valid UTF-8 sequence at text[0] (no
+// overlong form, no encoded surrogate, nothing above U+10FFFF): its length in
+// bytes (1 to 4), or 0 when the bytes there are no such sequence.
+size_t decodeUtf8(const char* text, size_t length, char32_t& codePoint);
+
 // UTF-8 bytes that the wide text of `length` units converts to (no terminator).
 size_t utf8LengthOfUtf16(const char16_t* text, size_t length);
 

@@ -56,6 +56,7 @@ enum class WindowEventKind : int {
     FocusLost,
     Resized,   // area: the window's new size at (0, 0)
     Destroyed, // the window went away under us (its parent was destroyed)
+    Lost,      // the connection to the display broke: nothing can be shown any more
 };
 
 struct WindowEvent {
@@ -67,7 +68,8 @@ struct WindowEvent {
     bool doubleClick = false;
     int wheel = 0;
     int virtualKey = kVirtualKeyNone;
-    // The character a key gives (Latin-1 code), 0 for none.
+    // The character a key gives (a Unicode code point), 0 for none. An input
+    // method that commits several characters at once gives one key-down each.
     uint32_t character = 0;
     PixelRect area;
     // The windowing system's time stamp in milliseconds (wraps).

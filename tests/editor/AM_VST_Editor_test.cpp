@@ -284,6 +284,37 @@ TEST_F(EditorTest, ClosingAfterTheHostDestroyedTheParentIsSafe)
     EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
 }
 
+TEST_F(EditorTest, ALostDisplayStopsTheDrawingAndTheHostStillClosesTheEditor)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    buildPanel(vm(e), ui(e));
+    idle(e);
+    const int presented = win(e).headlessSurface().presentCount();
+    ASSERT_GT(presented, 0);
+    win(e).loseConnection();
+    // Events that were still queued behind the loss go nowhere.
+    post(e, WindowEventKind::ButtonDown, 50, 50);
+    idle(e);
+    EXPECT_TRUE(ed(e).displayLost());
+    EXPECT_TRUE(trace.contains("Editor: the display went away; the editor stops drawing"));
+    const uint32_t ticks = ed(e).getIdleTicks();
+    ed(e).invalidateAll();
+    idle(e);
+    idle(e);
+    EXPECT_EQ(win(e).headlessSurface().presentCount(), presented);
+    EXPECT_EQ(ed(e).getIdleTicks(), ticks);
+    EXPECT_FALSE(ed(e).isCaptured());
+    dispatch(e, effEditClose);
+    EXPECT_EQ(AM_VST_Editor::openEditorCount(), 0u);
+    // A later open (on a display that is back) starts afresh.
+    static int parent = 0;
+    EXPECT_EQ(dispatch(e, effEditOpen, 0, 0, &parent), 1);
+    EXPECT_FALSE(ed(e).displayLost());
+    idle(e);
+    EXPECT_GT(win(e).headlessSurface().presentCount(), 0);
+}
+
 TEST_F(EditorTest, TheAlertIsANoticeInTheWindowThatAClickCloses)
 {
     AEffect* e = openWithEditor();

@@ -70,9 +70,10 @@ bool AM_EditorForms::takeEvent(const WindowEvent& event)
     case WindowEventKind::Exposed:
     case WindowEventKind::Resized:
     case WindowEventKind::Destroyed:
+    case WindowEventKind::Lost:
     case WindowEventKind::FocusGained:
     case WindowEventKind::FocusLost:
-        if (event.kind == WindowEventKind::Destroyed) {
+        if (event.kind == WindowEventKind::Destroyed || event.kind == WindowEventKind::Lost) {
             question_->cancel();
         }
         return false;

@@ -152,7 +152,7 @@ void AM_QuestionOverlay::onWindowEvent(const WindowEvent& event)
     if (answered_) {
         return;
     }
-    if (event.kind == WindowEventKind::Destroyed) {
+    if (event.kind == WindowEventKind::Destroyed || event.kind == WindowEventKind::Lost) {
         cancel();
     }
     if (!overlayEvent(event) && sink_ != nullptr) {

@@ -1,10 +1,18 @@
 #include "platform/x11/X11ErrorTrap.h"
 
+#include "platform/x11/X11ConnectionWatch.h"
+
 namespace platform::x11 {
 
 namespace {
 
 X11ErrorTrap* innermostTrap = nullptr;
+
+// A connection that broke takes no request, not even the sync.
+bool usable(Display* display)
+{
+    return display != nullptr && !X11ConnectionWatch::lost(display);
+}
 
 } // namespace
 
@@ -12,7 +20,7 @@ X11ErrorTrap::X11ErrorTrap(Display* display)
     : display_(display), previousHandler_(nullptr), outer_(innermostTrap)
 {
     // Errors of requests made before the trap belong to whoever made them.
-    if (display_ != nullptr)
+    if (usable(display_))
         XSync(display_, False);
     previousHandler_ = XSetErrorHandler(&X11ErrorTrap::onError);
     innermostTrap = this;
@@ -20,7 +28,7 @@ X11ErrorTrap::X11ErrorTrap(Display* display)
 
 X11ErrorTrap::~X11ErrorTrap()
 {
-    if (display_ != nullptr)
+    if (usable(display_))
         XSync(display_, False);
     XSetErrorHandler(previousHandler_);
     innermostTrap = outer_;
@@ -28,8 +36,9 @@ X11ErrorTrap::~X11ErrorTrap()
 
 bool X11ErrorTrap::failed()
 {
-    if (display_ != nullptr)
-        XSync(display_, False);
+    if (!usable(display_))
+        return display_ != nullptr;
+    XSync(display_, False);
     return errorCount_ > 0;
 }
 

@@ -18,7 +18,8 @@ public:
     X11ErrorTrap(const X11ErrorTrap&) = delete;
     X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
 
-    // Syncs and tells whether any request since the trap began failed.
+    // Syncs and tells whether any request since the trap began failed (true
+    // too once the connection is lost).
     bool failed();
     // The first error code caught (Success when none).
     int firstError() const { return firstError_; }

@@ -1,5 +1,7 @@
 #include "platform/x11/X11EventTranslator.h"
 
+#include "platform/TextConversion.h"
+
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -9,8 +11,14 @@ namespace {
 
 constexpr unsigned int kWheelUpButton = 4;
 constexpr unsigned int kWheelDownButton = 5;
-constexpr int kLookupBytes = 16;
-constexpr unsigned char kFirstPrintable = 0x20;
+constexpr int kLookupBytes = 64;
+constexpr uint32_t kFirstPrintable = 0x20;
+constexpr uint32_t kDelete = 0x7f;
+// C1 control characters.
+constexpr uint32_t kFirstC1 = 0x80;
+constexpr uint32_t kLastC1 = 0x9f;
+// Longest text taken from one key press (an input method's commit).
+constexpr int kMaxCommitBytes = 4096;
 
 struct KeysymEntry {
     unsigned long keysym;
@@ -76,17 +84,129 @@ int modifiersOfState(unsigned int state)
     return bits;
 }
 
-KeyMeaning meaningOfKey(unsigned long keysym, const char* text, int length)
+namespace {
+
+bool printable(uint32_t c)
+{
+    return c >= kFirstPrintable && c != kDelete && (c < kFirstC1 || c > kLastC1);
+}
+
+int virtualKeyOf(unsigned long keysym)
 {
     for (const KeysymEntry& entry : kKeysyms)
         if (entry.keysym == keysym)
-            return {entry.virtualKey, 0};
-    if (length == 1 && text != nullptr) {
-        const unsigned char c = static_cast<unsigned char>(text[0]);
-        if (c >= kFirstPrintable && c != 0x7f)
-            return {kVirtualKeyNone, c};
+            return entry.virtualKey;
+    return kVirtualKeyNone;
+}
+
+// Latin-1 bytes as UTF-8.
+std::string latin1ToUtf8(const char* text, int length)
+{
+    std::string utf8;
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else {
+            utf8 += static_cast<char>(0xc0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3f));
+        }
     }
-    return {};
+    return utf8;
+}
+
+} // namespace
+
+KeyMeaning meaningOfKey(unsigned long keysym, const char* text, int length)
+{
+    if (const int virtualKey = virtualKeyOf(keysym); virtualKey != kVirtualKeyNone)
+        return {virtualKey, 0};
+    if (text == nullptr || length <= 0)
+        return {};
+    char32_t c = 0;
+    const size_t used = platform::decodeUtf8(text, static_cast<size_t>(length), c);
+    if (used != static_cast<size_t>(length) || !printable(c))
+        return {};
+    return {kVirtualKeyNone, c};
+}
+
+std::vector<uint32_t> charactersOfText(const char* text, int length)
+{
+    std::vector<uint32_t> characters;
+    size_t at = 0;
+    const size_t size = text != nullptr && length > 0 ? static_cast<size_t>(length) : 0;
+    while (at < size) {
+        char32_t c = 0;
+        const size_t used = platform::decodeUtf8(text + at, size - at, c);
+        if (used == 0) {
+            ++at;
+            continue;
+        }
+        at += used;
+        if (printable(c))
+            characters.push_back(c);
+    }
+    return characters;
+}
+
+KeyText lookUpKey(XKeyEvent& key, XIC inputContext)
+{
+    KeyText result;
+    KeySym keysym = NoSymbol;
+    if (inputContext != nullptr && key.type == KeyPress) {
+        std::string text(kLookupBytes, '\0');
+        Status status = 0;
+        int length = Xutf8LookupString(inputContext, &key, text.data(),
+                                       static_cast<int>(text.size()), &keysym, &status);
+        if (status == XBufferOverflow && length > 0 && length <= kMaxCommitBytes) {
+            text.assign(static_cast<size_t>(length), '\0');
+            length = Xutf8LookupString(inputContext, &key, text.data(),
+                                       static_cast<int>(text.size()), &keysym, &status);
+        }
+        const bool hasText = status == XLookupChars || status == XLookupBoth;
+        const bool hasKeysym = status == XLookupKeySym || status == XLookupBoth;
+        if (hasText && length > 0)
+            result.utf8.assign(text.data(), static_cast<size_t>(length));
+        result.keysym = hasKeysym ? keysym : NoSymbol;
+        return result;
+    }
+    char text[kLookupBytes] = {};
+    const int length = XLookupString(&key, text, sizeof text - 1, &keysym, nullptr);
+    result.keysym = keysym;
+    result.utf8 = latin1ToUtf8(text, length);
+    return result;
+}
+
+void translateEvent(XEvent& event, DoubleClickDetector& doubleClicks, XIC inputContext,
+                    std::vector<WindowEvent>& out)
+{
+    out.clear();
+    if (event.type != KeyPress && event.type != KeyRelease) {
+        WindowEvent one;
+        if (translateEvent(event, doubleClicks, &one))
+            out.push_back(one);
+        return;
+    }
+    WindowEvent e;
+    e.kind = event.type == KeyPress ? WindowEventKind::KeyDown : WindowEventKind::KeyUp;
+    e.x = event.xkey.x;
+    e.y = event.xkey.y;
+    e.time = static_cast<uint32_t>(event.xkey.time);
+    e.modifiers = modifiersOfState(event.xkey.state);
+    const KeyText key = lookUpKey(event.xkey, inputContext);
+    const KeyMeaning meaning =
+        meaningOfKey(key.keysym, key.utf8.data(), static_cast<int>(key.utf8.size()));
+    if (meaning.virtualKey != kVirtualKeyNone || meaning.character != 0) {
+        e.virtualKey = meaning.virtualKey;
+        e.character = meaning.character;
+        out.push_back(e);
+        return;
+    }
+    // Text of several characters: what an input method commits at once.
+    for (const uint32_t c : charactersOfText(key.utf8.data(), static_cast<int>(key.utf8.size()))) {
+        e.character = c;
+        out.push_back(e);
+    }
 }
 
 bool translateEvent(XEvent& event, DoubleClickDetector& doubleClicks, WindowEvent* out)
@@ -132,10 +252,9 @@ bool translateEvent(XEvent& event, DoubleClickDetector& doubleClicks, WindowEven
         break;
     case KeyPress:
     case KeyRelease: {
-        char text[kLookupBytes] = {};
-        KeySym keysym = NoSymbol;
-        const int length = XLookupString(&event.xkey, text, sizeof text - 1, &keysym, nullptr);
-        const KeyMeaning meaning = meaningOfKey(keysym, text, length);
+        const KeyText key = lookUpKey(event.xkey, nullptr);
+        const KeyMeaning meaning =
+            meaningOfKey(key.keysym, key.utf8.data(), static_cast<int>(key.utf8.size()));
         if (meaning.virtualKey == kVirtualKeyNone && meaning.character == 0)
             return false;
         e.kind = event.type == KeyPress ? WindowEventKind::KeyDown : WindowEventKind::KeyUp;

@@ -3,6 +3,7 @@
 #include "platform/x11/X11HostWindow.h"
 
 #include "platform/Trace.h"
+#include "platform/x11/X11ConnectionWatch.h"
 #include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/Xlib.h>
@@ -14,6 +15,7 @@
 namespace platform {
 namespace {
 
+using x11::X11ConnectionWatch;
 using x11::X11ErrorTrap;
 
 constexpr int kLargestSide = 16384;
@@ -65,11 +67,11 @@ public:
     }
     ~X11HostWindow() override
     {
-        {
+        if (X11ConnectionWatch::check(display_)) {
             X11ErrorTrap trap(display_);
             XDestroyWindow(display_, window_);
         }
-        XCloseDisplay(display_);
+        X11ConnectionWatch::close(display_);
     }
 
     uintptr_t nativeHandle() const override { return window_; }
@@ -78,6 +80,8 @@ public:
 
     bool resize(int width, int height) override
     {
+        if (!X11ConnectionWatch::check(display_))
+            return false;
         width_ = side(width);
         height_ = side(height);
         X11ErrorTrap trap(display_);
@@ -89,7 +93,7 @@ public:
 
     bool pump() override
     {
-        while (XPending(display_) > 0) {
+        while (X11ConnectionWatch::readPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
             if (event.type == ClientMessage &&
@@ -102,13 +106,22 @@ public:
                 height_ = event.xconfigure.height;
             }
         }
+        // A server that went away closed the window with it.
+        if (X11ConnectionWatch::lost(display_))
+            open_ = false;
         return open_;
     }
 
-    void sync() override { XSync(display_, False); }
+    void sync() override
+    {
+        if (X11ConnectionWatch::check(display_))
+            XSync(display_, False);
+    }
 
     bool capture(std::vector<uint8_t>& bgra, int& width, int& height) override
     {
+        if (!X11ConnectionWatch::check(display_))
+            return false;
         X11ErrorTrap trap(display_);
         XImage* image = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(width_),
                                   static_cast<unsigned>(height_), AllPlanes, ZPixmap);
@@ -158,6 +171,8 @@ std::unique_ptr<HostWindow> openX11HostWindow(const char* title, int width, int 
         debugOutput("Host window: no display");
         return nullptr;
     }
+    // A host must outlive its display server too.
+    X11ConnectionWatch::watch(display);
     width = side(width);
     height = side(height);
     const int screen = DefaultScreen(display);

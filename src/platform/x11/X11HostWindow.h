@@ -11,7 +11,9 @@
 namespace platform {
 
 // One connection of its own; null (with a trace line) when the display
-// cannot be reached. Width and height are clamped to 1..16384.
+// cannot be reached. Width and height are clamped to 1..16384. A display
+// server that goes away closes the window (pump answers false) and never
+// ends the process.
 std::unique_ptr<HostWindow> openX11HostWindow(const char* title, int width, int height,
                                               const char* displayName = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include "platform/DirtyRect.h"
 #include "platform/Trace.h"
+#include "platform/x11/X11ConnectionWatch.h"
 #include "platform/x11/X11ErrorTrap.h"
 
 #include <algorithm>
@@ -62,8 +63,11 @@ void X11Surface::destroyImage()
         return;
     X11ErrorTrap trap(display_);
     if (shared_) {
-        XShmDetach(display_, &segment_);
-        XSync(display_, False);
+        // A server that went away took its side of the segment with it.
+        if (!X11ConnectionWatch::lost(display_)) {
+            XShmDetach(display_, &segment_);
+            XSync(display_, False);
+        }
         XDestroyImage(image_);
         ::shmdt(segment_.shmaddr);
     } else {
@@ -76,7 +80,7 @@ void X11Surface::destroyImage()
 void X11Surface::release()
 {
     destroyImage();
-    if (gc_ != nullptr) {
+    if (gc_ != nullptr && !X11ConnectionWatch::lost(display_)) {
         X11ErrorTrap trap(display_);
         XFreeGC(display_, gc_);
     }
@@ -187,7 +191,8 @@ void X11Surface::copyRows(const FrameView& frame, int sx, int sy, int dx, int dy
 
 void X11Surface::send(int x, int y, int w, int h)
 {
-    if (gc_ == nullptr)
+    // Nothing is drawn once the server went away.
+    if (gc_ == nullptr || !X11ConnectionWatch::check(display_))
         return;
     // The window may be gone with its parent: never let that reach the host.
     X11ErrorTrap trap(display_);

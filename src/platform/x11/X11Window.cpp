@@ -1,6 +1,7 @@
 #include "platform/x11/X11Window.h"
 
 #include "platform/Trace.h"
+#include "platform/x11/X11ConnectionWatch.h"
 #include "platform/x11/X11DragSender.h"
 #include "platform/x11/X11DropReceiver.h"
 #include "platform/x11/X11ErrorTrap.h"
@@ -58,6 +59,8 @@ std::unique_ptr<X11Window> X11Window::open(uintptr_t parent, int width, int heig
         debugOutput("editor window: can't open the display\n");
         return nullptr;
     }
+    // From here on a server that goes away only marks the connection lost.
+    X11ConnectionWatch::watch(display);
     std::unique_ptr<X11Window> self(new X11Window());
     self->display_ = display;
     self->parent_ = static_cast<Window>(parent);
@@ -98,6 +101,7 @@ std::unique_ptr<X11Window> X11Window::open(uintptr_t parent, int width, int heig
                         PropModeReplace, reinterpret_cast<const unsigned char*>(&version), 1);
         XMapWindow(display, self->window_);
     }
+    self->openInputMethod();
     self->surface_ =
         std::make_unique<X11Surface>(display, self->window_, parentAttributes.visual,
                                      parentAttributes.depth, options.allowSharedMemory);
@@ -119,6 +123,7 @@ void X11Window::close()
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
     if (display_ == nullptr)
         return;
+    closeInputMethod();
     {
         // The parent, and our window with it, may be gone already.
         X11ErrorTrap trap(display_);
@@ -130,9 +135,65 @@ void X11Window::close()
     surface_.reset();
     receiver_.reset();
     sender_.reset();
-    XCloseDisplay(display_);
+    X11ConnectionWatch::close(display_);
     display_ = nullptr;
     window_ = 0;
+}
+
+void X11Window::openInputMethod()
+{
+    // The input method named by XMODIFIERS, unless the host chose already.
+    const char* modifiers = XSetLocaleModifiers(nullptr);
+    if (modifiers == nullptr || modifiers[0] == 0)
+        XSetLocaleModifiers("");
+    X11ErrorTrap trap(display_);
+    inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
+    if (inputMethod_ == nullptr) {
+        debugOutput("editor window: no input method; keys give Latin-1 text\n");
+        return;
+    }
+    // The input method shows its composition in a window of its own.
+    XIMStyles* styles = nullptr;
+    XIMStyle style = 0;
+    if (XGetIMValues(inputMethod_, XNQueryInputStyle, &styles, nullptr) == nullptr &&
+        styles != nullptr) {
+        for (unsigned short i = 0; i < styles->count_styles; ++i) {
+            const XIMStyle offered = styles->supported_styles[i];
+            if (offered == (XIMPreeditNothing | XIMStatusNothing)) {
+                style = offered;
+                break;
+            }
+            if (offered == (XIMPreeditNone | XIMStatusNone))
+                style = offered;
+        }
+        XFree(styles);
+    }
+    if (style != 0)
+        inputContext_ = XCreateIC(inputMethod_, XNInputStyle, style, XNClientWindow, window_,
+                                  XNFocusWindow, window_, nullptr);
+    if (inputContext_ == nullptr) {
+        debugOutput("editor window: no input context; keys give Latin-1 text\n");
+        XCloseIM(inputMethod_);
+        inputMethod_ = nullptr;
+        return;
+    }
+    long filtered = 0;
+    XGetICValues(inputContext_, XNFilterEvents, &filtered, nullptr);
+    XSelectInput(display_, window_, kEventMask | filtered);
+}
+
+void X11Window::closeInputMethod()
+{
+    // A lost connection keeps them: nothing may be asked of it any more.
+    if (display_ == nullptr || X11ConnectionWatch::lost(display_))
+        return;
+    X11ErrorTrap trap(display_);
+    if (inputContext_ != nullptr)
+        XDestroyIC(inputContext_);
+    if (inputMethod_ != nullptr)
+        XCloseIM(inputMethod_);
+    inputContext_ = nullptr;
+    inputMethod_ = nullptr;
 }
 
 int X11Window::openWindowCount()
@@ -244,7 +305,8 @@ void X11Window::serviceAllWindows()
     const std::vector<X11Window*> windows = openWindows();
     for (X11Window* window : windows) {
         const auto& open = openWindows();
-        if (std::find(open.begin(), open.end(), window) == open.end())
+        if (std::find(open.begin(), open.end(), window) == open.end() ||
+            !X11ConnectionWatch::check(window->display_))
             continue;
         XEvent event;
         while (takeQueuedEvent(window->display_, isTransferOf, reinterpret_cast<XPointer>(window),
@@ -253,17 +315,34 @@ void X11Window::serviceAllWindows()
     }
 }
 
+bool X11Window::connectionLost(WindowEventSink& sink)
+{
+    if (lostReported_)
+        return true;
+    if (X11ConnectionWatch::check(display_))
+        return false;
+    lostReported_ = true;
+    alive_ = false;
+    WindowEvent lost;
+    lost.kind = WindowEventKind::Lost;
+    sink.onWindowEvent(lost);
+    return true;
+}
+
 void X11Window::pumpEvents(WindowEventSink& sink)
 {
-    if (display_ == nullptr)
+    if (display_ == nullptr || connectionLost(sink))
         return;
-    while (XPending(display_) > 0) {
+    while (X11ConnectionWatch::readPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         if (isTransferEvent(event)) {
             handleTransferEvent(event);
             continue;
         }
+        // The input method's own traffic, and keys it takes while composing.
+        if (inputContext_ != nullptr && XFilterEvent(&event, None))
+            continue;
         if (event.xany.window != window_)
             continue;
         if (event.type == MotionNotify) {
@@ -281,6 +360,14 @@ void X11Window::pumpEvents(WindowEventSink& sink)
         case ButtonPress:
             takeFocus();
             break;
+        case FocusIn:
+            if (inputContext_ != nullptr)
+                XSetICFocus(inputContext_);
+            break;
+        case FocusOut:
+            if (inputContext_ != nullptr)
+                XUnsetICFocus(inputContext_);
+            break;
         case ConfigureNotify:
             if (event.xconfigure.width == width_ && event.xconfigure.height == height_)
                 continue;
@@ -296,18 +383,21 @@ void X11Window::pumpEvents(WindowEventSink& sink)
         default:
             break;
         }
-        WindowEvent translated;
-        if (translateEvent(event, doubleClicks_, &translated)) {
-            const bool key = event.type == KeyPress || event.type == KeyRelease;
-            if (key)
-                currentKey_ = event;
+        translateEvent(event, doubleClicks_, inputContext_, translated_);
+        const bool key = event.type == KeyPress || event.type == KeyRelease;
+        if (key)
+            currentKey_ = event;
+        // Copied: the sink may pump again (a nested dispatch) and refill it.
+        const std::vector<WindowEvent> events = translated_;
+        for (const WindowEvent& translated : events)
             sink.onWindowEvent(translated);
-            if (key)
-                currentKey_.type = 0;
-        }
+        if (key)
+            currentKey_.type = 0;
         if (display_ == nullptr || !alive_)
             break;
     }
+    if (display_ != nullptr)
+        connectionLost(sink);
 }
 
 } // namespace platform::x11

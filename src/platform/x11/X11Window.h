@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 
 #include <memory>
+#include <vector>
 
 namespace platform::x11 {
 
@@ -63,6 +64,12 @@ public:
 private:
     X11Window() = default;
     void close();
+    // True once the connection broke; the first time, the sink hears of it.
+    bool connectionLost(WindowEventSink& sink);
+    // Typed text comes through the display's input method as UTF-8 where
+    // there is one; without it keys go through XLookupString.
+    void openInputMethod();
+    void closeInputMethod();
 
     Display* display_ = nullptr;
     Window parent_ = 0;
@@ -75,6 +82,11 @@ private:
     int width_ = 0;
     int height_ = 0;
     bool alive_ = true;
+    bool lostReported_ = false;
+    XIM inputMethod_ = nullptr;
+    XIC inputContext_ = nullptr;
+    // The events of the X event being dispatched.
+    std::vector<WindowEvent> translated_;
     // The key event being dispatched (type 0 when none).
     XEvent currentKey_{};
 };

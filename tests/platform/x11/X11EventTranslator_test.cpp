@@ -6,6 +6,9 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include <cstring>
+#include <vector>
+
 namespace {
 
 using namespace platform;
@@ -81,7 +84,12 @@ TEST(X11EventTranslator, KeysymTable)
         {XK_a, "a", kVirtualKeyNone, 'a'},
         {XK_A, "A", kVirtualKeyNone, 'A'},
         {XK_space, " ", kVirtualKeyNone, ' '},
-        {XK_adiaeresis, "\xe4", kVirtualKeyNone, 0xe4},
+        {XK_adiaeresis, "\xc3\xa4", kVirtualKeyNone, 0xe4},
+        {0x1004E2D, "\xe4\xb8\xad", kVirtualKeyNone, 0x4e2d},
+        {0x101F600, "\xf0\x9f\x98\x80", kVirtualKeyNone, 0x1f600},
+        // Bytes that are no UTF-8, and two characters, are not one character.
+        {XK_adiaeresis, "\xe4", kVirtualKeyNone, 0},
+        {NoSymbol, "ab", kVirtualKeyNone, 0},
         // Control+C gives a control character: not a character to type.
         {XK_c, "\x03", kVirtualKeyNone, 0},
         {XK_Shift_L, "", kVirtualKeyNone, 0},
@@ -92,6 +100,28 @@ TEST(X11EventTranslator, KeysymTable)
             row.keysym, row.text, static_cast<int>(std::char_traits<char>::length(row.text)));
         EXPECT_EQ(m.virtualKey, row.virtualKey);
         EXPECT_EQ(m.character, row.character);
+    }
+}
+
+TEST(X11EventTranslator, CharactersOfCommittedText)
+{
+    struct Row {
+        const char* text;
+        std::vector<uint32_t> characters;
+    };
+    const Row rows[] = {
+        {"", {}},
+        {"abc", {'a', 'b', 'c'}},
+        {"\xe6\x97\xa5\xe6\x9c\xac", {0x65e5, 0x672c}},
+        // Control characters and broken sequences are left out.
+        {"a\tb\x7f\xc2\x85", {'a', 'b'}},
+        {"\xff\xe4\xb8x", {'x'}},
+        {"\xed\xa0\x80", {}}, // an encoded surrogate
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(charactersOfText(row.text, static_cast<int>(std::strlen(row.text))),
+                  row.characters);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "TraceCapture.h"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <dirent.h>
@@ -352,6 +353,76 @@ TEST_F(X11WindowTest, KeysTheEditorLeavesReachTheHostsWindow)
     window_->leaveKeyToHost();
     XSync(display_, False);
     EXPECT_FALSE(XCheckTypedWindowEvent(display_, host_, KeyPress, &e));
+}
+
+// Keysyms put on a spare key code for one test, and taken off again.
+class SpareKey {
+public:
+    explicit SpareKey(Display* display) : display_(display)
+    {
+        int first = 0, last = 0;
+        XDisplayKeycodes(display_, &first, &last);
+        int perCode = 0;
+        KeySym* map =
+            XGetKeyboardMapping(display_, KeyCode(first), last - first + 1, &perCode);
+        for (int code = last; code >= first && code_ == 0; --code) {
+            bool empty = true;
+            for (int i = 0; i < perCode; ++i)
+                empty = empty && map[(code - first) * perCode + i] == NoSymbol;
+            if (empty)
+                code_ = KeyCode(code);
+        }
+        XFree(map);
+    }
+    ~SpareKey() { put(NoSymbol); }
+    KeyCode code() const { return code_; }
+    void put(KeySym keysym)
+    {
+        if (code_ == 0)
+            return;
+        KeySym syms[2] = {keysym, keysym};
+        XChangeKeyboardMapping(display_, code_, 2, syms, 1);
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_;
+    KeyCode code_ = 0;
+};
+
+TEST_F(X11WindowTest, KeysTypeAnyCharacterThroughTheInputMethod)
+{
+    open(300, 200);
+    movePointer(child(), 20, 20);
+    click(Button1);
+    ASSERT_TRUE(waitFor(WindowEventKind::ButtonUp));
+    SpareKey spare(display_);
+    ASSERT_NE(spare.code(), 0) << "no free key code to type on";
+    struct Row {
+        KeySym keysym;
+        uint32_t character;
+    };
+    // Latin-1, a legacy Cyrillic keysym, CJK and an emoji (Unicode keysyms).
+    const Row rows[] = {
+        {XK_adiaeresis, 0xE4},
+        {XK_Cyrillic_ya, 0x44F},
+        {0x1004E2D, 0x4E2D},
+        {0x101F600, 0x1F600},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.character);
+        sink_.events.clear();
+        spare.put(row.keysym);
+        // The window hears of the new mapping before the key comes.
+        pumpFor(*window_, sink_, 20);
+        XTestFakeKeyEvent(display_, spare.code(), True, CurrentTime);
+        XTestFakeKeyEvent(display_, spare.code(), False, CurrentTime);
+        XSync(display_, False);
+        ASSERT_TRUE(waitFor(WindowEventKind::KeyDown));
+        const WindowEvent typed = eventsOf(WindowEventKind::KeyDown).front();
+        EXPECT_EQ(typed.virtualKey, kVirtualKeyNone);
+        EXPECT_EQ(typed.character, row.character);
+    }
 }
 
 TEST_F(X11WindowTest, ResizeChangesTheWindowAndItsSurface)
