@@ -37,7 +37,14 @@ void AM_AGG_Graphic::load(uint32_t argument)
     image_ = AM_ImageCache::acquire(fullPath_, fileName_);
     if (image_ == nullptr) {
         auto decoded = std::make_unique<AM_PixelMap>();
-        if (!AM_readPngFile(fullPath_.c_str(), *decoded)) {
+        AM_PngBudget budget;
+        budget.maxBytes = AM_ImageCache::bytesLeft();
+        if (!AM_readPngFile(fullPath_.c_str(), *decoded, &budget)) {
+            if (budget.refused)
+                AM_STD::printv("Image '%s' (%d x %d) is not loaded: the images would take more "
+                               "than %d MiB; its control is drawn without it",
+                               fullPath_.c_str(), int(budget.width), int(budget.height),
+                               int(AM_ImageCache::budgetBytes() >> 20));
             failedImage_ = std::move(decoded);
             image_ = failedImage_.get();
             return;

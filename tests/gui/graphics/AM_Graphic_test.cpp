@@ -216,6 +216,48 @@ TEST_F(Graphics, UnreadableFilesKeepTheirSizeAndAreNotRetried)
     EXPECT_EQ(canvas.inkCount(), 0);
 }
 
+// A script naming many large images (each under the per-image cap, small
+// on disk) gets them only up to the cache's budget of decoded bytes; the
+// rest are refused with a trace line and their controls draw without them.
+TEST_F(Graphics, ImagesPastTheCachesBudgetAreRefused)
+{
+    constexpr int kSide = 512; // 1 MiB decoded
+    constexpr uint64_t kImageBytes = uint64_t(kSide) * kSide * 4;
+    AM_ImageCache::setBudgetBytes(3 * kImageBytes + kImageBytes / 2);
+    std::vector<std::unique_ptr<AM_AGG_Graphic>> graphics;
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "bomb" + std::to_string(i) + ".png";
+        const std::string path = imageFile(name, kSide);
+        graphics.push_back(
+            std::make_unique<AM_AGG_Graphic>(&services, path.c_str(), name.c_str(), 0));
+        graphics.back()->setWidth(20);
+        graphics.back()->load(0);
+    }
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(graphics[i]->getPixelMap() != nullptr, i < 3) << i;
+    EXPECT_EQ(AM_ImageCache::bytesInUse(), 3 * kImageBytes);
+    EXPECT_EQ(trace.count("is not loaded: the images would take more than 3 MiB"), 3);
+    EXPECT_TRUE(trace.contains("Image '" + dir.file("bomb3.png") + "' (512 x 512) is not loaded"));
+    // A refused graphic keeps its own size and draws nothing.
+    EXPECT_EQ(graphics[4]->getWidth(), 20.0f);
+    testsupport::HeadlessCanvas canvas(40, 40, 1.0f);
+    canvas.begin();
+    const AM_Rect r{0, 0, 40, 40};
+    graphics[4]->draw(&canvas.context(), &r, 0);
+    EXPECT_EQ(canvas.inkCount(), 0);
+
+    // A shared image costs the budget once; a released one gives its bytes back.
+    AM_AGG_Graphic shared(&services, dir.file("bomb0.png").c_str(), "bomb0.png", 0);
+    shared.load(0);
+    EXPECT_NE(shared.getPixelMap(), nullptr);
+    EXPECT_EQ(AM_ImageCache::bytesInUse(), 3 * kImageBytes);
+    graphics[1].reset();
+    AM_AGG_Graphic later(&services, dir.file("bomb5.png").c_str(), "bomb5.png", 0);
+    later.load(0);
+    EXPECT_NE(later.getPixelMap(), nullptr);
+    EXPECT_EQ(AM_ImageCache::bytesInUse(), 3 * kImageBytes);
+}
+
 // The same images drawn through the context at zooms 1 and 2: copies of an
 // opaque image at 1:1, 2x and 2.5x, the filtered path for a small one, an
 // image with alpha blended 1:1 and turned at half opacity.

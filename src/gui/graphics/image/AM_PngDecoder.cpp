@@ -34,7 +34,7 @@ void onWarning(png_structp, png_const_charp) {}
 // Everything between the recovery point and the end of the decode lives in
 // this function: it keeps no local with a destructor, so the jump back from
 // libpng skips nothing. The pixel map belongs to the caller.
-AM_PngStatus readImage(png_structp png, png_infop info, AM_PixelMap& image)
+AM_PngStatus readImage(png_structp png, png_infop info, AM_PixelMap& image, AM_PngBudget* budget)
 {
     if (setjmp(png_jmpbuf(png)))
         return AM_PngStatus::corrupt;
@@ -49,6 +49,14 @@ AM_PngStatus readImage(png_structp png, png_infop info, AM_PixelMap& image)
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
     if (!AM_PixelMap::sizeAllowed(width, height))
         return AM_PngStatus::corrupt;
+    if (budget != nullptr) {
+        budget->width = width;
+        budget->height = height;
+        if (uint64_t(width) * height * kPixelMapBytesPerPixel > budget->maxBytes) {
+            budget->refused = true;
+            return AM_PngStatus::overBudget;
+        }
+    }
 
     if (colourType == PNG_COLOR_TYPE_PALETTE)
         png_set_palette_to_rgb(png);
@@ -87,7 +95,8 @@ AM_PngStatus readImage(png_structp png, png_infop info, AM_PixelMap& image)
 
 } // namespace
 
-AM_PngStatus AM_decodePng(const uint8_t* data, size_t size, AM_PixelMap& image)
+AM_PngStatus AM_decodePng(const uint8_t* data, size_t size, AM_PixelMap& image,
+                          AM_PngBudget* budget)
 {
     image.clear();
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
@@ -100,7 +109,7 @@ AM_PngStatus AM_decodePng(const uint8_t* data, size_t size, AM_PixelMap& image)
     }
     MemorySource source{data, data != nullptr ? size : 0, 0};
     png_set_read_fn(png, &source, readFromMemory);
-    const AM_PngStatus status = readImage(png, info, image);
+    const AM_PngStatus status = readImage(png, info, image, budget);
     png_destroy_read_struct(&png, &info, nullptr);
     if (status != AM_PngStatus::ok)
         image.clear();

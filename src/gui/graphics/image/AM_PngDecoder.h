@@ -16,6 +16,17 @@ enum class AM_PngStatus {
     noReadStruct, // libpng's read structure could not be created
     noInfoStruct, // libpng's info structure could not be created
     corrupt,      // not a PNG, damaged, truncated or too large
+    overBudget,   // readable, but its pixels would take more than the budget allows
+};
+
+// A limit on the pixel bytes (4 a pixel) one decode may take, and the size
+// of the image the header announced (set once the header is read).
+struct AM_PngBudget {
+    uint64_t maxBytes = UINT64_MAX;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    // Set when the decode was refused for the budget.
+    bool refused = false;
 };
 
 // The screen gamma the colours are corrected for.
@@ -24,8 +35,11 @@ constexpr double kPngScreenGamma = 2.6;
 constexpr double kPngDefaultFileGamma = 0.45455;
 
 // Decodes size bytes of PNG data into image. On any status but ok the image
-// is left empty. Any thread; keeps no state.
-AM_PngStatus AM_decodePng(const uint8_t* data, size_t size, AM_PixelMap& image);
+// is left empty. With a budget, an image whose pixels would take more than
+// its maxBytes is refused (overBudget) before any pixel memory is taken.
+// Any thread; keeps no state.
+AM_PngStatus AM_decodePng(const uint8_t* data, size_t size, AM_PixelMap& image,
+                          AM_PngBudget* budget = nullptr);
 
 // The libpng version the decoder runs with.
 const char* AM_pngLibraryVersion();

@@ -30,7 +30,7 @@ bool readWholeFile(platform::FileHandle file, std::unique_ptr<uint8_t[]>& bytes,
 
 } // namespace
 
-bool AM_readPngFile(const char* path, AM_PixelMap& image)
+bool AM_readPngFile(const char* path, AM_PixelMap& image, AM_PngBudget* budget)
 {
     image.clear();
     const char* shownPath = path != nullptr ? path : "";
@@ -46,10 +46,12 @@ bool AM_readPngFile(const char* path, AM_PixelMap& image)
     platform::closeFile(file);
 
     const AM_PngStatus status =
-        read ? AM_decodePng(bytes.get(), size, image) : AM_PngStatus::corrupt;
+        read ? AM_decodePng(bytes.get(), size, image, budget) : AM_PngStatus::corrupt;
     switch (status) {
     case AM_PngStatus::ok:
         return true;
+    case AM_PngStatus::overBudget:
+        return false;
     case AM_PngStatus::noReadStruct:
         platform::messageBox(kMessageTitle, "png_ptr == NULL");
         return false;

@@ -245,6 +245,28 @@ TEST(PngDecoder, LargestAllowedStripDecodes)
     expectPixel(image, 3, kPixelMapMaxSide - 1, {255, 255, 255, 255});
 }
 
+TEST(PngDecoder, ABudgetRefusesLargerImagesBeforeTheirPixelsAreTaken)
+{
+    const std::vector<uint8_t> file = pngfixture::encode(opaqueSquare(32));
+    constexpr uint64_t kBytes = 32 * 32 * 4;
+    struct Row {
+        uint64_t maxBytes;
+        AM_PngStatus status;
+    };
+    for (const Row row : {Row{kBytes, AM_PngStatus::ok}, Row{kBytes - 1, AM_PngStatus::overBudget},
+                          Row{0, AM_PngStatus::overBudget}}) {
+        SCOPED_TRACE(row.maxBytes);
+        AM_PngBudget budget;
+        budget.maxBytes = row.maxBytes;
+        AM_PixelMap image;
+        EXPECT_EQ(AM_decodePng(file.data(), file.size(), image, &budget), row.status);
+        EXPECT_EQ(image.empty(), row.status != AM_PngStatus::ok);
+        EXPECT_EQ(budget.refused, row.status == AM_PngStatus::overBudget);
+        EXPECT_EQ(budget.width, 32u);
+        EXPECT_EQ(budget.height, 32u);
+    }
+}
+
 TEST(PngDecoder, VersionIsTheLibrarysOwn)
 {
     EXPECT_STREQ(AM_pngLibraryVersion(), PNG_LIBPNG_VER_STRING);
