@@ -38,12 +38,14 @@ struct StepDesign {
 StepDesign defaultStepDesign();
 
 // Computes a step table of kStepTableSize values (double-precision design,
-// rounded to float). Takes some milliseconds; not on the audio thread.
+// rounded to float). Takes tens of milliseconds; the program does not run it
+// (see bandLimitedStep). Any thread.
 std::vector<float> designBandLimitedStep(const StepDesign& design);
 
-// The process-wide step table, built on first use (thread-safe) and never
-// changed or freed afterwards. Any thread; the first call must not be on the
-// audio thread.
+// The step table of the default design, held as constants in the program's
+// data: written by the project's tool kk-steptable from
+// designBandLimitedStep(defaultStepDesign()) into BandLimitedStepTable.cpp,
+// so that no process pays for the design. Any thread.
 const float* bandLimitedStep();
 
 } // namespace synthdsp

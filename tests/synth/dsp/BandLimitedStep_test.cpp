@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -18,6 +20,28 @@ using synthdsp::kStepTaps;
 
 constexpr int32_t kWindowSamples = 8;
 constexpr int32_t kSettledFrom = 120;
+
+// The program holds the table as constants (written by kk-steptable); they
+// must be what the design gives, to the bit.
+TEST(BandLimitedStep, TheProgramsTableIsTheDesignBitForBit)
+{
+    const std::vector<float> designed =
+        synthdsp::designBandLimitedStep(synthdsp::defaultStepDesign());
+    ASSERT_EQ(designed.size(), size_t(kStepTableSize));
+    const float* stored = bandLimitedStep();
+    int32_t differing = 0;
+    int32_t first = -1;
+    for (int32_t i = 0; i < kStepTableSize; ++i) {
+        if (std::bit_cast<uint32_t>(stored[i]) != std::bit_cast<uint32_t>(designed[size_t(i)])) {
+            ++differing;
+            if (first < 0)
+                first = i;
+        }
+    }
+    EXPECT_EQ(differing, 0) << "first at " << first
+                            << "; write src/synth/dsp/BandLimitedStepTable.cpp again with "
+                               "kk-steptable";
+}
 
 TEST(BandLimitedStep, StartsAtZeroAndIsExactlyOneOverItsLastSamples)
 {

@@ -1,3 +1,7 @@
+// The design of the band-limited step (see BandLimitedStep.h). The program
+// itself holds the designed table as constants (BandLimitedStepTable.cpp,
+// written by kk-steptable); this code is for the tool and the tests.
+
 #include "synth/dsp/BandLimitedStep.h"
 
 #include "synth/dsp/ComplexFFT.h"
@@ -143,21 +147,6 @@ std::vector<float> designBandLimitedStep(const StepDesign& design)
         table[size_t(i)] = float(1.0 + deviation);
     }
     return table;
-}
-
-const float* bandLimitedStep()
-{
-    // Trivially destructible: the table outlives every other static object.
-    struct Storage {
-        Storage()
-        {
-            const std::vector<float> design = designBandLimitedStep(defaultStepDesign());
-            std::copy(design.begin(), design.end(), values);
-        }
-        float values[kStepTableSize];
-    };
-    static const Storage storage;
-    return storage.values;
 }
 
 } // namespace synthdsp
