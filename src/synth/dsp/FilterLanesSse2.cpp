@@ -1,4 +1,7 @@
-// The filter stage's lane kernel in 4 SSE2 lanes.
+// The filter stage's lane kernel in 4 SSE2 lanes, the input soft clip over
+// the prepared rows, and the high-pass of two voices in one vector of doubles.
+// (The 8 lanes as two SSE2 vectors are FilterLanesSse2Pair.cpp: the kernels
+// compile apart, side by side.)
 
 #include <emmintrin.h>
 
@@ -7,75 +10,6 @@
 #include "synth/dsp/LaneVectorsSse2.h"
 
 namespace synthdsp {
-
-namespace {
-
-struct Sse2Double {
-    using T = __m128d;
-    static constexpr int32_t W = 2;
-    static T set1(double a) { return _mm_set1_pd(a); }
-    static T load(const double* p) { return _mm_loadu_pd(p); }
-    static void store(double* p, T a) { _mm_storeu_pd(p, a); }
-    static T add(T a, T b) { return _mm_add_pd(a, b); }
-    static T sub(T a, T b) { return _mm_sub_pd(a, b); }
-    static T mul(T a, T b) { return _mm_mul_pd(a, b); }
-    static T div(T a, T b) { return _mm_div_pd(a, b); }
-    // Two floats in and out through 64-bit integer moves, whose pointer
-    // types may alias the floats.
-    static T fromFloats(const float* p)
-    {
-        return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
-    }
-    static void toFloats(float* p, T a)
-    {
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(a)));
-    }
-};
-
-struct Sse2DoublePair {
-    struct T {
-        __m128d lo, hi;
-    };
-    static constexpr int32_t W = 4;
-    static T set1(double a) { return {_mm_set1_pd(a), _mm_set1_pd(a)}; }
-    static T load(const double* p) { return {_mm_loadu_pd(p), _mm_loadu_pd(p + 2)}; }
-    static void store(double* p, T a)
-    {
-        _mm_storeu_pd(p, a.lo);
-        _mm_storeu_pd(p + 2, a.hi);
-    }
-    static T add(T a, T b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
-    static T sub(T a, T b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
-    static T mul(T a, T b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
-    static T div(T a, T b) { return {_mm_div_pd(a.lo, b.lo), _mm_div_pd(a.hi, b.hi)}; }
-    static T fromFloats(const float* p)
-    {
-        return {Sse2Double::fromFloats(p), Sse2Double::fromFloats(p + 2)};
-    }
-    static void toFloats(float* p, T a)
-    {
-        Sse2Double::toFloats(p, a.lo);
-        Sse2Double::toFloats(p + 2, a.hi);
-    }
-};
-
-} // namespace
-
-void processHighpassLanes4Sse2(StateVariableHighpass* const* filters, float* const* samples,
-                               int32_t count, int32_t frames, int32_t stride)
-{
-    if (!filters || !samples || count <= 0 || count > Sse2DoublePair::W || frames <= 0)
-        return;
-    lanekernel::highpass<Sse2DoublePair>(filters, samples, count, frames, stride);
-}
-
-void processFilterLanes8Sse2(const FilterLane* lanes, int32_t count, int32_t frames,
-                             const FilterLaneRows& rows, int32_t firstColumn)
-{
-    if (!lanes || count <= 0 || count > Sse2Pair::W || frames <= 0 || firstColumn != 0)
-        return;
-    lanekernel::dispatch<Sse2Pair>(lanes, count, frames, rows, firstColumn);
-}
 
 void processHighpassLanes2(StateVariableHighpass* const* filters, float* const* samples,
                            int32_t count, int32_t frames, int32_t stride)

@@ -1,6 +1,6 @@
 #pragma once
 // Float vectors for the voice lanes in SSE2 (every x86-64 processor): 4
-// lanes, and 8 as two vectors side by side.
+// lanes, and 8 as two vectors side by side; and vectors of 2 and 4 doubles.
 //
 // What the lane kernels need of a vector type: T, W (lanes), set1, zero,
 // load and store (unaligned), loadMask (a lane's bits from a uint32_t), add,
@@ -83,6 +83,57 @@ struct Sse2Pair {
     static T select(T m, T a, T b)
     {
         return {Sse2::select(m.lo, a.lo, b.lo), Sse2::select(m.hi, a.hi, b.hi)};
+    }
+};
+
+// Doubles for the high-pass lanes: two in one vector, and four as two
+// vectors. fromFloats and toFloats convert W floats.
+struct Sse2Double {
+    using T = __m128d;
+    static constexpr int32_t W = 2;
+    static T set1(double a) { return _mm_set1_pd(a); }
+    static T load(const double* p) { return _mm_loadu_pd(p); }
+    static void store(double* p, T a) { _mm_storeu_pd(p, a); }
+    static T add(T a, T b) { return _mm_add_pd(a, b); }
+    static T sub(T a, T b) { return _mm_sub_pd(a, b); }
+    static T mul(T a, T b) { return _mm_mul_pd(a, b); }
+    static T div(T a, T b) { return _mm_div_pd(a, b); }
+    // Two floats in and out through 64-bit integer moves, whose pointer
+    // types may alias the floats.
+    static T fromFloats(const float* p)
+    {
+        return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+    }
+    static void toFloats(float* p, T a)
+    {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(a)));
+    }
+};
+
+struct Sse2DoublePair {
+    struct T {
+        __m128d lo, hi;
+    };
+    static constexpr int32_t W = 4;
+    static T set1(double a) { return {_mm_set1_pd(a), _mm_set1_pd(a)}; }
+    static T load(const double* p) { return {_mm_loadu_pd(p), _mm_loadu_pd(p + 2)}; }
+    static void store(double* p, T a)
+    {
+        _mm_storeu_pd(p, a.lo);
+        _mm_storeu_pd(p + 2, a.hi);
+    }
+    static T add(T a, T b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
+    static T sub(T a, T b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
+    static T mul(T a, T b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
+    static T div(T a, T b) { return {_mm_div_pd(a.lo, b.lo), _mm_div_pd(a.hi, b.hi)}; }
+    static T fromFloats(const float* p)
+    {
+        return {Sse2Double::fromFloats(p), Sse2Double::fromFloats(p + 2)};
+    }
+    static void toFloats(float* p, T a)
+    {
+        Sse2Double::toFloats(p, a.lo);
+        Sse2Double::toFloats(p + 2, a.hi);
     }
 };
 
