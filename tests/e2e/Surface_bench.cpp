@@ -1,11 +1,13 @@
 // The cost of the instrument's own surface in its editor: a full repaint at
 // zooms 1 and 2, one tick of a knob drag (the drag step, the parameter sent
-// to the engine, the repaint of what it changed) and an idle tick with
-// nothing changed. The plug-in comes from the module's entry with the real
+// to the engine, the repaint of what it changed), an idle tick with nothing
+// changed, and an idle tick while notes play (the LFO meters move: a tick
+// repaints them and nothing else). The plug-in comes from the module's entry with the real
 // editor over a headless window; its data folder is a copy of the project's.
 //
 //   build/release/bin/Surface_bench
 
+#include "TempDir.h"
 #include "editor/AM_EditorViewMan.h"
 #include "editor/AM_EditorWindowOpener.h"
 #include "editor/AM_VST_Editor.h"
@@ -15,15 +17,18 @@
 #include "platform/Module.h"
 #include "plugin/AM_VST_Edit.h"
 #include "plugin/vst/PluginEntry.h"
-#include "TempDir.h"
+#include "plugin/vst/VstEvents.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,6 +105,36 @@ public:
     AM_EditorViewMan& vm() { return *vm_; }
     void idle() { dispatch(effEditIdle); }
 
+    // Note ons at velocity 100, delivered with the next process call.
+    void holdNotes(std::initializer_list<int> keys)
+    {
+        midi_.clear();
+        for (const int key : keys) {
+            VstMidiEvent e{};
+            e.type = kVstMidiType;
+            e.byteSize = sizeof(VstMidiEvent);
+            e.midiData[0] = 0x90;
+            e.midiData[1] = static_cast<unsigned char>(key);
+            e.midiData[2] = 100;
+            midi_.push_back(e);
+        }
+        std::vector<uint64_t> storage((vstEventsBytes(midi_.size()) + 7) / 8);
+        auto* events = reinterpret_cast<VstEvents*>(storage.data());
+        events->numEvents = VstInt32(midi_.size());
+        for (size_t i = 0; i < midi_.size(); ++i)
+            vstEventList(events)[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
+        dispatch(effProcessEvents, 0, 0, events);
+    }
+    // The audio of `frames` samples (in blocks of kBlock).
+    void render(int frames)
+    {
+        std::vector<float> left(kBlock), right(kBlock), silence(kBlock);
+        float* inputs[] = {silence.data(), silence.data()};
+        float* outputs[] = {left.data(), right.data()};
+        for (int done = 0; done < frames; done += kBlock)
+            effect_->processReplacing(effect_, inputs, outputs, std::min(kBlock, frames - done));
+    }
+
     // The first knob of the GUI bound to a parameter.
     AM_ViewControl* boundKnob()
     {
@@ -127,6 +162,7 @@ private:
 
     testsupport::TempDir dir_;
     AEffect* effect_ = nullptr;
+    std::vector<VstMidiEvent> midi_;
     AM_EditorViewMan* vm_ = nullptr;
 };
 
@@ -184,6 +220,31 @@ void BM_SurfaceIdleTick(benchmark::State& state)
         surface.idle();
 }
 BENCHMARK(BM_SurfaceIdleTick)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// An idle tick at 60 Hz while a chord plays: between ticks (not timed) the
+// engine renders a tick's audio, so both LFO meters move and each tick
+// repaints them.
+void BM_SurfaceMeterTick(benchmark::State& state)
+{
+    OpenSurface surface(zoomOf(state));
+    if (!surface.ready()) {
+        state.SkipWithError("the editor did not open");
+        return;
+    }
+    constexpr int kTickFrames = int(kSampleRate) / 60;
+    surface.holdNotes({48, 55, 60, 64});
+    for (int i = 0; i < 60; ++i) {
+        surface.render(kTickFrames);
+        surface.idle();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        surface.render(kTickFrames);
+        state.ResumeTiming();
+        surface.idle();
+    }
+}
+BENCHMARK(BM_SurfaceMeterTick)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "gui/graphics/image/AM_ImageDrawing.h"
 
-#include <agg_image_accessors.h>
+#include "gui/graphics/image/AM_BilinearSpans.h"
+
 #include <agg_pixfmt_rgba.h>
 #include <agg_rasterizer_scanline_aa.h>
 #include <agg_renderer_base.h>
@@ -8,7 +9,6 @@
 #include <agg_scanline_u.h>
 #include <agg_span_allocator.h>
 #include <agg_span_converter.h>
-#include <agg_span_image_filter_rgba.h>
 #include <agg_span_interpolator_linear.h>
 #include <agg_trans_affine.h>
 
@@ -39,9 +39,7 @@ ImageScratch& imageScratch()
 
 using PixelFormat = agg::pixfmt_bgra32;
 using RendererBase = agg::renderer_base<PixelFormat>;
-using ImageAccessor = agg::image_accessor_clip<PixelFormat>;
 using Interpolator = agg::span_interpolator_linear<>;
-using BilinearSpans = agg::span_image_filter_rgba_bilinear<ImageAccessor, Interpolator>;
 
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
 const agg::rgba8 kOutsideImage(255, 255, 255, 0);
@@ -89,11 +87,9 @@ void drawMapped(const AM_ImageTarget& target, const AM_PixelMap& image, double x
 
     agg::rendering_buffer imageRows(const_cast<agg::int8u*>(image.buffer()), image.width(),
                                     image.height(), int(image.stride()));
-    PixelFormat imagePixels(imageRows);
-    ImageAccessor source(imagePixels, kOutsideImage);
     agg::trans_affine mapping = toImage;
     Interpolator interpolator(mapping);
-    BilinearSpans spans(source, interpolator);
+    AM_BilinearSpans spans(imageRows, interpolator, kOutsideImage);
     // Kept from call to call, so that a steady redraw allocates nothing.
     ImageScratch& scratch = imageScratch();
     agg::span_allocator<agg::rgba8>& allocator = scratch.allocator;
@@ -108,7 +104,7 @@ void drawMapped(const AM_ImageTarget& target, const AM_PixelMap& image, double x
         agg::render_scanlines_aa(rasterizer, scanline, base, allocator, spans);
     } else {
         OpacitySpans fade(opacity);
-        agg::span_converter<BilinearSpans, OpacitySpans> faded(spans, fade);
+        agg::span_converter<AM_BilinearSpans, OpacitySpans> faded(spans, fade);
         agg::render_scanlines_aa(rasterizer, scanline, base, allocator, faded);
     }
 }
