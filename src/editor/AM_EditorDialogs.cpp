@@ -58,6 +58,11 @@ bool AM_EditorDialogs::overlayOpen() const
     return parts_->forms.overlayOpen();
 }
 
+bool AM_EditorDialogs::menuOpen() const
+{
+    return parts_->forms.menuOpen();
+}
+
 void AM_EditorDialogs::closeAll()
 {
     parts_->forms.closeAll();
@@ -105,8 +110,14 @@ bool AM_EditorDialogs::overlayOpen() const
     return parts_->prompt.isOpen() || parts_->saveForm.isOpen();
 }
 
+bool AM_EditorDialogs::menuOpen() const
+{
+    return parts_->menus.isOpen();
+}
+
 void AM_EditorDialogs::closeAll()
 {
+    parts_->menus.close();
     if (parts_->prompt.isOpen())
         parts_->prompt.close();
     if (parts_->saveForm.isOpen())

@@ -23,12 +23,16 @@ public:
 
     platform::Surface& surface();
     AM_PlatformDialogs dialogs();
-    // True when an open overlay took the event.
+    // True when an open menu or overlay took the event.
     bool takeEvent(const platform::WindowEvent& event);
+    // From the idle call after the window's pump: the open menu's input,
+    // the caret.
     void tick(uint32_t nowMs);
     void setZoom(float zoom);
     void setEventSink(platform::WindowEventSink* sink);
     bool overlayOpen() const;
+    // A menu is up.
+    bool menuOpen() const;
     // Closes whatever is open (an asking question answers Cancel).
     void closeAll();
 

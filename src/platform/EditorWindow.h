@@ -7,10 +7,12 @@
 // GUI thread only (the host's user-interface thread).
 
 #include "platform/DragDrop.h"
+#include "platform/PopupHost.h"
 #include "platform/Surface.h"
 #include "platform/WindowEvent.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace platform {
 
@@ -34,6 +36,10 @@ public:
     virtual DragSource& dragSource() = 0;
     // Who is told about drops on this window (null: drops are refused).
     virtual void setDropTarget(DropTarget* target) = 0;
+    // Popup windows for the editor's menus, whose input this window's pump
+    // gathers (null when there are none). One at a time; it must go before
+    // the window.
+    virtual std::unique_ptr<PopupHost> openPopupHost() = 0;
     // Hands the key event the sink is being told of back to the host's
     // window (call it from the sink, for keys the editor does not take).
     virtual void leaveKeyToHost() = 0;

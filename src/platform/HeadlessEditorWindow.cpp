@@ -7,6 +7,7 @@ namespace platform {
 namespace {
 
 constexpr int kMaxSide = 16384;
+constexpr PixelRect kScreen{0, 0, 1920, 1080};
 
 } // namespace
 
@@ -29,6 +30,14 @@ bool HeadlessEditorWindow::resize(int width, int height)
     resized.area = PixelRect{0, 0, width, height};
     pending_.push_back(resized);
     return true;
+}
+
+std::unique_ptr<PopupHost> HeadlessEditorWindow::openPopupHost()
+{
+    auto host = std::make_unique<HeadlessPopupHost>(kScreen, 0, 0);
+    host->setEndWhenEmpty(false);
+    popupHost_ = host.get();
+    return host;
 }
 
 void HeadlessEditorWindow::pumpEvents(WindowEventSink& sink)

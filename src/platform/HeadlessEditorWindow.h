@@ -7,6 +7,7 @@
 // GUI thread only.
 
 #include "platform/EditorWindow.h"
+#include "platform/HeadlessPopupHost.h"
 
 #include <cstdint>
 #include <deque>
@@ -25,6 +26,9 @@ public:
     Surface& surface() override { return surface_; }
     DragSource& dragSource() override { return dragSource_; }
     void setDropTarget(DropTarget* target) override { dropTarget_ = target; }
+    // A headless host on a 1920 x 1080 screen with the window at its
+    // corner; menus stay up until the test gives them input.
+    std::unique_ptr<PopupHost> openPopupHost() override;
     void takeFocus() override { ++focusRequests_; }
     void leaveKeyToHost() override { ++keysLeftToHost_; }
     uintptr_t nativeHandle() const override { return 0; }
@@ -52,6 +56,8 @@ public:
     // surface goes on recording, so a test sees what is still presented).
     void loseConnection();
     bool connectionLost() const { return lost_; }
+    // The last popup host opened (valid while its owner keeps it).
+    HeadlessPopupHost* popupHost() const { return popupHost_; }
     int focusRequests() const { return focusRequests_; }
     int keysLeftToHost() const { return keysLeftToHost_; }
 
@@ -65,6 +71,7 @@ private:
     HeadlessSurface surface_;
     ScriptedDragSource dragSource_;
     DropTarget* dropTarget_ = nullptr;
+    HeadlessPopupHost* popupHost_ = nullptr;
     std::deque<WindowEvent> pending_;
     int focusRequests_ = 0;
     int keysLeftToHost_ = 0;

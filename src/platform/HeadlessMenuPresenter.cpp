@@ -50,19 +50,49 @@ const MenuEntry* findPath(const std::vector<MenuEntry>& entries,
 
 } // namespace
 
-uint32_t HeadlessMenuPresenter::show(const PopupMenu& menu, int x, int y)
+bool HeadlessMenuPresenter::open(const PopupMenu& menu, int x, int y, MenuClient* client)
 {
+    if (held_) {
+        return false;
+    }
     shown_.push_back({menu, x, y});
-    if (script_.empty()) {
-        return kNoMenuChoice;
+    uint32_t id = kNoMenuChoice;
+    if (!script_.empty()) {
+        const Choice choice = std::move(script_.front());
+        script_.pop_front();
+        if (choice.kind == Choice::Kind::kHold) {
+            held_ = true;
+            heldClient_ = client;
+            return true;
+        }
+        id = answer(choice, menu);
+        if (id == kNoMenuChoice && choice.kind != Choice::Kind::kDismiss) {
+            ++unmatched_;
+        }
     }
-    const Choice choice = std::move(script_.front());
-    script_.pop_front();
-    const uint32_t id = answer(choice, menu);
-    if (id == kNoMenuChoice && choice.kind != Choice::Kind::kDismiss) {
-        ++unmatched_;
+    if (client != nullptr) {
+        client->menuClosed(id);
     }
-    return id;
+    return true;
+}
+
+void HeadlessMenuPresenter::close()
+{
+    held_ = false;
+    heldClient_ = nullptr;
+}
+
+bool HeadlessMenuPresenter::answerHeld(uint32_t id)
+{
+    if (!held_) {
+        return false;
+    }
+    MenuClient* client = heldClient_;
+    close();
+    if (client != nullptr) {
+        client->menuClosed(id);
+    }
+    return true;
 }
 
 uint32_t HeadlessMenuPresenter::answer(const Choice& choice, const PopupMenu& menu)
@@ -70,6 +100,7 @@ uint32_t HeadlessMenuPresenter::answer(const Choice& choice, const PopupMenu& me
     const MenuEntry* entry = nullptr;
     switch (choice.kind) {
     case Choice::Kind::kDismiss:
+    case Choice::Kind::kHold:
         return kNoMenuChoice;
     case Choice::Kind::kId:
         entry = findId(menu.entries, choice.id);
@@ -118,6 +149,13 @@ void HeadlessMenuPresenter::chooseNth(int n)
 void HeadlessMenuPresenter::dismiss()
 {
     script_.push_back(Choice{});
+}
+
+void HeadlessMenuPresenter::hold()
+{
+    Choice choice;
+    choice.kind = Choice::Kind::kHold;
+    script_.push_back(std::move(choice));
 }
 
 } // namespace platform

@@ -1,11 +1,14 @@
 #pragma once
 // A menu presenter without a window: every menu it is asked to show is kept
-// (with the place), and answered with the next choice a test scripted.
+// (with the place), and answered with the next choice a test scripted,
+// before open returns (the user chose at once).
 //
 //   HeadlessMenuPresenter menus;
 //   menus.choosePath({"Parameters", "Osc 1", "Cutoff"});
 //   viewMan.showMenu();            // the control gets the Cutoff item
 //   menus.dismiss();               // the next menu chooses nothing
+//   menus.hold();                  // the next menu stays up until
+//   menus.answerHeld(id);          // the test answers it
 //
 // With nothing scripted, a menu is dismissed.
 //
@@ -22,7 +25,9 @@ namespace platform {
 
 class HeadlessMenuPresenter final : public MenuPresenter {
 public:
-    uint32_t show(const PopupMenu& menu, int x, int y) override;
+    bool open(const PopupMenu& menu, int x, int y, MenuClient* client) override;
+    void close() override;
+    bool isOpen() const override { return held_; }
 
     // Scripted answers, used in order, one per menu shown.
     // The item with this id.
@@ -34,6 +39,11 @@ public:
     void chooseNth(int n);
     // Nothing (a click outside the menu).
     void dismiss();
+    // The menu stays up: answerHeld or close ends it.
+    void hold();
+    // Answers the menu held up (kNoMenuChoice: dismissed); false when none
+    // is up.
+    bool answerHeld(uint32_t id);
 
     struct Shown {
         PopupMenu menu;
@@ -49,7 +59,7 @@ public:
 
 private:
     struct Choice {
-        enum class Kind : uint8_t { kId, kPath, kNth, kDismiss };
+        enum class Kind : uint8_t { kId, kPath, kNth, kDismiss, kHold };
         Kind kind = Kind::kDismiss;
         uint32_t id = kNoMenuChoice;
         std::vector<std::string> path;
@@ -60,6 +70,8 @@ private:
     std::deque<Choice> script_;
     std::vector<Shown> shown_;
     int unmatched_ = 0;
+    bool held_ = false;
+    MenuClient* heldClient_ = nullptr;
 };
 
 } // namespace platform

@@ -63,20 +63,23 @@ bool HeadlessPopupHost::grabInput()
     return true;
 }
 
-PopupEvent HeadlessPopupHost::nextEvent(int timeoutMs)
+bool HeadlessPopupHost::pollEvent(PopupEvent& event)
 {
-    (void)timeoutMs;
     if (hook_) {
         hook_(*this);
     }
     if (events_.empty()) {
-        PopupEvent ended;
-        ended.kind = PopupEvent::Kind::Ended;
-        return ended;
+        if (!endWhenEmpty_) {
+            return false;
+        }
+        event = PopupEvent{};
+        event.kind = PopupEvent::Kind::Ended;
+    } else {
+        event = events_.front();
+        events_.pop_front();
     }
-    PopupEvent event = events_.front();
-    events_.pop_front();
-    return event;
+    ++handedOut_;
+    return true;
 }
 
 void HeadlessPopupHost::postMove(int x, int y)

@@ -1,8 +1,10 @@
 #pragma once
 // Popup panels in memory for tests: it records every panel and the last
-// picture shown in it, and hands out the events a test queued (an empty
-// queue ends the menu: Kind::Ended). A hook lets a test queue events as
-// the menu goes, once it has seen what was opened.
+// picture shown in it, and hands out the events a test queued. An empty
+// queue ends the menu (Kind::Ended) unless the host is told to wait for
+// more (setEndWhenEmpty(false): the menu then stays up across idle calls
+// until the test posts its input). A hook lets a test queue events as the
+// menu goes, once it has seen what was opened.
 //
 // GUI thread only.
 
@@ -27,7 +29,7 @@ public:
     void closePanel(int panel) override;
     bool grabInput() override;
     void releaseInput() override { grabbed_ = false; }
-    PopupEvent nextEvent(int timeoutMs) override;
+    bool pollEvent(PopupEvent& event) override;
 
     struct Panel {
         int id = 0;
@@ -50,6 +52,11 @@ public:
     void setBeforeEvent(std::function<void(HeadlessPopupHost&)> hook) { hook_ = std::move(hook); }
     // Refuse the grab (another program holds the pointer).
     void refuseGrab(bool refuse) { refuseGrab_ = refuse; }
+    // Whether an empty queue ends the menu (true at start).
+    void setEndWhenEmpty(bool end) { endWhenEmpty_ = end; }
+    // Events handed out so far, and events still queued.
+    int handedOut() const { return handedOut_; }
+    size_t queued() const { return events_.size(); }
 
     const std::vector<Panel>& panels() const { return panels_; }
     // Open panels, in the order they were opened.
@@ -66,7 +73,9 @@ private:
     std::function<void(HeadlessPopupHost&)> hook_;
     bool grabbed_ = false;
     bool refuseGrab_ = false;
+    bool endWhenEmpty_ = true;
     int grabs_ = 0;
+    int handedOut_ = 0;
 };
 
 } // namespace platform

@@ -1,8 +1,11 @@
 #pragma once
 // Popup menus of the editor: a neutral menu tree and the presenter that
-// shows it at a place of the editor's window and answers what the user
-// chose. The X11 presenter draws the menu itself; HeadlessMenuPresenter
-// records the menus it is given and answers choices a test scripted.
+// shows it at a place of the editor's window and tells what the user chose.
+// Showing a menu never holds the caller: the menu stays up across the
+// host's idle calls and its answer comes back through a callback. The
+// drawn presenter (editor/forms) shows the menu in popup windows;
+// HeadlessMenuPresenter records the menus it is given and answers choices a
+// test scripted.
 //
 // GUI thread only.
 
@@ -34,16 +37,34 @@ struct MenuEntry {
 
 struct PopupMenu {
     std::vector<MenuEntry> entries;
+    // The item the menu opens on (kNoMenuChoice: none): it is placed under
+    // the pointer and highlighted, with the submenus that lead to it open.
+    uint32_t initialId = kNoMenuChoice;
+};
+
+// Told how a menu ended.
+class MenuClient {
+public:
+    virtual ~MenuClient() = default;
+    // The menu is over: the chosen item's id, or kNoMenuChoice when it was
+    // dismissed (Escape, a click outside it, the grab taken away).
+    virtual void menuClosed(uint32_t chosen) = 0;
 };
 
 class MenuPresenter {
 public:
     virtual ~MenuPresenter() = default;
     // Shows the menu with its top-left corner at (x, y), window pixels (the
-    // pointer's place), and waits until the user chooses an item or
-    // dismisses the menu: the chosen item's id, or kNoMenuChoice. Disabled
-    // items and submenu entries cannot be chosen.
-    virtual uint32_t show(const PopupMenu& menu, int x, int y) = 0;
+    // pointer's place), and returns at once: the user's answer reaches the
+    // client once, when an item is chosen or the menu dismissed, from a
+    // later call of the editor's idle; a presenter whose menus are answered
+    // at once (a test's) may answer before open returns. Disabled items and
+    // submenu entries cannot be chosen. False when the menu cannot be shown
+    // (a menu is up already, no popups here): the client hears nothing.
+    virtual bool open(const PopupMenu& menu, int x, int y, MenuClient* client) = 0;
+    // Takes the open menu down; its client is told nothing.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
 };
 
 // The menu as indented text, one entry a line: submenus as "> text",

@@ -3,7 +3,9 @@
 // editor's popup menus: each panel shows a BGRA picture drawn by the menu
 // code, and while the menu is up the pointer and the keyboard are grabbed
 // so that every press, release, motion and key comes here, in screen
-// pixels. The X11 host (platform/x11/X11PopupWindow.h) uses override-
+// pixels. Nothing here waits: the events of the panels are gathered by the
+// editor window's own pump (on the host's idle call) and handed out by
+// pollEvent. The X11 host (platform/x11/X11PopupWindow.h) uses override-
 // redirect windows on the editor window's connection; HeadlessPopupHost
 // plays back events a test scripted.
 //
@@ -18,7 +20,7 @@ namespace platform {
 
 struct PopupEvent {
     enum class Kind : int {
-        Timeout,     // nothing arrived in time
+        Pause,       // a wait went by without input (scripted hosts)
         PointerMove, // x, y
         ButtonDown,  // x, y, button
         ButtonUp,    // x, y, button
@@ -26,7 +28,7 @@ struct PopupEvent {
         Wheel,       // x, y, wheel: +1 a step up, -1 a step down
         Ended,       // the grab was taken away or the window went: dismiss
     };
-    Kind kind = Kind::Timeout;
+    Kind kind = Kind::Pause;
     // Screen pixels.
     int x = 0;
     int y = 0;
@@ -55,12 +57,14 @@ public:
     virtual void closePanel(int panel) = 0;
 
     // Takes the pointer and the keyboard while a menu is up; false when
-    // another program holds them.
+    // another program holds them now (the caller may try again later). One
+    // try, no waiting.
     virtual bool grabInput() = 0;
     virtual void releaseInput() = 0;
 
-    // Waits at most timeoutMs for the next event (Kind::Timeout when none).
-    virtual PopupEvent nextEvent(int timeoutMs) = 0;
+    // The next event that arrived for the panels; false when there is none
+    // now. Never waits.
+    virtual bool pollEvent(PopupEvent& event) = 0;
 };
 
 } // namespace platform

@@ -1,6 +1,8 @@
 #include "EditorFixture.h"
 
 #include "editor/AM_PrivateDataFormat.h"
+#include "gui/views/AM_MenuTable.h"
+#include "platform/HeadlessPopupHost.h"
 #include "platform/TextPrompt.h"
 
 #include <algorithm>
@@ -217,6 +219,17 @@ TEST_F(EditorTest, DropsAreReadInThePrivateFormatAndOthersRefused)
     EXPECT_TRUE(trace.contains("drop refused: unknown type"));
 }
 
+// A control of the test's own put on the panel, in run mode.
+template <class Control>
+Control* addToPanel(AM_EditorViewMan& vm, const Panel& panel, const AM_Rect& bounds)
+{
+    auto* control = new Control(&vm, bounds);
+    panel.pane->addControl(control, kAllLayers, false);
+    control->setVisible(true, kAllLayers, false);
+    control->setEditMode(false);
+    return control;
+}
+
 // A control that records the drags that reach it.
 class DragRecorder : public AM_ViewControl {
 public:
@@ -239,10 +252,7 @@ TEST_F(EditorTest, ADragThatLeavesTheWindowGivesTheControlItsLeave)
     AEffect* e = openWithEditor();
     ASSERT_NE(e, nullptr);
     const Panel panel = buildPanel(vm(e), ui(e));
-    auto* recorder = new DragRecorder(&vm(e), AM_Rect{100, 100, 50, 50});
-    panel.pane->addControl(recorder, kAllLayers, false);
-    recorder->setVisible(true, kAllLayers, false);
-    recorder->setEditMode(false);
+    auto* recorder = addToPanel<DragRecorder>(vm(e), panel, AM_Rect{100, 100, 50, 50});
 
     EXPECT_TRUE(win(e).dragHere(120, 120, platform::kModifierShift));
     EXPECT_TRUE(win(e).dragHere(125, 120, platform::kModifierControl));
@@ -250,6 +260,125 @@ TEST_F(EditorTest, ADragThatLeavesTheWindowGivesTheControlItsLeave)
     win(e).dragAway();
     using Events = std::vector<std::string>;
     EXPECT_EQ(recorder->events, (Events{"over 1 1", "over 4 1", "leave"}));
+}
+
+// A control that opens a menu on a press and records the item that comes
+// back, with the point and the data it carries.
+class MenuOpener : public AM_ViewControl {
+public:
+    MenuOpener(AM_ViewMan* vm, const AM_Rect& bounds) : AM_ViewControl(vm, &bounds)
+    {
+        initControl(0, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, false);
+    }
+    const char* getTypeName() const override { return "MenuOpener"; }
+    bool onMouseDown(const float* point, uint32_t) override
+    {
+        viewMan_->beginMenu(this, point, kRunMenuId);
+        viewMan_->addMenuItem(0, AM_menuCommand(1, kMenuCodeOwnCommand), "First", 0, 0, &first);
+        viewMan_->addMenuItem(0, AM_menuCommand(2, kMenuCodeOwnCommand), "Second", 0, 0, &second);
+        viewMan_->showMenu();
+        return false;
+    }
+    bool handleMenuCommand(const float* point, uint32_t menuId, bool valid,
+                           const AM_MenuItem* item) override
+    {
+        if (valid && item != nullptr)
+            chosen.push_back({item->text, item->userData, point[0], point[1], menuId});
+        return true;
+    }
+    struct Chosen {
+        std::string text;
+        void* data;
+        float x;
+        float y;
+        uint32_t menuId;
+    };
+    int first = 0;
+    int second = 0;
+    std::vector<Chosen> chosen;
+};
+
+// Opening a menu returns to the host at once: the idle calls go on while it
+// is up, the GUI keeps its timer, and the chosen item reaches the control
+// on the idle call that handles the click, with the menu's point and the
+// item's data. Escape on a second menu chooses nothing.
+TEST_F(EditorTest, AMenuStaysUpAcrossIdleCallsAndItsChoiceComesBackLater)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    auto* opener = addToPanel<MenuOpener>(vm(e), panel, AM_Rect{100, 100, 50, 50});
+    platform::HeadlessPopupHost* popups = win(e).popupHost();
+    ASSERT_NE(popups, nullptr);
+
+    post(e, WindowEventKind::ButtonDown, 120, 130);
+    idle(e);
+    ASSERT_EQ(popups->openPanels().size(), 1u);
+    const platform::HeadlessPopupHost::Panel menu = *popups->openPanels()[0];
+    EXPECT_EQ(menu.rect.x, 120);
+    EXPECT_EQ(menu.rect.y, 130);
+    const uint32_t ticks = ed(e).getIdleTicks();
+    for (int i = 0; i < 10; ++i)
+        idle(e);
+    EXPECT_EQ(ed(e).getIdleTicks(), ticks + 10);
+    EXPECT_EQ(popups->openPanels().size(), 1u);
+    EXPECT_TRUE(popups->grabbed());
+    EXPECT_TRUE(opener->chosen.empty());
+
+    // The second row: padding 4, rows of 20.
+    popups->postMove(menu.rect.x + 30, menu.rect.y + 4 + 20 + 10);
+    popups->postClick(menu.rect.x + 30, menu.rect.y + 4 + 20 + 10);
+    idle(e);
+    EXPECT_TRUE(popups->openPanels().empty());
+    EXPECT_FALSE(popups->grabbed());
+    ASSERT_EQ(opener->chosen.size(), 1u);
+    EXPECT_EQ(opener->chosen[0].text, "Second");
+    EXPECT_EQ(opener->chosen[0].data, &opener->second);
+    EXPECT_EQ(opener->chosen[0].x, 120.0f);
+    EXPECT_EQ(opener->chosen[0].y, 130.0f);
+    EXPECT_EQ(opener->chosen[0].menuId, kRunMenuId);
+
+    post(e, WindowEventKind::ButtonDown, 110, 110);
+    idle(e);
+    ASSERT_EQ(popups->openPanels().size(), 1u);
+    popups->postKey(platform::kVirtualKeyEscape);
+    idle(e);
+    EXPECT_TRUE(popups->openPanels().empty());
+    EXPECT_EQ(opener->chosen.size(), 1u);
+}
+
+// A menu whose control goes away, or whose editor closes, goes down with
+// it; nothing reaches what is gone.
+TEST_F(EditorTest, AMenuGoesDownWithItsControlOrItsEditor)
+{
+    for (const bool closeEditor : {false, true}) {
+        SCOPED_TRACE(closeEditor);
+        AEffect* e = openWithEditor();
+        ASSERT_NE(e, nullptr);
+        const Panel panel = buildPanel(vm(e), ui(e));
+        auto* opener = addToPanel<MenuOpener>(vm(e), panel, AM_Rect{100, 100, 50, 50});
+        platform::HeadlessPopupHost* popups = win(e).popupHost();
+        post(e, WindowEventKind::ButtonDown, 120, 130);
+        idle(e);
+        ASSERT_EQ(popups->openPanels().size(), 1u);
+        if (closeEditor) {
+            dispatch(e, effEditClose);
+            EXPECT_EQ(ed(e).getViewManager(), nullptr);
+            close(e);
+            continue;
+        }
+        opener->unlink();
+        delete opener;
+        EXPECT_TRUE(popups->openPanels().empty());
+        EXPECT_FALSE(popups->grabbed());
+        EXPECT_FALSE(vm(e).isMenuShown());
+        // The editor shows menus again.
+        addToPanel<MenuOpener>(vm(e), panel, AM_Rect{100, 100, 50, 50});
+        post(e, WindowEventKind::ButtonDown, 120, 130);
+        idle(e);
+        EXPECT_EQ(popups->openPanels().size(), 1u);
+        close(e);
+    }
 }
 
 TEST_F(EditorTest, ADragCarriesTheBlockWhateverItsOutcome)

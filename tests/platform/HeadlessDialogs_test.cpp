@@ -46,6 +46,21 @@ PopupMenu sampleMenu()
     return menu;
 }
 
+struct MenuAnswers : MenuClient {
+    void menuClosed(uint32_t chosen) override { answers.push_back(chosen); }
+    std::vector<uint32_t> answers;
+};
+
+// Opens the menu and answers what its client was told (the scripted menus
+// answer before open returns).
+uint32_t show(HeadlessMenuPresenter& menus, const PopupMenu& menu, int x, int y)
+{
+    MenuAnswers client;
+    EXPECT_TRUE(menus.open(menu, x, y, &client));
+    EXPECT_EQ(client.answers.size(), 1u);
+    return client.answers.empty() ? kNoMenuChoice : client.answers.front();
+}
+
 } // namespace
 
 TEST(HeadlessMenuPresenterTest, DescribesTheTreeWithChecksSeparatorsAndSubmenus)
@@ -67,16 +82,42 @@ TEST(HeadlessMenuPresenterTest, AnswersTheScriptedChoicesInOrder)
     menus.chooseId(1);
     menus.dismiss();
     const PopupMenu menu = sampleMenu();
-    EXPECT_EQ(menus.show(menu, 10, 20), 4u);
-    EXPECT_EQ(menus.show(menu, 0, 0), 2u);
-    EXPECT_EQ(menus.show(menu, 0, 0), 1u);
-    EXPECT_EQ(menus.show(menu, 0, 0), kNoMenuChoice);
+    EXPECT_EQ(show(menus, menu, 10, 20), 4u);
+    EXPECT_EQ(show(menus, menu, 0, 0), 2u);
+    EXPECT_EQ(show(menus, menu, 0, 0), 1u);
+    EXPECT_EQ(show(menus, menu, 0, 0), kNoMenuChoice);
     // Nothing scripted: dismissed.
-    EXPECT_EQ(menus.show(menu, 0, 0), kNoMenuChoice);
+    EXPECT_EQ(show(menus, menu, 0, 0), kNoMenuChoice);
     EXPECT_EQ(menus.unmatchedChoices(), 0);
     ASSERT_EQ(menus.shown().size(), 5u);
     EXPECT_EQ(menus.shown()[0].x, 10);
     EXPECT_EQ(menus.shown()[0].y, 20);
+}
+
+// A held menu stays up, refuses a second menu, and tells its client once,
+// when the test answers it; closed, it tells nothing.
+TEST(HeadlessMenuPresenterTest, AHeldMenuStaysUpUntilAnswered)
+{
+    HeadlessMenuPresenter menus;
+    menus.hold();
+    menus.hold();
+    const PopupMenu menu = sampleMenu();
+    MenuAnswers client;
+    ASSERT_TRUE(menus.open(menu, 0, 0, &client));
+    EXPECT_TRUE(menus.isOpen());
+    EXPECT_TRUE(client.answers.empty());
+    MenuAnswers other;
+    EXPECT_FALSE(menus.open(menu, 0, 0, &other));
+    EXPECT_TRUE(menus.answerHeld(2));
+    EXPECT_FALSE(menus.answerHeld(1));
+    EXPECT_EQ(client.answers, std::vector<uint32_t>{2});
+    EXPECT_TRUE(other.answers.empty());
+
+    ASSERT_TRUE(menus.open(menu, 0, 0, &client));
+    menus.close();
+    EXPECT_FALSE(menus.isOpen());
+    EXPECT_EQ(client.answers.size(), 1u);
+    EXPECT_EQ(menus.shown().size(), 2u);
 }
 
 TEST(HeadlessMenuPresenterTest, ChoicesOfNothingChoosableAnswerNoChoice)
@@ -88,7 +129,7 @@ TEST(HeadlessMenuPresenterTest, ChoicesOfNothingChoosableAnswerNoChoice)
     menus.chooseNth(3);                         // only two items at the top
     const PopupMenu menu = sampleMenu();
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(menus.show(menu, 0, 0), kNoMenuChoice) << i;
+        EXPECT_EQ(show(menus, menu, 0, 0), kNoMenuChoice) << i;
     }
     EXPECT_EQ(menus.unmatchedChoices(), 4);
 }

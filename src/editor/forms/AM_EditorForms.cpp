@@ -6,7 +6,6 @@
 #include "editor/forms/AM_QuestionOverlay.h"
 #include "editor/forms/AM_SaveFormOverlay.h"
 #include "editor/forms/AM_TextPromptOverlay.h"
-#include "platform/x11/X11PopupWindow.h"
 
 using platform::WindowEvent;
 using platform::WindowEventKind;
@@ -19,7 +18,7 @@ AM_EditorForms::AM_EditorForms(platform::EditorWindow& window, float zoom,
     form_ = std::make_unique<AM_SaveFormOverlay>(*surface_);
     question_ = std::make_unique<AM_QuestionOverlay>(*surface_);
     if (popups == nullptr) {
-        popups = platform::openX11PopupHost(window);
+        popups = window.openPopupHost();
     }
     menus_ = std::make_unique<AM_DrawnMenuPresenter>(std::move(popups), surface_->zoom());
 }
@@ -80,8 +79,18 @@ bool AM_EditorForms::takeEvent(const WindowEvent& event)
     default:
         break;
     }
-    // The question takes its events in its own loop; the form lies over the
-    // prompt when both are open.
+    // An open menu has the pointer and the keys grabbed; what still reaches
+    // the window (the grab was refused) dismisses it: a press chooses
+    // nothing, and no key goes past it.
+    if (menus_->isOpen()) {
+        if (event.kind == WindowEventKind::ButtonDown ||
+            (event.kind == WindowEventKind::KeyDown &&
+             event.virtualKey == platform::kVirtualKeyEscape)) {
+            menus_->dismiss();
+        }
+        return true;
+    }
+    // The question lies over the form, the form over the prompt.
     if (question_->asking()) {
         return question_->overlayEvent(event);
     }
@@ -96,6 +105,7 @@ bool AM_EditorForms::takeEvent(const WindowEvent& event)
 
 void AM_EditorForms::tick(uint32_t nowMs)
 {
+    menus_->pump(nowMs);
     if (!prompt_->isOpen() && !form_->isOpen()) {
         blinkStarted_ = false;
         return;
@@ -124,8 +134,14 @@ void AM_EditorForms::setEventSink(platform::WindowEventSink* sink)
     question_->setEventSink(sink);
 }
 
+bool AM_EditorForms::menuOpen() const
+{
+    return menus_->isOpen();
+}
+
 void AM_EditorForms::closeAll()
 {
+    menus_->close();
     question_->cancel();
     form_->close();
     prompt_->close();

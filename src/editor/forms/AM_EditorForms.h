@@ -30,9 +30,9 @@ class AM_TextPromptOverlay;
 class AM_EditorForms {
 public:
     // window outlives this. zoom: the GUI zoom (the sizes of menus and
-    // dialogs follow it). On an X11 window the menus are popups on the
-    // window's own connection; on any other window menus are dismissed
-    // unless popups (a test's host) is given.
+    // dialogs follow it). The menus are shown in the window's popups (on
+    // X11 on the window's own connection) unless popups (a test's host) is
+    // given; a window without popups shows no menus.
     AM_EditorForms(platform::EditorWindow& window, float zoom,
                    std::unique_ptr<platform::PopupHost> popups = nullptr);
     // closeAll first.
@@ -51,21 +51,24 @@ public:
     AM_PlatformDialogs dialogs();
 
     // Every event of the window's pump comes here first: true when an open
-    // prompt or form took it (the view manager must not see it). Exposure,
-    // resizing, focus and the window's end are never taken.
+    // menu, question, form or prompt took it (the view manager must not see
+    // it). Exposure, resizing, focus and the window's end are never taken.
     bool takeEvent(const platform::WindowEvent& event);
-    // From the editor's idle call: the caret's blinking. nowMs: a
-    // millisecond clock (platform::tickCount()).
+    // From the editor's idle call, after the window's pump: the open
+    // menu's input (its answer reaches its client here) and the caret's
+    // blinking. nowMs: a millisecond clock (platform::tickCount()).
     void tick(uint32_t nowMs);
     // After a change of the GUI's zoom.
     void setZoom(float zoom);
     // A prompt, the form or a question is open.
     bool overlayOpen() const;
+    // A menu is up.
+    bool menuOpen() const;
     // The editor's own sink: the question's loop hands it the events it does
     // not take (exposure, resizing, focus, the window's end). May be null.
     void setEventSink(platform::WindowEventSink* sink);
-    // Closes the prompt and the form without an answer; a question being
-    // asked answers Cancel.
+    // Takes the menu down, the prompt and the form without an answer; a
+    // question being asked answers Cancel.
     void closeAll();
 
     // The pieces, for tests.

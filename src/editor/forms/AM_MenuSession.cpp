@@ -21,69 +21,185 @@ AM_MenuSession::AM_MenuSession(platform::PopupHost& host, float zoom)
 
 AM_MenuSession::~AM_MenuSession()
 {
+    if (grabbed_) {
+        host_.releaseInput();
+    }
     closeFrom(0);
 }
 
-uint32_t AM_MenuSession::run(const platform::PopupMenu& menu, int x, int y)
+bool AM_MenuSession::open(const platform::PopupMenu& menu, int x, int y)
 {
     answer_ = platform::kNoMenuChoice;
-    if (menu.entries.empty()) {
-        return answer_;
+    menu_ = menu;
+    if (menu_.entries.empty()) {
+        over_ = true;
+        return false;
     }
     int sx = 0;
     int sy = 0;
     host_.windowToScreen(x, y, sx, sy);
     startX_ = sx;
     startY_ = sy;
-    if (!openPanel(menu.entries, sx, sy, sx, sx)) {
+    bool shown = false;
+    if (menu_.initialId != platform::kNoMenuChoice) {
+        openOnInitialItem(menu_.initialId);
+        shown = !panels_.empty();
+    }
+    if (!shown) {
+        shown = openPanel(menu_.entries, sx, sy, sx, sx);
+    }
+    if (!shown) {
         platform::debugOutput("Menu: the popup panel could not be opened\n");
-        return answer_;
+        over_ = true;
+        return false;
     }
-    if (!host_.grabInput()) {
-        platform::debugOutput("Menu: the pointer is held by another program, menu dismissed\n");
-        closeFrom(0);
-        return answer_;
-    }
+    tryGrab();
     redraw();
-    bool done = false;
-    while (!done) {
-        const PopupEvent event = host_.nextEvent(kWaitMs);
-        switch (event.kind) {
-        case PopupEvent::Kind::Timeout:
-            if (scrollPanel_ >= 0 && static_cast<size_t>(scrollPanel_) < panels_.size()) {
-                scrollBy(*panels_[static_cast<size_t>(scrollPanel_)], scrollStep_);
-            }
-            break;
-        case PopupEvent::Kind::PointerMove:
-            pointerMoved(event.x, event.y);
-            break;
-        case PopupEvent::Kind::ButtonDown:
-            done = pressed(event);
-            break;
-        case PopupEvent::Kind::ButtonUp:
-            done = released(event);
-            break;
-        case PopupEvent::Kind::KeyDown:
-            done = keyDown(event);
-            break;
-        case PopupEvent::Kind::Wheel:
-            wheel(event);
-            break;
-        case PopupEvent::Kind::Ended:
-            done = true;
-            break;
-        }
-        if (!done) {
+    return true;
+}
+
+bool AM_MenuSession::tryGrab()
+{
+    if (grabbed_) {
+        return true;
+    }
+    if (host_.grabInput()) {
+        grabbed_ = true;
+        return true;
+    }
+    // The press that opened the menu may hold the pointer for a moment:
+    // the next pumps try again before the menu gives up.
+    if (++grabAttempts_ >= kGrabAttempts) {
+        platform::debugOutput("Menu: the pointer is held by another program, menu dismissed\n");
+        finish(platform::kNoMenuChoice);
+    }
+    return false;
+}
+
+bool AM_MenuSession::pump(uint32_t nowMs)
+{
+    if (over_) {
+        return true;
+    }
+    if (!tryGrab()) {
+        // Input waits until the menu has it all.
+        return over_;
+    }
+    PopupEvent event;
+    for (int n = 0; n < kEventsPerPump && !over_ && host_.pollEvent(event); ++n) {
+        handle(event);
+        if (!over_) {
             redraw();
         }
     }
-    host_.releaseInput();
+    if (!over_ && scrollPanel_ >= 0) {
+        // Resting on a scroll arrow scrolls a step every kStepMs.
+        if (!stepTimed_) {
+            stepTimed_ = true;
+            lastStepMs_ = nowMs;
+        }
+        for (int steps = 0; nowMs - lastStepMs_ >= kStepMs && steps < kMaxStepsPerPump; ++steps) {
+            lastStepMs_ += kStepMs;
+            if (scrollPanel_ >= 0 && static_cast<size_t>(scrollPanel_) < panels_.size()) {
+                scrollBy(*panels_[static_cast<size_t>(scrollPanel_)], scrollStep_);
+            }
+        }
+        if (nowMs - lastStepMs_ >= kStepMs) {
+            lastStepMs_ = nowMs;
+        }
+    }
+    if (!over_) {
+        redraw();
+    }
+    return over_;
+}
+
+void AM_MenuSession::handle(const PopupEvent& event)
+{
+    switch (event.kind) {
+    case PopupEvent::Kind::Pause:
+        // A wait without input: resting on a scroll arrow steps.
+        if (scrollPanel_ >= 0 && static_cast<size_t>(scrollPanel_) < panels_.size()) {
+            scrollBy(*panels_[static_cast<size_t>(scrollPanel_)], scrollStep_);
+        }
+        break;
+    case PopupEvent::Kind::PointerMove:
+        pointerMoved(event.x, event.y);
+        break;
+    case PopupEvent::Kind::ButtonDown:
+        if (pressed(event)) {
+            finish(answer_);
+        }
+        break;
+    case PopupEvent::Kind::ButtonUp:
+        if (released(event)) {
+            finish(answer_);
+        }
+        break;
+    case PopupEvent::Kind::KeyDown:
+        if (keyDown(event)) {
+            finish(answer_);
+        }
+        break;
+    case PopupEvent::Kind::Wheel:
+        wheel(event);
+        break;
+    case PopupEvent::Kind::Ended:
+        finish(platform::kNoMenuChoice);
+        break;
+    }
+}
+
+void AM_MenuSession::finish(uint32_t answer)
+{
+    answer_ = answer;
+    over_ = true;
+    if (grabbed_) {
+        grabbed_ = false;
+        host_.releaseInput();
+    }
     closeFrom(0);
-    return answer_;
+}
+
+void AM_MenuSession::openOnInitialItem(uint32_t id)
+{
+    // The rows leading to the item, one per level.
+    std::vector<int> path;
+    const auto search = [&](const auto& self, const std::vector<MenuEntry>& entries) -> bool {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const MenuEntry& e = entries[i];
+            path.push_back(static_cast<int>(i));
+            if (e.kind == MenuEntry::Kind::kItem && e.id == id && e.enabled) {
+                return true;
+            }
+            if (e.kind == MenuEntry::Kind::kSubmenu && e.enabled &&
+                path.size() < kMaxDepth && self(self, e.children)) {
+                return true;
+            }
+            path.pop_back();
+        }
+        return false;
+    };
+    if (!search(search, menu_.entries)) {
+        return;
+    }
+    // Entry indices are row indices: every entry has its row.
+    if (!openPanel(menu_.entries, startX_, startY_, startX_, startX_, path[0])) {
+        return;
+    }
+    for (size_t depth = 0; depth < path.size(); ++depth) {
+        if (depth >= panels_.size()) {
+            break;
+        }
+        setHover(depth, path[depth]);
+        if (depth + 1 < path.size()) {
+            openSubmenu(depth, path[depth], false);
+        }
+    }
 }
 
 bool AM_MenuSession::openPanel(const std::vector<MenuEntry>& entries, int x, int y, int avoidLeft,
-                               int avoidRight)
+                               int avoidRight, int anchorRow)
 {
     auto panel = std::make_unique<Panel>();
     panel->entries = &entries;
@@ -112,7 +228,21 @@ bool AM_MenuSession::openPanel(const std::vector<MenuEntry>& entries, int x, int
     }
     px = std::clamp(px, screen.x, std::max(screen.x, screen.x + screen.w - w));
     int py = y;
-    if (py + h > screen.y + screen.h) {
+    const bool anchored =
+        anchorRow >= 0 && static_cast<size_t>(anchorRow) < panel->layout.rows.size();
+    if (anchored) {
+        // The row's middle at the pointer; a panel that scrolls starts at
+        // the screen's top and scrolls the row there.
+        const AM_MenuRow& r = panel->layout.rows[static_cast<size_t>(anchorRow)];
+        const float middle = panel->view.contentTop() + r.y + r.h / 2;
+        if (panel->view.scrolls) {
+            py = screen.y;
+            panel->view.scroll = std::clamp(middle - static_cast<float>(y - py) / zoom_, 0.0f,
+                                            panel->view.maxScroll());
+        } else {
+            py = y - static_cast<int>(std::lround(middle * zoom_));
+        }
+    } else if (py + h > screen.y + screen.h) {
         // A top panel goes above the pointer when it fits there.
         py = (avoidLeft == avoidRight && y - h >= screen.y) ? y - h : screen.y + screen.h - h;
     }
@@ -274,6 +404,7 @@ void AM_MenuSession::pointerMoved(int x, int y)
         scrollPanel_ = depth;
         scrollStep_ = zone == AM_MenuPanelView::Zone::kScrollUp ? -kMenuRowHeight * 0.5f
                                                                 : kMenuRowHeight * 0.5f;
+        stepTimed_ = false;
         return;
     }
     const bool selectable = row >= 0 && p.layout.rows[static_cast<size_t>(row)].selectable();

@@ -16,11 +16,12 @@ void AM_addMenuSeparator(AM_ControlMenu* menu)
     }
 }
 
-void AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
+uint32_t AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
 {
     if (viewMan == nullptr) {
-        return;
+        return 0;
     }
+    uint32_t firstChecked = 0;
     for (const AM_ControlMenuItem& item : menu) {
         uint32_t flags = 0;
         if (item.text == "-") {
@@ -30,18 +31,22 @@ void AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu)
         } else if (item.checkable) {
             flags = kItemCheckable;
         }
-        viewMan->addMenuItem(0, item.command, item.text.c_str(), 0, flags);
+        const uint32_t index = viewMan->addMenuItem(0, item.command, item.text.c_str(), 0, flags);
+        if (flags == kItemChecked && firstChecked == 0) {
+            firstChecked = index;
+        }
     }
+    return firstChecked;
 }
 
-void AM_beginControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
-                         uint32_t menuId, const AM_ControlMenu& menu)
+uint32_t AM_beginControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
+                             uint32_t menuId, const AM_ControlMenu& menu)
 {
     if (viewMan == nullptr || point == nullptr) {
-        return;
+        return 0;
     }
     viewMan->beginMenu(control, point, menuId);
-    AM_addControlMenuItems(viewMan, menu);
+    return AM_addControlMenuItems(viewMan, menu);
 }
 
 void AM_buildClassEditMenu(AM_ViewControl* control, const float* point, bool open,
@@ -66,23 +71,14 @@ void AM_buildClassEditMenu(AM_ViewControl* control, const float* point, bool ope
 }
 
 bool AM_openControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
-                        uint32_t menuId, const AM_ControlMenu& menu)
+                        uint32_t menuId, const AM_ControlMenu& menu, bool openOnChecked)
 {
     if (viewMan == nullptr || point == nullptr || menu.empty()) {
         return false;
     }
-    AM_beginControlMenu(viewMan, control, point, menuId, menu);
-    return viewMan->showMenu();
-}
-
-int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu)
-{
-    if (viewMan == nullptr || point == nullptr || menu.empty()) {
-        return -1;
+    const uint32_t checked = AM_beginControlMenu(viewMan, control, point, menuId, menu);
+    if (openOnChecked) {
+        viewMan->setMenuInitialItem(checked);
     }
-    viewMan->beginMenu(nullptr, point, kControlRunMenu);
-    AM_addControlMenuItems(viewMan, menu);
-    const AM_MenuItem* chosen = viewMan->getMenuTable().item(viewMan->chooseFromMenu());
-    return chosen != nullptr && !chosen->isSubMenuEntry() ? static_cast<int32_t>(chosen->command)
-                                                          : -1;
+    return viewMan->showMenu();
 }

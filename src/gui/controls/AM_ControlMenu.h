@@ -35,17 +35,15 @@ using AM_ControlMenu = std::vector<AM_ControlMenuItem>;
 // Appends a separator.
 void AM_addMenuSeparator(AM_ControlMenu* menu);
 
-// Shows the items at the point through the view manager's menu operations;
-// the chosen command, or -1 when nothing was chosen.
-int32_t AM_showControlMenu(AM_ViewMan* viewMan, const float* point, const AM_ControlMenu& menu);
-
-// Adds the items to the top level of the menu being built.
-void AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu);
+// Adds the items to the top level of the menu being built; answers the
+// index of the first checked item (0: none), which the menu may open on.
+uint32_t AM_addControlMenuItems(AM_ViewMan* viewMan, const AM_ControlMenu& menu);
 
 // Begins menu `menuId` of the control at the point with the items; the
-// caller may add more before it shows the menu (showMenu).
-void AM_beginControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
-                         uint32_t menuId, const AM_ControlMenu& menu);
+// caller may add more before it shows the menu (showMenu). Answers the
+// index of the first checked item (0: none).
+uint32_t AM_beginControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
+                             uint32_t menuId, const AM_ControlMenu& menu);
 
 // A class's edit menu: when `open`, the edit menu is begun at the point with
 // the control's name as its first item; then the items of every control
@@ -55,7 +53,8 @@ void AM_buildClassEditMenu(AM_ViewControl* control, const float* point, bool ope
                            uint32_t extra, const AM_ControlMenu& items);
 
 // Begins menu `menuId` of the control at the point with the items and shows
-// it: the chosen item reaches the control's handleMenuCommand. Answers what
-// the view manager's showMenu answers (false when nothing could be shown).
+// it (opened on its first checked item when `openOnChecked`): the chosen
+// item reaches the control's handleMenuCommand. Answers what the view
+// manager's showMenu answers (false when nothing could be shown).
 bool AM_openControlMenu(AM_ViewMan* viewMan, AM_ViewControl* control, const float* point,
-                        uint32_t menuId, const AM_ControlMenu& menu);
+                        uint32_t menuId, const AM_ControlMenu& menu, bool openOnChecked = false);

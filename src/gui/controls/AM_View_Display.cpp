@@ -282,7 +282,11 @@ void AM_View_Display::openValueMenu(const float* point, bool withLearn)
     }
     viewMan_->beginMenu(this, point, kRunMenuId);
     if (!withLearn || iterate_ != 0) {
-        addValueMenuItems();
+        const uint32_t checked = addValueMenuItems();
+        // The learn menu opens on the current value.
+        if (withLearn) {
+            viewMan_->setMenuInitialItem(checked);
+        }
     }
     if (withLearn) {
         if (iterate_ != 0) {

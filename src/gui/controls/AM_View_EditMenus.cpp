@@ -355,7 +355,8 @@ bool AM_View_EditMenus::onMouseDown(const float* point, uint32_t buttons)
         }
         if (viewMan_ != nullptr) {
             viewMan_->beginMenu(this, point, kRunMenuId);
-            addValueMenuItems();
+            // Opened on the current value.
+            viewMan_->setMenuInitialItem(addValueMenuItems());
             viewMan_->showMenu();
         }
         return false;

@@ -267,6 +267,7 @@ bool AM_View_InfoDisplay::onMouseDown(const float* point, uint32_t buttons)
     }
     viewMan_->beginMenu(this, point, kRunMenuId);
     bool added = false;
+    uint32_t currentPreset = 0;
     if (channelMode_ != 0 && right) {
         addChannelItems();
         added = true;
@@ -277,12 +278,19 @@ bool AM_View_InfoDisplay::onMouseDown(const float* point, uint32_t buttons)
             const bool current = currentName != nullptr && currentExtension != nullptr &&
                                  std::strcmp(item->name(), currentName) == 0 &&
                                  std::strcmp(item->extension(), currentExtension) == 0;
-            viewMan_->addMenuItem(0, AM_menuCommand(kLoadPreset, kMenuCodeOwnCommand), item->name(),
-                                  0, checkFlags(current), item);
+            const uint32_t index = viewMan_->addMenuItem(
+                0, AM_menuCommand(kLoadPreset, kMenuCodeOwnCommand), item->name(), 0,
+                checkFlags(current), item);
+            if (current && currentPreset == 0) {
+                currentPreset = index;
+            }
             added = true;
         }
     }
-    if (right && bound) {
+    if (!(right && bound)) {
+        // The preset menu opens on the current preset.
+        viewMan_->setMenuInitialItem(currentPreset);
+    } else {
         if (added) {
             viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
         }

@@ -322,8 +322,11 @@ bool AM_View_Knob::openRunMenu(const float* point, bool withValueNames)
     if (viewMan_ == nullptr) {
         return false;
     }
-    AM_beginControlMenu(viewMan_, this, point, kControlRunMenu, buildRunMenu(withValueNames));
+    const uint32_t checked =
+        AM_beginControlMenu(viewMan_, this, point, kControlRunMenu, buildRunMenu(withValueNames));
     buildAssignMenu(0);
+    // Opened on the current value.
+    viewMan_->setMenuInitialItem(checked);
     return viewMan_->showMenu();
 }
 

@@ -318,7 +318,8 @@ bool AM_View_MultiKnob::openListMenu(const float* point)
     }
     AM_addMenuSeparator(&menu);
     menu.push_back({"MidiLearn", AM_controlCommand(kMidiLearn), false, false});
-    return AM_openControlMenu(viewMan_, this, point, kControlRunMenu, menu);
+    // Opened on the current value.
+    return AM_openControlMenu(viewMan_, this, point, kControlRunMenu, menu, true);
 }
 
 bool AM_View_MultiKnob::handleMenuCommand(const float* point, uint32_t menuId, bool valid,

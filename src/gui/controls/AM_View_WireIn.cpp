@@ -363,16 +363,22 @@ bool AM_View_WireIn::paramBound() const
     return port != nullptr && port->parameter != nullptr && port->parameter->type == k_kindInteger;
 }
 
-void AM_View_WireIn::addValueMenuItems()
+uint32_t AM_View_WireIn::addValueMenuItems()
 {
     if (viewMan_ == nullptr) {
-        return;
+        return 0;
     }
+    uint32_t checked = 0;
     for (size_t k = 0; k < valueNames_.size(); ++k) {
         const bool current = int64_t(k) + minimum_ == value_;
-        viewMan_->addMenuItem(0, AM_menuCommand(uint32_t(k), kValueCode), valueNames_[k].data(), 0,
-                              current ? kMenuChecked : kMenuCheckable);
+        const uint32_t index =
+            viewMan_->addMenuItem(0, AM_menuCommand(uint32_t(k), kValueCode),
+                                  valueNames_[k].data(), 0, current ? kMenuChecked : kMenuCheckable);
+        if (current && checked == 0) {
+            checked = index;
+        }
     }
+    return checked;
 }
 
 bool AM_View_WireIn::onMouseDown(const float* point, uint32_t buttons)
@@ -387,7 +393,8 @@ bool AM_View_WireIn::onMouseDown(const float* point, uint32_t buttons)
             return false;
         }
         viewMan_->beginMenu(this, point, kRunMenuId);
-        addValueMenuItems();
+        // Opened on the current value.
+        viewMan_->setMenuInitialItem(addValueMenuItems());
         viewMan_->addMenuItem(0, 0, kMenuSeparatorText, 0, kMenuSeparator);
         for (int32_t s = 0; s < kWireStyleCount; ++s) {
             viewMan_->addMenuItem(0, AM_menuCommand(uint32_t(s), kStyleCode), wireStyleName(s), 0,

@@ -83,8 +83,9 @@ public:
     // the value named after it becomes the parameter's value.
     void setProperty(const char* name, int32_t id, const char* value) override;
 
-    // Adds one item per value name to the menu being built.
-    void addValueMenuItems();
+    // Adds one item per value name to the menu being built; answers the
+    // index of the current value's item (0: none).
+    uint32_t addValueMenuItems();
     // On the list keeper: writes the chaining of every listed target into
     // the wire text and sends it to port 1.
     void updateWireText(AM_View_WireIn* changed);

@@ -399,12 +399,8 @@ void AM_View_EQBase::openMenu(const float* point)
         for (int k = 0; k < modeItems(); ++k)
             add(kModeTexts[k], kFirstMode + uint32_t(k));
     }
-    const uint32_t chosen = viewMan_->chooseFromMenu();
-    const AM_MenuItem* item = chosen != 0 ? viewMan_->getMenuTable().item(chosen) : nullptr;
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator())
-        return;
-    const AM_MenuItem copy = *item;
-    handleMenuCommand(point, kRunMenuId, true, &copy);
+    // The chosen item comes back through handleMenuCommand.
+    viewMan_->showMenu();
 }
 
 bool AM_View_EQBase::handleMenuCommand(const float* point, uint32_t menuId, bool valid,

@@ -283,16 +283,6 @@ void AM_View_Grid::onDoubleClick(const float* point, uint32_t buttons)
 
 // --- Menus.
 
-void AM_View_Grid::choose(const float* point)
-{
-    const uint32_t chosen = viewMan_->chooseFromMenu();
-    const AM_MenuItem* item = chosen != 0 ? viewMan_->getMenuTable().item(chosen) : nullptr;
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator())
-        return;
-    const AM_MenuItem copy = *item;
-    handleMenuCommand(point, kRunMenuId, true, &copy);
-}
-
 void AM_View_Grid::showCellMenu(const float* point, int cell)
 {
     if (viewMan_ == nullptr)
@@ -320,7 +310,7 @@ void AM_View_Grid::showCellMenu(const float* point, int cell)
     add(kToggleActive, "active", (flags & AM_GridBlock::kActive) != 0);
     separator();
     viewMan_->addMenuItem(0, AM_menuCommand(kRemove, kMenuCodeOwnCommand), "remove", 0, 0, data);
-    choose(point);
+    viewMan_->showMenu();
 }
 
 void AM_View_Grid::showPlaceMenu(const float* point, int column, int row)
@@ -355,7 +345,7 @@ void AM_View_Grid::showPlaceMenu(const float* point, int column, int row)
         viewMan_->addMenuItem(0, AM_menuCommand(place, kMenuCodeOwnCommand),
                               block_.name(offers[k].cell), 0, 0,
                               const_cast<void*>(block_.cellAddress(offers[k].cell)));
-    choose(point);
+    viewMan_->showMenu();
 }
 
 bool AM_View_Grid::handleMenuCommand(const float* point, uint32_t menuId, bool valid,

@@ -79,7 +79,6 @@ private:
     void placeHidden(int hidden, uint32_t place);
     void tellRack(const char* name, uint32_t state);
     void setClient(AM_ViewControl* client);
-    void choose(const float* point);
 
     // Drawing.
     void drawCell(AM_Context* context, const AM_GridLayout& grid, int column, int row);

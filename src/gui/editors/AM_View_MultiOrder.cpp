@@ -451,13 +451,8 @@ void AM_View_MultiOrder::openStepMenu(const float* point)
     viewMan_->addMenuItem(0, AM_menuCommand(kMorph, kMenuCodeOwnCommand), "morph");
     viewMan_->addMenuItem(0, AM_menuCommand(kDuplicate, kMenuCodeOwnCommand), "duplicate");
     viewMan_->addMenuItem(0, AM_menuCommand(kExchange, kMenuCodeOwnCommand), "exchange");
-    const uint32_t chosen = viewMan_->chooseFromMenu();
-    const AM_MenuItem* item = chosen != 0 ? viewMan_->getMenuTable().item(chosen) : nullptr;
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator()) {
-        return;
-    }
-    const AM_MenuItem copy = *item;
-    handleMenuCommand(point, kRunMenuId, true, &copy);
+    // The chosen item comes back through handleMenuCommand.
+    viewMan_->showMenu();
 }
 
 void AM_View_MultiOrder::morphTo(int other)

@@ -653,7 +653,7 @@ void AM_View_MultiStage::openBackgroundMenu(const float* point)
     for (int k = 0; k < 3; ++k) {
         choice(kPointerTexts[k], kPointer, k, pointerMode_);
     }
-    showMenu(point);
+    viewMan_->showMenu();
 }
 
 void AM_View_MultiStage::openPointMenu(const float* point)
@@ -675,18 +675,7 @@ void AM_View_MultiStage::openPointMenu(const float* point)
     if (selected_ > env.loopStart()) {
         add("loop end", kSetLoopEnd);
     }
-    showMenu(point);
-}
-
-void AM_View_MultiStage::showMenu(const float* point)
-{
-    const uint32_t chosen = viewMan_->chooseFromMenu();
-    const AM_MenuItem* item = chosen != 0 ? viewMan_->getMenuTable().item(chosen) : nullptr;
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator()) {
-        return;
-    }
-    const AM_MenuItem copy = *item;
-    handleMenuCommand(point, kRunMenuId, true, &copy);
+    viewMan_->showMenu();
 }
 
 bool AM_View_MultiStage::handleMenuCommand(const float* point, uint32_t menuId, bool valid,

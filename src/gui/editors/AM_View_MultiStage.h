@@ -115,7 +115,6 @@ private:
 
     void openBackgroundMenu(const float* point);
     void openPointMenu(const float* point);
-    void showMenu(const float* point);
     void applyCommand(uint32_t sub, int32_t value);
 
     void dragLoopHandle(const float* point, bool start);

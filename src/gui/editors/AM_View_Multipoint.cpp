@@ -625,14 +625,8 @@ void AM_View_Multipoint::openContextMenu(const float* point, int hitPoint)
         viewMan_->addMenuItem(waves, AM_menuCommand(uint32_t(w), kMenuCodeOwnCommand), text, 0,
                               followSelect_ == w ? kMenuChecked : kMenuCheckable);
     }
-    const AM_MenuTable& table = viewMan_->getMenuTable();
-    const uint32_t chosen = viewMan_->chooseFromMenu();
-    const AM_MenuItem* item = chosen != 0 ? table.item(chosen) : nullptr;
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator()) {
-        return;
-    }
-    const AM_MenuItem copy = *item;
-    handleMenuCommand(point, kRunMenuId, true, &copy);
+    // The chosen item comes back through handleMenuCommand.
+    viewMan_->showMenu();
 }
 
 bool AM_View_Multipoint::handleMenuCommand(const float* point, uint32_t menuId, bool valid,

@@ -234,12 +234,8 @@ void AM_View_ShapeView::showMenu(const float* point)
         }
         sendMessage(kGuiColourBit, kRequestReply, kGuiMsgColourReply, &first);
     }
-    const uint32_t chosen = viewMan_->chooseFromMenu();
-    const AM_MenuItem* item = chosen != 0 ? viewMan_->getMenuTable().item(chosen) : nullptr;
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator())
-        return;
-    const AM_MenuItem copy = *item;
-    handleMenuCommand(point, kRunMenuId, true, &copy);
+    // The chosen item comes back through handleMenuCommand.
+    viewMan_->showMenu();
 }
 
 AM_Shape* AM_View_ShapeView::ownShape(const void* graphic) const

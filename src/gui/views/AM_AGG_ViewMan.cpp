@@ -14,12 +14,21 @@ AM_AGG_ViewMan::AM_AGG_ViewMan(AM_View_Interface* interface, void* owner, void* 
 AM_AGG_ViewMan::~AM_AGG_ViewMan()
 {
     // Nothing may answer to this view manager once it is gone.
+    closeShownMenu();
     if (dialogs_.prompt != nullptr && dialogs_.prompt->isOpen()) {
         dialogs_.prompt->close();
     }
     if (dialogs_.saveForm != nullptr && dialogs_.saveForm->isOpen()) {
         dialogs_.saveForm->close();
     }
+}
+
+void AM_AGG_ViewMan::setDialogs(const AM_PlatformDialogs& dialogs)
+{
+    if (dialogs.menus != dialogs_.menus) {
+        closeShownMenu();
+    }
+    dialogs_ = dialogs;
 }
 
 bool AM_AGG_ViewMan::init(const AM_Rect* bounds)

@@ -8,6 +8,7 @@
 #include "gui/graphics/AM_AGG_Context.h"
 #include "gui/views/AM_PlatformDialogs.h"
 #include "gui/views/AM_ViewMan.h"
+#include "platform/MenuPresenter.h"
 #include "platform/SaveForm.h"
 #include "platform/TextPrompt.h"
 
@@ -19,6 +20,7 @@ class Surface;
 }
 
 class AM_AGG_ViewMan : public AM_ViewMan,
+                       private platform::MenuClient,
                        private platform::TextPromptClient,
                        private platform::SaveFormClient {
 public:
@@ -50,14 +52,18 @@ public:
     // Parameters re-sent by the last refresh.
     uint32_t getRefreshedParameters() const { return refreshedParameters_; }
 
-    // The platform's menus and dialogs (AM_PlatformDialogs.h).
-    void setDialogs(const AM_PlatformDialogs& dialogs) { dialogs_ = dialogs; }
+    // The platform's menus and dialogs (AM_PlatformDialogs.h); a menu of
+    // this view manager that is up on the old presenter goes down.
+    void setDialogs(const AM_PlatformDialogs& dialogs);
     const AM_PlatformDialogs& getDialogs() const { return dialogs_; }
 
     // Shows the menu table through the presenter at the opening point and
-    // hands the chosen item to the opening control; false.
+    // returns; the chosen item reaches the opening control when the user
+    // chose it (a copy of the table taken now says what it is). A menu
+    // asked for while one is up is not shown. False.
     bool showMenu() override;
-    uint32_t chooseFromMenu() override;
+    // A menu of this view manager is up.
+    bool isMenuShown() const { return menuShown_; }
     // Opens the platform prompt over the control's place (true when shown).
     bool beginTextEntry(AM_ViewControl* control, uint32_t id, char* text, uint32_t textBytes,
                         void* userData, bool multiLine = false) override;
@@ -85,8 +91,10 @@ public:
 
 protected:
     void cancelTextEntry() override;
+    void closeShownMenu() override;
 
 private:
+    void menuClosed(uint32_t chosen) override;
     void textPromptAccepted(const std::string& text) override;
     void textPromptCancelled() override;
     void saveFormAccepted(const platform::SaveFormFields& fields) override;
@@ -102,4 +110,6 @@ private:
     int32_t metaAuthorIndex_ = -1;
     // The open save form saves the whole patch (opened without a module).
     bool saveFormForPatch_ = false;
+    // A menu shown through the presenter has not answered yet.
+    bool menuShown_ = false;
 };

@@ -44,20 +44,19 @@ void buildEntries(const AM_MenuTable& table, const std::vector<std::vector<uint3
 
 bool AM_AGG_ViewMan::showMenu()
 {
-    const uint32_t chosen = chooseFromMenu();
-    if (chosen != platform::kNoMenuChoice) {
-        deliverMenuCommand(chosen);
-    }
-    return false;
-}
-
-uint32_t AM_AGG_ViewMan::chooseFromMenu()
-{
-    if (dialogs_.menus == nullptr) {
+    platform::MenuPresenter* menus = dialogs_.menus;
+    if (menus == nullptr) {
         AM_STD::printv("no menu presenter: the menu is not shown\n");
-        return platform::kNoMenuChoice;
+        return false;
     }
-    const AM_MenuTable& table = menuTable_;
+    if (menuShown_ || menus->isOpen()) {
+        AM_STD::printv("a menu is up already: the new one is not shown\n");
+        return false;
+    }
+    // What the user chooses is read from this copy, whatever menus are
+    // begun before the answer comes.
+    shownMenu_ = menuTable_;
+    const AM_MenuTable& table = shownMenu_;
     std::vector<std::vector<uint32_t>> children(table.subMenuCount() + 1);
     for (uint32_t index = 1; index <= table.itemCount(); ++index) {
         const uint32_t parent = table.item(index)->subMenu();
@@ -67,13 +66,44 @@ uint32_t AM_AGG_ViewMan::chooseFromMenu()
     }
     platform::PopupMenu menu;
     buildEntries(table, children, 0, menu.entries, 0);
+    menu.initialId = table.initialItem();
     const float zoom = getZoom();
     const int x = int(std::floor(table.point()[0] * zoom));
     const int y = int(std::floor(table.point()[1] * zoom));
-    const uint32_t chosen = dialogs_.menus->show(menu, x, y);
-    const AM_MenuItem* item = table.item(chosen);
-    if (item == nullptr || item->isSubMenuEntry() || item->isSeparator()) {
-        return platform::kNoMenuChoice;
+    // A presenter that answers at once calls menuClosed before open returns.
+    menuShown_ = true;
+    if (!menus->open(menu, x, y, this)) {
+        menuShown_ = false;
+        AM_STD::printv("the menu could not be shown\n");
     }
-    return chosen;
+    return false;
+}
+
+void AM_AGG_ViewMan::menuClosed(uint32_t chosen)
+{
+    if (!menuShown_) {
+        return;
+    }
+    menuShown_ = false;
+    // The control may show another menu while it handles this one.
+    const AM_MenuTable shown = std::move(shownMenu_);
+    shownMenu_ = AM_MenuTable();
+    const AM_MenuItem* item = shown.item(chosen);
+    if (chosen == platform::kNoMenuChoice || item == nullptr || item->isSubMenuEntry() ||
+        item->isSeparator()) {
+        return;
+    }
+    deliverMenuCommand(shown, chosen);
+}
+
+void AM_AGG_ViewMan::closeShownMenu()
+{
+    if (!menuShown_) {
+        return;
+    }
+    menuShown_ = false;
+    shownMenu_ = AM_MenuTable();
+    if (dialogs_.menus != nullptr && dialogs_.menus->isOpen()) {
+        dialogs_.menus->close();
+    }
 }

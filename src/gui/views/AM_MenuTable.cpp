@@ -24,6 +24,7 @@ void AM_MenuTable::begin(AM_ViewControl* control, const float* point, uint32_t m
     point_[0] = point != nullptr ? point[0] : 0.0f;
     point_[1] = point != nullptr ? point[1] : 0.0f;
     menuId_ = menuId;
+    initialItem_ = 0;
 }
 
 uint32_t AM_MenuTable::addItem(uint32_t subMenu, uint32_t command, const char* text, int32_t value,

@@ -127,6 +127,9 @@ public:
     AM_ViewControl* control() const { return control_; }
     const float* point() const { return point_; }
     uint32_t menuId() const { return menuId_; }
+    // The item the menu opens on (0: none; a new menu starts without one).
+    void setInitialItem(uint32_t index) { initialItem_ = index; }
+    uint32_t initialItem() const { return initialItem_; }
 
     // The control goes away: the menu no longer goes to it.
     void forgetControl(AM_ViewControl* control);
@@ -138,4 +141,5 @@ private:
     AM_ViewControl* control_ = nullptr;
     float point_[2] = {0.0f, 0.0f};
     uint32_t menuId_ = 0;
+    uint32_t initialItem_ = 0;
 };

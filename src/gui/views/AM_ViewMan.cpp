@@ -610,6 +610,11 @@ void AM_ViewMan::forgetControl(AM_ViewControl* control)
         return;
     }
     menuTable_.forgetControl(control);
+    if (shownMenu_.control() == control) {
+        // Its menu goes down with it: nothing is delivered to it.
+        shownMenu_.forgetControl(control);
+        closeShownMenu();
+    }
     if (textEntry_.control == control) {
         cancelTextEntry();
     }

@@ -246,16 +246,18 @@ public:
     // Popup menus (the table: AM_MenuTable.h). beginMenu starts the menu
     // of a control at a point (GUI units); items and submenus are added by
     // submenu index (0 the top level); showMenu shows it through the
-    // platform (nothing here) and hands the chosen item to the control.
+    // platform (nothing here) and the chosen item reaches the control's
+    // handleMenuCommand when the user has chosen, which may be on a later
+    // idle call: the menu never holds the caller.
     virtual void beginMenu(AM_ViewControl* control, const float* point, uint32_t menuId);
     virtual uint32_t addMenuItem(uint32_t subMenu, uint32_t command, const char* text,
                                  int32_t value = 0, uint32_t flags = 0, void* userData = nullptr);
     virtual uint32_t addSubMenu(uint32_t parent, const char* text, int32_t value = 0);
+    // The item (an index addMenuItem answered) the menu being built opens
+    // on: under the pointer and highlighted. 0: none.
+    void setMenuInitialItem(uint32_t index) { menuTable_.setInitialItem(index); }
     // Always false (the chosen command reaches the control directly).
     virtual bool showMenu();
-    // Shows the menu and answers the index of the chosen item without
-    // handing it to a control (0: nothing chosen; nothing is shown here).
-    virtual uint32_t chooseFromMenu();
     // The one text prompt: text is the text to start with; with textBytes
     // above 0 it is also the control's buffer that receives the accepted
     // text, cut to fit. Then the control gets message 43 with argument 0
@@ -427,10 +429,18 @@ protected:
         bool multiLine = false;
     };
 
-    // Hands a copy of item `index` of the menu table to the control that
-    // opened the menu; false when the index is not a choosable item, the
-    // control went away or its handleMenuCommand did not use the item.
+    // Hands a copy of item `index` of the menu table (or of a copy of it
+    // taken when the menu was shown) to the control that opened the menu;
+    // false when the index is not a choosable item, the control went away
+    // or its handleMenuCommand did not use the item.
     bool deliverMenuCommand(uint32_t index);
+    bool deliverMenuCommand(const AM_MenuTable& table, uint32_t index);
+    // The menu being shown goes down without an answer (its control went
+    // away); nothing is shown here.
+    virtual void closeShownMenu();
+    // The menu shown (copied when it was shown, so that menus begun
+    // meanwhile leave it alone) while it is up.
+    AM_MenuTable shownMenu_;
     // Forgets the open prompt without delivering it (the platform view
     // manager also closes its field).
     virtual void cancelTextEntry();

@@ -38,18 +38,20 @@ bool AM_ViewMan::showMenu()
     return false;
 }
 
-uint32_t AM_ViewMan::chooseFromMenu()
-{
-    return 0;
-}
+void AM_ViewMan::closeShownMenu() {}
 
 bool AM_ViewMan::deliverMenuCommand(uint32_t index)
 {
-    const AM_MenuItem* chosen = menuTable_.item(index);
+    return deliverMenuCommand(menuTable_, index);
+}
+
+bool AM_ViewMan::deliverMenuCommand(const AM_MenuTable& table, uint32_t index)
+{
+    const AM_MenuItem* chosen = table.item(index);
     if (index == 0 || chosen == nullptr || chosen->isSubMenuEntry() || chosen->isSeparator()) {
         return false;
     }
-    AM_ViewControl* control = menuTable_.control();
+    AM_ViewControl* control = table.control();
     if (control == nullptr) {
         AM_STD::printv("menu item '%s' chosen, but no control takes no menu commands\n",
                        chosen->text.c_str());
@@ -57,8 +59,8 @@ bool AM_ViewMan::deliverMenuCommand(uint32_t index)
     }
     // The control may begin another menu while it handles this one.
     const AM_MenuItem item = *chosen;
-    const float point[2] = {menuTable_.point()[0], menuTable_.point()[1]};
-    if (!control->handleMenuCommand(point, menuTable_.menuId(), true, &item)) {
+    const float point[2] = {table.point()[0], table.point()[1]};
+    if (!control->handleMenuCommand(point, table.menuId(), true, &item)) {
         AM_STD::printv("menu item '%s' chosen, but %s takes no menu commands\n", item.text.c_str(),
                        control->getName());
         return false;

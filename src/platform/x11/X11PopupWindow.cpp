@@ -1,42 +1,45 @@
 #include "platform/x11/X11PopupWindow.h"
 
 #include "platform/Trace.h"
+#include "platform/x11/X11ConnectionWatch.h"
 #include "platform/x11/X11ErrorTrap.h"
 #include "platform/x11/X11EventTranslator.h"
-#include "platform/x11/X11Wait.h"
 #include "platform/x11/X11Window.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <thread>
+#include <deque>
 #include <vector>
 
 namespace platform::x11 {
 
 namespace {
 
-// Attempts at the grab, a few milliseconds apart: the press that opened the
-// menu may still hold the pointer for a moment.
-constexpr int kGrabAttempts = 20;
-constexpr int kGrabRetryMs = 10;
+// Events kept for the menu between two pumps at most; a flood beyond
+// this is dropped (motion is compressed anyway).
+constexpr size_t kMaxQueuedEvents = 1024;
 
-class X11PopupHost final : public PopupHost {
+class X11PopupHost final : public PopupHost, private X11SideWindows {
 public:
-    X11PopupHost(X11Window& window, X11PopupOptions options)
-        : window_(window), display_(window.display()), options_(std::move(options))
+    explicit X11PopupHost(X11Window& window) : window_(window), display_(window.display())
     {
         screen_ = DefaultScreen(display_);
         root_ = RootWindow(display_, screen_);
         visual_ = DefaultVisual(display_, screen_);
         depth_ = DefaultDepth(display_, screen_);
+        window_.setSideWindows(this);
     }
 
     ~X11PopupHost() override
     {
+        window_.setSideWindows(nullptr);
+        // A lost connection takes no request: what it held went with it.
+        if (X11ConnectionWatch::lost(display_)) {
+            return;
+        }
         releaseInput();
         for (Panel& p : panels_) {
             if (p.window != 0) {
@@ -54,7 +57,7 @@ public:
     {
         screenX = x;
         screenY = y;
-        if (!window_.alive()) {
+        if (!window_.alive() || X11ConnectionWatch::lost(display_)) {
             return;
         }
         X11ErrorTrap trap(display_);
@@ -69,7 +72,7 @@ public:
 
     int openPanel(const PixelRect& r) override
     {
-        if (r.w <= 0 || r.h <= 0) {
+        if (r.w <= 0 || r.h <= 0 || X11ConnectionWatch::lost(display_)) {
             return 0;
         }
         X11ErrorTrap trap(display_);
@@ -109,7 +112,7 @@ public:
     void presentPanel(int id, const FrameView& picture) override
     {
         Panel* p = find(id);
-        if (p == nullptr || picture.pixels == nullptr) {
+        if (p == nullptr || picture.pixels == nullptr || X11ConnectionWatch::lost(display_)) {
             return;
         }
         const int w = std::min(picture.width, p->width);
@@ -127,12 +130,24 @@ public:
     void closePanel(int id) override
     {
         if (Panel* p = find(id)) {
-            destroy(*p);
+            if (X11ConnectionWatch::lost(display_)) {
+                p->window = 0;
+            } else {
+                destroy(*p);
+            }
+        }
+        // With the last panel gone, what it had not handed out is stale.
+        if (std::none_of(panels_.begin(), panels_.end(),
+                         [](const Panel& p) { return p.window != 0; })) {
+            queue_.clear();
         }
     }
 
     bool grabInput() override
     {
+        if (grabbed_) {
+            return true;
+        }
         Window on = 0;
         for (const Panel& p : panels_) {
             if (p.window != 0) {
@@ -140,29 +155,26 @@ public:
                 break;
             }
         }
-        if (on == 0) {
+        if (on == 0 || X11ConnectionWatch::lost(display_)) {
             return false;
         }
-        XSync(display_, False);
-        for (int attempt = 0; attempt < kGrabAttempts; ++attempt) {
-            const int pointer = XGrabPointer(
-                display_, on, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
-                GrabModeAsync, GrabModeAsync, 0, 0, CurrentTime);
-            if (pointer == GrabSuccess) {
-                const int keys =
-                    XGrabKeyboard(display_, on, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-                if (keys == GrabSuccess) {
-                    grabbed_ = true;
-                    grabWindow_ = on;
-                    XFlush(display_);
-                    return true;
-                }
-                XUngrabPointer(display_, CurrentTime);
-            }
+        X11ErrorTrap trap(display_);
+        const int pointer =
+            XGrabPointer(display_, on, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                         GrabModeAsync, GrabModeAsync, 0, 0, CurrentTime);
+        if (pointer != GrabSuccess) {
             XFlush(display_);
-            std::this_thread::sleep_for(std::chrono::milliseconds(kGrabRetryMs));
+            return false;
         }
-        return false;
+        const int keys = XGrabKeyboard(display_, on, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        if (keys != GrabSuccess) {
+            XUngrabPointer(display_, CurrentTime);
+            XFlush(display_);
+            return false;
+        }
+        grabbed_ = true;
+        XFlush(display_);
+        return true;
     }
 
     void releaseInput() override
@@ -171,46 +183,61 @@ public:
             return;
         }
         grabbed_ = false;
+        if (X11ConnectionWatch::lost(display_)) {
+            return;
+        }
         X11ErrorTrap trap(display_);
         XUngrabPointer(display_, CurrentTime);
         XUngrabKeyboard(display_, CurrentTime);
         XFlush(display_);
     }
 
-    PopupEvent nextEvent(int timeoutMs) override
+    bool pollEvent(PopupEvent& event) override
     {
-        if (options_.beforeWait) {
-            options_.beforeWait();
+        if (queue_.empty()) {
+            return false;
+        }
+        event = queue_.front();
+        queue_.pop_front();
+        return true;
+    }
+
+private:
+    struct Panel {
+        Window window = 0;
+        GC gc = nullptr;
+        int width = 0;
+        int height = 0;
+        std::vector<uint8_t> pixels; // BGRA rows, width * 4 bytes each
+    };
+
+    // An event of the connection that the editor window's pump does not
+    // take: ours when it is addressed to one of the panels.
+    bool takeEvent(const XEvent& event) override
+    {
+        Panel* panel = findWindow(event.xany.window);
+        if (panel == nullptr) {
+            return false;
         }
         PopupEvent out;
-        XEvent event{};
-        if (!waitForEvent(display_, &X11PopupHost::isOurs, reinterpret_cast<XPointer>(this), &event,
-                          static_cast<uint32_t>(std::max(timeoutMs, 0)))) {
-            out.kind = PopupEvent::Kind::Timeout;
-            return out;
-        }
         switch (event.type) {
         case Expose:
-            if (Panel* p = findWindow(event.xexpose.window)) {
-                show(*p);
-            }
-            return out; // Timeout: nothing for the menu
+            show(*panel);
+            return true;
         case DestroyNotify:
         case UnmapNotify:
             out.kind = PopupEvent::Kind::Ended;
-            return out;
-        case MotionNotify: {
-            // Only the latest position counts.
-            XEvent later{};
-            while (XCheckTypedEvent(display_, MotionNotify, &later)) {
-                event = later;
+            break;
+        case MotionNotify:
+            // Only the latest position of a run of moves counts.
+            if (!queue_.empty() && queue_.back().kind == PopupEvent::Kind::PointerMove) {
+                queue_.pop_back();
             }
             out.kind = PopupEvent::Kind::PointerMove;
             out.x = event.xmotion.x_root;
             out.y = event.xmotion.y_root;
             out.modifiers = modifiersOfState(event.xmotion.state);
-            return out;
-        }
+            break;
         case ButtonPress:
         case ButtonRelease: {
             const unsigned int b = event.xbutton.button;
@@ -231,49 +258,28 @@ public:
                     out.wheel = b == Button4 ? 1 : -1;
                 }
             }
-            return out;
+            break;
         }
         case KeyPress: {
             char text[16] = {};
             KeySym keysym = 0;
-            const int length = XLookupString(&event.xkey, text, static_cast<int>(sizeof text) - 1,
-                                             &keysym, nullptr);
+            XKeyEvent key = event.xkey;
+            const int length =
+                XLookupString(&key, text, static_cast<int>(sizeof text) - 1, &keysym, nullptr);
             const KeyMeaning meaning = meaningOfKey(keysym, text, length);
             out.kind = PopupEvent::Kind::KeyDown;
             out.virtualKey = meaning.virtualKey;
             out.character = meaning.character;
             out.modifiers = modifiersOfState(event.xkey.state);
-            return out;
+            break;
         }
         default:
-            return out;
+            return true;
         }
-    }
-
-private:
-    struct Panel {
-        Window window = 0;
-        GC gc = nullptr;
-        int width = 0;
-        int height = 0;
-        std::vector<uint8_t> pixels; // BGRA rows, width * 4 bytes each
-    };
-
-    static Bool isOurs(Display*, XEvent* event, XPointer arg)
-    {
-        auto* self = reinterpret_cast<X11PopupHost*>(arg);
-        switch (event->type) {
-        case ButtonPress:
-        case ButtonRelease:
-        case MotionNotify:
-        case KeyPress:
-        case Expose:
-        case DestroyNotify:
-        case UnmapNotify:
-            return self->findWindow(event->xany.window) != nullptr ? True : False;
-        default:
-            return False;
+        if (queue_.size() < kMaxQueuedEvents) {
+            queue_.push_back(out);
         }
+        return true;
     }
 
     Panel* find(int id)
@@ -370,29 +376,23 @@ private:
 
     X11Window& window_;
     Display* display_;
-    X11PopupOptions options_;
     int screen_ = 0;
     Window root_ = 0;
     Visual* visual_ = nullptr;
     int depth_ = 0;
     std::vector<Panel> panels_;
     bool grabbed_ = false;
-    Window grabWindow_ = 0;
+    std::deque<PopupEvent> queue_;
 };
 
 } // namespace
 
-} // namespace platform::x11
-
-namespace platform {
-
-std::unique_ptr<PopupHost> openX11PopupHost(EditorWindow& window, X11PopupOptions options)
+std::unique_ptr<PopupHost> openPopupHost(X11Window& window)
 {
-    auto* x11 = dynamic_cast<x11::X11Window*>(&window);
-    if (x11 == nullptr || x11->display() == nullptr) {
+    if (window.display() == nullptr) {
         return nullptr;
     }
-    return std::make_unique<x11::X11PopupHost>(*x11, std::move(options));
+    return std::make_unique<X11PopupHost>(window);
 }
 
-} // namespace platform
+} // namespace platform::x11

@@ -2,25 +2,20 @@
 // Popup panels for the editor's menus on the editor window's own X11
 // connection: override-redirect windows on the root window, showing the
 // pictures the menu code draws, with the pointer and keyboard grabbed while
-// a menu is up. The header holds no X11 types.
+// a menu is up. The editor window's pump hands the panels' events over;
+// nothing here waits for the server. The header holds no X11 types.
 //
 // GUI thread only.
 
-#include "platform/EditorWindow.h"
 #include "platform/PopupHost.h"
 
-#include <functional>
 #include <memory>
 
-namespace platform {
+namespace platform::x11 {
 
-struct X11PopupOptions {
-    // Called every time the menu waits for an event, before it waits
-    // (tests inject input there).
-    std::function<void()> beforeWait;
-};
+class X11Window;
 
-// Null when the window is not an X11 editor window (a headless one).
-std::unique_ptr<PopupHost> openX11PopupHost(EditorWindow& window, X11PopupOptions options = {});
+// The popup host of the window (which must outlive it).
+std::unique_ptr<PopupHost> openPopupHost(X11Window& window);
 
-} // namespace platform
+} // namespace platform::x11

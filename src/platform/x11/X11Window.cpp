@@ -6,6 +6,7 @@
 #include "platform/x11/X11DropReceiver.h"
 #include "platform/x11/X11ErrorTrap.h"
 #include "platform/x11/X11EventTranslator.h"
+#include "platform/x11/X11PopupWindow.h"
 #include "platform/x11/X11Surface.h"
 #include "platform/x11/X11Wait.h"
 
@@ -239,6 +240,11 @@ void X11Window::setDropTarget(DropTarget* target)
     receiver_->setTarget(target);
 }
 
+std::unique_ptr<PopupHost> X11Window::openPopupHost()
+{
+    return platform::x11::openPopupHost(*this);
+}
+
 void X11Window::takeFocus()
 {
     if (!alive_)
@@ -343,8 +349,11 @@ void X11Window::pumpEvents(WindowEventSink& sink)
         // The input method's own traffic, and keys it takes while composing.
         if (inputContext_ != nullptr && XFilterEvent(&event, None))
             continue;
-        if (event.xany.window != window_)
+        if (event.xany.window != window_) {
+            if (side_ != nullptr)
+                side_->takeEvent(event);
             continue;
+        }
         if (event.type == MotionNotify) {
             // Only the latest position of a run of moves counts.
             XEvent next;

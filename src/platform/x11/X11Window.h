@@ -21,6 +21,15 @@ class X11Surface;
 class X11DropReceiver;
 class X11DragSender;
 
+// Windows of ours on the window's connection other than the editor window
+// (the menus' popups): the pump hands their events over.
+class X11SideWindows {
+public:
+    virtual ~X11SideWindows() = default;
+    // True when the event is addressed to one of them (it is taken).
+    virtual bool takeEvent(const XEvent& event) = 0;
+};
+
 class X11Window final : public EditorWindow {
 public:
     static std::unique_ptr<X11Window> open(uintptr_t parent, int width, int height,
@@ -36,6 +45,7 @@ public:
     Surface& surface() override;
     DragSource& dragSource() override;
     void setDropTarget(DropTarget* target) override;
+    std::unique_ptr<PopupHost> openPopupHost() override;
     void takeFocus() override;
     void leaveKeyToHost() override;
     uintptr_t nativeHandle() const override { return window_; }
@@ -47,6 +57,8 @@ public:
     X11Surface& x11Surface() { return *surface_; }
     X11DropReceiver& dropReceiver() { return *receiver_; }
     X11DragSender& dragSender() { return *sender_; }
+    // Who takes the events of our other windows (null: nobody).
+    void setSideWindows(X11SideWindows* side) { side_ = side; }
 
     // Drag-and-drop and selection traffic of this window: true when the event
     // is one (handled or not). The drop side is skipped while it is in the
@@ -78,6 +90,7 @@ private:
     std::unique_ptr<X11Surface> surface_;
     std::unique_ptr<X11DropReceiver> receiver_;
     std::unique_ptr<X11DragSender> sender_;
+    X11SideWindows* side_ = nullptr;
     DoubleClickDetector doubleClicks_;
     int width_ = 0;
     int height_ = 0;

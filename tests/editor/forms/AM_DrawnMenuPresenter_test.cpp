@@ -1,5 +1,6 @@
 #include "editor/forms/AM_DrawnMenuPresenter.h"
 #include "editor/forms/AM_FormsLook.h"
+#include "editor/forms/AM_MenuSession.h"
 
 #include "FormsFixture.h"
 #include "GoldenImage.h"
@@ -38,12 +39,32 @@ platform::PopupMenu presetMenu()
     return menu;
 }
 
+// Records the answers a presenter gives.
+struct MenuAnswers : platform::MenuClient {
+    void menuClosed(uint32_t chosen) override { answers.push_back(chosen); }
+    std::vector<uint32_t> answers;
+};
+
+// A hundred items, "Preset 1" to "Preset 100" (ids 1 to 100), the one
+// with id `checked` checked.
+platform::PopupMenu tallMenu(uint32_t checked = 0)
+{
+    platform::PopupMenu tall;
+    for (uint32_t i = 1; i <= 100; ++i) {
+        tall.entries.push_back(checkItem("Preset " + std::to_string(i), i, i == checked));
+        tall.entries.back().checkable = checked != 0;
+    }
+    return tall;
+}
+
 struct MenuFixture : formstest::PinnedFont {
     // The screen is 800 x 600, the editor's window sits at (100, 50).
     std::unique_ptr<HeadlessPopupHost> makeHost(PixelRect screen = {0, 0, 800, 600})
     {
         return std::make_unique<HeadlessPopupHost>(screen, 100, 50);
     }
+    // Opens the menu, then pumps it as the editor's idle calls do until it
+    // answers (the script running out ends it); the answer its client got.
     uint32_t show(const platform::PopupMenu& menu, int x, int y, float zoom = 1.0f,
                   PixelRect screen = {0, 0, 800, 600})
     {
@@ -51,7 +72,26 @@ struct MenuFixture : formstest::PinnedFont {
         host = owned.get();
         script(*host);
         presenter = std::make_unique<AM_DrawnMenuPresenter>(std::move(owned), zoom);
-        return presenter->show(menu, x, y);
+        MenuAnswers client;
+        if (!presenter->open(menu, x, y, &client)) {
+            return kNoMenuChoice;
+        }
+        for (int idle = 0; idle < kMaxIdles && presenter->isOpen(); ++idle) {
+            presenter->pump(0);
+        }
+        EXPECT_FALSE(presenter->isOpen());
+        EXPECT_EQ(client.answers.size(), 1u);
+        return client.answers.empty() ? kNoMenuChoice : client.answers.front();
+    }
+    static constexpr int kMaxIdles = 100;
+    // A presenter whose host waits for the test's input: the menu stays up
+    // while none comes. `host` is its host.
+    std::unique_ptr<AM_DrawnMenuPresenter> waitingPresenter(PixelRect screen = {0, 0, 800, 600})
+    {
+        auto owned = makeHost(screen);
+        owned->setEndWhenEmpty(false);
+        host = owned.get();
+        return std::make_unique<AM_DrawnMenuPresenter>(std::move(owned), 1.0f);
     }
     // Queues the events of the test: called before every event the menu
     // asks for, with the number of the ask (1, 2, ...).
@@ -316,10 +356,7 @@ TEST_F(MenuFixture, PanelsStayOnTheScreen)
 // scrolls step by step.
 TEST_F(MenuFixture, ATallMenuScrolls)
 {
-    platform::PopupMenu tall;
-    for (uint32_t i = 1; i <= 100; ++i) {
-        tall.entries.push_back(item("Preset " + std::to_string(i), i));
-    }
+    const platform::PopupMenu tall = tallMenu();
     const PixelRect screen{0, 0, 600, 300};
     steps = [&](HeadlessPopupHost& h, int n) {
         if (n != 1) {
@@ -357,10 +394,7 @@ TEST_F(MenuFixture, ATallMenuScrolls)
 // does nothing.
 TEST_F(MenuFixture, TheWheelScrollsATallMenu)
 {
-    platform::PopupMenu tall;
-    for (uint32_t i = 1; i <= 100; ++i) {
-        tall.entries.push_back(item("Preset " + std::to_string(i), i));
-    }
+    const platform::PopupMenu tall = tallMenu();
     const PixelRect screen{0, 0, 600, 300};
     for (const bool isTall : {true, false}) {
         SCOPED_TRACE(isTall);
@@ -383,6 +417,181 @@ TEST_F(MenuFixture, TheWheelScrollsATallMenu)
     }
 }
 
+// Opening returns at once: the menu stays up across idle calls while no
+// input comes, a second menu is refused meanwhile, and the answer reaches
+// the client on the idle call that handles the click, once.
+TEST_F(MenuFixture, AMenuStaysUpAcrossIdleCallsAndAnswersOnTheIdleOfTheClick)
+{
+    const auto waiting = waitingPresenter();
+    AM_DrawnMenuPresenter& p = *waiting;
+    HeadlessPopupHost* h = host;
+    MenuAnswers client;
+    ASSERT_TRUE(p.open(presetMenu(), 20, 30, &client));
+    for (int idle = 0; idle < 5; ++idle) {
+        p.pump(static_cast<uint32_t>(idle) * 16);
+        EXPECT_TRUE(p.isOpen());
+        ASSERT_EQ(h->openPanels().size(), 1u);
+        EXPECT_TRUE(h->grabbed());
+    }
+    MenuAnswers other;
+    EXPECT_FALSE(p.open(presetMenu(), 0, 0, &other));
+    EXPECT_TRUE(client.answers.empty());
+
+    int x = 0, y = 0;
+    rowPoint(*h->openPanels()[0], kSnapTop, 1.0f, x, y);
+    h->postMove(x, y);
+    h->postClick(x, y);
+    p.pump(100);
+    EXPECT_FALSE(p.isOpen());
+    EXPECT_FALSE(h->grabbed());
+    EXPECT_TRUE(h->openPanels().empty());
+    EXPECT_EQ(client.answers, std::vector<uint32_t>{3});
+    p.pump(116);
+    EXPECT_EQ(client.answers.size(), 1u);
+    EXPECT_TRUE(other.answers.empty());
+}
+
+// Taking a menu down: close tells its client nothing, dismiss tells it
+// that nothing was chosen; either way the panels go and the input is free.
+TEST_F(MenuFixture, CloseTellsNothingAndDismissTellsNoChoice)
+{
+    for (const bool dismiss : {false, true}) {
+        SCOPED_TRACE(dismiss);
+        const auto waiting = waitingPresenter();
+        AM_DrawnMenuPresenter& p = *waiting;
+        HeadlessPopupHost* h = host;
+        MenuAnswers client;
+        ASSERT_TRUE(p.open(presetMenu(), 20, 30, &client));
+        if (dismiss) {
+            p.dismiss();
+        } else {
+            p.close();
+        }
+        p.pump(0);
+        EXPECT_FALSE(p.isOpen());
+        EXPECT_FALSE(h->grabbed());
+        EXPECT_TRUE(h->openPanels().empty());
+        EXPECT_EQ(client.answers,
+                  dismiss ? std::vector<uint32_t>{kNoMenuChoice} : std::vector<uint32_t>{});
+    }
+}
+
+// A menu with an initial item opens with that item highlighted and under
+// the pointer (its submenus open when it lies in one, a tall menu scrolled
+// to it); the release of the opening press there chooses nothing, Return
+// chooses it.
+TEST_F(MenuFixture, AMenuOpensOnItsInitialItem)
+{
+    platform::PopupMenu tall = tallMenu(60);
+    tall.initialId = 60;
+    struct Case {
+        const char* what;
+        platform::PopupMenu menu;
+        PixelRect screen;
+        size_t panels;
+        uint32_t expected;
+    };
+    platform::PopupMenu onSnap = presetMenu();
+    onSnap.initialId = 3;
+    platform::PopupMenu inAlign = presetMenu();
+    inAlign.initialId = 12;
+    platform::PopupMenu onDisabled = presetMenu();
+    onDisabled.initialId = 2; // Redo is disabled: opened as usual
+    const Case cases[] = {
+        {"top-level item", onSnap, {0, 0, 800, 600}, 1, 3},
+        {"item of a submenu", inAlign, {0, 0, 800, 600}, 2, 12},
+        {"tall menu", tall, {0, 0, 800, 300}, 1, 60},
+        {"disabled item", onDisabled, {0, 0, 800, 600}, 1, kNoMenuChoice},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        steps = [&](HeadlessPopupHost& h, int n) {
+            if (n != 1) {
+                return;
+            }
+            ASSERT_EQ(h.openPanels().size(), c.panels);
+            if (c.expected != kNoMenuChoice) {
+                // The pointer (the window's (20, 150) at (100, 50)) is on the
+                // row: a release there chooses nothing.
+                const auto& panel = *h.openPanels()[0];
+                EXPECT_GE(150 + 50, panel.rect.y);
+                EXPECT_LT(150 + 50, panel.rect.y + panel.rect.h);
+                platform::PopupEvent up;
+                up.kind = platform::PopupEvent::Kind::ButtonUp;
+                up.button = platform::PointerButton::Secondary;
+                up.x = 120;
+                up.y = 200;
+                h.post(up);
+            } else {
+                EXPECT_EQ(h.openPanels()[0]->rect.y, 200);
+            }
+            h.postKey(platform::kVirtualKeyReturn);
+        };
+        EXPECT_EQ(show(c.menu, 20, 150, 1.0f, c.screen), c.expected);
+    }
+}
+
+// The highlighted initial item is drawn under the pointer: the pixels in
+// the middle of the row under the pointer are the highlight's.
+TEST_F(MenuFixture, TheInitialItemIsHighlightedUnderThePointer)
+{
+    platform::PopupMenu menu = presetMenu();
+    menu.initialId = 5;
+    uint32_t underPointer = 0;
+    uint32_t elsewhere = 0;
+    steps = [&](HeadlessPopupHost& h, int n) {
+        if (n != 1) {
+            return;
+        }
+        const auto& panel = *h.openPanels()[0];
+        const auto pixel = [&](int sx, int sy) {
+            const size_t at = (static_cast<size_t>(sy - panel.rect.y) * panel.width +
+                               static_cast<size_t>(sx - panel.rect.x)) *
+                              4;
+            return uint32_t(panel.pixels[at]) | uint32_t(panel.pixels[at + 1]) << 8 |
+                   uint32_t(panel.pixels[at + 2]) << 16;
+        };
+        underPointer = pixel(panel.rect.x + 8, 200);
+        int x = 0, y = 0;
+        rowPoint(panel, kUndoTop, 1.0f, x, y);
+        elsewhere = pixel(panel.rect.x + 8, y);
+        h.postKey(platform::kVirtualKeyEscape);
+    };
+    EXPECT_EQ(show(menu, 20, 150), kNoMenuChoice);
+    EXPECT_NE(underPointer, elsewhere);
+    EXPECT_EQ(underPointer, AM_FormsLook::kHighlight >> 8);
+}
+
+// Resting on a scroll arrow scrolls a step every kStepMs of the clock the
+// idle calls give, and no faster when the idle calls come more often.
+TEST_F(MenuFixture, RestingOnAScrollArrowStepsWithTheClock)
+{
+    const platform::PopupMenu tall = tallMenu();
+    for (const uint32_t idleMs : {AM_MenuSession::kStepMs, AM_MenuSession::kStepMs / 4}) {
+        SCOPED_TRACE(idleMs);
+        const auto waiting = waitingPresenter({0, 0, 600, 300});
+        AM_DrawnMenuPresenter& p = *waiting;
+        HeadlessPopupHost* h = host;
+        MenuAnswers client;
+        ASSERT_TRUE(p.open(tall, 10, 10, &client));
+        const auto& panel = *h->openPanels()[0];
+        h->postMove(panel.rect.x + 40, panel.rect.y + panel.rect.h - 4);
+        uint32_t now = 1000;
+        p.pump(now);
+        // Ten steps of half a row: five rows.
+        while (now < 1000 + 10 * AM_MenuSession::kStepMs) {
+            now += idleMs;
+            p.pump(now);
+        }
+        const int y = panel.rect.y + static_cast<int>(AM_FormsLook::kMenuScrollArrowHeight) + 4;
+        h->postMove(panel.rect.x + 40, y);
+        h->postClick(panel.rect.x + 40, y);
+        p.pump(now);
+        ASSERT_EQ(client.answers.size(), 1u);
+        EXPECT_EQ(client.answers[0], 6u);
+    }
+}
+
 TEST_F(MenuFixture, NothingIsShownWhenTheInputCannotBeGrabbed)
 {
     testsupport::TraceCapture trace;
@@ -392,8 +601,18 @@ TEST_F(MenuFixture, NothingIsShownWhenTheInputCannotBeGrabbed)
     owned->postKey(platform::kVirtualKeyReturn);
     HeadlessPopupHost* h = owned.get();
     AM_DrawnMenuPresenter p(std::move(owned), 1.0f);
-    EXPECT_EQ(p.show(presetMenu(), 10, 10), kNoMenuChoice);
+    MenuAnswers client;
+    ASSERT_TRUE(p.open(presetMenu(), 10, 10, &client));
+    // The next idle calls try the grab again, then the menu gives up
+    // without handling a key.
+    for (int idle = 0; idle < AM_MenuSession::kGrabAttempts && p.isOpen(); ++idle) {
+        EXPECT_TRUE(client.answers.empty());
+        p.pump(0);
+    }
+    EXPECT_FALSE(p.isOpen());
+    EXPECT_EQ(client.answers, std::vector<uint32_t>{kNoMenuChoice});
     EXPECT_TRUE(h->openPanels().empty());
+    EXPECT_EQ(h->handedOut(), 0);
     EXPECT_NE(trace.text().find("held by another program"), std::string::npos);
 }
 
@@ -401,7 +620,9 @@ TEST_F(MenuFixture, WithoutPopupsEveryMenuIsDismissedAndTheFontSizeIsKept)
 {
     testsupport::TraceCapture trace;
     AM_DrawnMenuPresenter none(nullptr, 1.0f);
-    EXPECT_EQ(none.show(presetMenu(), 10, 10), kNoMenuChoice);
+    MenuAnswers client;
+    EXPECT_FALSE(none.open(presetMenu(), 10, 10, &client));
+    EXPECT_TRUE(client.answers.empty());
     EXPECT_NE(trace.text().find("no popup windows"), std::string::npos);
 
     steps = [](HeadlessPopupHost& h, int n) {

@@ -1,14 +1,15 @@
 // The forms on a real X server: a right click in an editor window opens a
-// menu window whose chosen item comes back; Escape and a click outside
-// choose nothing; typing into a prompt reaches its client.
+// menu window that stays up across idle calls and whose chosen item comes
+// back on a later one; Escape and a click outside choose nothing; typing
+// into a prompt reaches its client.
 
 #include "X11TestDisplay.h"
 
 #include "editor/forms/AM_EditorForms.h"
 #include "editor/forms/AM_TextPromptOverlay.h"
 #include "gui/graphics/text/AM_FontSettings.h"
+#include "platform/Clock.h"
 #include "platform/x11/X11EditorWindow.h"
-#include "platform/x11/X11PopupWindow.h"
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -54,15 +55,7 @@ protected:
         host_ = makeHostWindow(60, 40, kWidth, kHeight);
         window_ = openX11EditorWindow(host_, kWidth, kHeight);
         ASSERT_NE(window_, nullptr);
-        X11PopupOptions options;
-        options.beforeWait = [this] {
-            ++waits_;
-            if (step_) {
-                step_(waits_);
-            }
-        };
-        forms_ =
-            std::make_unique<AM_EditorForms>(*window_, 1.0f, openX11PopupHost(*window_, options));
+        forms_ = std::make_unique<AM_EditorForms>(*window_, 1.0f);
         RecordingSink sink;
         pumpFor(*window_, sink, 50);
     }
@@ -101,38 +94,73 @@ protected:
     }
     void moveRoot(int x, int y) { movePointer(DefaultRootWindow(display_), x, y); }
 
+    // The editor's part: every event goes to the forms first.
+    struct FormsSink : WindowEventSink {
+        AM_EditorForms* forms = nullptr;
+        int passed = 0;
+        void onWindowEvent(const WindowEvent& e) override
+        {
+            if (!forms->takeEvent(e))
+                ++passed;
+        }
+    };
+    struct MenuAnswers : MenuClient {
+        void menuClosed(uint32_t chosen) override { answers.push_back(chosen); }
+        std::vector<uint32_t> answers;
+    };
+
+    // One idle call of the editor: the window's pump, then the forms.
+    void idle(FormsSink& sink)
+    {
+        window_->pumpEvents(sink);
+        forms_->tick(platform::tickCount());
+    }
+
     // A right press in the editor window, as the editor sees it; the menu
-    // is shown at its point (the editor's view manager does so while it
-    // handles the press).
-    uint32_t rightClickMenu()
+    // is opened at its point (the editor's view manager does so while it
+    // handles the press) and the call returns. Then idle calls as the host
+    // makes them, with `input` given once on the first one that finds the
+    // menu up, until the menu answers.
+    uint32_t rightClickMenu(const std::function<void()>& input)
     {
         movePointer(static_cast<Window>(window_->nativeHandle()), 30, 30);
         button(Button3, true);
-        RecordingSink sink;
-        const bool pressed = pumpUntil(*window_, sink, [&] {
-            for (const WindowEvent& e : sink.events)
+        RecordingSink pressSink;
+        const bool pressed = pumpUntil(*window_, pressSink, [&] {
+            for (const WindowEvent& e : pressSink.events)
                 if (e.kind == WindowEventKind::ButtonDown && e.button == PointerButton::Secondary)
                     return true;
             return false;
         });
         EXPECT_TRUE(pressed);
-        return forms_->menus().show(testMenu(), 30, 30);
+        MenuAnswers client;
+        EXPECT_TRUE(forms_->menus().open(testMenu(), 30, 30, &client));
+        FormsSink sink;
+        sink.forms = forms_.get();
+        bool given = false;
+        for (int i = 0; i < 400 && client.answers.empty(); ++i) {
+            idle(sink);
+            if (!given && forms_->menuOpen()) {
+                given = true;
+                input();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_EQ(client.answers.size(), 1u);
+        EXPECT_FALSE(forms_->menuOpen());
+        return client.answers.empty() ? kNoMenuChoice : client.answers.front();
     }
 
     Window host_ = 0;
     std::unique_ptr<EditorWindow> window_;
     std::unique_ptr<AM_EditorForms> forms_;
-    std::function<void(int)> step_;
-    int waits_ = 0;
 };
 
 TEST_F(FormsX11Test, ARightClickMapsAMenuWindowAndAChosenItemGivesItsCommand)
 {
     std::vector<Popup> seen;
     uint32_t faceColour = 0;
-    step_ = [&](int wait) {
-        if (wait != 1)
-            return;
+    const uint32_t chosen = rightClickMenu([&] {
         seen = popups();
         if (seen.size() != 1)
             return;
@@ -145,14 +173,40 @@ TEST_F(FormsX11Test, ARightClickMapsAMenuWindowAndAChosenItemGivesItsCommand)
         moveRoot(p.x + 40, p.y + 4 + 20 + 10);
         button(Button1, true);
         button(Button1, false);
-    };
-    EXPECT_EQ(rightClickMenu(), 102u);
+    });
+    EXPECT_EQ(chosen, 102u);
     ASSERT_EQ(seen.size(), 1u);
     // At the pointer: the window's (30, 30) on the screen.
     EXPECT_EQ(seen[0].x, 60 + 30);
     EXPECT_EQ(seen[0].y, 40 + 30);
     EXPECT_EQ(faceColour, 0x2a2e35u);
     EXPECT_TRUE(popups().empty());
+}
+
+// While the menu is up, every idle call returns and the menu stays mapped
+// with the input grabbed: the host's own interface goes on.
+TEST_F(FormsX11Test, IdleCallsReturnWhileTheMenuIsUp)
+{
+    int idlesWithTheMenuUp = 0;
+    const uint32_t chosen = rightClickMenu([&] {
+        button(Button3, false);
+        FormsSink sink;
+        sink.forms = forms_.get();
+        for (int i = 0; i < 20; ++i) {
+            idle(sink);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (forms_->menuOpen() && popups().size() == 1)
+                ++idlesWithTheMenuUp;
+        }
+        // Another program cannot take the pointer while the menu has it.
+        EXPECT_EQ(XGrabPointer(display_, DefaultRootWindow(display_), False, ButtonPressMask,
+                               GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+                  AlreadyGrabbed);
+        tap(XK_Down);
+        tap(XK_Return);
+    });
+    EXPECT_EQ(idlesWithTheMenuUp, 20);
+    EXPECT_EQ(chosen, 101u);
 }
 
 TEST_F(FormsX11Test, EscapeOrAClickOutsideChoosesNothing)
@@ -163,10 +217,7 @@ TEST_F(FormsX11Test, EscapeOrAClickOutsideChoosesNothing)
     } cases[] = {{"Escape", true}, {"click outside", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        waits_ = 0;
-        step_ = [&](int wait) {
-            if (wait != 1)
-                return;
+        const uint32_t chosen = rightClickMenu([&] {
             button(Button3, false);
             if (c.escape) {
                 tap(XK_Escape);
@@ -175,8 +226,8 @@ TEST_F(FormsX11Test, EscapeOrAClickOutsideChoosesNothing)
                 button(Button1, true);
                 button(Button1, false);
             }
-        };
-        EXPECT_EQ(rightClickMenu(), kNoMenuChoice);
+        });
+        EXPECT_EQ(chosen, kNoMenuChoice);
         EXPECT_TRUE(popups().empty());
         RecordingSink sink;
         pumpFor(*window_, sink, 30);
@@ -190,16 +241,7 @@ TEST_F(FormsX11Test, TypingIntoThePromptReachesItsClient)
         void textPromptCancelled() override {}
         std::vector<std::string> accepted;
     } client;
-    // The editor's part: every event goes to the forms first.
-    struct Sink : WindowEventSink {
-        AM_EditorForms* forms = nullptr;
-        int passed = 0;
-        void onWindowEvent(const WindowEvent& e) override
-        {
-            if (!forms->takeEvent(e))
-                ++passed;
-        }
-    } sink;
+    FormsSink sink;
     sink.forms = forms_.get();
     TextPromptRequest request;
     request.text = "old";

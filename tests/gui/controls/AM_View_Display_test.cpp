@@ -122,6 +122,7 @@ TEST_F(DisplayTest, TheValueMenuChoosesAValue)
     ASSERT_EQ(menus->items.size(), 4u);
     EXPECT_EQ(menus->items[1].text, "Env");
     EXPECT_EQ(menus->items[1].flags, uint32_t(kMenuChecked));
+    EXPECT_EQ(menus->getMenuTable().initialItem(), 0u);
     EXPECT_EQ(host.value(kWave), 3);
 
     // Right button: MIDI learn, with the values first in iterate mode.
@@ -135,6 +136,9 @@ TEST_F(DisplayTest, TheValueMenuChoosesAValue)
     click(d, 2);
     ASSERT_EQ(menus->items.size(), 7u);
     EXPECT_EQ(menus->items[4].text, "-");
+    // The learn menu opens on the current value, the fourth.
+    EXPECT_EQ(menus->getMenuTable().initialItem(), 4u);
+    EXPECT_TRUE(menus->getMenuTable().item(4)->isChecked());
     EXPECT_EQ(host.learned.size(), 2u);
 }
 

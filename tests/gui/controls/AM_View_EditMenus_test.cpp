@@ -132,6 +132,7 @@ TEST_F(EditMenusTest, ValueNamesFormAMenuWhoseItemsNameTheirValues)
     ASSERT_EQ(menus->items.size(), 3u);
     EXPECT_EQ(menus->items[1].text, "mid");
     EXPECT_EQ(menus->items[1].flags, uint32_t(kMenuChecked));
+    EXPECT_EQ(menus->getMenuTable().initialItem(), 2u);
     EXPECT_EQ(menus->items[0].command, 23);
     // Item 2 ("high") is the value 4.
     EXPECT_EQ(o->steps, 4);

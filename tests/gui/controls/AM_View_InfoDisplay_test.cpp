@@ -132,6 +132,8 @@ TEST_F(InfoDisplayTest, TheMenuListsPresetsOrTheChannelLayout)
     EXPECT_EQ(menus->items[1].text, "Deep Bass");
     EXPECT_EQ(menus->items[1].flags, uint32_t(kMenuChecked));
     EXPECT_EQ(menus->items[0].flags, uint32_t(kMenuCheckable));
+    // The preset menu opens on the current preset.
+    EXPECT_EQ(menus->getMenuTable().initialItem(), 2u);
     EXPECT_EQ(host.loaded, (std::vector<std::string>{"Bright Pad"}));
 
     // The right button with a parameter: the modes instead of the presets.
@@ -139,6 +141,7 @@ TEST_F(InfoDisplayTest, TheMenuListsPresetsOrTheChannelLayout)
     click(d, 2);
     ASSERT_EQ(menus->items.size(), 3u);
     EXPECT_EQ(menus->items[0].text, "Classic mode");
+    EXPECT_EQ(menus->getMenuTable().initialItem(), 0u);
 
     // Channel mode: the layouts, then the surround outputs.
     d->setProperty("channel", 0, "whatever");

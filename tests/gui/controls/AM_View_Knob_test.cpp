@@ -233,6 +233,8 @@ TEST_F(KnobTest, MenuParameterNamesTheLabelAndNoneMakesTheKnobInactive)
     ASSERT_EQ(vm->items.size(), 7u);
     EXPECT_EQ(vm->items[2].text, "none");
     EXPECT_EQ(vm->items[2].flags, 0x60000u); // checked
+    // The menu opens on the current value (table entries count from 1).
+    EXPECT_EQ(vm->getMenuTable().initialItem(), 3u);
     EXPECT_EQ(vm->items[4].text, "-");
     EXPECT_EQ(vm->items[5].text, "MidiLearn");
     EXPECT_EQ(vm->items[5].command, (200 << 16) | 5);

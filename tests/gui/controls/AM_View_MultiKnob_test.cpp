@@ -164,6 +164,7 @@ TEST_F(MultiKnobTest, TheBottomStripOpensEachSidesListAndRightClicksLearn)
     ASSERT_EQ(vm->items.size(), 6u);
     EXPECT_EQ(vm->items[1].flags, 0x60000u); // "Env" was current
     EXPECT_EQ(vm->items[0].flags, 0x20000u);
+    EXPECT_EQ(vm->getMenuTable().initialItem(), 2u);
     EXPECT_EQ(vm->items[3].command, int32_t(AM_controlCommand(3)));
     EXPECT_EQ(vm->items[5].text, "MidiLearn");
 

@@ -393,6 +393,8 @@ TEST_F(Patched, TheRunMenuChoosesValuesAndTheStyleOfEverySocket)
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(vm->items[1].flags, uint32_t(kMenuChecked));
     EXPECT_EQ(vm->items[0].flags, uint32_t(kMenuCheckable));
+    // Opened on the current value, not on the checked style.
+    EXPECT_EQ(vm->getMenuTable().initialItem(), 2u);
     EXPECT_EQ(vm->items[3].command, int32_t(AM_menuCommand(3, 23)));
     EXPECT_EQ(vm->items[10].command, int32_t(AM_menuCommand(4, 5)));
     EXPECT_EQ(a->getSource(), env);

@@ -43,7 +43,7 @@ public:
     using MenuRecordingViewMan::MenuRecordingViewMan;
     // Chooses the first item whose text is answerText or, without one, whose
     // command is the answer (0: nothing).
-    uint32_t chooseFromMenu() override
+    uint32_t chooseFromMenu()
     {
         ++menusShown;
         const AM_MenuTable& table = getMenuTable();

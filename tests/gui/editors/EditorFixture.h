@@ -182,11 +182,21 @@ private:
 };
 
 // A view manager that records the menus controls show and answers with the
-// item of a chosen command (0: nothing chosen).
+// item of a chosen command (0: nothing chosen), handed to the control that
+// opened the menu as the editor does.
 class MenuViewMan : public MenuRecordingViewMan {
 public:
     using MenuRecordingViewMan::MenuRecordingViewMan;
-    uint32_t chooseFromMenu() override
+    bool showMenu() override
+    {
+        const uint32_t chosen = chooseFromMenu();
+        if (chosen != 0) {
+            deliverMenuCommand(chosen);
+        }
+        return false;
+    }
+    // The index of the item whose command is the answer (0: none).
+    uint32_t chooseFromMenu()
     {
         ++menusShown;
         const AM_MenuTable& table = getMenuTable();

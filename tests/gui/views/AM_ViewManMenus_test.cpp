@@ -178,6 +178,83 @@ TEST_F(EditorTest, AControlThatWentAwayGetsNothingAndAControlWithoutMenusIsTrace
     EXPECT_TRUE(trace.contains("but Plain takes no menu commands"));
 }
 
+// A menu that is up while the host goes on: a menu begun meanwhile neither
+// shows nor changes what the first one answers, which reaches its control
+// with the first menu's point, id and item; once it answered, menus show
+// again.
+TEST_F(EditorTest, AMenuUpLeavesLaterMenusAloneAndAnswersFromItsOwnItems)
+{
+    testsupport::TraceCapture trace;
+    MenuControl* first = addControl("Knob 1", 10, 10);
+    MenuControl* second = addControl("Knob 2", 60, 10);
+    first->setEditMode(false);
+    second->setEditMode(false);
+    menus.hold();
+    first->rightPress(12, 14);
+    EXPECT_TRUE(vm->isMenuShown());
+    second->valueNames = {"Up", "Down"};
+    second->rightPress(62, 16);
+    EXPECT_EQ(menus.shown().size(), 1u);
+    EXPECT_TRUE(trace.contains("a menu is up already"));
+    // The first menu's second item: "Square".
+    ASSERT_TRUE(menus.answerHeld(2));
+    EXPECT_FALSE(vm->isMenuShown());
+    EXPECT_TRUE(second->commands.empty());
+    ASSERT_EQ(first->commands.size(), 1u);
+    EXPECT_EQ(first->commands[0].text, "Square");
+    EXPECT_EQ(first->commands[0].x, 12.0f);
+    EXPECT_EQ(first->commands[0].y, 14.0f);
+    EXPECT_EQ(first->commands[0].menuId, kRunMenuId);
+
+    menus.chooseNth(1);
+    second->rightPress(62, 16);
+    ASSERT_EQ(second->commands.size(), 1u);
+    EXPECT_EQ(second->commands[0].text, "Up");
+}
+
+// The control of a menu that is up goes away: the menu goes down and
+// nothing is delivered; the view manager going away takes its menu down.
+TEST_F(EditorTest, AMenuGoesDownWithItsControlOrItsViewManager)
+{
+    MenuControl* knob = addControl("Knob 1", 10, 10);
+    knob->setEditMode(false);
+    menus.hold();
+    knob->rightPress(12, 14);
+    ASSERT_TRUE(menus.isOpen());
+    knob->unlink();
+    delete knob;
+    EXPECT_FALSE(menus.isOpen());
+    EXPECT_FALSE(vm->isMenuShown());
+    EXPECT_FALSE(menus.answerHeld(1));
+
+    MenuControl* other = addControl("Knob 2", 10, 10);
+    other->setEditMode(false);
+    menus.hold();
+    other->rightPress(12, 14);
+    ASSERT_TRUE(menus.isOpen());
+    vm.reset();
+    EXPECT_FALSE(menus.isOpen());
+}
+
+// The menu opens on the item its control names (the checked value).
+TEST_F(EditorTest, TheMenuOpensOnTheItemItsControlNames)
+{
+    MenuControl* knob = addControl("Knob 1", 10, 10);
+    const float point[2] = {1, 1};
+    vm->beginMenu(knob, point, kRunMenuId);
+    vm->addMenuItem(0, 5, "a");
+    const uint32_t b = vm->addMenuItem(0, 6, "b", 0, kMenuChecked);
+    vm->setMenuInitialItem(b);
+    vm->showMenu();
+    ASSERT_NE(menus.lastShown(), nullptr);
+    EXPECT_EQ(menus.lastShown()->menu.initialId, b);
+    // A new menu starts without one.
+    vm->beginMenu(knob, point, kRunMenuId);
+    vm->addMenuItem(0, 5, "a", 0, kMenuChecked);
+    vm->showMenu();
+    EXPECT_EQ(menus.lastShown()->menu.initialId, platform::kNoMenuChoice);
+}
+
 TEST_F(EditorTest, WithoutAPresenterNoMenuIsShown)
 {
     testsupport::TraceCapture trace;
