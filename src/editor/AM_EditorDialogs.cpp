@@ -48,11 +48,6 @@ void AM_EditorDialogs::setZoom(float zoom)
     parts_->forms.setZoom(zoom);
 }
 
-void AM_EditorDialogs::setEventSink(platform::WindowEventSink* sink)
-{
-    parts_->forms.setEventSink(sink);
-}
-
 bool AM_EditorDialogs::overlayOpen() const
 {
     return parts_->forms.overlayOpen();
@@ -103,11 +98,9 @@ void AM_EditorDialogs::tick(uint32_t) {}
 
 void AM_EditorDialogs::setZoom(float) {}
 
-void AM_EditorDialogs::setEventSink(platform::WindowEventSink*) {}
-
 bool AM_EditorDialogs::overlayOpen() const
 {
-    return parts_->prompt.isOpen() || parts_->saveForm.isOpen();
+    return parts_->prompt.isOpen() || parts_->saveForm.isOpen() || parts_->question.isAsking();
 }
 
 bool AM_EditorDialogs::menuOpen() const
@@ -118,6 +111,7 @@ bool AM_EditorDialogs::menuOpen() const
 void AM_EditorDialogs::closeAll()
 {
     parts_->menus.close();
+    parts_->question.close();
     if (parts_->prompt.isOpen())
         parts_->prompt.close();
     if (parts_->saveForm.isOpen())

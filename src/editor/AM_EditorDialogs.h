@@ -29,7 +29,6 @@ public:
     // the caret.
     void tick(uint32_t nowMs);
     void setZoom(float zoom);
-    void setEventSink(platform::WindowEventSink* sink);
     bool overlayOpen() const;
     // A menu is up.
     bool menuOpen() const;

@@ -114,7 +114,6 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
     windowGone_ = false;
     displayLost_ = false;
     dialogs_ = std::make_unique<AM_EditorDialogs>(*window_, viewManager_->getZoom());
-    dialogs_->setEventSink(this);
     surface_.setTarget(&dialogs_->surface());
     viewManager_->setDialogs(dialogs_->dialogs());
     viewManager_->setDragSource(&window_->dragSource());
@@ -134,8 +133,6 @@ void AM_VST_Editor::closeView()
         viewManager_->setDragSource(nullptr);
     }
     viewManager_.reset();
-    if (dialogs_)
-        dialogs_->setEventSink(nullptr);
     dialogs_.reset();
     surface_.setTarget(nullptr);
     surface_.closeNotice();

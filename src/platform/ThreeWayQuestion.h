@@ -1,8 +1,9 @@
 #pragma once
-// A modal question with three buttons (such as "Backup + Save", "Cancel",
-// "Overwrite"): ask shows it and waits for the answer. Closing the question
-// any other way than with a button (Escape, the window going away) answers
-// kCancel.
+// A question with three buttons (such as "Backup + Save", "Cancel",
+// "Overwrite"). Asking never holds the caller: the question is shown and
+// the answer comes back through a callback once the user pressed a button.
+// Closing the question any other way than with a button (Escape, the
+// window going away, the editor closing) answers kCancel.
 //
 // GUI thread only.
 
@@ -24,10 +25,25 @@ struct QuestionText {
     std::string otherButton;
 };
 
+// Told the answer of a question.
+class ThreeWayQuestionClient {
+public:
+    virtual ~ThreeWayQuestionClient() = default;
+    virtual void questionAnswered(QuestionAnswer answer) = 0;
+};
+
 class ThreeWayQuestion {
 public:
     virtual ~ThreeWayQuestion() = default;
-    virtual QuestionAnswer ask(const QuestionText& question) = 0;
+    // Shows the question and returns at once: the answer reaches the client
+    // once, from a later call of the editor (its idle call handling the
+    // click or key); a question answered at once (a test's) may answer
+    // before ask returns. False when it cannot be shown (a question is open
+    // already, the window is gone): the client hears nothing.
+    virtual bool ask(const QuestionText& question, ThreeWayQuestionClient* client) = 0;
+    // Takes the open question down; its client is told nothing.
+    virtual void close() = 0;
+    virtual bool isAsking() const = 0;
 };
 
 } // namespace platform

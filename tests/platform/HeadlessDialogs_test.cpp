@@ -249,6 +249,25 @@ TEST(HeadlessSaveFormTest, SaveHandsTheFieldsOverAndTheClientDecidesWhetherItClo
     EXPECT_EQ(closing.cancelled, 0);
 }
 
+namespace {
+
+struct QuestionAnswers : ThreeWayQuestionClient {
+    void questionAnswered(QuestionAnswer answer) override { answers.push_back(answer); }
+    std::vector<QuestionAnswer> answers;
+};
+
+// Asks and answers what the client was told (scripted questions answer
+// before ask returns).
+QuestionAnswer ask(HeadlessThreeWayQuestion& question, const QuestionText& text)
+{
+    QuestionAnswers client;
+    EXPECT_TRUE(question.ask(text, &client));
+    EXPECT_EQ(client.answers.size(), 1u);
+    return client.answers.empty() ? QuestionAnswer::kAccept : client.answers.front();
+}
+
+} // namespace
+
 TEST(HeadlessThreeWayQuestionTest, ButtonsAnswerThemselvesAndEverythingElseIsCancel)
 {
     HeadlessThreeWayQuestion question;
@@ -257,12 +276,35 @@ TEST(HeadlessThreeWayQuestionTest, ButtonsAnswerThemselvesAndEverythingElseIsCan
     question.answer(QuestionAnswer::kCancel);
     question.closeWindow();
     const QuestionText text{"Preset exists", "Pad", "Backup + Save", "Cancel", "Overwrite"};
-    EXPECT_EQ(question.ask(text), QuestionAnswer::kAccept);
-    EXPECT_EQ(question.ask(text), QuestionAnswer::kOther);
-    EXPECT_EQ(question.ask(text), QuestionAnswer::kCancel);
-    EXPECT_EQ(question.ask(text), QuestionAnswer::kCancel);
-    EXPECT_EQ(question.ask(text), QuestionAnswer::kCancel); // nothing scripted
+    EXPECT_EQ(ask(question, text), QuestionAnswer::kAccept);
+    EXPECT_EQ(ask(question, text), QuestionAnswer::kOther);
+    EXPECT_EQ(ask(question, text), QuestionAnswer::kCancel);
+    EXPECT_EQ(ask(question, text), QuestionAnswer::kCancel);
+    EXPECT_EQ(ask(question, text), QuestionAnswer::kCancel); // nothing scripted
     EXPECT_EQ(question.asked().size(), 5u);
+}
+
+// A held question stays open, refuses a second one, and answers its client
+// once when the test answers; closed, it tells nothing.
+TEST(HeadlessThreeWayQuestionTest, AHeldQuestionAnswersWhenTheTestDoes)
+{
+    HeadlessThreeWayQuestion question;
+    question.hold();
+    question.hold();
+    const QuestionText text{"Preset exists", "Pad", "Backup + Save", "Cancel", "Overwrite"};
+    QuestionAnswers client;
+    ASSERT_TRUE(question.ask(text, &client));
+    EXPECT_TRUE(question.isAsking());
+    QuestionAnswers other;
+    EXPECT_FALSE(question.ask(text, &other));
+    EXPECT_TRUE(question.answerHeld(QuestionAnswer::kOther));
+    EXPECT_FALSE(question.answerHeld(QuestionAnswer::kAccept));
+    EXPECT_EQ(client.answers, std::vector<QuestionAnswer>{QuestionAnswer::kOther});
+    ASSERT_TRUE(question.ask(text, &client));
+    question.close();
+    EXPECT_FALSE(question.isAsking());
+    EXPECT_EQ(client.answers.size(), 1u);
+    EXPECT_TRUE(other.answers.empty());
 }
 
 TEST(Utf8LimitTest, CopiesAreCutBeforeASplitCharacterAndAlwaysTerminated)

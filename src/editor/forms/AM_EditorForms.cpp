@@ -74,6 +74,8 @@ bool AM_EditorForms::takeEvent(const WindowEvent& event)
     case WindowEventKind::FocusLost:
         if (event.kind == WindowEventKind::Destroyed || event.kind == WindowEventKind::Lost) {
             question_->cancel();
+        } else if (event.kind == WindowEventKind::Resized) {
+            question_->windowResized();
         }
         return false;
     default:
@@ -127,11 +129,6 @@ void AM_EditorForms::setZoom(float zoom)
 bool AM_EditorForms::overlayOpen() const
 {
     return prompt_->isOpen() || form_->isOpen() || question_->asking();
-}
-
-void AM_EditorForms::setEventSink(platform::WindowEventSink* sink)
-{
-    question_->setEventSink(sink);
 }
 
 bool AM_EditorForms::menuOpen() const

@@ -64,9 +64,6 @@ public:
     bool overlayOpen() const;
     // A menu is up.
     bool menuOpen() const;
-    // The editor's own sink: the question's loop hands it the events it does
-    // not take (exposure, resizing, focus, the window's end). May be null.
-    void setEventSink(platform::WindowEventSink* sink);
     // Takes the menu down, the prompt and the form without an answer; a
     // question being asked answers Cancel.
     void closeAll();

@@ -8,8 +8,6 @@
 #include "platform/Trace.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 using namespace AM_FormsLook;
 using platform::QuestionAnswer;
@@ -94,78 +92,65 @@ void AM_QuestionOverlay::layout()
     }
 }
 
-QuestionAnswer AM_QuestionOverlay::ask(const platform::QuestionText& question)
+bool AM_QuestionOverlay::ask(const platform::QuestionText& question,
+                             platform::ThreeWayQuestionClient* client)
 {
-    platform::EditorWindow& window = surface_.window();
     if (asking_) {
-        platform::debugOutput("Question: a question is open already, answered Cancel\n");
-        return QuestionAnswer::kCancel;
+        platform::debugOutput("Question: a question is open already, the new one is not shown\n");
+        return false;
     }
-    if (!window.alive()) {
-        return QuestionAnswer::kCancel;
+    if (!surface_.window().alive()) {
+        return false;
     }
     text_ = question;
     focus_ = 0;
     pressed_ = -1;
-    answered_ = false;
-    answer_ = QuestionAnswer::kCancel;
+    client_ = client;
     layout();
     asking_ = true;
     surface_.refresh(bounds_);
-    while (!answered_) {
-        window.pumpEvents(*this);
-        if (answered_) {
-            break;
-        }
-        if (!window.alive()) {
-            answer_ = QuestionAnswer::kCancel;
-            break;
-        }
-        if (hook_) {
-            hook_();
-        }
-        if (!answered_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPumpIntervalMs));
-        }
+    return true;
+}
+
+void AM_QuestionOverlay::close()
+{
+    if (!asking_) {
+        return;
     }
     asking_ = false;
+    client_ = nullptr;
+    pressed_ = -1;
     surface_.refresh(bounds_);
-    return answer_;
 }
 
 void AM_QuestionOverlay::cancel()
 {
-    if (asking_ && !answered_) {
-        answer_ = QuestionAnswer::kCancel;
-        answered_ = true;
+    if (asking_) {
+        answer(2);
     }
 }
 
 void AM_QuestionOverlay::answer(int button)
 {
-    answer_ = kAnswers[button];
-    answered_ = true;
+    // Down first: the client may ask again.
+    platform::ThreeWayQuestionClient* client = client_;
+    close();
+    if (client != nullptr) {
+        client->questionAnswered(kAnswers[button]);
+    }
 }
 
-void AM_QuestionOverlay::onWindowEvent(const WindowEvent& event)
+void AM_QuestionOverlay::windowResized()
 {
-    if (answered_) {
+    if (!asking_) {
         return;
     }
-    if (event.kind == WindowEventKind::Destroyed || event.kind == WindowEventKind::Lost) {
-        cancel();
-    }
-    if (!overlayEvent(event) && sink_ != nullptr) {
-        sink_->onWindowEvent(event);
-    }
-    if (event.kind == WindowEventKind::Resized && asking_ && !answered_) {
-        // Centred in the new size; the frame under the old place is shown
-        // again from what was kept.
-        const AM_Rect old = bounds_;
-        layout();
-        surface_.refresh(old);
-        surface_.refresh(bounds_);
-    }
+    // Centred in the new size; the frame under the old place is shown
+    // again from what was kept.
+    const AM_Rect old = bounds_;
+    layout();
+    surface_.refresh(old);
+    surface_.refresh(bounds_);
 }
 
 int AM_QuestionOverlay::buttonAt(float x, float y) const

@@ -15,6 +15,7 @@ AM_AGG_ViewMan::~AM_AGG_ViewMan()
 {
     // Nothing may answer to this view manager once it is gone.
     closeShownMenu();
+    closeQuestion();
     if (dialogs_.prompt != nullptr && dialogs_.prompt->isOpen()) {
         dialogs_.prompt->close();
     }
@@ -27,6 +28,9 @@ void AM_AGG_ViewMan::setDialogs(const AM_PlatformDialogs& dialogs)
 {
     if (dialogs.menus != dialogs_.menus) {
         closeShownMenu();
+    }
+    if (dialogs.question != dialogs_.question) {
+        closeQuestion();
     }
     dialogs_ = dialogs;
 }

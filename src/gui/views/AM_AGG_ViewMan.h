@@ -11,9 +11,12 @@
 #include "platform/MenuPresenter.h"
 #include "platform/SaveForm.h"
 #include "platform/TextPrompt.h"
+#include "platform/ThreeWayQuestion.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace platform {
 class Surface;
@@ -22,7 +25,8 @@ class Surface;
 class AM_AGG_ViewMan : public AM_ViewMan,
                        private platform::MenuClient,
                        private platform::TextPromptClient,
-                       private platform::SaveFormClient {
+                       private platform::SaveFormClient,
+                       private platform::ThreeWayQuestionClient {
 public:
     // The base construction, then cleared canvas bounds and a new software
     // context for the window's surface (which may be null).
@@ -74,8 +78,14 @@ public:
     // patch. True when the form opened.
     bool presetSaveDialog(const char* modulePath, const char* title, const char* name) override;
     // The "Preset exists" question: k_answerBackupAndSave, k_answerOverwrite,
-    // or k_answerCancel (also when it was closed without a button).
+    // or k_answerCancel (also when it was closed without a button). The
+    // question never holds the caller: when it is not answered at once,
+    // this answers k_answerCancel (the save in hand writes nothing), and a
+    // save asked for by the save form runs again with the user's answer
+    // when it comes; a Cancel then leaves the form open with a note.
     int32_t askThreeWay(const char* name) override;
+    // The question is up.
+    bool isQuestionShown() const { return questionShown_; }
     // The image-folder scan (AM_ImageFolderScan.h).
     void loadImages(const char* folder, uint32_t alternative) override;
 
@@ -95,6 +105,8 @@ protected:
 
 private:
     void menuClosed(uint32_t chosen) override;
+    void questionAnswered(platform::QuestionAnswer answer) override;
+    void closeQuestion();
     void textPromptAccepted(const std::string& text) override;
     void textPromptCancelled() override;
     void saveFormAccepted(const platform::SaveFormFields& fields) override;
@@ -112,4 +124,15 @@ private:
     bool saveFormForPatch_ = false;
     // A menu shown through the presenter has not answered yet.
     bool menuShown_ = false;
+    // The question is up; it was asked for a save that waits for it (it
+    // did not answer at once); the answer it gave at once.
+    bool questionShown_ = false;
+    bool questionPending_ = false;
+    std::optional<platform::QuestionAnswer> immediateAnswer_;
+    // The preset name asked about, and the form's fields of the save that
+    // waits for the answer.
+    std::string questionName_;
+    std::optional<platform::SaveFormFields> waitingSave_;
+    // The user's answer for the save run again, for that name only.
+    std::optional<int32_t> givenAnswer_;
 };

@@ -30,6 +30,7 @@ constexpr size_t kMetaTextBytes = 511;
 // The preset name's limit, terminator not counted.
 constexpr size_t kPresetNameBytes = 255;
 constexpr char kUntitled[] = "untitled";
+constexpr char kExistsNote[] = "Not saved: a preset of that name exists. Choose another name.";
 
 // The stored text of a text parameter, unescaped, with LF line ends.
 std::string storedText(AM_View_Interface* interface, int32_t index, bool multiLine)
@@ -207,7 +208,12 @@ void AM_AGG_ViewMan::saveFormAccepted(const platform::SaveFormFields& fields)
         form->close();
         break;
     case PresetSaveResult::kCancelled:
-        form->showError("Not saved: a preset of that name exists. Choose another name.");
+        if (questionPending_) {
+            // The question is up: the save runs again with its answer.
+            waitingSave_ = fields;
+            break;
+        }
+        form->showError(kExistsNote);
         break;
     case PresetSaveResult::kRefused:
         form->showError(
@@ -222,22 +228,17 @@ void AM_AGG_ViewMan::saveFormAccepted(const platform::SaveFormFields& fields)
 void AM_AGG_ViewMan::saveFormCancelled()
 {
     metaAuthorIndex_ = -1;
+    // A question of the form's save goes with it.
+    if (waitingSave_) {
+        closeQuestion();
+    }
 }
 
-int32_t AM_AGG_ViewMan::askThreeWay(const char* name)
+namespace {
+
+int32_t interfaceAnswer(platform::QuestionAnswer answer)
 {
-    if (dialogs_.question == nullptr) {
-        AM_STD::printv("no question dialog: answered Cancel\n");
-        return k_answerCancel;
-    }
-    platform::QuestionText question;
-    question.title = "Preset exists";
-    question.text = std::string("The preset \"") + (name != nullptr ? name : "") +
-                    "\" exists already. Keep a backup of it, or overwrite it?";
-    question.acceptButton = "Backup + Save";
-    question.cancelButton = "Cancel";
-    question.otherButton = "Overwrite";
-    switch (dialogs_.question->ask(question)) {
+    switch (answer) {
     case platform::QuestionAnswer::kAccept:
         return k_answerBackupAndSave;
     case platform::QuestionAnswer::kOther:
@@ -246,6 +247,90 @@ int32_t AM_AGG_ViewMan::askThreeWay(const char* name)
         break;
     }
     return k_answerCancel;
+}
+
+} // namespace
+
+int32_t AM_AGG_ViewMan::askThreeWay(const char* name)
+{
+    const std::string asked = name != nullptr ? name : "";
+    // The save that waited for the question runs again with its answer.
+    if (givenAnswer_ && asked == questionName_) {
+        const int32_t answer = *givenAnswer_;
+        givenAnswer_.reset();
+        return answer;
+    }
+    platform::ThreeWayQuestion* question = dialogs_.question;
+    if (question == nullptr) {
+        AM_STD::printv("no question dialog: answered Cancel\n");
+        return k_answerCancel;
+    }
+    if (questionShown_ || question->isAsking()) {
+        AM_STD::printv("a question is open already: answered Cancel\n");
+        return k_answerCancel;
+    }
+    platform::QuestionText text;
+    text.title = "Preset exists";
+    text.text = "The preset \"" + asked + "\" exists already. Keep a backup of it, or overwrite it?";
+    text.acceptButton = "Backup + Save";
+    text.cancelButton = "Cancel";
+    text.otherButton = "Overwrite";
+    questionShown_ = true;
+    questionPending_ = false;
+    immediateAnswer_.reset();
+    questionName_ = asked;
+    if (!question->ask(text, this)) {
+        questionShown_ = false;
+        return k_answerCancel;
+    }
+    if (immediateAnswer_) {
+        // Answered before ask returned.
+        const platform::QuestionAnswer answer = *immediateAnswer_;
+        immediateAnswer_.reset();
+        return interfaceAnswer(answer);
+    }
+    // The answer comes on a later call: nothing is written now.
+    questionPending_ = true;
+    return k_answerCancel;
+}
+
+void AM_AGG_ViewMan::questionAnswered(platform::QuestionAnswer answer)
+{
+    if (!questionShown_) {
+        return;
+    }
+    questionShown_ = false;
+    if (!questionPending_) {
+        immediateAnswer_ = answer;
+        return;
+    }
+    questionPending_ = false;
+    std::optional<platform::SaveFormFields> fields = std::move(waitingSave_);
+    waitingSave_.reset();
+    platform::SaveForm* form = dialogs_.saveForm;
+    if (!fields || form == nullptr || !form->isOpen()) {
+        AM_STD::printv("the question was answered, but no save waits for it\n");
+        return;
+    }
+    if (answer == platform::QuestionAnswer::kCancel) {
+        form->showError(kExistsNote);
+        return;
+    }
+    givenAnswer_ = interfaceAnswer(answer);
+    saveFormAccepted(*fields);
+    givenAnswer_.reset();
+}
+
+void AM_AGG_ViewMan::closeQuestion()
+{
+    if (questionShown_ && dialogs_.question != nullptr && dialogs_.question->isAsking()) {
+        dialogs_.question->close();
+    }
+    questionShown_ = false;
+    questionPending_ = false;
+    immediateAnswer_.reset();
+    waitingSave_.reset();
+    givenAnswer_.reset();
 }
 
 void AM_AGG_ViewMan::loadImages(const char* folder, uint32_t alternative)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using formstest::OverlayFixture;
@@ -17,21 +19,26 @@ QuestionText presetExists()
                         "Backup + Save", "Cancel", "Overwrite"};
 }
 
+struct Answers : ThreeWayQuestionClient {
+    void questionAnswered(QuestionAnswer answer) override { answers.push_back(answer); }
+    std::vector<QuestionAnswer> answers;
+};
+
 struct QuestionTest : OverlayFixture {
-    // Posts the events the loop's first turn hands out.
-    QuestionAnswer ask(const std::function<void()>& input)
+    // Asks, gives the input, and hands the window's events to the forms as
+    // the editor's idle call does: the answer the client got (none: the
+    // question is still open).
+    std::optional<QuestionAnswer> ask(const std::function<void()>& input)
     {
-        int turns = 0;
-        forms->questionOverlay().setLoopHook([&] {
-            if (turns++ == 0) {
-                input();
-            }
-            if (turns > 50) {
-                // A test that forgot to answer ends instead of hanging.
-                forms->closeAll();
-            }
-        });
-        return forms->question().ask(presetExists());
+        Answers client;
+        EXPECT_TRUE(forms->question().ask(presetExists(), &client));
+        input();
+        pump();
+        EXPECT_LE(client.answers.size(), 1u);
+        if (client.answers.empty()) {
+            return std::nullopt;
+        }
+        return client.answers.front();
     }
     AM_QuestionOverlay& question() { return forms->questionOverlay(); }
 };
@@ -41,7 +48,7 @@ TEST_F(QuestionTest, LooksRight)
     for (const float zoom : {1.0f, 2.0f}) {
         make(480, 300, zoom);
         std::string result;
-        const QuestionAnswer answer = ask([&] {
+        const std::optional<QuestionAnswer> answer = ask([&] {
             result = compare(zoom == 1.0f ? "question_z1" : "question_z2");
             key(kVirtualKeyEscape);
         });
@@ -101,7 +108,7 @@ TEST_F(QuestionTest, TheButtonsAndKeysAnswer)
 TEST_F(QuestionTest, APressReleasedOffTheButtonDoesNotAnswer)
 {
     make(480, 300, 1.0f);
-    const QuestionAnswer answer = ask([&] {
+    const std::optional<QuestionAnswer> answer = ask([&] {
         const AM_Rect b = question().button(1);
         WindowEvent down;
         down.kind = WindowEventKind::ButtonDown;
@@ -119,40 +126,58 @@ TEST_F(QuestionTest, APressReleasedOffTheButtonDoesNotAnswer)
     EXPECT_EQ(answer, QuestionAnswer::kOther); // the press moved the focus
 }
 
-// While it asks, exposure and resizing go to the editor's sink, a nested
-// question answers Cancel at once, and closeAll ends it with Cancel.
-TEST_F(QuestionTest, TheLoopPassesOnWhatItDoesNotTake)
+// Asking returns at once and the question stays up over any number of
+// pumps without an answer; meanwhile it takes the pointer and the keys but
+// leaves exposure and focus to the editor, a second question is not shown,
+// a resize centres it again, and closeAll answers Cancel once.
+TEST_F(QuestionTest, TheQuestionStaysUpAcrossPumpsAndTakesOnlyInput)
 {
     make(480, 300, 1.0f);
-    struct Sink : WindowEventSink {
-        void onWindowEvent(const WindowEvent& e) override { kinds.push_back(e.kind); }
-        std::vector<WindowEventKind> kinds;
-    } sink;
-    forms->setEventSink(&sink);
-    QuestionAnswer nested = QuestionAnswer::kAccept;
-    int turns = 0;
-    question().setLoopHook([&] {
-        if (++turns == 1) {
-            WindowEvent e;
-            e.kind = WindowEventKind::Exposed;
+    Answers client;
+    ASSERT_TRUE(forms->question().ask(presetExists(), &client));
+    for (int i = 0; i < 5; ++i) {
+        WindowEvent e;
+        for (const WindowEventKind kind : {WindowEventKind::Exposed, WindowEventKind::FocusLost,
+                                           WindowEventKind::PointerMove}) {
+            e.kind = kind;
             post(e);
-            e.kind = WindowEventKind::FocusLost;
-            post(e);
-            e.kind = WindowEventKind::PointerMove;
-            post(e);
-            nested = forms->question().ask(presetExists());
-            EXPECT_TRUE(forms->overlayOpen());
-        } else {
-            forms->closeAll();
         }
-    });
-    const QuestionAnswer answer = forms->question().ask(presetExists());
-    EXPECT_EQ(answer, QuestionAnswer::kCancel);
-    EXPECT_EQ(nested, QuestionAnswer::kCancel);
-    ASSERT_EQ(sink.kinds.size(), 2u);
-    EXPECT_EQ(sink.kinds[0], WindowEventKind::Exposed);
-    EXPECT_EQ(sink.kinds[1], WindowEventKind::FocusLost);
+        pump();
+        EXPECT_TRUE(question().asking());
+    }
+    EXPECT_TRUE(client.answers.empty());
+    ASSERT_EQ(notTaken.size(), 10u);
+    EXPECT_EQ(notTaken[0].kind, WindowEventKind::Exposed);
+    EXPECT_EQ(notTaken[1].kind, WindowEventKind::FocusLost);
+
+    Answers second;
+    EXPECT_FALSE(forms->question().ask(presetExists(), &second));
+    EXPECT_TRUE(forms->overlayOpen());
+
+    const AM_Rect before = question().overlayBounds();
+    ASSERT_TRUE(window->resize(600, 400));
+    pump();
+    EXPECT_GT(question().overlayBounds().x, before.x);
+    EXPECT_GT(question().overlayBounds().y, before.y);
+
+    forms->closeAll();
+    forms->closeAll();
+    EXPECT_EQ(client.answers, std::vector<QuestionAnswer>{QuestionAnswer::kCancel});
+    EXPECT_TRUE(second.answers.empty());
     EXPECT_FALSE(forms->overlayOpen());
+}
+
+// close takes the question down without telling its client.
+TEST_F(QuestionTest, CloseTellsTheClientNothing)
+{
+    make(480, 300, 1.0f);
+    Answers client;
+    ASSERT_TRUE(forms->question().ask(presetExists(), &client));
+    forms->question().close();
+    key(kVirtualKeyReturn);
+    pump();
+    EXPECT_FALSE(question().asking());
+    EXPECT_TRUE(client.answers.empty());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 
 using namespace viewtest;
@@ -236,10 +237,21 @@ public:
     }
     PresetSaveResult saveSelectedModulePreset(const char* name, bool force) override
     {
+        // A preset that exists is saved only as the question answers.
+        if (!force && existing.count(name) != 0) {
+            const int32_t answer = askThreeWay(name);
+            if (answer == k_answerCancel) {
+                return PresetSaveResult::kCancelled;
+            }
+            saves.push_back(std::string(name) +
+                            (answer == k_answerOverwrite ? " overwritten" : " backed up"));
+            return saveResult;
+        }
         saves.push_back(std::string(name) + (force ? " forced" : ""));
         return saveResult;
     }
 
+    std::set<std::string> existing;
     AM_ParamInfo infos[3];
     std::map<int32_t, std::string> texts;
     std::string current;
@@ -374,6 +386,82 @@ TEST_F(SaveFormTest, CancelSavesNothing)
     EXPECT_FALSE(form.isOpen());
     EXPECT_TRUE(meta->saves.empty());
     EXPECT_TRUE(meta->texts.empty());
+}
+
+// The question of a save that finds the preset is answered later: the save
+// writes nothing and the form stays open without a note until the answer
+// comes; then the save runs again as the answer says, or the form shows why
+// nothing was saved.
+TEST_F(SaveFormTest, AQuestionAnsweredLaterFinishesTheFormsSave)
+{
+    struct Case {
+        platform::QuestionAnswer answer;
+        const char* saved; // null: nothing
+    };
+    const Case cases[] = {
+        {platform::QuestionAnswer::kOther, "Pad overwritten"},
+        {platform::QuestionAnswer::kAccept, "Pad backed up"},
+        {platform::QuestionAnswer::kCancel, nullptr},
+    };
+    meta->existing = {"Pad"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saved != nullptr ? c.saved : "cancel");
+        meta->saves.clear();
+        question.hold();
+        vm->presetSaveDialog("Osc1", "Save", nullptr);
+        form.setField(platform::HeadlessSaveForm::Field::kName, "Pad");
+        form.pressSave();
+        EXPECT_TRUE(question.isAsking());
+        EXPECT_TRUE(vm->isQuestionShown());
+        EXPECT_TRUE(form.isOpen());
+        EXPECT_EQ(form.error(), "");
+        EXPECT_TRUE(meta->saves.empty());
+
+        ASSERT_TRUE(question.answerHeld(c.answer));
+        EXPECT_FALSE(vm->isQuestionShown());
+        if (c.saved != nullptr) {
+            EXPECT_EQ(meta->saves, std::vector<std::string>{c.saved});
+            EXPECT_FALSE(form.isOpen());
+        } else {
+            EXPECT_TRUE(meta->saves.empty());
+            EXPECT_TRUE(form.isOpen());
+            EXPECT_NE(form.error().find("exists"), std::string::npos);
+            form.pressCancel();
+        }
+    }
+    // A later save of the same name asks again.
+    question.answer(platform::QuestionAnswer::kOther);
+    meta->saves.clear();
+    vm->presetSaveDialog("Osc1", "Save", nullptr);
+    form.setField(platform::HeadlessSaveForm::Field::kName, "Pad");
+    form.pressSave();
+    EXPECT_EQ(meta->saves, std::vector<std::string>{"Pad overwritten"});
+    EXPECT_EQ(question.asked().size(), 4u);
+}
+
+// The form going away, or the view manager, takes its question down: a late
+// answer saves nothing.
+TEST_F(SaveFormTest, AQuestionGoesDownWithItsFormOrItsViewManager)
+{
+    meta->existing = {"Pad"};
+    question.hold();
+    vm->presetSaveDialog("Osc1", "Save", nullptr);
+    form.setField(platform::HeadlessSaveForm::Field::kName, "Pad");
+    form.pressSave();
+    ASSERT_TRUE(question.isAsking());
+    form.pressCancel();
+    EXPECT_FALSE(question.isAsking());
+    EXPECT_FALSE(question.answerHeld(platform::QuestionAnswer::kOther));
+    EXPECT_TRUE(meta->saves.empty());
+
+    question.hold();
+    vm->presetSaveDialog("Osc1", "Save", nullptr);
+    form.setField(platform::HeadlessSaveForm::Field::kName, "Pad");
+    form.pressSave();
+    ASSERT_TRUE(question.isAsking());
+    vm.reset();
+    EXPECT_FALSE(question.isAsking());
+    EXPECT_TRUE(meta->saves.empty());
 }
 
 TEST_F(SaveFormTest, TheQuestionAnswersByItsButtonsAndCancelWhenClosedOtherwise)
