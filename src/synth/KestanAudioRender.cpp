@@ -205,11 +205,11 @@ void mixNoise(const Words& p, const KestanGlobalRecord& g, int32_t first, int32_
     }
 }
 
-// The key-tracked high-pass over the mix (first float of each frame), its
-// tuning gliding toward this block's design; with `run` false only the
-// tuning is set (the lanes of a batch run the filter).
-void highpass(KestanVoiceRecord& v, const Words& p, const VoiceInputs& in, double oversampledPeriod,
-              float voiceRow, int32_t frames, float* work, bool run)
+// The key-tracked high-pass's tuning for the stretch, gliding toward this
+// block's design (the filter stage, or the lanes of a batch, run it over the
+// mix).
+void setHighpassRamp(KestanVoiceRecord& v, const Words& p, const VoiceInputs& in,
+                     double oversampledPeriod, float voiceRow, int32_t frames)
 {
     const float osc1Pitch = p.real(K::k_pKeyScale) * kKeyScaleFactor * in.rows[k_kestanRowKey][0] +
                             p.real(K::k_pTuneModDepth1) * in.rows[k_kestanRowTune1][0] +
@@ -221,8 +221,6 @@ void highpass(KestanVoiceRecord& v, const Words& p, const VoiceInputs& in, doubl
     const synthdsp::HighpassTuning tuning = synthdsp::stateVariableHighpassTuning(
         pitch, double(p.real(K::k_pHPResonance)) * kHighpassQScale, oversampledPeriod);
     synthdsp::stateVariableHighpassRamp(v.highpass, tuning, 1.0 / double(frames), v.resetFlag != 0);
-    if (run)
-        synthdsp::stateVariableHighpassProcess(v.highpass, work, frames, kWorkStride);
 }
 
 // The bus row, or null when the context has no such row.
@@ -276,12 +274,10 @@ OscillatorInput oscillatorInput(const VoiceInputs& in, const AM_ProcessContext* 
 }
 
 // The stages between the oscillators (already rendered into `buf`) and the
-// filter: noise, high-pass (or only its tuning, with `runHighpass` false)
-// and the feedback biquads' ramp.
+// filter: noise, the high-pass's tuning and the feedback biquads' ramp.
 FilterInput renderAfterOscillators(KestanGlobalRecord& g, KestanVoiceRecord& v,
                                    const VoiceInputs& in, const AM_ProcessContext* ctx,
-                                   int32_t start, int32_t length, const StretchBuffers& buf,
-                                   bool runHighpass)
+                                   int32_t start, int32_t length, const StretchBuffers& buf)
 {
     const Words& p = in.p;
     const int32_t firstSample = start * k_samplesPerUnit;
@@ -294,8 +290,7 @@ FilterInput renderAfterOscillators(KestanGlobalRecord& g, KestanVoiceRecord& v,
     const float* crossModRow = in.rows[k_kestanRowCrossMod];
 
     mixNoise(p, g, firstSample, hostSamples, buf.work);
-    highpass(v, p, in, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames, buf.work,
-             runHighpass);
+    setHighpassRamp(v, p, in, ctx->samplePeriodD / k_kestanOversampling, voiceRow, frames);
 
     FilterInput f{synthdsp::makeFilterBlock(filterSettings(p, voiceRow), period),
                   {
@@ -334,7 +329,7 @@ FilterInput renderToFilter(const synthdsp::OscillatorTables& tables, KestanGloba
     const OscillatorInput osc = oscillatorInput(in, ctx);
     synthdsp::renderOscillators(v.oscillators, osc.block, osc.rows, tables, frames,
                                 {buf.work, buf.osc1, buf.osc2, buf.sub});
-    return renderAfterOscillators(g, v, in, ctx, start, length, buf, true);
+    return renderAfterOscillators(g, v, in, ctx, start, length, buf);
 }
 
 // Back to the host rate from the filtered work buffer into `left` and
@@ -362,8 +357,15 @@ void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord&
                    KestanVoiceRecord& v, const VoiceInputs& in, const AM_ProcessContext* ctx,
                    int32_t start, int32_t length, float* left, float* right)
 {
-    const FilterInput f =
+    FilterInput f =
         renderToFilter(tables, g, v, in, ctx, start, length, {g.work, g.osc1, g.osc2, g.sub});
+    // The filter stage runs the high-pass frame by frame in its own loop,
+    // where the high-pass's work overlaps the filter's long frame-to-frame
+    // chain; without the stage it runs alone.
+    if (synthdsp::filterStageRuns(f.block))
+        f.buffers.highpass = &v.highpass;
+    else
+        synthdsp::stateVariableHighpassProcess(v.highpass, g.work, f.frames, kWorkStride);
     synthdsp::processFilterStage(v.filter, f.block, f.rows, f.frames, f.buffers);
     storePlotCoefficients(v);
     renderFromFilter(v, g.work, length, left, right);
@@ -519,9 +521,9 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             KestanVoiceRecord& v = *g.waiting[members[m]];
             KestanVoiceJob& job = v.job;
             KestanLaneScratch& lane = g.lanes[m];
-            filters[m] = renderAfterOscillators(g, v, inputsFromJob(job), ctx, job.start,
-                                                job.length,
-                                                {lane.work, lane.osc1, lane.osc2, lane.sub}, false);
+            filters[m] =
+                renderAfterOscillators(g, v, inputsFromJob(job), ctx, job.start, job.length,
+                                       {lane.work, lane.osc1, lane.osc2, lane.sub});
             highpasses[m] = &v.highpass;
             mixes[m] = lane.work;
         }

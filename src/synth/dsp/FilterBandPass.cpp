@@ -28,7 +28,7 @@ Lanes lanesOf(const FilterBlock& b, const FrameControl& c)
             _mm_set_ps(c.coefficient, sinePolynomial(lower), sinePolynomial(upper), c.coefficient)};
 }
 
-template <bool Boosted, bool Feedback>
+template <bool Boosted, bool Feedback, bool Highpass>
 void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t frames,
          const FilterBuffers& in)
 {
@@ -40,6 +40,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     __m128 low = _mm_load_ps(st.low);
     float feedback = st.feedback;
     FeedbackLowpass feedbackLowpass(st);
+    HighpassRun keyHighpass(Highpass ? *in.highpass : StateVariableHighpass{});
     FrameControl control{};
     alignas(16) float bands[kFilterSections];
 
@@ -57,9 +58,10 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
                 control = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
                 lanes = lanesOf(b, control);
             }
+            const float mix = Highpass ? keyHighpass.tick(in.work[2 * n]) : in.work[2 * n];
             const float lowpassed = Feedback ? feedbackLowpass.run(feedback) : 0.0f;
-            const float x =
-                sectionInput(b, in, n, lowpassed, Feedback ? feedbackTerm(b, lowpassed) : 0.0f);
+            const float x = sectionInput(b, in, n, mix, lowpassed,
+                                         Feedback ? feedbackTerm(b, lowpassed) : 0.0f);
             updateSections<Boosted>(_mm_set1_ps(x), lanes.damping, lanes.gain, lanes.coefficient,
                                     knee, band, low);
             _mm_store_ps(bands, band);
@@ -75,6 +77,8 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     _mm_store_ps(st.low, low);
     if (Feedback)
         feedbackLowpass.store(st);
+    if constexpr (Highpass)
+        keyHighpass.store(*in.highpass);
     st.feedback = feedback;
     st.lastCoefficient = control.coefficient;
     st.lastDamping = control.damping;
@@ -88,10 +92,20 @@ void processFilterBP(FilterState& state, const FilterBlock& block, const FilterR
     if (frames <= 0)
         return;
     const bool boosted = block.extraGain != 0.0f;
-    if (block.feedbackUsed)
-        (boosted ? run<true, true> : run<false, true>)(state, block, rows, frames, buffers);
-    else
-        (boosted ? run<true, false> : run<false, false>)(state, block, rows, frames, buffers);
+    if (buffers.highpass) {
+        if (block.feedbackUsed)
+            (boosted ? run<true, true, true> : run<false, true, true>)(state, block, rows, frames,
+                                                                       buffers);
+        else
+            (boosted ? run<true, false, true> : run<false, false, true>)(state, block, rows, frames,
+                                                                         buffers);
+    } else if (block.feedbackUsed) {
+        (boosted ? run<true, true, false> : run<false, true, false>)(state, block, rows, frames,
+                                                                     buffers);
+    } else {
+        (boosted ? run<true, false, false> : run<false, false, false>)(state, block, rows, frames,
+                                                                       buffers);
+    }
 }
 
 } // namespace synthdsp

@@ -176,13 +176,14 @@ inline float ringModulator(const FilterBlock& b, const FilterBuffers& in, int32_
     return first * second * b.ringModGain;
 }
 
-// The stage's input for frame n: mix, noise and ring modulator through the
-// input soft clip, plus the feedback, times the input gain. (Inlined into the
+// The stage's input for frame n: the mix (the frame's mix value after the
+// high-pass), noise and ring modulator through the input soft clip, plus the
+// feedback, times the input gain. (Inlined into the
 // frame loops: a call per frame costs more than the work.)
 [[gnu::always_inline]] inline float sectionInput(const FilterBlock& b, const FilterBuffers& in,
-                                                 int32_t n, float lowpassed, float feedback)
+                                                 int32_t n, float mix, float lowpassed,
+                                                 float feedback)
 {
-    const float mix = in.work[2 * n];
     const float noise = in.pinkNoise[n / kFramesPerHostSample];
     float u = noise * kNoiseLevel + mix;
     if (b.ringModGain != 0.0f)

@@ -43,7 +43,7 @@ Lanes lanesOf(const FrameControl& c)
             _mm_set1_ps(c.coefficient)};
 }
 
-template <int32_t Poles, bool Boosted, bool Feedback>
+template <int32_t Poles, bool Boosted, bool Feedback, bool Highpass>
 void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t frames,
          const FilterBuffers& in)
 {
@@ -57,6 +57,7 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     float feedback = st.feedback;
     FeedbackLowpass feedbackLowpass(st);
     FrameControl control{};
+    HighpassRun keyHighpass(Highpass ? *in.highpass : StateVariableHighpass{});
 
     for (int32_t step = 0, first = 0; first < frames; ++step, first += kFramesPerStep) {
         const int32_t last = first + kFramesPerStep < frames ? first + kFramesPerStep : frames;
@@ -72,9 +73,10 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
                 control = frameControl(b, table, crossMod * in.work[2 * n + 1] + pitchBase);
                 lanes = lanesOf(control);
             }
+            const float mix = Highpass ? keyHighpass.tick(in.work[2 * n]) : in.work[2 * n];
             const float lowpassed = Feedback ? feedbackLowpass.run(feedback) : 0.0f;
-            const float x =
-                sectionInput(b, in, n, lowpassed, Feedback ? feedbackTerm(b, lowpassed) : 0.0f);
+            const float x = sectionInput(b, in, n, mix, lowpassed,
+                                         Feedback ? feedbackTerm(b, lowpassed) : 0.0f);
             const __m128 h =
                 updateSections<Boosted>(laneInputs<Poles>(x, outputs), lanes.damping, lanes.gain,
                                         lanes.coefficient, knee, band, low);
@@ -94,22 +96,34 @@ void run(FilterState& st, const FilterBlock& b, const FilterRows& rows, int32_t 
     _mm_store_ps(st.laneOutput, outputs);
     if (Feedback)
         feedbackLowpass.store(st);
+    if constexpr (Highpass)
+        keyHighpass.store(*in.highpass);
     st.feedback = feedback;
     st.lastCoefficient = control.coefficient;
     st.lastDamping = control.damping;
+}
+
+template <int32_t Poles, bool Highpass>
+void runPoles(FilterState& state, const FilterBlock& block, const FilterRows& rows, int32_t frames,
+              const FilterBuffers& buffers)
+{
+    const bool boosted = block.extraGain != 0.0f;
+    if (block.feedbackUsed)
+        (boosted ? run<Poles, true, true, Highpass>
+                 : run<Poles, false, true, Highpass>)(state, block, rows, frames, buffers);
+    else
+        (boosted ? run<Poles, true, false, Highpass>
+                 : run<Poles, false, false, Highpass>)(state, block, rows, frames, buffers);
 }
 
 template <int32_t Poles>
 void runPoles(FilterState& state, const FilterBlock& block, const FilterRows& rows, int32_t frames,
               const FilterBuffers& buffers)
 {
-    const bool boosted = block.extraGain != 0.0f;
-    if (block.feedbackUsed)
-        (boosted ? run<Poles, true, true> : run<Poles, false, true>)(state, block, rows, frames,
-                                                                     buffers);
+    if (buffers.highpass)
+        runPoles<Poles, true>(state, block, rows, frames, buffers);
     else
-        (boosted ? run<Poles, true, false> : run<Poles, false, false>)(state, block, rows, frames,
-                                                                       buffers);
+        runPoles<Poles, false>(state, block, rows, frames, buffers);
 }
 
 } // namespace

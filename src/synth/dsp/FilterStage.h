@@ -23,6 +23,7 @@
 // starts them from cleared state when they are used again.
 
 #include "synth/dsp/BiquadDesign.h"
+#include "synth/dsp/StateVariableHighpass.h"
 
 #include <cstdint>
 
@@ -127,6 +128,9 @@ struct FilterBuffers {
     const float* osc2;
     const float* sub;
     const float* pinkNoise;
+    // When set, the stage runs this high-pass (its ramp set) over the mix of
+    // each frame before the frame is filtered.
+    StateVariableHighpass* highpass = nullptr;
 };
 
 // Whether the block's mode runs a kernel at all (0 or 1).

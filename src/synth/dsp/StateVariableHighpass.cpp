@@ -52,31 +52,12 @@ void stateVariableHighpassRamp(StateVariableHighpass& filter, const HighpassTuni
 void stateVariableHighpassProcess(StateVariableHighpass& filter, float* samples, int32_t frames,
                                   int32_t stride)
 {
-    // The trapezoidal integrators in the form whose sample-to-sample chain
-    // is shortest: the tuning's divisions lie off the chain through the two
-    // states, so they overlap with it.
-    double s1 = filter.state[0], s2 = filter.state[1];
-    double g = filter.tuning[0], damping = filter.tuning[1];
-    const double dg = filter.increment[0], dDamping = filter.increment[1];
+    HighpassRun run(filter);
     for (int32_t n = 0; n < frames; ++n) {
         float& sample = samples[static_cast<size_t>(n) * static_cast<size_t>(stride)];
-        const double a1 = 1.0 / (1.0 + g * (g + damping));
-        const double a2 = g * a1;
-        const double a3 = g * a2;
-        const double input = double(sample);
-        const double v3 = input - s2;
-        const double band = a1 * s1 + a2 * v3;
-        const double low = s2 + a2 * s1 + a3 * v3;
-        s1 = 2.0 * band - s1;
-        s2 = 2.0 * low - s2;
-        sample = float(input - damping * band - low);
-        g += dg;
-        damping += dDamping;
+        sample = run.tick(sample);
     }
-    filter.state[0] = s1;
-    filter.state[1] = s2;
-    filter.tuning[0] = g;
-    filter.tuning[1] = damping;
+    run.store(filter);
 }
 
 } // namespace synthdsp

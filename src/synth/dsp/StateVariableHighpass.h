@@ -40,6 +40,47 @@ HighpassTuning stateVariableHighpassTuning(double pitch, double q, double sample
 void stateVariableHighpassRamp(StateVariableHighpass& filter, const HighpassTuning& target,
                                double k, bool reset);
 
+// The filter's loop values for a run of samples: one sample at a time with
+// tick, then store. Audio thread (the filter's owner).
+class HighpassRun {
+public:
+    explicit HighpassRun(const StateVariableHighpass& f)
+        : s1_(f.state[0]), s2_(f.state[1]), g_(f.tuning[0]), damping_(f.tuning[1]),
+          dg_(f.increment[0]), dDamping_(f.increment[1])
+    {
+    }
+    // The trapezoidal integrators in the form whose sample-to-sample chain
+    // is shortest: the tuning's divisions lie off the chain through the two
+    // states, so they overlap with it.
+    [[gnu::always_inline]] float tick(float sample)
+    {
+        const double a1 = 1.0 / (1.0 + g_ * (g_ + damping_));
+        const double a2 = g_ * a1;
+        const double a3 = g_ * a2;
+        const double input = double(sample);
+        const double v3 = input - s2_;
+        const double band = a1 * s1_ + a2 * v3;
+        const double low = s2_ + a2 * s1_ + a3 * v3;
+        s1_ = 2.0 * band - s1_;
+        s2_ = 2.0 * low - s2_;
+        const float out = float(input - damping_ * band - low);
+        g_ += dg_;
+        damping_ += dDamping_;
+        return out;
+    }
+    void store(StateVariableHighpass& f) const
+    {
+        f.state[0] = s1_;
+        f.state[1] = s2_;
+        f.tuning[0] = g_;
+        f.tuning[1] = damping_;
+    }
+
+private:
+    double s1_, s2_, g_, damping_;
+    const double dg_, dDamping_;
+};
+
 // Filters `frames` samples in place, every `stride`-th float of `samples`,
 // moving the tuning by its increments after each. Audio thread.
 void stateVariableHighpassProcess(StateVariableHighpass& filter, float* samples, int32_t frames,
