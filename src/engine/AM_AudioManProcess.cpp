@@ -73,6 +73,14 @@ void deliver(const StereoOutput& out, uint32_t at, const float* left, const floa
     }
     float* toLeft = out.left ? out.left + at : nullptr;
     float* toRight = out.right ? out.right + at : nullptr;
+    if (ramp.increment == 0.0f) {
+        // The gain stands still (every take gives the same value): both
+        // channels at once, four samples at a time.
+        const float gain = ramp.gain;
+        scaleAndFlush(toLeft, left, gain, count);
+        scaleAndFlush(toRight, right, gain, count);
+        return;
+    }
     for (uint32_t i = 0; i < count; ++i) {
         const float gain = ramp.take();
         if (toLeft)

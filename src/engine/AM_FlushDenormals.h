@@ -17,7 +17,11 @@ inline float flushDenormal(float sample)
     return (exponent == 0 || exponent == k_floatExponentMask) ? 0.0f : sample;
 }
 
-// *count samples from `samples` (nothing for a count of 0 or less).
+// *count samples from `samples` (nothing for a count of 0 or less), four at
+// a time where it can.
 void flushDenormals(float* samples, const int32_t* count);
+// The samples of `from` times gain, flushed, into `to` (which may be `from`):
+// flushDenormal(from[i] * gain) for each of the count samples.
+void scaleAndFlush(float* to, const float* from, float gain, uint32_t count);
 // groups x 4 samples from a 16-byte aligned `samples`, four at a time.
 void flushDenormalsSSE(float* samples, int32_t groups);

@@ -84,3 +84,25 @@ TEST(FlushDenormals, CountsBoundTheWrittenRange)
 }
 
 } // namespace
+
+// The scaled copy gives flushDenormal(sample x gain) for every sample, in
+// the groups of four and in the rest, and may write in place.
+TEST(FlushDenormals, ScaleAndFlushIsTheFlushOfEachProduct)
+{
+    const std::vector<Case>& table = cases();
+    for (const float gain : {1.0f, 0.5f, 1e-30f, -3.0f, 0.0f}) {
+        for (const uint32_t count : {uint32_t(table.size()), 7u, 1u, 0u}) {
+            std::vector<float> from, to(table.size(), 99.0f);
+            for (const Case& c : table)
+                from.push_back(c.in);
+            scaleAndFlush(to.data(), from.data(), gain, count);
+            for (uint32_t i = 0; i < table.size(); ++i) {
+                const float expected = i < count ? flushDenormal(from[i] * gain) : 99.0f;
+                EXPECT_TRUE(sameBits(to[i], expected)) << "gain " << gain << " case " << i;
+            }
+            scaleAndFlush(from.data(), from.data(), gain, count);
+            for (uint32_t i = 0; i < count; ++i)
+                EXPECT_TRUE(sameBits(from[i], to[i])) << "in place, case " << i;
+        }
+    }
+}
