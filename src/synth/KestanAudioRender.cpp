@@ -47,6 +47,9 @@ constexpr float kOutputScale = 0.5f;
 constexpr int32_t kNoiseColours = 3;
 // The work buffer holds two floats per frame: the mix, then Osc1.
 constexpr int32_t kWorkStride = 2;
+// Lane groups of up to this many voices run each voice's one-voice filter
+// kernel; larger ones the voice lanes.
+constexpr int32_t kFewVoices = 2;
 
 alignas(16) const float kZeroRow[k_controlRowSteps] = {};
 
@@ -371,6 +374,60 @@ void renderStretch(const synthdsp::OscillatorTables& tables, KestanGlobalRecord&
     renderFromFilter(v, g.work, length, left, right);
 }
 
+// A lane group's filter stage for a few voices: each voice's one-voice
+// kernel with its high-pass in the frame loop (in voice lanes most lanes
+// would idle, and the lanes' preparation costs more than they save).
+void filterEachVoice(KestanGlobalRecord& g, const uint32_t* members, int32_t size,
+                     FilterInput* filters)
+{
+    for (int32_t m = 0; m < size; ++m) {
+        KestanVoiceRecord& v = *g.waiting[members[m]];
+        filters[m].buffers.highpass = &v.highpass;
+        synthdsp::processFilterStage(v.filter, filters[m].block, filters[m].rows, filters[m].frames,
+                                     filters[m].buffers);
+    }
+}
+
+// A lane group's filter stage in voice lanes: the high-passes side by side,
+// each voice's prepared rows in its column, the kernel over all columns.
+void filterInLanes(KestanGlobalRecord& g, const uint32_t* members, int32_t size,
+                   const FilterInput* filters)
+{
+    synthdsp::FilterLane lanes[synthdsp::kMaxFilterLanes];
+    synthdsp::StateVariableHighpass* highpasses[synthdsp::kMaxFilterLanes];
+    float* mixes[synthdsp::kMaxFilterLanes];
+    for (int32_t m = 0; m < size; ++m) {
+        highpasses[m] = &g.waiting[members[m]]->highpass;
+        mixes[m] = g.lanes[m].work;
+    }
+    const int32_t frames = filters[0].frames;
+    synthdsp::processHighpassLanes(highpasses, mixes, size, frames, kWorkStride);
+    uint8_t perFrameSteps[k_controlRowSteps] = {};
+    for (int32_t m = 0; m < size; ++m)
+        synthdsp::markPerFrameSteps(filters[m].block, filters[m].rows, frames, perFrameSteps);
+    for (int32_t m = 0; m < size; ++m) {
+        KestanVoiceRecord& v = *g.waiting[members[m]];
+        synthdsp::prepareFilterLane(v.filter, filters[m].block, filters[m].rows, frames,
+                                    filters[m].buffers, g.laneInput + m, g.laneControl + m,
+                                    perFrameSteps);
+        lanes[m] = {&v.filter, &filters[m].block, g.lanes[m].work};
+    }
+    // Columns without a voice hold zeros: those written for voices before
+    // are cleared when the group shrinks; the others never were written.
+    constexpr int32_t kColumns = synthdsp::kMaxFilterLanes;
+    const int32_t written = std::clamp(g.laneColumnsWritten, 0, kColumns);
+    for (int32_t row = 0; row < k_kestanMaxFrames; ++row) {
+        for (int32_t c = size; c < written; ++c) {
+            g.laneInput[row * kColumns + c] = 0.0f;
+            for (int32_t f = 0; f < synthdsp::kLaneControlFloats; ++f)
+                g.laneControl[(synthdsp::kLaneControlFloats * row + f) * kColumns + c] = 0.0f;
+        }
+    }
+    g.laneColumnsWritten = size;
+    synthdsp::clipLaneInputs(g.laneInput, frames * kColumns);
+    synthdsp::processFilterLanes(lanes, size, frames, {g.laneInput, g.laneControl, perFrameSteps});
+}
+
 // A voice taken for a batch: its inputs now, its output at the flush.
 void gatherVoice(const KestanAudio* self, KestanGlobalRecord& g, KestanVoiceRecord& v,
                  const AM_ChildRecord* record, const AM_ProcessContext* ctx, int32_t start,
@@ -496,9 +553,6 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
         }
 
         FilterInput filters[synthdsp::kMaxFilterLanes];
-        synthdsp::FilterLane lanes[synthdsp::kMaxFilterLanes];
-        synthdsp::StateVariableHighpass* highpasses[synthdsp::kMaxFilterLanes];
-        float* mixes[synthdsp::kMaxFilterLanes];
         // The oscillators side by side, then each voice's stages up to the
         // filter.
         OscillatorInput oscillators[synthdsp::kMaxFilterLanes];
@@ -524,33 +578,11 @@ void KestanAudio::renderBatch(void* memory, AM_ProcessContext* ctx)
             filters[m] =
                 renderAfterOscillators(g, v, inputsFromJob(job), ctx, job.start, job.length,
                                        {lane.work, lane.osc1, lane.osc2, lane.sub});
-            highpasses[m] = &v.highpass;
-            mixes[m] = lane.work;
         }
-        synthdsp::processHighpassLanes(highpasses, mixes, size, filters[0].frames, kWorkStride);
-        const int32_t frames = filters[0].frames;
-        uint8_t perFrameSteps[k_controlRowSteps] = {};
-        for (int32_t m = 0; m < size; ++m)
-            synthdsp::markPerFrameSteps(filters[m].block, filters[m].rows, frames, perFrameSteps);
-        for (int32_t m = 0; m < size; ++m) {
-            KestanVoiceRecord& v = *g.waiting[members[m]];
-            synthdsp::prepareFilterLane(v.filter, filters[m].block, filters[m].rows,
-                                        filters[m].frames, filters[m].buffers, g.laneInput + m,
-                                        g.laneControl + m, perFrameSteps);
-            lanes[m] = {&v.filter, &filters[m].block, g.lanes[m].work};
-        }
-        // Columns without a voice hold zeros.
-        if (size < synthdsp::kMaxFilterLanes) {
-            for (int32_t row = 0; row < frames; ++row)
-                for (int32_t c = size; c < synthdsp::kMaxFilterLanes; ++c)
-                    g.laneInput[row * synthdsp::kMaxFilterLanes + c] = 0.0f;
-            for (int32_t row = 0; row < synthdsp::kLaneControlFloats * frames; ++row)
-                for (int32_t c = size; c < synthdsp::kMaxFilterLanes; ++c)
-                    g.laneControl[row * synthdsp::kMaxFilterLanes + c] = 0.0f;
-        }
-        synthdsp::clipLaneInputs(g.laneInput, frames * synthdsp::kMaxFilterLanes);
-        synthdsp::processFilterLanes(lanes, size, frames,
-                                     {g.laneInput, g.laneControl, perFrameSteps});
+        if (size <= kFewVoices)
+            filterEachVoice(g, members, size, filters);
+        else
+            filterInLanes(g, members, size, filters);
         // Back to the host rate two voices at a time (a filtered voice's
         // channels are equal, so the right one is the left one).
         for (int32_t m = 0; m < size; m += 2) {

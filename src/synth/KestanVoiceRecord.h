@@ -104,7 +104,10 @@ struct alignas(16) KestanGlobalRecord {
     KestanVoiceRecord* waiting[k_kestanBatchVoices];
     KestanLaneScratch lanes[synthdsp::kMaxFilterLanes];
     // The lane group's prepared filter rows, one column per lane (the
-    // engine block aligns to 16 bytes; the lanes load unaligned).
+    // engine block aligns to 16 bytes; the lanes load unaligned), and how
+    // many columns hold values of earlier groups (the columns from there on
+    // are zero).
+    int32_t laneColumnsWritten;
     alignas(16) float laneInput[k_kestanMaxFrames * synthdsp::kMaxFilterLanes];
     alignas(16) float laneControl[synthdsp::kLaneControlFloats * k_kestanMaxFrames *
                                   synthdsp::kMaxFilterLanes];
