@@ -22,7 +22,7 @@ struct alignas(32) OscillatorLaneState {
     float remainder[kLaneColumns];
     float phase2[kLaneColumns], raw2[kLaneColumns], a2[kLaneColumns], b2[kLaneColumns];
     float inc2[kLaneColumns], threshold2[kLaneColumns];
-    uint32_t high2[kLaneColumns];      // all bits set while the pulse is high
+    uint32_t high2[kLaneColumns];       // all bits set while the pulse is high
     uint32_t syncPending[kLaneColumns]; // all bits set while a sync is pending
     float subValue[kLaneColumns];
     uint32_t subSteps[kLaneColumns];
@@ -42,8 +42,8 @@ struct alignas(32) OscillatorLaneState {
     float pitch2Base[kLaneColumns], width1[kLaneColumns];
     float pitch1[kLaneColumns];
     float stepInc2[kLaneColumns]; // the second increment of the step's pitch
-    uint32_t anyModulated; // a lane has audio-rate FM or PWM in this step
-    uint32_t anySmooth;    // a lane reads sine or triangle
+    uint32_t anyModulated;        // a lane has audio-rate FM or PWM in this step
+    uint32_t anySmooth;           // a lane reads sine or triangle
 
     // Each lane's frames of the present step (at most 16): o1, sub, o2 and
     // the DC-free mix, frame k of lane l at [k x kLaneColumns + l].
@@ -57,6 +57,11 @@ struct alignas(32) OscillatorLaneState {
     float window[3][kWindowFrames * kLaneColumns];
     int32_t windowStart;  // its first frame, from the call's start
     int32_t windowLength; // 0 to kWindowFrames
+    // Each voice's first ring slot of the window, and how many more full
+    // windows follow before a voice's window wraps around its ring (until
+    // then a move is one store and one load per voice and ring).
+    float* windowSlot[3][kLaneColumns];
+    int32_t straightWindows;
 
     // The call.
     const OscillatorLane* lanes;

@@ -55,8 +55,8 @@ struct Placer {
     int32_t lane;
     void operator()(int32_t ring, float m, float position) const
     {
-        placeStepCorrection(s.ring[ring][lane], slotOf(s, lane, s.frame),
-                            s.tables->stepCorrections, m, position);
+        placeStepCorrection(s.ring[ring][lane], slotOf(s, lane, s.frame), s.tables->stepCorrections,
+                            m, position);
     }
 };
 
@@ -127,10 +127,47 @@ KK_LANE_STEP void beginOscillatorLanes(OscillatorLaneState& s, const OscillatorL
     }
 }
 
-KK_LANE_STEP void moveOscillatorLaneWindow(OscillatorLaneState& s, int32_t start, int32_t length)
+namespace {
+
+// A full window after a full window, no voice's slots wrapping: each voice's
+// four slots read are cleared and the next four read.
+void moveStraight(OscillatorLaneState& s, int32_t start)
 {
     const __m128 zero = _mm_setzero_ps();
+    for (int32_t l0 = 0; l0 < s.count; l0 += kWindowFrames) {
+        const int32_t lanes = std::min(kWindowFrames, s.count - l0);
+        for (int32_t r = 0; r < kRings; ++r) {
+            __m128 v[kWindowFrames] = {zero, zero, zero, zero};
+            for (int32_t i = 0; i < lanes; ++i) {
+                float*& slot = s.windowSlot[r][l0 + i];
+                _mm_storeu_ps(slot, zero);
+                slot += kWindowFrames;
+                _mm_prefetch(reinterpret_cast<const char*>(slot + kPrefetchSlots), _MM_HINT_T0);
+                v[i] = _mm_loadu_ps(slot);
+            }
+            _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
+            float* rows = s.window[r] + l0;
+            for (int32_t k = 0; k < kWindowFrames; ++k)
+                _mm_storeu_ps(rows + k * kLaneColumns, v[k]);
+        }
+    }
+    s.windowStart = start;
+    --s.straightWindows;
+}
+
+} // namespace
+
+KK_LANE_STEP void moveOscillatorLaneWindow(OscillatorLaneState& s, int32_t start, int32_t length)
+{
+    if (s.straightWindows > 0 && s.windowLength == kWindowFrames && length == kWindowFrames &&
+        start == s.windowStart + kWindowFrames) {
+        moveStraight(s, start);
+        return;
+    }
+    const __m128 zero = _mm_setzero_ps();
     const int32_t cleared = s.windowLength;
+    // Full windows that follow this one before a voice's slots wrap.
+    int32_t straight = length == kWindowFrames ? int32_t(kCorrectionRingSize) : 0;
     for (int32_t l0 = 0; l0 < s.count; l0 += kWindowFrames) {
         const int32_t lanes = std::min(kWindowFrames, s.count - l0);
         for (int32_t r = 0; r < kRings; ++r) {
@@ -150,10 +187,14 @@ KK_LANE_STEP void moveOscillatorLaneWindow(OscillatorLaneState& s, int32_t start
                 // Four slots from the next window's first (the slots past a
                 // shorter window are read and left unused).
                 const uint32_t slot = slotOf(s, l0 + i, start);
+                s.windowSlot[r][l0 + i] = ring + slot;
+                straight = std::min(straight, (int32_t(kLastWholeWindow) - int32_t(slot)) /
+                                                  int32_t(kWindowFrames));
                 // Many rings are read side by side, each one slowly: ask for
                 // the line after the next ahead of time.
-                _mm_prefetch(reinterpret_cast<const char*>(ring + ((slot + kPrefetchSlots) & kRingMask)),
-                             _MM_HINT_T0);
+                _mm_prefetch(
+                    reinterpret_cast<const char*>(ring + ((slot + kPrefetchSlots) & kRingMask)),
+                    _MM_HINT_T0);
                 if (slot <= kLastWholeWindow)
                     v[i] = _mm_loadu_ps(ring + slot);
                 else
@@ -171,6 +212,8 @@ KK_LANE_STEP void moveOscillatorLaneWindow(OscillatorLaneState& s, int32_t start
     }
     s.windowStart = start;
     s.windowLength = length;
+    // A window that wraps itself is read here, never straight.
+    s.straightWindows = std::max(straight, 0);
 }
 
 KK_LANE_STEP void beginOscillatorLaneStep(OscillatorLaneState& s, int32_t step)
