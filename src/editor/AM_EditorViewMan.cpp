@@ -48,10 +48,8 @@ bool AM_EditorViewMan::startDragDrop(AM_ViewControl* source, uint32_t kind, uint
         AM_STD::printv("DragDrop: no drag source");
         return false;
     }
-    // The block lives only for the drag: it is freed on every way out.
     const std::vector<uint8_t> block = AM_encodePrivateData(kind, text, length);
-    const platform::DragResult result = dragSource_->drag(block.data(), block.size());
-    if (result == platform::DragResult::Failed)
+    if (!dragSource_->start(block.data(), block.size(), dragClient_))
         AM_STD::printv("DragDrop: the drag could not start");
     return false;
 }

@@ -10,7 +10,8 @@
 
 namespace platform {
 class DragSource;
-}
+class DragSourceClient;
+} // namespace platform
 
 class AM_EditorViewMan : public AM_AGG_ViewMan {
 public:
@@ -21,18 +22,25 @@ public:
     bool init(const AM_Rect* bounds) override;
     // The defaults, then the standard and editor controls.
     void registerDefaults() override;
-    // The source's own drag data when it has some, else the text given;
-    // the block is freed whatever the drag's outcome. False.
+    // Starts a drag of the source's own drag data when it has some, else of
+    // the text given, and returns at once (the drag source keeps its own
+    // copy; the drag runs on the window's pump). False.
     bool startDragDrop(AM_ViewControl* source, uint32_t kind, uint32_t length,
                        const char* text) override;
 
-    // Where drags start (null: none start). Not owned.
-    void setDragSource(platform::DragSource* source) { dragSource_ = source; }
+    // Where drags start (null: none start) and who is told how they end.
+    // Not owned.
+    void setDragSource(platform::DragSource* source, platform::DragSourceClient* client = nullptr)
+    {
+        dragSource_ = source;
+        dragClient_ = client;
+    }
     // The number of control types the last registration replaced.
     int installedControlTypes() const { return installedControlTypes_; }
 
 private:
     platform::DragSource* dragSource_ = nullptr;
+    platform::DragSourceClient* dragClient_ = nullptr;
     bool defaultsRegistered_ = false;
     int installedControlTypes_ = 0;
 };

@@ -116,7 +116,7 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
     dialogs_ = std::make_unique<AM_EditorDialogs>(*window_, viewManager_->getZoom());
     surface_.setTarget(&dialogs_->surface());
     viewManager_->setDialogs(dialogs_->dialogs());
-    viewManager_->setDragSource(&window_->dragSource());
+    viewManager_->setDragSource(&window_->dragSource(), this);
     window_->takeFocus();
     window_->setDropTarget(this);
 
@@ -126,6 +126,9 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
 
 void AM_VST_Editor::closeView()
 {
+    // A drag of ours that is still on ends here.
+    if (window_ && !displayLost_)
+        window_->dragSource().cancel();
     if (dialogs_)
         dialogs_->closeAll();
     if (viewManager_) {

@@ -24,7 +24,8 @@ class AM_EditorDialogs;
 
 class AM_VST_Editor : public AM_VST_EditorBase,
                       private platform::WindowEventSink,
-                      private platform::DropTarget {
+                      private platform::DropTarget,
+                      private platform::DragSourceClient {
 public:
     // Idle ticks counted from here.
     static constexpr uint32_t kFirstIdleTick = 100;
@@ -88,6 +89,7 @@ private:
     bool dragOver(int x, int y, int modifiers) override;
     void dragLeave() override;
     void drop(int x, int y, int modifiers, const uint8_t* data, size_t size) override;
+    void dragEnded(platform::DragResult result) override;
 
     void pressed(const platform::WindowEvent& event);
     void released(const platform::WindowEvent& event);

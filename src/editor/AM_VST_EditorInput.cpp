@@ -9,6 +9,8 @@
 #include "editor/AM_VST_Editor.h"
 #include "foundation/AM_STD.h"
 
+#include <iterator>
+
 namespace {
 
 // What a pointer motion carries: the modifiers and the secondary button.
@@ -210,6 +212,22 @@ void AM_VST_Editor::drop(int x, int y, int modifiers, const uint8_t* data, size_
     pointerModifiers_ = modifiers;
     dropWelcome_ = false;
     handleDrop(data, size);
+}
+
+void AM_VST_Editor::dragEnded(platform::DragResult result)
+{
+    static constexpr const char* kOutcomes[] = {"dropped", "refused", "cancelled", "failed"};
+    const auto outcome = static_cast<size_t>(result);
+    AM_STD::printv("DragDrop: the drag was %s",
+                   outcome < std::size(kOutcomes) ? kOutcomes[outcome] : "ended");
+    // The drag took the release of the press that started it: a press a
+    // control kept ends here, where the pointer was last seen.
+    if (captured_ != 0 && viewManager_) {
+        captured_ = 0;
+        viewManager_->handleMouseUp(static_cast<float>(pointerX_), static_cast<float>(pointerY_),
+                                    0);
+        onTimer();
+    }
 }
 
 void AM_VST_Editor::handleDragOver(uint32_t state)

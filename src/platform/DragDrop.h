@@ -1,7 +1,9 @@
 #pragma once
 // Dragging blocks of bytes out of the editor's window and dropping them into
 // it. Only the program's private data type travels; what the bytes mean is
-// the editor's business.
+// the editor's business. Nothing here holds the caller: a drag runs on the
+// editor window's pump across the host's idle calls, and its outcome comes
+// back through a callback.
 //
 // GUI thread only.
 
@@ -20,13 +22,27 @@ enum class DragResult : int {
     Failed,    // the drag could not start (pointer not grabbed and the like)
 };
 
+// Told how a drag ended.
+class DragSourceClient {
+public:
+    virtual ~DragSourceClient() = default;
+    virtual void dragEnded(DragResult result) = 0;
+};
+
 // Starts drags from the editor's window.
 class DragSource {
 public:
     virtual ~DragSource() = default;
-    // Drags a copy of the bytes until the primary button is released or
-    // Escape is pressed; returns when the drag is over (a nested event loop).
-    virtual DragResult drag(const uint8_t* data, size_t size) = 0;
+    // Starts dragging a copy of the bytes and returns at once: the drag
+    // follows the pointer until the primary button is released or Escape
+    // is pressed, and its outcome reaches the client once, from a later
+    // idle call (a source whose drags end at once, a test's, may tell it
+    // before start returns). False when the drag cannot start (one is on
+    // already, the pointer cannot be had): the client hears nothing.
+    virtual bool start(const uint8_t* data, size_t size, DragSourceClient* client) = 0;
+    virtual bool dragging() const = 0;
+    // Ends a drag that is on as cancelled; its client is told nothing.
+    virtual void cancel() = 0;
 };
 
 // Implemented by the editor: told where a drag carrying the private data type

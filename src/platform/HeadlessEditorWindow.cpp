@@ -93,10 +93,15 @@ void HeadlessEditorWindow::loseConnection()
     pending_.push_back(lost);
 }
 
-DragResult HeadlessEditorWindow::ScriptedDragSource::drag(const uint8_t* data, size_t size)
+bool HeadlessEditorWindow::ScriptedDragSource::start(const uint8_t* data, size_t size,
+                                                     DragSourceClient* client)
 {
     dragged.emplace_back(data, data + size);
-    return result;
+    if (result == DragResult::Failed)
+        return false;
+    if (client != nullptr)
+        client->dragEnded(result);
+    return true;
 }
 
 } // namespace platform

@@ -38,7 +38,8 @@ public:
     HeadlessSurface& headlessSurface() { return surface_; }
     // Queues an event for the next pump.
     void post(const WindowEvent& event) { pending_.push_back(event); }
-    // How the next drags end (Dropped until set otherwise).
+    // How the next drags end, at once (Dropped until set otherwise; Failed:
+    // they do not start).
     void setDragResult(DragResult result) { dragSource_.result = result; }
     // The bytes of every drag so far.
     const std::vector<std::vector<uint8_t>>& draggedData() const { return dragSource_.dragged; }
@@ -63,7 +64,9 @@ public:
 
 private:
     struct ScriptedDragSource final : DragSource {
-        DragResult drag(const uint8_t* data, size_t size) override;
+        bool start(const uint8_t* data, size_t size, DragSourceClient* client) override;
+        bool dragging() const override { return false; }
+        void cancel() override {}
         DragResult result = DragResult::Dropped;
         std::vector<std::vector<uint8_t>> dragged;
     };

@@ -133,6 +133,15 @@ protected:
             sleepMs(5);
         }
     }
+    // Idles every editor in turn, as a host's interface timer does.
+    void idleAllFor(const std::vector<AEffect*>& editors, int ms)
+    {
+        for (int t = 0; t < ms; t += 5) {
+            for (AEffect* e : editors)
+                idle(e);
+            sleepMs(5);
+        }
+    }
     void movePointer(Window window, int x, int y)
     {
         Window unused = 0;
@@ -302,7 +311,8 @@ TEST_F(EditorDisplayTest, APatchListDraggedToAnotherEditorArrivesWhole)
     const std::string list = "Bank/Lead.preset\nBank/Pad.preset";
     EXPECT_FALSE(vm(source).startDragDrop(nullptr, kAM_DragKindPatchList, kAM_DragLengthOfText,
                                           list.c_str()));
-    idleFor(target, 30);
+    idleAllFor({source, target}, 200);
+    EXPECT_TRUE(trace.contains("DragDrop: the drag was dropped")) << trace.text();
     EXPECT_TRUE(trace.contains("it is a patch list!"));
     EXPECT_TRUE(trace.contains("Drop of kind 1, " + std::to_string(list.size() + 1) +
                                " bytes at 60 70"))
@@ -408,9 +418,7 @@ protected:
         movePointer(child(to), kFolderX + 10, kLeadsY);
         movePointer(child(to), kFolderX, kLeadsY);
         button(false);
-        idleFor(from, 60);
-        if (to != from)
-            idleFor(to, 60);
+        idleAllFor(to != from ? std::vector<AEffect*>{from, to} : std::vector<AEffect*>{from}, 150);
         if (copy) {
             XTestFakeKeyEvent(display_, control, False, CurrentTime);
             XSync(display_, False);

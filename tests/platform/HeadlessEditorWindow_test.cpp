@@ -61,9 +61,16 @@ TEST(HeadlessEditorWindow, DragsAreRecordedAndDropsReachTheTargetWhenWelcome)
 {
     HeadlessEditorWindow window(100, 50);
     const uint8_t data[] = {1, 2, 3};
+    struct Client : DragSourceClient {
+        void dragEnded(DragResult result) override { results.push_back(result); }
+        std::vector<DragResult> results;
+    } client;
     window.setDragResult(DragResult::Cancelled);
-    EXPECT_EQ(window.dragSource().drag(data, sizeof data), DragResult::Cancelled);
-    ASSERT_EQ(window.draggedData().size(), 1u);
+    EXPECT_TRUE(window.dragSource().start(data, sizeof data, &client));
+    window.setDragResult(DragResult::Failed);
+    EXPECT_FALSE(window.dragSource().start(data, sizeof data, &client));
+    EXPECT_EQ(client.results, std::vector<DragResult>{DragResult::Cancelled});
+    ASSERT_EQ(window.draggedData().size(), 2u);
     EXPECT_EQ(window.draggedData()[0], (std::vector<uint8_t>{1, 2, 3}));
 
     EXPECT_FALSE(window.dropHere(5, 5, 0, {9}));

@@ -1,8 +1,9 @@
 #include "platform/x11/X11DragSender.h"
 
+#include "platform/Clock.h"
 #include "platform/Trace.h"
+#include "platform/x11/X11ConnectionWatch.h"
 #include "platform/x11/X11ErrorTrap.h"
-#include "platform/x11/X11Wait.h"
 #include "platform/x11/X11Window.h"
 
 #include <X11/Xatom.h>
@@ -20,8 +21,6 @@ constexpr int kVersionShift = 24;
 constexpr long kAcceptBit = 1;
 constexpr int kCoordinateShift = 16;
 constexpr long kCoordinateMask = 0xffff;
-// How long one turn of the loop waits before it looks at the buttons again.
-constexpr uint32_t kLoopSliceMs = 50;
 // A window tree deeper than this is not followed.
 constexpr int kMaxTreeDepth = 64;
 // Room kept for the request's own header when the data goes in one piece.
@@ -30,32 +29,12 @@ constexpr unsigned int kAnyButtonMask =
     Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
 constexpr unsigned int kGrabbedEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 
-struct LoopArg {
-    Window window;
-    Atom status;
-    Atom finished;
-};
-
-Bool isDragEvent(Display*, XEvent* event, XPointer arg)
-{
-    const auto* a = reinterpret_cast<const LoopArg*>(arg);
-    switch (event->type) {
-    case MotionNotify:
-    case ButtonRelease:
-    case KeyPress:
-        return event->xany.window == a->window;
-    case ClientMessage:
-        return event->xclient.window == a->window && (event->xclient.message_type == a->status ||
-                                                      event->xclient.message_type == a->finished);
-    default:
-        return False;
-    }
-}
-
 } // namespace
 
 X11DragSender::Target X11DragSender::findTarget(int rootX, int rootY)
 {
+    if (!usable())
+        return Target{};
     Display* display = window_.display();
     const Window root = DefaultRootWindow(display);
     X11ErrorTrap trap(display);
@@ -85,6 +64,8 @@ X11DragSender::Target X11DragSender::findTarget(int rootX, int rootY)
 
 void X11DragSender::sendMessage(Atom type, long l1, long l2, long l3, long l4)
 {
+    if (!usable())
+        return;
     Display* display = window_.display();
     XEvent event{};
     event.xclient.type = ClientMessage;
@@ -140,18 +121,30 @@ void X11DragSender::moveTo(int rootX, int rootY, Time time)
 void X11DragSender::handleMessage(const XClientMessageEvent& message)
 {
     const Window from = static_cast<Window>(message.data.l[0]);
+    if (phase_ == Phase::kIdle || target_.window == 0 || from != target_.window)
+        return;
     if (message.message_type == window_.atoms().xdndStatus) {
-        if (from != target_.window)
-            return;
         statusPending_ = false;
         accepted_ = (message.data.l[1] & kAcceptBit) != 0;
-        if (positionPending_)
+        // The latest position goes first: the drop lands where released.
+        if (positionPending_) {
             moveTo(pendingX_, pendingY_, pendingTime_);
-    } else if (message.message_type == window_.atoms().xdndFinished) {
-        if (from != target_.window)
             return;
-        finished_ = true;
+        }
+        if (phase_ == Phase::kAwaitStatus) {
+            if (accepted_) {
+                drop();
+            } else {
+                leaveTarget();
+                finish(DragResult::Refused, true);
+            }
+        }
+    } else if (message.message_type == window_.atoms().xdndFinished) {
+        if (phase_ != Phase::kAwaitFinished)
+            return;
         finishedAccepted_ = target_.version < kOurVersion || (message.data.l[1] & kAcceptBit);
+        target_ = Target{};
+        finish(finishedAccepted_ ? DragResult::Dropped : DragResult::Refused, true);
     }
 }
 
@@ -171,7 +164,7 @@ void X11DragSender::serveRequest(const XSelectionRequestEvent& request)
     const size_t piece = largestPiece();
     X11ErrorTrap trap(display);
     if (request.selection == atoms.xdndSelection && request.owner == window_.window() &&
-        dragging_) {
+        phase_ != Phase::kIdle) {
         if (request.target == atoms.targets) {
             const Atom offered[] = {atoms.targets, atoms.privateData};
             XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
@@ -235,53 +228,22 @@ void X11DragSender::endOutgoing()
 {
     if (!outgoing_.active)
         return;
-    if (outgoing_.requestor != window_.window()) {
+    if (outgoing_.requestor != window_.window() && usable()) {
         X11ErrorTrap trap(window_.display());
         XSelectInput(window_.display(), outgoing_.requestor, NoEventMask);
     }
     outgoing_ = Outgoing{};
 }
 
-DragResult X11DragSender::finishDrop(Time time)
+bool X11DragSender::usable() const
 {
-    Display* display = window_.display();
-    LoopArg arg{window_.window(), window_.atoms().xdndStatus, window_.atoms().xdndFinished};
-    // A status still on its way decides whether the drop is welcome.
-    while (statusPending_) {
-        XEvent event;
-        if (!waitForEvent(display, isDragEvent, reinterpret_cast<XPointer>(&arg), &event,
-                          kFinishTimeoutMs)) {
-            statusPending_ = accepted_ = false;
-            break;
-        }
-        if (event.type == ClientMessage)
-            handleMessage(event.xclient);
-    }
-    if (!accepted_) {
-        leaveTarget();
-        return DragResult::Refused;
-    }
-    finished_ = finishedAccepted_ = false;
-    sendMessage(window_.atoms().xdndDrop, 0, static_cast<long>(time), 0, 0);
-    while (!finished_) {
-        XEvent event;
-        if (!waitForEvent(display, isDragEvent, reinterpret_cast<XPointer>(&arg), &event,
-                          kFinishTimeoutMs)) {
-            debugOutput("drag: the target did not finish the drop\n");
-            target_ = Target{};
-            return DragResult::Refused;
-        }
-        if (event.type == ClientMessage)
-            handleMessage(event.xclient);
-    }
-    target_ = Target{};
-    return finishedAccepted_ ? DragResult::Dropped : DragResult::Refused;
+    return window_.display() != nullptr && !X11ConnectionWatch::lost(window_.display());
 }
 
-DragResult X11DragSender::drag(const uint8_t* data, size_t size)
+bool X11DragSender::start(const uint8_t* data, size_t size, DragSourceClient* client)
 {
-    if (dragging_ || !window_.alive())
-        return DragResult::Failed;
+    if (phase_ != Phase::kIdle || !window_.alive() || !usable())
+        return false;
     Display* display = window_.display();
     const Window window = window_.window();
     {
@@ -291,72 +253,171 @@ DragResult X11DragSender::drag(const uint8_t* data, size_t size)
             XGetSelectionOwner(display, window_.atoms().xdndSelection) == window && !trap.failed();
         if (!owner) {
             debugOutput("drag: can't own the drag selection\n");
-            return DragResult::Failed;
+            return false;
         }
         if (XGrabPointer(display, window, False, kGrabbedEvents, GrabModeAsync, GrabModeAsync, None,
                          None, CurrentTime) != GrabSuccess) {
             debugOutput("drag: can't grab the pointer\n");
-            return DragResult::Failed;
+            XSetSelectionOwner(display, window_.atoms().xdndSelection, None, CurrentTime);
+            return false;
         }
         XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        XFlush(display);
     }
     data_.assign(data, data + size);
-    dragging_ = true;
+    client_ = client;
+    phase_ = Phase::kDragging;
     target_ = Target{};
-    statusPending_ = accepted_ = positionPending_ = false;
+    statusPending_ = accepted_ = positionPending_ = finishedAccepted_ = false;
+    waitTimed_ = false;
+    lastCheckMs_ = tickCount();
+    return true;
+}
 
-    LoopArg arg{window, window_.atoms().xdndStatus, window_.atoms().xdndFinished};
-    DragResult result = DragResult::Refused;
-    for (bool over = false; !over;) {
-        XEvent event;
-        if (!waitForEvent(display, isDragEvent, reinterpret_cast<XPointer>(&arg), &event,
-                          kLoopSliceMs)) {
-            // A release we never saw (the grab was broken) ends the drag.
-            Window root = 0, child = 0;
-            int rx = 0, ry = 0, wx = 0, wy = 0;
-            unsigned int mask = 0;
-            X11ErrorTrap trap(display);
-            const bool queried =
-                XQueryPointer(display, window, &root, &child, &rx, &ry, &wx, &wy, &mask);
-            if (trap.failed() || !window_.alive() || (queried && !(mask & kAnyButtonMask))) {
-                leaveTarget();
-                over = true;
-            }
-            continue;
-        }
-        switch (event.type) {
-        case MotionNotify:
+X11DragSender::~X11DragSender()
+{
+    cancel();
+}
+
+void X11DragSender::cancel()
+{
+    if (phase_ == Phase::kIdle)
+        return;
+    if (phase_ != Phase::kAwaitFinished)
+        leaveTarget();
+    finish(DragResult::Cancelled, false);
+}
+
+bool X11DragSender::handleEvent(const XEvent& event)
+{
+    if (phase_ == Phase::kIdle || event.xany.window != window_.window())
+        return false;
+    switch (event.type) {
+    case MotionNotify:
+        if (phase_ == Phase::kDragging)
             moveTo(event.xmotion.x_root, event.xmotion.y_root, event.xmotion.time);
-            break;
-        case ButtonRelease:
-            moveTo(event.xbutton.x_root, event.xbutton.y_root, event.xbutton.time);
-            result = target_.window != 0 ? finishDrop(event.xbutton.time) : DragResult::Refused;
-            over = true;
-            break;
-        case KeyPress:
-            if (XLookupKeysym(&event.xkey, 0) == XK_Escape) {
-                leaveTarget();
-                result = DragResult::Cancelled;
-                over = true;
-            }
-            break;
-        case ClientMessage:
-            handleMessage(event.xclient);
-            break;
-        default:
-            break;
+        return true;
+    case ButtonRelease:
+        if (phase_ == Phase::kDragging)
+            released(event.xbutton.x_root, event.xbutton.y_root, event.xbutton.time);
+        return true;
+    case ButtonPress:
+    case KeyRelease:
+        return true;
+    case KeyPress: {
+        XKeyEvent key = event.xkey;
+        if (phase_ == Phase::kDragging && XLookupKeysym(&key, 0) == XK_Escape) {
+            leaveTarget();
+            finish(DragResult::Cancelled, true);
         }
+        return true;
     }
-    {
+    default:
+        return false;
+    }
+}
+
+void X11DragSender::released(int rootX, int rootY, Time time)
+{
+    moveTo(rootX, rootY, time);
+    if (target_.window == 0) {
+        finish(DragResult::Refused, true);
+        return;
+    }
+    dropTime_ = time;
+    waitTimed_ = false;
+    // A status still on its way decides whether the drop is welcome.
+    if (statusPending_) {
+        phase_ = Phase::kAwaitStatus;
+        return;
+    }
+    if (!accepted_) {
+        leaveTarget();
+        finish(DragResult::Refused, true);
+        return;
+    }
+    drop();
+}
+
+void X11DragSender::drop()
+{
+    phase_ = Phase::kAwaitFinished;
+    waitTimed_ = false;
+    finishedAccepted_ = false;
+    // The pointer and the keys are free again while the target reads.
+    if (usable()) {
+        X11ErrorTrap trap(window_.display());
+        XUngrabPointer(window_.display(), CurrentTime);
+        XUngrabKeyboard(window_.display(), CurrentTime);
+        XFlush(window_.display());
+    }
+    sendMessage(window_.atoms().xdndDrop, 0, static_cast<long>(dropTime_), 0, 0);
+}
+
+void X11DragSender::tick(uint32_t nowMs)
+{
+    switch (phase_) {
+    case Phase::kIdle:
+        return;
+    case Phase::kDragging: {
+        if (nowMs - lastCheckMs_ < kButtonCheckMs)
+            return;
+        lastCheckMs_ = nowMs;
+        // A release we never saw (the grab was broken) ends the drag.
+        if (!usable() || !window_.alive()) {
+            finish(DragResult::Refused, true);
+            return;
+        }
+        Display* display = window_.display();
+        Window root = 0, child = 0;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned int mask = 0;
+        X11ErrorTrap trap(display);
+        const bool queried =
+            XQueryPointer(display, window_.window(), &root, &child, &rx, &ry, &wx, &wy, &mask);
+        if (trap.failed() || (queried && !(mask & kAnyButtonMask))) {
+            leaveTarget();
+            finish(DragResult::Refused, true);
+        }
+        return;
+    }
+    case Phase::kAwaitStatus:
+    case Phase::kAwaitFinished:
+        if (!waitTimed_) {
+            waitTimed_ = true;
+            waitSinceMs_ = nowMs;
+            return;
+        }
+        if (nowMs - waitSinceMs_ <
+            (finishTimeoutForTests_ != 0 ? finishTimeoutForTests_ : kFinishTimeoutMs))
+            return;
+        debugOutput("drag: the target did not finish the drop\n");
+        if (phase_ == Phase::kAwaitStatus)
+            leaveTarget();
+        target_ = Target{};
+        finish(DragResult::Refused, true);
+        return;
+    }
+}
+
+void X11DragSender::finish(DragResult result, bool tell)
+{
+    DragSourceClient* client = client_;
+    client_ = nullptr;
+    phase_ = Phase::kIdle;
+    if (usable()) {
+        Display* display = window_.display();
         X11ErrorTrap trap(display);
         XUngrabPointer(display, CurrentTime);
         XUngrabKeyboard(display, CurrentTime);
         XSetSelectionOwner(display, window_.atoms().xdndSelection, None, CurrentTime);
+        XFlush(display);
     }
     endOutgoing();
-    dragging_ = false;
+    target_ = Target{};
     data_.clear();
-    return result;
+    if (tell && client != nullptr)
+        client->dragEnded(result);
 }
 
 } // namespace platform::x11

@@ -1,5 +1,6 @@
 #include "platform/x11/X11Window.h"
 
+#include "platform/Clock.h"
 #include "platform/Trace.h"
 #include "platform/x11/X11ConnectionWatch.h"
 #include "platform/x11/X11DragSender.h"
@@ -282,9 +283,8 @@ bool X11Window::isTransferEvent(const XEvent& event) const
         // A drop being fetched finishes before the next drag is looked at.
         if (toTarget)
             return !(receiver_ && receiver_->busy());
-        // Answers to a drag of ours that is no longer running.
-        return (type == atoms_.xdndStatus || type == atoms_.xdndFinished) &&
-               !(sender_ && sender_->dragging());
+        // Answers to a drag of ours (the sender passes over late ones).
+        return type == atoms_.xdndStatus || type == atoms_.xdndFinished;
     }
     default:
         return false;
@@ -300,8 +300,9 @@ void X11Window::handleTransferEvent(XEvent& event)
     } else if (event.type == ClientMessage) {
         const Atom type = event.xclient.message_type;
         if (type == atoms_.xdndStatus || type == atoms_.xdndFinished)
-            return; // a late answer to a drag that is over
-        receiver_->handleMessage(event.xclient);
+            sender_->handleMessage(event.xclient);
+        else
+            receiver_->handleMessage(event.xclient);
     }
 }
 
@@ -346,6 +347,9 @@ void X11Window::pumpEvents(WindowEventSink& sink)
             handleTransferEvent(event);
             continue;
         }
+        // While a drag of ours is on, the pointer and the keys are its own.
+        if (sender_->dragging() && sender_->handleEvent(event))
+            continue;
         // The input method's own traffic, and keys it takes while composing.
         if (inputContext_ != nullptr && XFilterEvent(&event, None))
             continue;
@@ -405,8 +409,8 @@ void X11Window::pumpEvents(WindowEventSink& sink)
         if (display_ == nullptr || !alive_)
             break;
     }
-    if (display_ != nullptr)
-        connectionLost(sink);
+    if (display_ != nullptr && !connectionLost(sink))
+        sender_->tick(tickCount());
 }
 
 } // namespace platform::x11

@@ -369,6 +369,10 @@ void XdndPeer::runTarget(XdndPeer& peer, Display* d)
                     XFree(data);
             }
             peer.say(line);
+            if (peer.neverFinish_) {
+                peer.say("drop held");
+                return;
+            }
             peer.say("drop " + toHex(bytes));
             sendClient(d, source, atoms.finished, long(own), 1, long(atoms.copy), 0, 0);
             XSync(d, False);

@@ -1,8 +1,7 @@
 #pragma once
 // A small XDND peer of the tests' own, run in a child process with its own
-// connection to the display, so that it answers while the test's process
-// sits in a nested loop. It reports what happened as text lines through a
-// pipe.
+// connection to the display, so that it answers whatever the test's process
+// is doing. It reports what happened as text lines through a pipe.
 
 #include <X11/Xlib.h>
 
@@ -36,6 +35,9 @@ public:
     // Reports "ready", "enter <types>", "targets <names>", "drop <hex bytes>",
     // "leave".
     void startTarget(int x, int y, int width, int height);
+    // For a target started after: read a drop but never tell the source it
+    // finished (reports "drop held" and exits).
+    void neverFinish() { neverFinish_ = true; }
 
     // The next line reported, "" when none came within timeoutMs.
     std::string readLine(int timeoutMs = 5000);
@@ -61,6 +63,7 @@ private:
     size_t incrChunk_ = 0;
     std::vector<std::string> listedTypes_;
     bool stall_ = false;
+    bool neverFinish_ = false;
 
     static void runSource(XdndPeer& peer, Display* display);
     static void runTarget(XdndPeer& peer, Display* display);

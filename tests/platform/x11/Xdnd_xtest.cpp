@@ -10,6 +10,7 @@
 #include <X11/keysym.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -77,6 +78,7 @@ protected:
     void TearDown() override
     {
         window_.reset();
+        x11::X11DragSender::setFinishTimeoutForTests(0);
         X11TestDisplay::TearDown();
     }
     Window child() const { return Window(window_->nativeHandle()); }
@@ -88,9 +90,37 @@ protected:
             *window_, sink_, [&] { return peer.finished(); }, 10000));
     }
 
+    // Starts a drag of the bytes and idles the window (and the others
+    // given) as the host would until the drag has ended: its outcome. Every
+    // idle call returns; `idles` counts them.
+    std::optional<DragResult> dragAndIdle(const std::vector<uint8_t>& bytes,
+                                          std::vector<EditorWindow*> others = {})
+    {
+        struct Client : DragSourceClient {
+            void dragEnded(DragResult result) override { results.push_back(result); }
+            std::vector<DragResult> results;
+        } client;
+        if (!window_->dragSource().start(bytes.data(), bytes.size(), &client))
+            return std::nullopt;
+        RecordingSink othersSink;
+        idles = 0;
+        pumpUntil(
+            *window_, sink_,
+            [&] {
+                ++idles;
+                for (EditorWindow* other : others)
+                    other->pumpEvents(othersSink);
+                return !client.results.empty();
+            },
+            10000);
+        EXPECT_FALSE(window_->dragSource().dragging());
+        EXPECT_EQ(client.results.size(), 1u);
+        return client.results.empty() ? std::nullopt : std::optional(client.results.front());
+    }
+
     // Presses the primary button in the editor window, moves to the root
     // point and releases there (or presses Escape): the events wait in the
-    // window's queue for the drag's loop.
+    // window's queue for the drag.
     void pressAndMoveTo(int rootX, int rootY)
     {
         movePointer(child(), 40, 40);
@@ -111,6 +141,7 @@ protected:
     std::unique_ptr<EditorWindow> window_;
     RecordingSink sink_;
     RecordingDropTarget target_;
+    int idles = 0;
 };
 
 struct DropCase {
@@ -234,7 +265,7 @@ TEST_F(XdndTest, DraggingOntoAPeerOffersOnlyOurTypeAndDeliversTheBytes)
     pressAndMoveTo(450, 60);
     button(Button1, false);
     const std::vector<uint8_t> bytes = textBytes("TEXT\nsome dragged text");
-    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Dropped);
+    EXPECT_EQ(dragAndIdle(bytes), DragResult::Dropped);
     EXPECT_EQ(peer.readLine(), "enter 5 ORL_CLIPBOARD_FORMAT");
     EXPECT_EQ(peer.readLine(), "targets TARGETS ORL_CLIPBOARD_FORMAT");
     EXPECT_EQ(peer.readLine(), "drop " + x11test::toHex(bytes));
@@ -249,11 +280,55 @@ TEST_F(XdndTest, EscapeCancelsADrag)
     pressAndMoveTo(450, 60);
     tap(XK_Escape);
     const std::vector<uint8_t> bytes = textBytes("TEXT\nx");
-    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Cancelled);
+    EXPECT_EQ(dragAndIdle(bytes), DragResult::Cancelled);
     button(Button1, false);
     EXPECT_EQ(peer.readLine(), "enter 5 ORL_CLIPBOARD_FORMAT");
     EXPECT_EQ(peer.readLine(), "leave");
     EXPECT_EQ(peer.wait(), 0);
+}
+
+// A drag runs on the window's pump: it starts and returns with the button
+// still held, the idle calls go on while it follows the pointer and while
+// the target takes its time, and a target that never finishes the drop is
+// given up after the finish timeout, as refused.
+TEST_F(XdndTest, ADragRunsAcrossIdleCallsAndATargetThatNeverFinishesIsGivenUp)
+{
+    testsupport::TraceCapture trace;
+    x11::X11DragSender::setFinishTimeoutForTests(300);
+    XdndPeer peer;
+    peer.neverFinish();
+    peer.startTarget(400, 10, 200, 200);
+    ASSERT_EQ(peer.readLine(), "ready");
+    pressAndMoveTo(450, 60);
+    struct Client : DragSourceClient {
+        void dragEnded(DragResult result) override { results.push_back(result); }
+        std::vector<DragResult> results;
+    } client;
+    const std::vector<uint8_t> bytes = textBytes("TEXT\nheld");
+    ASSERT_TRUE(window_->dragSource().start(bytes.data(), bytes.size(), &client));
+    sink_.events.clear();
+    int idlesWhileDragging = 0;
+    pumpUntil(
+        *window_, sink_,
+        [&] {
+            idlesWhileDragging += window_->dragSource().dragging() ? 1 : 0;
+            return idlesWhileDragging >= 10;
+        },
+        5000);
+    EXPECT_EQ(idlesWhileDragging, 10);
+    EXPECT_TRUE(client.results.empty());
+    // The moves after the press are the drag's, not the window's.
+    for (const WindowEvent& e : sink_.events)
+        EXPECT_NE(e.kind, WindowEventKind::PointerMove);
+    button(Button1, false);
+    EXPECT_TRUE(pumpUntil(
+        *window_, sink_, [&] { return !client.results.empty(); }, 10000));
+    EXPECT_EQ(client.results, std::vector<DragResult>{DragResult::Refused});
+    EXPECT_FALSE(window_->dragSource().dragging());
+    EXPECT_EQ(peer.readLine(), "enter 5 ORL_CLIPBOARD_FORMAT");
+    EXPECT_EQ(peer.readLine(), "targets TARGETS ORL_CLIPBOARD_FORMAT");
+    EXPECT_EQ(peer.readLine(), "drop held");
+    EXPECT_TRUE(trace.contains("the target did not finish the drop"));
 }
 
 TEST_F(XdndTest, ReleasedOverNoTargetIsRefused)
@@ -261,7 +336,7 @@ TEST_F(XdndTest, ReleasedOverNoTargetIsRefused)
     pressAndMoveTo(900, 700);
     button(Button1, false);
     const std::vector<uint8_t> bytes = textBytes("TEXT\nx");
-    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Refused);
+    EXPECT_EQ(dragAndIdle(bytes), DragResult::Refused);
 }
 
 // Run with the data in one piece, and in pieces (INCR) of 1000 bytes.
@@ -288,7 +363,7 @@ TEST_P(XdndBetweenEditors, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
     const std::vector<uint8_t> bytes = patternBytes(5000);
     pressAndMoveTo(400 + 60, 10 + 70);
     button(Button1, false);
-    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Dropped);
+    EXPECT_EQ(dragAndIdle(bytes, {other.get()}), DragResult::Dropped);
     EXPECT_EQ(otherTarget.drops, 1);
     EXPECT_EQ(otherTarget.lastX, 60);
     EXPECT_EQ(otherTarget.lastY, 70);
@@ -297,7 +372,7 @@ TEST_P(XdndBetweenEditors, DragsBetweenTwoEditorsOfOneProcessAndOntoItself)
     // Onto the dragging window itself: the same path.
     pressAndMoveTo(kHostX + 200, kHostY + 150);
     button(Button1, false);
-    EXPECT_EQ(window_->dragSource().drag(bytes.data(), bytes.size()), DragResult::Dropped);
+    EXPECT_EQ(dragAndIdle(bytes), DragResult::Dropped);
     EXPECT_EQ(target_.drops, 1);
     EXPECT_EQ(target_.lastX, 200);
     EXPECT_EQ(target_.lastY, 150);
