@@ -189,10 +189,16 @@ public:
     // counts without one). Any thread.
     static VstInt32 arrangementTypeFor(int32_t channels);
 
-    // Back to the state of a freshly loaded module: no early restore yet.
-    // Tests.
+    // Back to the state of a freshly loaded module: no early restore yet,
+    // and the window of kEarlyRestoreMilliseconds. Tests.
     static void resetProcessState();
     static bool earlyRestoreSeen();
+    // Makes a setChunk this soon after construction (milliseconds) count as
+    // early; kEveryRestoreEarly makes every one count, so that how long a
+    // test took to get there never decides how a state is read. Tests;
+    // not while chunks are set.
+    static constexpr uint32_t kEveryRestoreEarly = 0xFFFFFFFFu;
+    static void setEarlyRestoreWindow(uint32_t milliseconds);
 
 protected:
     // A host index as (index, published): published numbering below 10000,
@@ -256,4 +262,6 @@ private:
     // instance's construction; from then on every chunk restores as at
     // start-up.
     inline static std::atomic<uint32_t> earlyRestore_{0};
+    // Process-wide: how soon a chunk counts as early (tests may change it).
+    inline static std::atomic<uint32_t> earlyRestoreWindow_{kEarlyRestoreMilliseconds};
 };

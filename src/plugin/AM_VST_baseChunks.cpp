@@ -60,7 +60,9 @@ VstInt32 AM_VST_base::setChunk(void* data, VstInt32 byteSize, bool)
     }
     const uint32_t age = platform::tickCount() - constructionTick_;
     int32_t mode = kNormalRead;
-    if (age < kEarlyRestoreMilliseconds || earlyRestore_.load(std::memory_order_relaxed) != 0) {
+    const uint32_t window = earlyRestoreWindow_.load(std::memory_order_relaxed);
+    if (age < window || window == kEveryRestoreEarly ||
+        earlyRestore_.load(std::memory_order_relaxed) != 0) {
         earlyRestore_.store(1, std::memory_order_relaxed);
         mode = kStartupRead;
     }
@@ -88,6 +90,12 @@ VstInt32 AM_VST_base::setChunk(void* data, VstInt32 byteSize, bool)
 void AM_VST_base::resetProcessState()
 {
     earlyRestore_.store(0, std::memory_order_relaxed);
+    earlyRestoreWindow_.store(kEarlyRestoreMilliseconds, std::memory_order_relaxed);
+}
+
+void AM_VST_base::setEarlyRestoreWindow(uint32_t milliseconds)
+{
+    earlyRestoreWindow_.store(milliseconds, std::memory_order_relaxed);
 }
 
 bool AM_VST_base::earlyRestoreSeen()

@@ -28,9 +28,14 @@ TEST(AudioManChannelsThreads, RenderingWhileTheEditorReadsLevelsAndChangesTheLay
     const int32_t layoutId = static_cast<int32_t>(layout->index);
     const int32_t surroundId = static_cast<int32_t>(surround->index);
 
+    std::atomic<bool> started{false};
     std::atomic<bool> done{false};
     std::atomic<int> badSamples{0};
     std::thread audio([&] {
+        // Rendering starts once the editor's side has begun, so the two
+        // overlap however the threads are scheduled.
+        while (!started.load(std::memory_order_acquire))
+            std::this_thread::yield();
         std::vector<std::vector<float>> in(6, std::vector<float>(512, 0.5f));
         std::vector<std::vector<float>> out(6, std::vector<float>(512));
         ChannelPointers inputs{}, outputs{};
@@ -51,16 +56,20 @@ TEST(AudioManChannelsThreads, RenderingWhileTheEditorReadsLevelsAndChangesTheLay
         done.store(true, std::memory_order_release);
     });
     int rounds = 0;
-    while (!done.load(std::memory_order_acquire)) {
+    do {
         EXPECT_NE(engine->getBinaryParameterData(levelsId), nullptr);
         engine->setParameter(layoutId, static_cast<float>(rounds % 8), false);
         engine->setParameter(surroundId, static_cast<float>(rounds % 3), false);
         ++rounds;
+        started.store(true, std::memory_order_release);
         std::this_thread::yield();
-    }
+    } while (!done.load(std::memory_order_acquire));
     audio.join();
     EXPECT_EQ(badSamples.load(), 0);
     EXPECT_GT(rounds, 0);
+    // A read of the levels (re)starts the metering, whatever the blocks
+    // rendered since the last one counted down.
+    EXPECT_NE(engine->getBinaryParameterData(levelsId), nullptr);
     EXPECT_GT(engine->getMeteringCount(), 0u);
 }
 

@@ -20,6 +20,10 @@ using namespace enginetest;
 
 constexpr uint32_t kTableBytes = DataBlockModule::kTableBytes;
 constexpr int kBlocks = 20000;
+// Copies taken at least (every 64th also saves the state), however the
+// threads are scheduled.
+constexpr int kCopiesPerChunk = 64;
+constexpr int kMinimumCopies = 2 * kCopiesPerChunk;
 
 TEST(DataBlockThreads, AWriterRewritesATableWhileTheAudioThreadRenders)
 {
@@ -50,7 +54,10 @@ TEST(DataBlockThreads, AWriterRewritesATableWhileTheAudioThreadRenders)
         if (!back || back[0] != last || back[kTableBytes - 1] != last)
             ++wrongReadBacks;
         ++writes;
-        started.store(true, std::memory_order_release);
+        // The audio thread starts after the second write, so there are
+        // several whatever the scheduling.
+        if (writes >= 2)
+            started.store(true, std::memory_order_release);
     } while (!done.load(std::memory_order_acquire));
     audio.join();
 
@@ -97,12 +104,12 @@ TEST(DataBlockThreads, ACopyIsAlwaysOneWholeWrite)
     int tornCopies = 0;
     int chunks = 0;
     uint8_t copy[kTableBytes];
-    while (!done.load(std::memory_order_acquire)) {
+    while (!done.load(std::memory_order_acquire) || copies < kMinimumCopies) {
         if (!t.engine->copyBinaryParameterData(t.tableId, copy, kTableBytes))
             break;
         if (!std::all_of(copy, copy + kTableBytes, [&](uint8_t b) { return b == copy[0]; }))
             ++tornCopies;
-        if (++copies % 64 == 0 && !t.chunk().empty())
+        if (++copies % kCopiesPerChunk == 0 && !t.chunk().empty())
             ++chunks;
     }
     audio.join();

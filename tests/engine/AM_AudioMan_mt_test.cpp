@@ -33,9 +33,14 @@ TEST(AudioManThreads, RenderingWhileAnotherThreadChangesAndReads)
     const int32_t output = engine->idOf(engine->getMainCircuit(), 0);
     const int32_t gain = engine->idOf(module, ParamModule::kGain);
 
+    std::atomic<bool> started{false};
     std::atomic<bool> done{false};
     std::atomic<int> badSamples{0};
     std::thread audio([&] {
+        // Rendering starts once the other thread has begun, so the two
+        // overlap however the threads are scheduled.
+        while (!started.load(std::memory_order_acquire))
+            std::this_thread::yield();
         std::vector<float> in(512, 0.5f), left(512), right(512);
         for (int b = 0; b < 3000; ++b) {
             const uint32_t n = 1 + static_cast<uint32_t>(b * 37 % 512);
@@ -49,7 +54,7 @@ TEST(AudioManThreads, RenderingWhileAnotherThreadChangesAndReads)
     });
     float levels[2][AM_AudioMan::kMeterChannels];
     int rounds = 0;
-    while (!done.load(std::memory_order_acquire)) {
+    do {
         engine->setParameter(output, (rounds % 2) ? 60.0f : 100.0f, false);
         engine->setParameter(gain, static_cast<float>(rounds % 3), false);
         engine->invalidateModulationRouting();
@@ -59,8 +64,9 @@ TEST(AudioManThreads, RenderingWhileAnotherThreadChangesAndReads)
         EXPECT_TRUE(gateValue == 0.0f || gateValue == 1.0f) << gateValue;
         EXPECT_GE(engine->getParameter(midiId, false), 0.0f);
         ++rounds;
+        started.store(true, std::memory_order_release);
         std::this_thread::yield();
-    }
+    } while (!done.load(std::memory_order_acquire));
     audio.join();
     EXPECT_EQ(badSamples.load(), 0);
     EXPECT_GT(rounds, 0);

@@ -180,6 +180,29 @@ TEST_F(PluginChunkTest, ProgramLineNamesTheProgram)
     EXPECT_EQ(std::string(indexed), name30.substr(0, 23));
 }
 
+// A chunk that comes within the window after construction restores as at
+// start-up, and so does every later one in the process; one that comes
+// later restores as usual. The window is set here, so the answer never
+// depends on how fast the test ran.
+TEST_F(PluginChunkTest, OnlyARestoreSoonAfterConstructionCountsAsEarly)
+{
+    AEffect* e = open();
+    ASSERT_NE(e, nullptr);
+    const std::string state = chunk(e, true);
+    constexpr uint32_t kAnHour = 60 * 60 * 1000;
+    AM_VST_base::setEarlyRestoreWindow(0);
+    EXPECT_EQ(setChunk(e, state, true), 1);
+    EXPECT_FALSE(AM_VST_base::earlyRestoreSeen());
+    AM_VST_base::setEarlyRestoreWindow(kAnHour);
+    EXPECT_EQ(setChunk(e, state, true), 1);
+    EXPECT_TRUE(AM_VST_base::earlyRestoreSeen());
+    AM_VST_base::setEarlyRestoreWindow(0);
+    EXPECT_EQ(setChunk(e, state, true), 1);
+    EXPECT_TRUE(AM_VST_base::earlyRestoreSeen());
+    AM_VST_base::resetProcessState();
+    EXPECT_FALSE(AM_VST_base::earlyRestoreSeen());
+}
+
 TEST_F(PluginChunkTest, SetProgramNameCopiesAtMostItsField)
 {
     AEffect* e = open();

@@ -17,6 +17,10 @@ namespace {
 
 using namespace plugintest;
 
+// Blocks each audio thread renders, and save-and-restore rounds, at least.
+constexpr int kMinimumBlocks = 4;
+constexpr int kMinimumRounds = 4;
+
 double soakSeconds()
 {
     const char* text = std::getenv("KK_THREAD_SECONDS");
@@ -98,9 +102,17 @@ TEST_F(PluginInstancesThreadsTest, TwoInstancesPlayWhileAThirdThreadGetsAndSetsC
 
     int restored = 0;
     int saved = 0;
+    // The soak lasts its time, and in any case until both audio threads have
+    // rendered while chunks were taken: however the threads are scheduled,
+    // what is checked below has happened.
     const auto until = std::chrono::steady_clock::now() +
                        std::chrono::duration<double>(soakSeconds());
-    for (int round = 0; std::chrono::steady_clock::now() < until; ++round) {
+    const auto overlapped = [&] {
+        return firstBlocks.load() >= kMinimumBlocks && secondBlocks.load() >= kMinimumBlocks;
+    };
+    for (int round = 0;
+         round < kMinimumRounds || !overlapped() || std::chrono::steady_clock::now() < until;
+         ++round) {
         AEffect* e = round % 2 == 0 ? first : second;
         const std::string bank = chunk(e, false);
         const std::string program = chunk(e, true);

@@ -52,8 +52,14 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
     plugin(e).setMidiLearnParameter(cutoff);
 
     constexpr int kBlocks = 200;
+    // The audio thread plays once the other two have begun, so the three
+    // overlap however the threads are scheduled.
     std::atomic<bool> audioDone{false};
+    std::atomic<bool> automating{false};
+    std::atomic<bool> idling{false};
     std::thread audio([&] {
+        while (!automating.load() || !idling.load())
+            std::this_thread::yield();
         Player player(e, host);
         for (int block = 0; block < kBlocks; ++block) {
             const uint8_t key = static_cast<uint8_t>(48 + block % 24);
@@ -67,10 +73,11 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
     });
     std::thread automation([&] {
         int i = 0;
-        while (!audioDone) {
+        do {
             e->setParameter(e, i % e->numParams, static_cast<float>(i % 100) * 0.01f);
             ++i;
-        }
+            automating = true;
+        } while (!audioDone);
     });
     // The host saves its project (both chunk kinds) and loads a preset while
     // the instrument plays.
@@ -78,7 +85,7 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
     float sum = 0.0f;
     int idles = 0;
     int chunksRead = 0;
-    while (!audioDone) {
+    do {
         for (VstInt32 p = 0; p < e->numParams; ++p)
             sum += e->getParameter(e, p);
         const VstInt32 shown = idles % e->numParams;
@@ -101,7 +108,8 @@ TEST_F(PluginThreadsTest, AudioAutomationAndInterfaceThreadsTogether)
             }
         }
         ++idles;
-    }
+        idling = true;
+    } while (!audioDone);
     audio.join();
     automation.join();
     dispatch(e, effEditIdle);

@@ -285,12 +285,15 @@ private:
 };
 
 // A new process as far as the plug-in can tell: nothing shared, nothing
-// loaded, no early restore seen.
+// loaded, no early restore seen. Every chunk restores as one that comes
+// soon after construction (as they do in tests that are not slowed down),
+// so a loaded machine never changes how a test's states are read.
 inline void resetProcessState()
 {
     AM_SharedInstances::reset();
     AM_MidiMapFile::resetProcessState();
     AM_VST_base::resetProcessState();
+    AM_VST_base::setEarlyRestoreWindow(AM_VST_base::kEveryRestoreEarly);
     resetDataFolderSearch();
 }
 

@@ -257,9 +257,10 @@ TEST_F(FormsX11Test, TypingIntoThePromptReachesItsClient)
     XSync(display_, False);
     for (KeySym k : {XK_a, XK_b, XK_c, XK_Return})
         tap(k);
-    for (int i = 0; i < 400 && client.accepted.empty(); ++i) {
+    constexpr int kSliceMs = 5;
+    for (int i = 0; i < kPatientMs / kSliceMs && client.accepted.empty(); ++i) {
         window_->pumpEvents(sink);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
     }
     ASSERT_EQ(client.accepted.size(), 1u);
     EXPECT_EQ(client.accepted[0], "abc");

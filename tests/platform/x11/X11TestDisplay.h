@@ -33,9 +33,12 @@ protected:
     Window makeHostWindow(int x, int y, int width, int height);
     // Destroys one of those windows now.
     void destroyHostWindow(Window window);
-    // Pumps the window until done() says so or timeoutMs passed.
+    // Pumps the window until done() says so or timeoutMs passed. The default
+    // is far longer than anything takes even on a loaded machine: it only
+    // ends a test that would otherwise wait for ever.
+    static constexpr int kPatientMs = 60000;
     bool pumpUntil(platform::EditorWindow& window, RecordingSink& sink,
-                   const std::function<bool()>& done, int timeoutMs = 2000);
+                   const std::function<bool()>& done, int timeoutMs = kPatientMs);
     // Pumps for a while (lets everything in flight arrive).
     void pumpFor(platform::EditorWindow& window, RecordingSink& sink, int ms);
 

@@ -16,7 +16,6 @@ namespace x11test {
 
 namespace {
 
-constexpr int kPeerTimeoutMs = 8000;
 constexpr long kVersion = 5;
 
 struct PeerAtoms {
@@ -225,7 +224,7 @@ void XdndPeer::runSource(XdndPeer& peer, Display* d)
     }
     sendClient(d, peer.target_, atoms.position, self, 0, long(peer.x_) << 16 | peer.y_, CurrentTime,
                long(atoms.copy));
-    const uint64_t deadline = platform::tickCount64() + kPeerTimeoutMs;
+    const uint64_t deadline = platform::tickCount64() + XdndPeer::kPeerPatientMs;
     XEvent e;
     bool statusSeen = false;
     while (!statusSeen && nextEvent(d, &e, deadline)) {
@@ -315,7 +314,7 @@ void XdndPeer::runTarget(XdndPeer& peer, Display* d)
     while (e.type != MapNotify);
     XSync(d, False);
     peer.say("ready");
-    const uint64_t deadline = platform::tickCount64() + kPeerTimeoutMs;
+    const uint64_t deadline = platform::tickCount64() + XdndPeer::kPeerPatientMs;
     Window source = 0;
     bool offered = false;
     while (nextEvent(d, &e, deadline)) {

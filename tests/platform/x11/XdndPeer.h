@@ -39,12 +39,18 @@ public:
     // finished (reports "drop held" and exits).
     void neverFinish() { neverFinish_ = true; }
 
+    // How long the test waits for the peer at most, and the peer for the
+    // window under test: far longer than anything takes even on a loaded
+    // machine, so they only end a test that would otherwise wait for ever.
+    static constexpr int kPatientMs = 90000;
+    static constexpr int kPeerPatientMs = 60000;
+
     // The next line reported, "" when none came within timeoutMs.
-    std::string readLine(int timeoutMs = 5000);
+    std::string readLine(int timeoutMs = kPatientMs);
     // Whether the peer has exited (reaped).
     bool finished();
     // Waits for the peer's exit; its status (-1 on timeout, the peer killed).
-    int wait(int timeoutMs = 5000);
+    int wait(int timeoutMs = kPatientMs);
 
 private:
     void start(void (*body)(XdndPeer& peer, Display* display));
