@@ -28,3 +28,9 @@ AM_FileErr AM_writeFileReplacing(const AM_String& path, const void* data, size_t
         return target.error();
     return platform::writeFileReplacing(target.c_str(), data, size);
 }
+
+bool AM_isReadOnlyFile(const AM_String& path)
+{
+    const AM_NarrowPath target(path);
+    return target.error() == 0 && platform::isReadOnlyFile(target.c_str());
+}

@@ -17,3 +17,7 @@ AM_FileErr AM_moveFile(const AM_String& from, const AM_String& to);
 // same folder, flushed and checked, is renamed over it. On failure the old
 // file is untouched.
 AM_FileErr AM_writeFileReplacing(const AM_String& path, const void* data, size_t size);
+// True when a file stands at path that is read-only for the caller (no write
+// permission at all, or none for the caller); such a file is never replaced
+// (AM_writeFileReplacing answers 5).
+bool AM_isReadOnlyFile(const AM_String& path);

@@ -353,12 +353,23 @@ FileError moveFile(const char* from, const char* to)
     return fail(FileOperation::moveFile, to);
 }
 
+bool isReadOnlyFile(const char* path)
+{
+    struct stat st {};
+    if (path == nullptr || ::stat(path, &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    // The write bits first: a privileged caller may write any file, but a
+    // file nobody may write was made read-only on purpose.
+    constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    return (st.st_mode & kAnyWrite) == 0 || ::access(path, W_OK) != 0;
+}
+
 FileError writeFileReplacing(const char* path, const void* data, size_t size)
 {
     if (path == nullptr || path[0] == 0 || (data == nullptr && size != 0))
         return fileerror::kInvalidParameter;
     const std::string target(path);
-    if (target.back() == kPathSeparator || isFolder(path))
+    if (target.back() == kPathSeparator || isFolder(path) || isReadOnlyFile(path))
         return fileerror::kAccessDenied;
     const size_t slash = target.rfind(kPathSeparator);
     const std::string folder =

@@ -66,13 +66,19 @@ FileError copyFile(const char* from, const char* to, bool failIfExists);
 // Across file systems a file is copied and the original removed.
 FileError moveFile(const char* from, const char* to);
 
+// True when a file stands at path that is read-only for the caller: one
+// without any write permission (as marking it read-only leaves it), or one
+// the caller has no right to write. False for folders and missing entries.
+bool isReadOnlyFile(const char* path);
+
 // Replaces the whole contents of the file at path by size bytes of data
 // without ever leaving it partly written: the data goes into a new temporary
 // file in the same folder (created exclusively, with the permissions of the
 // file it replaces), is flushed to the disk, checked for its size and then
 // renamed over path in one step. On any failure the temporary file is removed
-// and whatever stood at path before is untouched. A path that names a folder
-// answers 5. The temporary file's name starts with '.' and ends in ".tmp".
+// and whatever stood at path before is untouched. A path that names a folder,
+// or a file that is read-only (isReadOnlyFile), answers 5. The temporary
+// file's name starts with '.' and ends in ".tmp".
 FileError writeFileReplacing(const char* path, const void* data, size_t size);
 
 struct FolderEntry {

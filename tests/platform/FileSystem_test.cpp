@@ -349,6 +349,29 @@ TEST_F(FileSystemTest, WriteReplacingThatFailsLeavesTheOldFile)
     EXPECT_EQ(platform::queryEntry(path("folder").c_str()), platform::EntryKind::folder);
 }
 
+// A file the user made read-only is not replaced, even by a caller that may
+// write any file; its folder stays as it was.
+TEST_F(FileSystemTest, WriteReplacingLeavesAReadOnlyFile)
+{
+    dir.writeFile("kept.h2p", "kept");
+    const std::string kept = path("kept.h2p");
+    for (const mode_t mode : {0444, 0400, 0000}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(kept.c_str(), mode), 0);
+        EXPECT_TRUE(platform::isReadOnlyFile(kept.c_str()));
+        EXPECT_EQ(platform::writeFileReplacing(kept.c_str(), "new", 3), kAccessDenied);
+        ::chmod(kept.c_str(), 0644);
+        EXPECT_EQ(dir.readFile("kept.h2p"), "kept");
+    }
+    EXPECT_TRUE(strayEntries(dir.path(), {"kept.h2p"}).empty());
+    ASSERT_EQ(::chmod(kept.c_str(), 0644), 0);
+    EXPECT_FALSE(platform::isReadOnlyFile(kept.c_str()));
+    EXPECT_FALSE(platform::isReadOnlyFile(path("missing.h2p").c_str()));
+    EXPECT_FALSE(platform::isReadOnlyFile(dir.path().c_str()));
+    EXPECT_EQ(platform::writeFileReplacing(kept.c_str(), "new", 3), kNone);
+    EXPECT_EQ(dir.readFile("kept.h2p"), "new");
+}
+
 TEST(FileNames, CompareIgnoresAsciiCaseThenBytes)
 {
     EXPECT_LT(platform::compareNames("apple", "Banana"), 0);

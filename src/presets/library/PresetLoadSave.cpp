@@ -2,6 +2,7 @@
 
 #include "presets/library/PresetLibrary.h"
 
+#include "foundation/AM_FileMessages.h"
 #include "foundation/AM_FileOperations.h"
 #include "foundation/AM_STD.h"
 #include "params/AM_WholeFile.h"
@@ -23,6 +24,19 @@ constexpr const char* kProgramExtension = "fxp";
 constexpr const char* kTuningExtension = "tun";
 // Characters a preset name may not hold; each becomes '_'.
 constexpr const char* kReplacedCharacters = "?\"'*/\\";
+
+// The save's file could not be written: its lines, the user's message (the
+// first file of the process that cannot be created shows one) and the
+// answer. Nothing was changed.
+PresetSaveResult writeFailed(const std::string& fileName, const AM_String& path, AM_FileErr error)
+{
+    platform::standardOutput("Eeek, AM_FileErr occurred on AM_Directory->createFile( NameString, "
+                             "NewPreset, true )\n");
+    AM_STD::printv("Saving '%s' failed e: %d; the old file is untouched", fileName.c_str(),
+                   static_cast<int32_t>(error));
+    AM_FileMessages::createFailed(path);
+    return PresetSaveResult::kFailed;
+}
 
 bool isPatchPath(const char* modulePath)
 {
@@ -216,8 +230,16 @@ PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, b
                                   : native ? kNativeExtension
                                            : defaultExtension_;
     if (tuning) {
+        // Nothing is written (so nothing is asked or backed up), but the
+        // name becomes the list's current one and the list is shown again,
+        // as after any save.
+        const std::string savedName(name);
+        setCurrentPreset(savedName.c_str(), extension.c_str(), modulePath);
         std::string line = "don't save anything for " + extension + "\n";
         standardOutput(line.c_str());
+        scanPresetItems(modulePath);
+        host_.presetTopControlMessage(PresetLibraryHost::kMessageFolderChanged, modulePath);
+        host_.presetTopControlMessage(PresetLibraryHost::kMessagePresetChanged, modulePath);
         return PresetSaveResult::kNothing;
     }
     const std::string fileName = std::string(name) + "." + extension;
@@ -232,6 +254,10 @@ PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, b
         AM_STD::printv("'%s' is a folder; the preset is not saved", fileName.c_str());
         return PresetSaveResult::kRefused;
     }
+    // A file the user made read-only is never replaced: refused as a file
+    // that cannot be written, before anything is asked or backed up.
+    if (exists && AM_isReadOnlyFile(path))
+        return writeFailed(fileName, path, platform::fileerror::kAccessDenied);
     bool backup = false;
     if (exists && !force) {
         const int32_t answer = host_.askThreeWay(name);
@@ -279,13 +305,8 @@ PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, b
         }
     }
 
-    if (const AM_FileErr error = AM_writeFileReplacing(path, data.data(), data.size())) {
-        standardOutput("Eeek, AM_FileErr occurred on AM_Directory->createFile( NameString, "
-                       "NewPreset, true )\n");
-        AM_STD::printv("Saving '%s' failed e: %d; the old file is untouched", fileName.c_str(),
-                       static_cast<int32_t>(error));
-        return PresetSaveResult::kFailed;
-    }
+    if (const AM_FileErr error = AM_writeFileReplacing(path, data.data(), data.size()))
+        return writeFailed(fileName, path, error);
 
     // Only now does the saved preset become the current one.
     const std::string savedName(name);

@@ -1,5 +1,6 @@
 #include "LibraryFixture.h"
 
+#include "foundation/AM_FileMessages.h"
 #include "platform/FileSystem.h"
 #include "presets/library/PresetFxp.h"
 
@@ -246,13 +247,73 @@ TEST_F(SaveTest, KindOfDataFollowsTheListAndTheFormatFlag)
     EXPECT_EQ(host.stateAsked.back(), "LFO1");
     EXPECT_TRUE(host.nativeChanges.empty());
     EXPECT_EQ(host.messages.back(), "46:LFO1");
+}
 
-    // A tuning list writes no file.
-    const char* tuning = library->addTuningPresetList(&host.records[kTuningName]);
-    name = "Just";
-    EXPECT_EQ(library->savePreset(name.data(), tuning, false), PresetSaveResult::kNothing);
+// A tuning list writes no file, but the name becomes its current preset and
+// the controls hear of the save as of any other.
+TEST_F(SaveTest, SavingIntoATuningListWritesNothingButNamesTheCurrentPreset)
+{
+    write(tunefiles() + "/Just.tun", "[Tuning]\n");
+    const std::string tuning = library->addTuningPresetList(&host.records[kTuningName]);
+    host.messages.clear();
+    host.nativeChanges.clear();
+    std::string name = "Just";
+    name.push_back('\0');
+    EXPECT_EQ(library->savePreset(name.data(), tuning.c_str(), false), PresetSaveResult::kNothing);
     EXPECT_NE(trace.standardOutput().find("don't save anything for tun\n"), std::string::npos);
-    EXPECT_FALSE(dir.exists(tunefiles() + "/Just.tun"));
+    EXPECT_EQ(dir.readFile(tunefiles() + "/Just.tun"), "[Tuning]\n");
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_STREQ(library->getCurrentPresetName(tuning.c_str()), "Just");
+    EXPECT_STREQ(library->getCurrentPresetExtension(tuning.c_str()), "tun");
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"47:" + tuning, "46:" + tuning}));
+    EXPECT_TRUE(host.nativeChanges.empty());
+    EXPECT_STREQ(library->getCurrentPresetName("Presets"), "...");
+
+    name = "Fresh";
+    name.push_back('\0');
+    EXPECT_EQ(library->savePreset(name.data(), tuning.c_str(), false), PresetSaveResult::kNothing);
+    EXPECT_FALSE(dir.exists(tunefiles() + "/Fresh.tun"));
+    EXPECT_STREQ(library->getCurrentPresetName(tuning.c_str()), "Fresh");
+}
+
+// A preset file the user made read-only is refused as any file that cannot
+// be written: whatever the answer, and with force, nothing is asked, backed
+// up or replaced, the names stay and the user is told.
+TEST_F(SaveTest, AReadOnlyPresetIsNeverReplaced)
+{
+    host.state = "mine";
+    ASSERT_EQ(save("Pad"), PresetSaveResult::kSaved);
+    library->setCurrentPreset("Before", "h2p", "Presets");
+    ASSERT_EQ(::chmod(dir.file(presets() + "/Pad.h2p").c_str(), 0444), 0);
+    host.messages.clear();
+    host.nativeChanges.clear();
+    host.state = "new";
+    AM_FileMessages::reset();
+    for (const int32_t answer :
+         {PresetLibraryHost::kAnswerOverwrite, PresetLibraryHost::kAnswerBackupAndSave}) {
+        host.answer = answer;
+        EXPECT_EQ(save("Pad"), PresetSaveResult::kFailed);
+    }
+    EXPECT_EQ(save("Pad", "Presets", true), PresetSaveResult::kFailed);
+    ::chmod(dir.file(presets() + "/Pad.h2p").c_str(), 0644);
+    EXPECT_EQ(file("Pad.h2p"), "mine");
+    EXPECT_EQ(entries(), "Pad.h2p");
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_STREQ(library->getCurrentPresetName("Presets"), "Before");
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.nativeChanges.empty());
+    EXPECT_NE(trace.standardOutput().find("Eeek, AM_FileErr occurred on AM_Directory->createFile"),
+              std::string::npos);
+    ASSERT_EQ(trace.messageBoxes().size(), 1u);
+    EXPECT_NE(trace.messageBoxes()[0].find("Orlen Error|file couldn't be created to "),
+              std::string::npos);
+    EXPECT_NE(trace.messageBoxes()[0].find("Pad.h2p"), std::string::npos);
+    AM_FileMessages::reset();
+
+    // Writable again, it is saved over as before.
+    host.answer = PresetLibraryHost::kAnswerOverwrite;
+    EXPECT_EQ(save("Pad"), PresetSaveResult::kSaved);
+    EXPECT_EQ(file("Pad.h2p"), "new");
 }
 
 } // namespace
