@@ -64,6 +64,12 @@ constexpr uint32_t kAlt = 8;
 // A drag of text up to its zero byte.
 constexpr uint32_t kLengthOfText = 0xFFFFFFFFu;
 
+// A tag change that could not be kept is told on the info display's first
+// line (the module line, left without a module).
+constexpr int32_t kTagInfoLine = 0;
+constexpr const char* kNameNotTaggableText = "name can't be tagged";
+constexpr const char* kTagFileLockedText = "tag file can't be written";
+
 void frame(AM_Context* context, const AM_Rect& r)
 {
     const float points[] = {r.x, r.y, r.x + r.w, r.y, r.x + r.w, r.y + r.h, r.x, r.y + r.h};
@@ -540,6 +546,19 @@ void AM_View_PresetSelector::showItemMenu(const float* point, PresetListItem* it
     viewMan_->showMenu();
 }
 
+void AM_View_PresetSelector::tellRefusal(const char* tagName, PresetTagResult result)
+{
+    if (result == PresetTagResult::kDone || viewMan_ == nullptr) {
+        return;
+    }
+    char title[AM_InfoLine::kTitleBytes];
+    std::snprintf(title, sizeof title, "%s not changed", tagName);
+    viewMan_->showInfoLine(kTagInfoLine, nullptr, title,
+                           result == PresetTagResult::kNameNotTaggable ? kNameNotTaggableText
+                                                                       : kTagFileLockedText,
+                           true);
+}
+
 bool AM_View_PresetSelector::runCommand(uint32_t command, void* userData)
 {
     ModulePresetList* list = presetList();
@@ -552,8 +571,9 @@ bool AM_View_PresetSelector::runCommand(uint32_t command, void* userData)
         // The menu's item is tagged only while it is still listed.
         if (list != nullptr && item != nullptr && list->ownsItem(item)) {
             const bool junk = command == kCmdUnJunk || command == kCmdJunk;
-            list->setTag(item, junk ? PresetTagger::kJunk : PresetTagger::kFavourites,
-                         command == kCmdFavourite || command == kCmdJunk);
+            const char* tag = junk ? PresetTagger::kJunk : PresetTagger::kFavourites;
+            tellRefusal(tag,
+                        list->setTag(item, tag, command == kCmdFavourite || command == kCmdJunk));
         }
         break;
     case kCmdUnFavouriteSelected:
@@ -562,8 +582,9 @@ bool AM_View_PresetSelector::runCommand(uint32_t command, void* userData)
     case kCmdJunkSelected:
         if (list != nullptr) {
             const bool junk = command == kCmdUnJunkSelected || command == kCmdJunkSelected;
-            list->setTagOnSelected(junk ? PresetTagger::kJunk : PresetTagger::kFavourites,
-                                   command == kCmdFavouriteSelected || command == kCmdJunkSelected);
+            const char* tag = junk ? PresetTagger::kJunk : PresetTagger::kFavourites;
+            tellRefusal(tag, list->setTagOnSelected(tag, command == kCmdFavouriteSelected ||
+                                                             command == kCmdJunkSelected));
         }
         break;
     case kCmdToggleJunk:

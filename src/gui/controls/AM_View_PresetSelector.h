@@ -20,6 +20,7 @@
 
 class PresetListItem;
 class ModulePresetList;
+enum class PresetTagResult : int32_t;
 
 class AM_View_PresetSelector : public AM_ViewControl {
 public:
@@ -123,6 +124,8 @@ private:
     void showItemMenu(const float* point, PresetListItem* item);
     void followCurrentPreset(const char* list);
     bool runCommand(uint32_t command, void* userData);
+    // Tells the user, on the info display, of a tag change that was refused.
+    void tellRefusal(const char* tagName, PresetTagResult result);
 
     AM_RowLabelSettings label_;
     int32_t itemCount_ = 0;

@@ -221,44 +221,61 @@ void ModulePresetList::applyTags()
     }
 }
 
-void ModulePresetList::setTag(PresetListItem* item, const char* tagName, bool on)
+PresetTagResult ModulePresetList::setTag(PresetListItem* item, const char* tagName, bool on)
 {
     if (item == nullptr || tagName == nullptr)
-        return;
+        return PresetTagResult::kDone;
     const PresetFolder* folder = item->folder() ? item->folder() : currentFolder_;
     if (folder == nullptr)
-        return;
+        return PresetTagResult::kDone;
     const std::string entry = presetEntryOfItem(*item);
     const char* key = folder->relativePath();
     const bool favourite = std::strcmp(tagName, PresetTagger::kFavourites) == 0;
     const bool junk = std::strcmp(tagName, PresetTagger::kJunk) == 0;
     if (!favourite && !junk)
-        return;
+        return PresetTagResult::kDone;
     PresetTagger* other = favourite ? junk_ : favourites_;
     PresetTagger* own = favourite ? favourites_ : junk_;
+    // Both files the change touches must be able to take it, or the tag
+    // shown now would be gone (or another one back) after reopening.
+    if (own == nullptr || !own->isWritable() ||
+        (other != nullptr && other->hasTag(key, entry.c_str()) && !other->isWritable())) {
+        AM_STD::printv("The %s tag of '%s' is not changed: its tag file cannot be written", tagName,
+                       entry.c_str());
+        return PresetTagResult::kTagFileLocked;
+    }
+    if (on && !PresetTagger::isTaggable(key, entry.c_str())) {
+        AM_STD::printv("'%s' cannot be tagged: a tag file cannot hold its name", entry.c_str());
+        return PresetTagResult::kNameNotTaggable;
+    }
     if (other)
         other->removeTag(key, entry.c_str());
-    if (own) {
-        if (on)
-            own->addTag(key, entry.c_str());
-        else
-            own->removeTag(key, entry.c_str());
-    }
+    if (on)
+        own->addTag(key, entry.c_str());
+    else
+        own->removeTag(key, entry.c_str());
     if (favourite)
         item->setFavourite(on);
     else
         item->setJunk(on);
+    return PresetTagResult::kDone;
 }
 
-void ModulePresetList::setTagOnSelected(const char* tagName, bool on)
+PresetTagResult ModulePresetList::setTagOnSelected(const char* tagName, bool on)
 {
     if (items_ == nullptr) {
         AM_STD::printv("no presets available for tagging");
-        return;
+        return PresetTagResult::kDone;
     }
-    for (PresetListItem* item = items_.get(); item != nullptr; item = item->next())
-        if (item->isSelected())
-            setTag(item, tagName, on);
+    PresetTagResult first = PresetTagResult::kDone;
+    for (PresetListItem* item = items_.get(); item != nullptr; item = item->next()) {
+        if (!item->isSelected())
+            continue;
+        const PresetTagResult result = setTag(item, tagName, on);
+        if (first == PresetTagResult::kDone)
+            first = result;
+    }
+    return first;
 }
 
 int32_t ModulePresetList::importFiles(const char* pathList, PresetFolder* target, bool copy)

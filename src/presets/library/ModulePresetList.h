@@ -19,6 +19,13 @@
 
 class PresetTagger;
 
+// What became of a tag change.
+enum class PresetTagResult : int32_t {
+    kDone = 0,        // tagged or untagged as asked (or nothing was asked)
+    kNameNotTaggable, // the file's name cannot be kept in a tag file
+    kTagFileLocked,   // a tag file concerned could not be read or is read-only
+};
+
 // The name of the list a module path belongs to: the path cut to 31 bytes,
 // then at its first '/' (a '/' in the last place is not looked for), then
 // trailing characters below 'A' (digits, blanks, punctuation) cut while more
@@ -106,10 +113,14 @@ public:
     void applyTags();
     // Tags or untags the item ("Favourites" or "Junk"; the other tag goes);
     // an item without a folder counts as one of the current folder. Any other
-    // tag name changes nothing.
-    void setTag(PresetListItem* item, const char* tagName, bool on);
-    // setTag for every selected item of the listing.
-    void setTagOnSelected(const char* tagName, bool on);
+    // tag name changes nothing. A change that could not be kept (a name the
+    // tag file cannot hold, or a tag file that could not be read or is
+    // read-only, so that writing it back would fail) is not made: the item
+    // keeps its marks, a trace line says why and the answer tells the caller.
+    PresetTagResult setTag(PresetListItem* item, const char* tagName, bool on);
+    // setTag for every selected item of the listing; answers the first
+    // refusal (kDone when there was none).
+    PresetTagResult setTagOnSelected(const char* tagName, bool on);
 
     // --- Import of dropped files.
 

@@ -123,13 +123,25 @@ TagNode* PresetTagger::folderNode(const std::string& folder) const
     return TagNode::find(tree_.get(), folder);
 }
 
+bool PresetTagger::isTaggable(const char* folder, const char* entry)
+{
+    const std::string folderText(folder ? folder : "");
+    const std::string entryText(entry ? entry : "");
+    return startsWithSeparator(folderText) && !holdsLineBreak(folderText) &&
+           (entry == nullptr ||
+            (!entryText.empty() && !startsWithSeparator(entryText) && !holdsLineBreak(entryText)));
+}
+
+bool PresetTagger::isWritable() const
+{
+    return readable_ && !AM_isReadOnlyFile(filePath_);
+}
+
 bool PresetTagger::addTag(const char* folder, const char* entry)
 {
     const std::string folderText(folder ? folder : "");
     const std::string entryText(entry ? entry : "");
-    if (!startsWithSeparator(folderText) || holdsLineBreak(folderText) ||
-        (entry != nullptr &&
-         (entryText.empty() || startsWithSeparator(entryText) || holdsLineBreak(entryText)))) {
+    if (!isTaggable(folder, entry)) {
         AM_STD::printv("PresetTagger: '%s' in '%s' cannot be tagged", entryText.c_str(),
                        folderText.c_str());
         return false;

@@ -56,6 +56,9 @@ public:
     // name would read back as something else. An entry already there changes
     // nothing (true).
     bool addTag(const char* folder, const char* entry);
+    // Whether addTag takes the folder key and entry (a null entry stands for
+    // the folder alone).
+    static bool isTaggable(const char* folder, const char* entry);
     // Removes the entry; true when it was there.
     bool removeTag(const char* folder, const char* entry);
     // True when the entry is tagged under the folder key.
@@ -78,6 +81,10 @@ public:
     bool fileExisted() const { return fileExisted_; }
     // False when the file exists but could not be read.
     bool isReadable() const { return readable_; }
+    // Whether a change made now can be written back: the file was read (or
+    // did not exist) and is not read-only. A change to a tagger that is not
+    // would be lost.
+    bool isWritable() const;
     bool isChanged() const { return changed_; }
     // The registry's chain.
     PresetTagger* next() const { return next_.get(); }

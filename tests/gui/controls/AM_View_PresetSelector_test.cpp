@@ -11,6 +11,7 @@
 #include "presets/library/PresetTagger.h"
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -302,6 +303,46 @@ TEST_F(PresetSelectorTest, TagsAreWrittenToTheTagFileAndJunkHidesEverywhere)
     interface.setCurrentFolder(list->folders()->findByName("Local"), "Presets");
     v->onMouseDown(at(40, rowY(0)), 2);
     EXPECT_EQ(menuTexts(), std::vector<std::string>{"hide Junk"});
+}
+
+// A tag the tag file cannot keep is not shown, and the user reads why on
+// the info display's first line.
+TEST_F(PresetSelectorTest, ATagThatCannotBeKeptIsRefusedOnTheInfoLine)
+{
+    openList({"\\odd.aupreset", "Bell.aupreset"});
+    AM_View_PresetSelector* v = view();
+    PresetListItem* odd = list->items();
+    ASSERT_STREQ(odd->name(), "\\odd"); // '\\' sorts before letters
+    PresetListItem* bell = odd->next();
+    vm->answerText = "make Favourite";
+    v->onMouseDown(at(40, rowY(0)), 2);
+    EXPECT_FALSE(odd->isFavourite());
+    const AM_InfoLine* line = vm->getInfoLine(0);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->shown, 1);
+    EXPECT_EQ(line->subject, nullptr);
+    EXPECT_STREQ(line->title, "Favourites not changed");
+    EXPECT_STREQ(line->text, "name can't be tagged");
+
+    // A tag that is kept tells nothing.
+    vm->showInfoLine(0, false);
+    v->onMouseDown(at(40, rowY(1)), 2);
+    EXPECT_TRUE(bell->isFavourite());
+    EXPECT_EQ(line->shown, 0);
+
+    // A read-only tag file takes no tag: the selection's command says so too.
+    dir.writeFile("Junk.db.txt", "");
+    ASSERT_EQ(::chmod(dir.file("Junk.db.txt").c_str(), 0444), 0);
+    vm->answerText = "select all";
+    v->onMouseDown(at(40, rowY(0)), 2);
+    vm->answerText = "mark selected as Junk";
+    v->onMouseDown(at(40, rowY(0)), 2);
+    ::chmod(dir.file("Junk.db.txt").c_str(), 0644);
+    EXPECT_FALSE(bell->isJunk());
+    EXPECT_TRUE(bell->isFavourite());
+    EXPECT_EQ(line->shown, 1);
+    EXPECT_STREQ(line->title, "Junk not changed");
+    EXPECT_STREQ(line->text, "tag file can't be written");
 }
 
 TEST_F(PresetSelectorTest, ALoadedPresetIsSelectedAndScrolledIntoView)

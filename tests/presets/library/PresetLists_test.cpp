@@ -1,6 +1,8 @@
 #include "LibraryFixture.h"
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace librarytest {
 namespace {
@@ -171,6 +173,75 @@ TEST_F(LibraryTest, LongFileNamesKeepTheirOwnTags)
     list = library->addModulePresetList("Presets", PresetListType::kPatch);
     EXPECT_FALSE(list->items()->isFavourite());
     EXPECT_TRUE(list->items()->next()->isFavourite());
+}
+
+// What the list shows is what the tag files keep: a tag the files cannot
+// hold is refused, the item keeps its marks, and reopening shows the same.
+TEST_F(LibraryTest, TagsThatCannotBeKeptAreRefusedAndNotShown)
+{
+    write(presets() + "/\\odd.h2p", "odd");
+    write(presets() + "/a1.h2p", "a1");
+    write(presets() + "/a2.h2p", "a2");
+    write(presets() + "/Junk.db.txt", "/\na2.h2p\n");
+    write(presets() + "/Favourites.db.txt", "/\nKeep.h2p\n");
+    const std::string favouritesFile = dir.file(presets() + "/Favourites.db.txt");
+    ASSERT_EQ(
+        ::truncate(favouritesFile.c_str(), static_cast<off_t>(PresetTagger::kMaxFileBytes + 1)), 0);
+    ModulePresetList* list = library->addModulePresetList("Presets", PresetListType::kPatch);
+    const auto item = [&](const char* name) {
+        return library->doesPresetExist(name, "h2p", "Presets");
+    };
+    ASSERT_NE(item("\\odd"), nullptr);
+    ASSERT_TRUE(item("a2")->isJunk());
+    // Read back, the entry would be a folder line.
+    EXPECT_EQ(list->setTag(item("\\odd"), PresetTagger::kJunk, true),
+              PresetTagResult::kNameNotTaggable);
+
+    ASSERT_EQ(::chmod(dir.file(presets() + "/Junk.db.txt").c_str(), 0444), 0);
+    struct Case {
+        const char* name;
+        const char* tag;
+        PresetTagResult result;
+    };
+    const Case cases[] = {
+        // The favourites file could not be read: writing it would lose it.
+        {"a1", PresetTagger::kFavourites, PresetTagResult::kTagFileLocked},
+        // Junk in a read-only file: a favourite would have to leave it.
+        {"a2", PresetTagger::kFavourites, PresetTagResult::kTagFileLocked},
+        // Read-only: no new junk either.
+        {"a1", PresetTagger::kJunk, PresetTagResult::kTagFileLocked},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.tag);
+        EXPECT_EQ(list->setTag(item(c.name), c.tag, true), c.result);
+    }
+    EXPECT_TRUE(trace.contains("cannot be tagged"));
+    EXPECT_TRUE(trace.contains("its tag file cannot be written"));
+    const auto marks = [&] {
+        std::string out;
+        for (const PresetListItem* i = list->items(); i != nullptr; i = i->next())
+            out += std::string(i->name()) + (i->isFavourite() ? "+F" : "") +
+                   (i->isJunk() ? "+J" : "") + " ";
+        return out;
+    };
+    EXPECT_EQ(marks(), "\\odd a1 a2+J ");
+    item("a1")->setSelected(true);
+    item("a2")->setSelected(true);
+    EXPECT_EQ(list->setTagOnSelected(PresetTagger::kFavourites, true),
+              PresetTagResult::kTagFileLocked);
+    EXPECT_EQ(marks(), "\\odd a1 a2+J ");
+
+    library.reset();
+    ::chmod(dir.file(presets() + "/Junk.db.txt").c_str(), 0644);
+    EXPECT_EQ(dir.readFile(presets() + "/Junk.db.txt"), "/\na2.h2p\n");
+    restart();
+    list = library->addModulePresetList("Presets", PresetListType::kPatch);
+    EXPECT_EQ(marks(), "\\odd a1 a2+J ");
+
+    // A file that can take it takes the tag, and the other tag goes.
+    EXPECT_EQ(list->setTag(item("a2"), PresetTagger::kJunk, false), PresetTagResult::kDone);
+    EXPECT_EQ(list->setTag(item("a1"), PresetTagger::kJunk, true), PresetTagResult::kDone);
+    EXPECT_EQ(marks(), "\\odd a1+J a2 ");
 }
 
 // The browsing fixture: three folders, items in name order.
