@@ -232,6 +232,9 @@ bool AM_View_Knob::onMouseDown(const float* point, uint32_t buttons)
             return false;
         }
         fineDrag_ = (buttons & kShift) != 0 ? 1 : 0;
+        // A hold on a multiple of the snap belongs to the drag that landed
+        // there: a new press starts without one, whatever the value is now.
+        snapHold_ = 0;
         dragStart_ = value_;
         sendValueToParameter(kValuePort, &value_);
         return true;

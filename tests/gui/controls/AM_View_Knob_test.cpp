@@ -192,6 +192,15 @@ TEST_F(KnobTest, CustomSnapHoldsADragThatLandedOnAMultipleForThreeEvents)
     interface.engineSets(kTune, 40.0f);
     drag(other, {98});
     EXPECT_FLOAT_EQ(other->getValue(), 41.0f);
+
+    // A drag released on a multiple, then another multiple from a preset:
+    // the next drag starts without a hold and moves with its first event.
+    interface.engineSets(kTune, 35.0f);
+    drag(knob, {90}); // released on 40, the hold still set
+    ASSERT_FLOAT_EQ(knob->getValue(), 40.0f);
+    interface.engineSets(kTune, 30.0f);
+    drag(knob, {98});
+    EXPECT_FLOAT_EQ(knob->getValue(), 31.0f);
 }
 
 TEST_F(KnobTest, CustomScaleStepsByTheRange)
