@@ -186,20 +186,25 @@ void AM_View_DataGraph::draw(AM_Context* context)
     if (getColour(kValue) == nullptr) {
         return;
     }
-    drawCurves(context);
-    drawScope(context);
+    if (drawCurves(context)) {
+        drawScope(context);
+    }
 }
 
-void AM_View_DataGraph::drawCurves(AM_Context* context)
+bool AM_View_DataGraph::drawCurves(AM_Context* context)
 {
+    const AM_PortRecord* port = getPort(kCurvePort);
+    if (port == nullptr || port->parameter == nullptr) {
+        return true;
+    }
     size_t bytes = 0;
     const void* block = fetchBlock(kCurvePort, &bytes);
     if (block == nullptr) {
-        return;
+        return false;
     }
     CurveBlock curves;
     if (!readCurveBlock(block, bytes, &curves)) {
-        return;
+        return true;
     }
     const float left = bounds_.x + 2;
     const float top = bounds_.y + 2;
@@ -222,6 +227,7 @@ void AM_View_DataGraph::drawCurves(AM_Context* context)
         context->setColourFromObject(colour);
         context->drawPolyline(line.data(), curves.points, 1.0f, false);
     }
+    return true;
 }
 
 void AM_View_DataGraph::drawScope(AM_Context* context)

@@ -55,7 +55,9 @@ private:
     void rebuildLevels();
     // The bound block of a port and its size (null when none).
     const void* fetchBlock(int32_t port, size_t* bytes);
-    void drawCurves(AM_Context* context);
+    // False when the curve port is bound but the engine hands out no block:
+    // the graph then shows nothing more (the scope neither).
+    bool drawCurves(AM_Context* context);
     void drawScope(AM_Context* context);
 
     float valueCell_ = 0.0f;

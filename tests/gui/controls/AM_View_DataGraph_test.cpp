@@ -217,6 +217,30 @@ TEST_F(DataGraphTest, TheScopeDrawsItsEnvelopeAndTrace)
     EXPECT_TRUE(trace.contains("too short"));
 }
 
+// A bound curve port whose engine block is missing leaves the graph with
+// its background and border only: the scope is not drawn either.
+TEST_F(DataGraphTest, AMissingCurveBlockDrawsNothingMore)
+{
+    AM_View_DataGraph* g = graph();
+    colourise(g);
+    g->setPortParameter(1, host.param(kScope));
+    fillScope();
+    g->setPortParameter(0, host.param(kGraph));
+    host.withholdValue(kGraph, true);
+    TraceContext context;
+    g->draw(&context);
+    EXPECT_TRUE(context.polylines.empty());
+    EXPECT_TRUE(context.lines.empty());
+
+    // With its block there, both are drawn.
+    host.withholdValue(kGraph, false);
+    fillGraph(1);
+    TraceContext both;
+    g->draw(&both);
+    EXPECT_EQ(both.polylines.size(), 2u);
+    EXPECT_EQ(both.lines.size(), 512u);
+}
+
 TEST_F(DataGraphTest, TheTimerRedrawsEveryThirdTickOrAlwaysWhileUpdating)
 {
     const AM_Rect bounds{0, 0, 64, 64};

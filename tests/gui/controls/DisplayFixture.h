@@ -11,6 +11,8 @@
 #include "presets/folders/PresetListItem.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 
 namespace controltest {
 
@@ -65,6 +67,14 @@ public:
         std::memcpy(stored.data(), bytes, std::min(size, stored.size()));
     }
     void setFloat(int32_t index, float v) { setBytes(index, &v, sizeof v); }
+    // The engine hands out no value for the parameter (or again one).
+    void withholdValue(int32_t index, bool withheld) { withheld_[index] = withheld; }
+    const void* getParameterValue(int32_t index) override
+    {
+        const auto found = withheld_.find(index);
+        return found != withheld_.end() && found->second ? nullptr
+                                                         : NamedInterface::getParameterValue(index);
+    }
     // A listing of preset names for the first list; the current one.
     void setPresets(const std::vector<std::string>& names, const std::string& current)
     {
@@ -103,6 +113,7 @@ public:
 private:
     std::unique_ptr<PresetListItem> presets_;
     std::string currentPreset_;
+    std::map<int32_t, bool> withheld_;
 };
 
 inline constexpr char kPanelGraphics[][kGuiNameBytes] = {"Background"};
