@@ -46,6 +46,9 @@ constexpr int kFilterAxisEnd = 100;
 constexpr float kPositionLimit = 1000.0f;
 constexpr float kWidthLimit = 1000.0f;
 constexpr float kAmountLimit = 1.0e6f;
+// The bell's reach in entries is held to this (it covers any axis): only a
+// width that makes the bell's factor exactly 0 reaches it.
+constexpr float kPeakReachLimit = 1.0e9f;
 
 // Checks the arguments every builder shares and holds f and q to ranges in
 // which the integer conversions are defined.
@@ -55,7 +58,7 @@ bool prepare(AM_EQPoint* points, int n, float* f, float* amount, float* q)
         return false;
     *f = std::clamp(*f, -kPositionLimit, kPositionLimit);
     *amount = std::clamp(*amount, -kAmountLimit, kAmountLimit);
-    *q = std::clamp(*q, 0.0f, kWidthLimit);
+    *q = std::clamp(*q, -kWidthLimit, kWidthLimit);
     return true;
 }
 
@@ -129,8 +132,10 @@ void addPeak(AM_EQPoint* points, int n, float f, float amount, float q)
     if (!prepare(points, n, &f, &amount, &q))
         return;
     const int centre = clampInt(int(f), 0, n);
+    // A negative factor (q below -16.7) gives a negative reach: no entry is
+    // covered and nothing is drawn.
     const float k = 1.0f + kPeakWidthPerQ * q;
-    const int width = int(kPeakHalfWidth / k);
+    const int width = int(std::clamp(kPeakHalfWidth / k, -kPeakReachLimit, kPeakReachLimit));
     const float step = kPeakStep * k;
 
     float t = 1.0f;

@@ -9,10 +9,12 @@
 // Arguments of every builder: the points, their number n, the band's
 // position f on the 0..100 axis, the amount A in pixels (negative y is up on
 // screen, so a positive amount raises the curve) and the width value q
-// (nominally 0..100). Values that are not finite leave the curve as it is;
-// f is held to [-1000, 1000] and q to [0, 1000], which changes no result
-// inside those ranges but keeps the integer conversions defined, and A to
-// [-1e6, 1e6] pixels, so that the sums stay finite.
+// (nominally 0..100; a negative q widens the flanks and the shelves' curve
+// as the formulas give, and a bell's q below -16.7 draws nothing). Values
+// that are not finite leave the curve as it is; f and q are held to
+// [-1000, 1000], which changes no result inside that range but keeps the
+// integer conversions defined, and A to [-1e6, 1e6] pixels, so that the sums
+// stay finite.
 //
 // Any thread: plain functions of their arguments.
 

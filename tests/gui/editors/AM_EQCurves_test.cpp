@@ -146,7 +146,9 @@ TEST(EQCurves, EveryBuilderMatchesItsFormulasAcrossTheAxis)
 {
     const float positions[] = {-20.0f, 0.0f, 0.6f, 3.0f, 17.5f, 50.0f, 83.2f, 99.0f, 100.0f, 130.0f};
     const float amounts[] = {-36.0f, 0.0f, 12.5f, 48.0f};
-    const float widths[] = {0.0f, 13.0f, 50.0f, 77.7f, 100.0f};
+    // Negative widths follow the formulas too: wider flanks and shelves, and
+    // a bell that widens down to -16.6 and is gone below it.
+    const float widths[] = {-100.0f, -30.0f, -16.6f, -5.0f, 0.0f, 13.0f, 50.0f, 77.7f, 100.0f};
     for (const Shape& shape : kShapes) {
         for (float f : positions) {
             for (float a : amounts) {
@@ -264,7 +266,7 @@ TEST(EQCurves, NumbersOutsideTheirRangesStaySafe)
             for (const AM_EQPoint& p : points)
                 ASSERT_EQ(p.y, kBase) << shape.name;
         }
-        // Far positions act as the ends of the axis; negative q as 0.
+        // Far positions and widths act as the ends of their ranges.
         const auto same = [&](float f1, float q1, float f2, float q2) {
             const std::vector<AM_EQPoint> a = run(shape.builder, f1, 10, q1);
             const std::vector<AM_EQPoint> b = run(shape.builder, f2, 10, q2);
@@ -273,7 +275,8 @@ TEST(EQCurves, NumbersOutsideTheirRangesStaySafe)
         };
         same(3e9f, 10, 1000, 10);
         same(-3e9f, 10, -1000, 10);
-        same(50, -1e9f, 50, 0);
+        same(50, -1e9f, 50, -1000);
+        same(50, 1e9f, 50, 1000);
         // Short arrays: only entries 0..n-1 are touched.
         std::vector<AM_EQPoint> shortPoints(12, AM_EQPoint{0, kBase});
         shortPoints.resize(10);
@@ -281,6 +284,27 @@ TEST(EQCurves, NumbersOutsideTheirRangesStaySafe)
         shape.builder(nullptr, 10, 5, 10, 0);
         shape.builder(shortPoints.data(), 0, 5, 10, 0);
     }
+}
+
+// A negative width is not read as 0: the bell of a q below -16.7 covers no
+// entry, the band pass is wider than at q 0.
+TEST(EQCurves, NegativeWidthsAreNotTakenAsZero)
+{
+    const std::vector<AM_EQPoint> gone = run(addPeak, 50, 20, -40);
+    for (int i = 0; i < kEQPoints; ++i)
+        ASSERT_EQ(gone[size_t(i)].y, kBase) << i;
+    EXPECT_NE(run(addBandPass, 50, 20, -50)[15].y, kBase);
+    EXPECT_EQ(run(addBandPass, 50, 20, 0)[15].y, kBase);
+    // At the width where the bell's factor is exactly 0 the reach is held,
+    // not converted from an infinity: the right half takes the full amount.
+    float q = -16.0f;
+    while (1.0f + 0.06f * q != 0.0f && q > -17.0f)
+        q = std::nextafter(q, -17.0f);
+    ASSERT_EQ(1.0f + 0.06f * q, 0.0f);
+    const std::vector<AM_EQPoint> flat = run(addPeak, 50, 20, q);
+    EXPECT_NEAR(flat[50].y, kBase - 20, 1e-4);
+    EXPECT_NEAR(flat[100].y, kBase - 20, 1e-4);
+    EXPECT_NEAR(flat[10].y, kBase, 1e-4);
 }
 
 TEST(EQCurves, SineIsThePolynomial)
