@@ -593,7 +593,10 @@ void AM_View_Multipoint::openContextMenu(const float* point, int hitPoint)
         }
     } else {
         const int count = points_.pointCount();
-        if (hitPoint >= 0 && count > AM_WavesetBlock::kMinPoints) {
+        // Point 0 (and the closing point, which is point 0 at the right
+        // edge) stays at the left edge of every wave: it is never removed,
+        // so it offers no removal.
+        if (hitPoint > 0 && count > AM_WavesetBlock::kMinPoints) {
             add("remove point", kRemovePoint);
             separator();
         } else if (hitPoint < 0 && count < AM_WavesetBlock::kMaxPoints) {

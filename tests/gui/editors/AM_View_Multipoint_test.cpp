@@ -271,6 +271,17 @@ TEST_F(MultipointTest, ContextMenuOffersWhatTheSelectionAndCountsAllow)
     EXPECT_FALSE(vm->hasItem("insert point"));
     click(e, 60, 8, kRightButton | kAltKey);
     EXPECT_EQ(e->getPoints().pointCount(), 32);
+    // Any point but point 0 may be removed; point 0 and the closing point
+    // (point 0 at the right edge) offer no removal.
+    centre(e, 1, c);
+    click(e, c[0], c[1], kRightButton);
+    EXPECT_TRUE(vm->hasItem("remove point"));
+    centre(e, 0, c);
+    click(e, c[0], c[1], kRightButton);
+    EXPECT_FALSE(vm->hasItem("remove point"));
+    centre(e, 32, c);
+    click(e, c[0], c[1], kRightButton);
+    EXPECT_FALSE(vm->hasItem("remove point"));
 
     setMode(2);
     click(e, 60, 20, kRightButton);
