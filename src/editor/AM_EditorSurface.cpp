@@ -18,6 +18,10 @@ constexpr float kMargin = 12.0f;
 constexpr float kTitleFontSize = 13.0f;
 constexpr float kTextFontSize = 13.0f;
 constexpr float kHintFontSize = 10.0f;
+// A longer text is wrapped at spaces into at most this many lines, each
+// one more line height below the first.
+constexpr int kMaxTextLines = 4;
+constexpr float kLineHeight = 16.0f;
 constexpr uint32_t kBorderColour = 0x7A1C1CFF;
 constexpr uint32_t kTitleColour = 0xB3261EFF;
 constexpr uint32_t kTitleTextColour = 0xFFFFFFFF;
@@ -50,31 +54,63 @@ void AM_EditorSurface::showNotice(const char* title, const char* text, int windo
     text_ = text != nullptr ? text : "";
     // As wide as it is designed, or as the window allows with a margin.
     noticeWidth_ = std::clamp(windowWidth / zoom - 2 * kNoticeTop, kNoticeMinWidth, kNoticeWidth);
+    if (fontFolder != nullptr)
+        notice_.setFontFolder(fontFolder);
+    notice_.setFontSize(kTextFontSize);
+    wrapText(noticeWidth_ - 2 * kMargin);
+    noticeHeight_ = kNoticeHeight + static_cast<float>(lines_.size() - 1) * kLineHeight;
     const int width = static_cast<int>(std::lround(noticeWidth_ * zoom));
-    const int height = static_cast<int>(std::lround(kNoticeHeight * zoom));
+    const int height = static_cast<int>(std::lround(noticeHeight_ * zoom));
     noticeArea_ = {std::max(0, (windowWidth - width) / 2),
                    static_cast<int>(std::lround(kNoticeTop * zoom)), width, height};
     drawNotice(zoom, fontFolder);
     noticeUp_ = true;
 }
 
+void AM_EditorSurface::wrapText(float width)
+{
+    lines_.clear();
+    std::string line;
+    size_t p = 0;
+    while (p < text_.size()) {
+        size_t space = text_.find(' ', p);
+        if (space == std::string::npos)
+            space = text_.size();
+        const std::string word = text_.substr(p, space - p);
+        const std::string tried = line.empty() ? word : line + " " + word;
+        if (!line.empty() && notice_.getTextWidth(tried.c_str()) > width) {
+            if (static_cast<int>(lines_.size()) + 1 == kMaxTextLines) {
+                // The last line takes the rest; drawing cuts it to fit.
+                line += " " + text_.substr(p);
+                break;
+            }
+            lines_.push_back(line);
+            line = word;
+        } else {
+            line = tried;
+        }
+        p = space + 1;
+    }
+    lines_.push_back(line);
+}
+
 void AM_EditorSurface::drawNotice(float zoom, const char* fontFolder)
 {
-    const AM_Rect canvas{0, 0, noticeWidth_ * zoom, kNoticeHeight * zoom};
+    const AM_Rect canvas{0, 0, noticeWidth_ * zoom, noticeHeight_ * zoom};
     notice_.setCanvas(&canvas);
     notice_.setZoom(zoom, canvas.w, canvas.h);
     if (fontFolder != nullptr)
         notice_.setFontFolder(fontFolder);
     notice_.beginDraw();
 
-    const AM_Rect all{0, 0, noticeWidth_, kNoticeHeight};
+    const AM_Rect all{0, 0, noticeWidth_, noticeHeight_};
     notice_.setColourPacked(kBorderColour);
     notice_.fillRect(&all);
     const AM_Rect title{kBorder, kBorder, noticeWidth_ - 2 * kBorder, kTitleHeight};
     notice_.setColourPacked(kTitleColour);
     notice_.fillRect(&title);
     const AM_Rect body{kBorder, kBorder + kTitleHeight, noticeWidth_ - 2 * kBorder,
-                       kNoticeHeight - 2 * kBorder - kTitleHeight};
+                       noticeHeight_ - 2 * kBorder - kTitleHeight};
     notice_.setColourPacked(kBodyColour);
     notice_.fillRect(&body);
 
@@ -84,11 +120,14 @@ void AM_EditorSurface::drawNotice(float zoom, const char* fontFolder)
     notice_.drawText(title_.c_str(), &titleText, 0, true);
     notice_.setColourPacked(kTextColour);
     notice_.setFontSize(kTextFontSize);
-    const AM_Rect line{kMargin, kBorder + kTitleHeight + 8, noticeWidth_ - 2 * kMargin, 22};
-    notice_.drawText(text_.c_str(), &line, 0, true);
+    AM_Rect line{kMargin, kBorder + kTitleHeight + 8, noticeWidth_ - 2 * kMargin, 22};
+    for (const std::string& text : lines_) {
+        notice_.drawText(text.c_str(), &line, 0, true);
+        line.y += kLineHeight;
+    }
     notice_.setColourPacked(kHintColour);
     notice_.setFontSize(kHintFontSize);
-    const AM_Rect hint{kMargin, kNoticeHeight - kBorder - 22, noticeWidth_ - 2 * kMargin, 18};
+    const AM_Rect hint{kMargin, noticeHeight_ - kBorder - 22, noticeWidth_ - 2 * kMargin, 18};
     notice_.drawText("Click here to close", &hint, 2, true);
 }
 

@@ -37,13 +37,18 @@ public:
 
 private:
     void drawNotice(float zoom, const char* fontFolder);
+    // Breaks the text at spaces into lines_ no wider than width (the text
+    // font set).
+    void wrapText(float width);
 
     platform::Surface* target_ = nullptr;
     AM_AGG_Context notice_;
     platform::PixelRect noticeArea_;
     float noticeWidth_ = 0.0f;
+    float noticeHeight_ = 0.0f;
     bool noticeUp_ = false;
     std::string title_;
     std::string text_;
+    std::vector<std::string> lines_;
     std::vector<uint8_t> composed_;
 };

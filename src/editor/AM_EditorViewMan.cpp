@@ -2,6 +2,7 @@
 
 #include "editor/AM_EditorViewMan.h"
 
+#include "editor/AM_EditorSurface.h"
 #include "editor/AM_PrivateDataFormat.h"
 #include "foundation/AM_STD.h"
 #include "gui/controls/AM_StandardControls.h"
@@ -32,6 +33,16 @@ void AM_EditorViewMan::registerDefaults()
 #ifdef AM_HAVE_EDITOR_CONTROLS
     installedControlTypes_ += AM_installEditorControls(this);
 #endif
+}
+
+void AM_EditorViewMan::showAlert(const char* title, const char* text)
+{
+    AM_AGG_ViewMan::showAlert(title, text);
+    if (noticeSurface_ == nullptr)
+        return;
+    noticeSurface_->showNotice(title, text, static_cast<int>(getCanvasBounds().w), getZoom(),
+                               getPath(kPathFonts));
+    invalidateRect(nullptr);
 }
 
 bool AM_EditorViewMan::startDragDrop(AM_ViewControl* source, uint32_t kind, uint32_t length,

@@ -13,6 +13,8 @@ class DragSource;
 class DragSourceClient;
 } // namespace platform
 
+class AM_EditorSurface;
+
 class AM_EditorViewMan : public AM_AGG_ViewMan {
 public:
     using AM_AGG_ViewMan::AM_AGG_ViewMan;
@@ -28,6 +30,11 @@ public:
     bool startDragDrop(AM_ViewControl* source, uint32_t kind, uint32_t length,
                        const char* text) override;
 
+    // The trace line, then the notice over the editor's window (when there
+    // is a notice surface), shown at the next repaint: the whole GUI is
+    // invalidated.
+    void showAlert(const char* title, const char* text) override;
+
     // Where drags start (null: none start) and who is told how they end.
     // Not owned.
     void setDragSource(platform::DragSource* source, platform::DragSourceClient* client = nullptr)
@@ -35,12 +42,15 @@ public:
         dragSource_ = source;
         dragClient_ = client;
     }
+    // Where failures are shown (null: on the trace only). Not owned.
+    void setNoticeSurface(AM_EditorSurface* surface) { noticeSurface_ = surface; }
     // The number of control types the last registration replaced.
     int installedControlTypes() const { return installedControlTypes_; }
 
 private:
     platform::DragSource* dragSource_ = nullptr;
     platform::DragSourceClient* dragClient_ = nullptr;
+    AM_EditorSurface* noticeSurface_ = nullptr;
     bool defaultsRegistered_ = false;
     int installedControlTypes_ = 0;
 };

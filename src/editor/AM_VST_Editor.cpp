@@ -117,6 +117,7 @@ bool AM_VST_Editor::openView(void* parentWindow, AM_VST_View_Interface& viewInte
     surface_.setTarget(&dialogs_->surface());
     viewManager_->setDialogs(dialogs_->dialogs());
     viewManager_->setDragSource(&window_->dragSource(), this);
+    viewManager_->setNoticeSurface(&surface_);
     window_->takeFocus();
     window_->setDropTarget(this);
 
@@ -134,6 +135,7 @@ void AM_VST_Editor::closeView()
     if (viewManager_) {
         viewManager_->setDialogs({});
         viewManager_->setDragSource(nullptr);
+        viewManager_->setNoticeSurface(nullptr);
     }
     viewManager_.reset();
     dialogs_.reset();

@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 
 #include "editor/AM_PrivateDataFormat.h"
+#include "gui/graphics/text/AM_FontSettings.h"
 #include "gui/views/AM_MenuTable.h"
 #include "platform/HeadlessPopupHost.h"
 #include "platform/TextPrompt.h"
@@ -465,6 +466,33 @@ TEST_F(EditorTest, TheAlertIsANoticeInTheWindowThatAClickCloses)
     EXPECT_FALSE(surface.noticeUp());
     const uint32_t after = win(e).headlessSurface().pixel(area.x + area.w / 2, area.y + 4);
     EXPECT_NE(after & 0xFFFFFFu, 0xB3261Eu);
+}
+
+TEST_F(EditorTest, AGuiScriptThatIsNotSavedIsShownInTheNotice)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    idle(e);
+    AM_EditorSurface& surface = ed(e).editorSurface();
+    ASSERT_FALSE(surface.noticeUp());
+    // The notice's text is measured in the editor's font (the test's data
+    // folder has none).
+    const std::string vera = KK_VERA_TTF;
+    vm(e).setPath(kPathFonts, vera.substr(0, vera.rfind('/') + 1).c_str());
+    AM_FontSettings::reset();
+    // The GUI in use was not opened for editing: there is nothing to save into.
+    EXPECT_FALSE(vm(e).saveScript());
+    idle(e);
+    ASSERT_TRUE(surface.noticeUp());
+    EXPECT_EQ(surface.noticeTitle(), "GUI script not saved");
+    EXPECT_EQ(surface.noticeText(), "This GUI was not opened from a script that can be edited.");
+    // The text is longer than one line: the notice grows to hold it.
+    const platform::PixelRect area = surface.noticeArea();
+    EXPECT_GT(area.h, 86);
+    const uint32_t titlePixel = win(e).headlessSurface().pixel(area.x + area.w / 2, area.y + 4);
+    EXPECT_EQ(titlePixel & 0xFFFFFFu, 0xB3261Eu) << std::hex << titlePixel;
+    dispatch(e, effEditClose);
+    AM_FontSettings::reset();
 }
 
 } // namespace

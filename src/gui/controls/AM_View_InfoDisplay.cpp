@@ -216,14 +216,11 @@ void AM_View_InfoDisplay::onMouseWheel(float steps)
     (void)steps;
 }
 
-AM_ViewControl* AM_View_InfoDisplay::getControlInPoint(const float* point, uint32_t flags)
+bool AM_View_InfoDisplay::claimsPoint(const float* point) const
 {
-    if (point != nullptr && (state_ & kStateEditMode) == 0 && isVisible() && channelMode_ != 0 &&
-        point[0] >= bounds_.x && point[0] <= bounds_.x + bounds_.w && point[1] >= bounds_.y &&
-        point[1] <= bounds_.y + bounds_.h + 12) {
-        return this;
-    }
-    return AM_ViewControl::getControlInPoint(point, flags);
+    return point != nullptr && (state_ & kStateEditMode) == 0 && isVisible() && channelMode_ != 0 &&
+           point[0] >= bounds_.x && point[0] <= bounds_.x + bounds_.w && point[1] >= bounds_.y &&
+           point[1] <= bounds_.y + bounds_.h + 12;
 }
 
 void AM_View_InfoDisplay::addChannelItems()

@@ -49,7 +49,8 @@ public:
     void buildEditMenu(const float* point, bool open, uint32_t extra) override;
     void draw(AM_Context* context) override;
     void setVisible(bool visible, uint32_t layers, bool withSiblings) override;
-    AM_ViewControl* getControlInPoint(const float* point, uint32_t flags) override;
+    // With a channel shown, the strip below the display is its own too.
+    bool claimsPoint(const float* point) const override;
     void writeProperties(std::string* script) override;
     void setProperty(const char* name, int32_t id, const char* value) override;
     // The current value := the parameter's value on port 0 (visible only).

@@ -218,16 +218,10 @@ void AM_View_Pane::setVisible(bool visible, uint32_t layers, bool withSiblings)
             state_ &= ~kStateSelected;
         }
         visible_ = visible ? 1 : 0;
-        if (AM_ViewControl* child = getFirstChildControl()) {
-            const uint32_t current = 1u << currentLayer_;
-            child->setVisible(false, ~current, true);
-            child->setVisible(visible, current, true);
-        }
+        showChildrenOnLayers(1u << currentLayer_, visible);
     }
     if (withSiblings) {
-        if (AM_ViewControl* next = getNextControl()) {
-            next->setVisible(visible, layers, true);
-        }
+        setSiblingsVisible(visible, layers);
     }
     redraw();
 }

@@ -283,15 +283,10 @@ void AM_View_Rack::setVisible(bool visible, uint32_t layers, bool withSiblings)
             state_ &= ~kStateSelected;
         }
         visible_ = visible ? 1 : 0;
-        if (AM_ViewControl* child = getFirstChildControl()) {
-            child->setVisible(false, ~shownUnits_, true);
-            child->setVisible(visible, shownUnits_, true);
-        }
+        showChildrenOnLayers(shownUnits_, visible);
     }
     if (withSiblings) {
-        if (AM_ViewControl* next = getNextControl()) {
-            next->setVisible(visible, layers, true);
-        }
+        setSiblingsVisible(visible, layers);
     }
     redraw();
 }

@@ -19,6 +19,13 @@ bool AM_ScriptIncludeGuard::enter(const char* path)
                        int(kMaxDepth));
         return false;
     }
+    if (open_.empty())
+        read_.clear();
+    if (!read_.insert(name).second) {
+        AM_STD::printv("Script %s was read already by this load: not read again",
+                       path != nullptr ? path : "");
+        return false;
+    }
     open_.push_back(name);
     return true;
 }
@@ -33,6 +40,12 @@ const std::string& AM_ScriptIncludeGuard::outermost() const
 {
     static const std::string none;
     return open_.empty() ? none : open_.front();
+}
+
+const std::string& AM_ScriptIncludeGuard::innermost() const
+{
+    static const std::string none;
+    return open_.empty() ? none : open_.back();
 }
 
 std::string AM_ScriptIncludeGuard::normalise(const char* path)

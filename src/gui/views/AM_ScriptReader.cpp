@@ -10,6 +10,7 @@
 #include "gui/views/AM_ViewMan.h"
 #include "platform/Trace.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -40,6 +41,15 @@ AM_ViewControl* enclosingContainer(AM_ViewControl* control, AM_ViewControl* top)
     return top;
 }
 
+// The number of controls above a control, counting the control itself.
+int32_t levelsAbove(const AM_ViewControl* control)
+{
+    int32_t levels = 0;
+    for (const AM_ViewControl* c = control; c != nullptr; c = c->getParentControl())
+        ++levels;
+    return levels;
+}
+
 } // namespace
 
 AM_ScriptReader::AM_ScriptReader(AM_ViewMan& viewMan, bool editable)
@@ -54,12 +64,15 @@ void AM_ScriptReader::parse(const char* text, int32_t length)
     AM_ScriptLine line;
     size_t position = 0;
     const size_t size = size_t(length);
+    // Lines are numbered as a text editor shows them: by their LF ends.
+    lineNumber_ = 1;
     while (position < size) {
+        const size_t start = position;
         position += line.read(text + position, size - position);
-        if (line.isComment())
-            continue;
-        if (!readLine(line))
+        const bool read = line.isComment() || readLine(line);
+        if (!read)
             return;
+        lineNumber_ += int32_t(std::count(text + start, text + position, '\n'));
     }
 }
 
@@ -71,7 +84,7 @@ bool AM_ScriptReader::readLine(const AM_ScriptLine& line)
     else if (is(keyword, "PARAMETER"))
         readParameter(line);
     else if (is(keyword, "CONTROL"))
-        readControl(line);
+        return readControl(line);
     else if (is(keyword, "GR_PROPERTY"))
         readGraphicProperty(line);
     else if (is(keyword, "GRAPHIC"))
@@ -158,12 +171,12 @@ void AM_ScriptReader::readParameter(const AM_ScriptLine& line)
     control->connectParameter(port, module, parameter, line.value(kRowParameterValueString));
 }
 
-void AM_ScriptReader::readControl(const AM_ScriptLine& line)
+bool AM_ScriptReader::readControl(const AM_ScriptLine& line)
 {
     AM_ScriptState& state = *viewMan_.scriptState;
     const char* type = line.value(kRowControlType);
     if (type == nullptr)
-        return;
+        return true;
     const char* name = line.value(kRowControlName);
     AM_Rect bounds{};
     const bool hasBounds = line.value(kRowControlBounds) != nullptr;
@@ -174,7 +187,7 @@ void AM_ScriptReader::readControl(const AM_ScriptLine& line)
             !std::isfinite(numbers[3])) {
             AM_STD::printv("CONTROL %s skipped: its bounds are not four finite numbers",
                            orNone(name));
-            return;
+            return true;
         }
         bounds = AM_Rect{numbers[0], numbers[1], std::fmax(numbers[2], kMinControlSide),
                          std::fmax(numbers[3], kMinControlSide)};
@@ -182,7 +195,7 @@ void AM_ScriptReader::readControl(const AM_ScriptLine& line)
     AM_ViewControl* control = viewMan_.createControl(type, hasBounds ? &bounds : nullptr);
     if (control == nullptr) {
         AM_STD::printv("CONTROL %s skipped: unknown type %s", orNone(name), type);
-        return;
+        return true;
     }
     if (editable_) {
         control->setState(control->getState() | kStateEditMode);
@@ -214,6 +227,14 @@ void AM_ScriptReader::readControl(const AM_ScriptLine& line)
     }
     if (parent == top && root != nullptr)
         parent = root;
+    if (parent != nullptr && levelsAbove(parent) > kMaxNesting) {
+        const std::string& file = state.files.innermost();
+        AM_STD::printv("Script %s stops at line %d: control %s would be nested more than %d "
+                       "deep",
+                       file.c_str(), int(lineNumber_), control->getName(), int(kMaxNesting));
+        delete control;
+        return false;
+    }
     if (parent != nullptr) {
         parent->addControl(control, layerMask, true);
         if (parent->isContainer())
@@ -223,6 +244,7 @@ void AM_ScriptReader::readControl(const AM_ScriptLine& line)
         viewMan_.registerControl(control, nullptr);
     }
     state.lastControl = control;
+    return true;
 }
 
 void AM_ScriptReader::readGraphicProperty(const AM_ScriptLine& line)

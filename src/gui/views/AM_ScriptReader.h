@@ -3,7 +3,8 @@
 // keyword's line turned into controls, colours, graphics, bindings,
 // listeners, preferences and nested script loads. A line the reader cannot
 // use is skipped (most with a line on the trace); only a THEME line that
-// names no script ends the text early.
+// names no script, and a control nested deeper than kMaxNesting, end the
+// text early (the trace names the line).
 //
 // GUI thread only.
 
@@ -22,12 +23,19 @@ public:
     // Reads length bytes of text (which need not end in a zero byte).
     void parse(const char* text, int32_t length);
 
+    // The most controls above any control of the GUI (the editor's root
+    // pane and the root view counted): every walk of the tree recurses
+    // once per level, and this keeps the deepest within a small part of a
+    // GUI thread's stack.
+    static constexpr int32_t kMaxNesting = 128;
+
 private:
     // False when the line ends the text.
     bool readLine(const AM_ScriptLine& line);
     void readProperty(const AM_ScriptLine& line);
     void readParameter(const AM_ScriptLine& line);
-    void readControl(const AM_ScriptLine& line);
+    // False when the control would be nested too deep (the text ends).
+    bool readControl(const AM_ScriptLine& line);
     void readGraphicProperty(const AM_ScriptLine& line);
     void readGraphic(const AM_ScriptLine& line);
     void readDefault(const AM_ScriptLine& line);
@@ -47,4 +55,6 @@ private:
 
     AM_ViewMan& viewMan_;
     bool editable_;
+    // The number of the line being read (1 for the first).
+    int32_t lineNumber_ = 0;
 };

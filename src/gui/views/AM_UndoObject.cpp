@@ -21,6 +21,21 @@ void AM_UndoObject::forgetControl(AM_ViewControl* control)
     (void)control;
 }
 
+size_t AM_UndoObject::memoryBytes() const
+{
+    return sizeof(AM_UndoObject);
+}
+
+size_t AM_UndoObject::treeBytes() const
+{
+    size_t bytes = memoryBytes();
+    for (const AM_UndoObject* step = getFirstChildStep(); step != nullptr;
+         step = step->getNextStep()) {
+        bytes += step->treeBytes();
+    }
+    return bytes;
+}
+
 AM_UndoObject* AM_UndoObject::getNextStep() const
 {
     return static_cast<AM_UndoObject*>(getNext());

@@ -12,6 +12,7 @@
 
 #include "gui/graphics/AM_GuiObject.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class AM_ViewControl;
@@ -34,6 +35,11 @@ public:
     // A control that goes away: the step stops referring to it (it then
     // undoes and redoes nothing for it). Nothing here.
     virtual void forgetControl(AM_ViewControl* control);
+
+    // The memory the step keeps (its object and what it holds).
+    virtual size_t memoryBytes() const;
+    // The memory of the step and every step below it.
+    size_t treeBytes() const;
 
     bool isDone() const { return done_ != 0; }
 

@@ -93,11 +93,29 @@ void AM_ViewControl::setVisible(bool visible, uint32_t layers, bool withSiblings
         }
     }
     if (withSiblings) {
-        if (AM_ViewControl* next = getNextControl()) {
-            next->setVisible(visible, layers, true);
-        }
+        setSiblingsVisible(visible, layers);
     }
     redraw();
+}
+
+void AM_ViewControl::showChildrenOnLayers(uint32_t layers, bool visible)
+{
+    for (AM_ViewControl* c = getFirstChildControl(); c != nullptr; c = c->getNextControl()) {
+        const uint32_t mask = c->getLayerMask();
+        if ((mask & layers) != 0) {
+            c->setVisible(visible, layers, false);
+        } else if ((mask & ~layers) != 0) {
+            c->setVisible(false, ~layers, false);
+        }
+    }
+}
+
+void AM_ViewControl::setSiblingsVisible(bool visible, uint32_t layers)
+{
+    // One sibling after the other: a long list does not deepen the stack.
+    for (AM_ViewControl* next = getNextControl(); next != nullptr; next = next->getNextControl()) {
+        next->setVisible(visible, layers, false);
+    }
 }
 
 void AM_ViewControl::offsetBy(float dx, float dy, bool withSiblings)
@@ -108,8 +126,9 @@ void AM_ViewControl::offsetBy(float dx, float dy, bool withSiblings)
         child->offsetBy(dx, dy, true);
     }
     if (withSiblings) {
-        if (AM_ViewControl* next = getNextControl()) {
-            next->offsetBy(dx, dy, true);
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            next->offsetBy(dx, dy, false);
         }
     }
 }

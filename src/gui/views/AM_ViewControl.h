@@ -151,6 +151,14 @@ public:
     // stored and given to the whole subtree (all layers). With
     // `withSiblings`, the following siblings are treated alike. Redraws.
     virtual void setVisible(bool visible, uint32_t layers, bool withSiblings);
+    // setVisible (without siblings) of each following sibling in turn: the
+    // sibling half of setVisible, for the classes that override it.
+    void setSiblingsVisible(bool visible, uint32_t layers);
+    // Containers that show some layers: each child on one of `layers` gets
+    // setVisible (visible, layers), each child only on other layers
+    // setVisible (false, ~layers); one call per child, so nested containers
+    // cost one visit per control.
+    void showChildrenOnLayers(uint32_t layers, bool visible);
     virtual bool isVisible() const { return visible_; }
 
     // Adds (dx, dy) to the origin of this control, its subtree and (with
@@ -327,6 +335,8 @@ public:
     // too. The copy takes the selection. Null when the control has no
     // factory.
     virtual AM_ViewControl* clone(bool withSiblings, AM_ViewControl* newParent, float dx, float dy);
+    // The copy of clone without the rest of the selection.
+    AM_ViewControl* cloneOne(bool withSiblings, AM_ViewControl* newParent, float dx, float dy);
     // Records the deletion of this control and of the rest of the selection
     // as one undo step each ("delete control"); they go when the view
     // manager closes the undo group.
@@ -396,6 +406,10 @@ public:
     // The same for colours (message 24, nothing loaded).
     virtual void setColour(AM_Colour* colour, int32_t slot);
     virtual void setColourByName(AM_Colour* colour, const char* slotName);
+    // The slots of that name of this control alone take the graphic / the
+    // colour.
+    void setOwnGraphicByName(AM_Graphic* graphic, const char* slotName);
+    void setOwnColourByName(AM_Colour* colour, const char* slotName);
 
     // --- Geometry. Each operation redraws the old and the new area when
     // the control is visible and calls boundsChanged.
@@ -439,6 +453,9 @@ public:
     // withSiblings the following siblings, and then the rest of the
     // selection, so one call records the whole selection.
     virtual void addUndo(const char* name, int32_t kind, bool withChildren, bool withSiblings);
+    // This control's step of that kind (with withChildren, also its
+    // subtree's), nothing more.
+    void addStep(const char* name, int32_t kind, bool withChildren);
 
     // --- Timer.
 
@@ -458,8 +475,16 @@ public:
     virtual void drawEditFrame(AM_Context* context);
     virtual void drawOverlay(AM_Context* context);
     virtual void drawTopLayer(AM_Context* context, const AM_Rect* clip);
-    // The control under the point (the last painted wins); null for none.
+    // The control under the point among this control, its following
+    // siblings and their subtrees: a sibling that claims the point (the
+    // first such), else the last painted that is hit; null for none.
     virtual AM_ViewControl* getControlInPoint(const float* point, uint32_t flags);
+    // Whether the control takes the point ahead of the siblings painted
+    // after it (false here).
+    virtual bool claimsPoint(const float* point) const;
+    // The control under the point in this control's subtree (this one or a
+    // child's); null for none.
+    virtual AM_ViewControl* getControlInSubtree(const float* point, uint32_t flags);
     // The deepest control whose area meets the rectangle; earlier siblings
     // win.
     virtual AM_ViewControl* getControlInRect(const AM_Rect* rect, uint32_t flags);
@@ -505,8 +530,16 @@ public:
     // The factory that built the control (null when built otherwise).
     void setFactory(AM_ControlFactory factory) { factory_ = factory; }
     AM_ControlFactory getFactory() const { return factory_; }
-    virtual void setPrototype(AM_ViewControl* prototype) { prototype_ = prototype; }
+    // The control whose bounds, graphics and colours this one follows (null:
+    // none). A prototype that follows this control itself, directly or
+    // through others, or whose chain of prototypes is kMaxPrototypeChain
+    // long already, is refused with a trace line (false), so the clone
+    // notifications always end.
+    virtual bool setPrototype(AM_ViewControl* prototype);
     virtual AM_ViewControl* getPrototype() const { return prototype_; }
+    // The longest chain of prototypes a control may follow: each link is
+    // one more nested notification when the first prototype changes.
+    static constexpr int32_t kMaxPrototypeChain = 256;
 
     AM_ViewMan* getViewMan() const { return viewMan_; }
     AM_ViewControl* getParentControl() const;
@@ -530,11 +563,12 @@ protected:
     uint8_t wheelActive_ = 0;
     uint8_t acceptsWheel_ = 0;
     uint8_t visible_ = 0;
-    uint8_t timerGuard_ = 0;
     uint8_t isContainer_ = 0;
     uint32_t state_ = kStateEditMode;
     AM_ControlFactory factory_ = nullptr;
     AM_ViewControl* prototype_ = nullptr;
+    // The timer walk that ticked the control last (runTimerChain).
+    uint64_t timerWalk_ = 0;
     // Pointer position and buttons of the last mouse-down.
     float downPoint_[2] = {0.0f, 0.0f};
     uint32_t downButtons_ = 0;
@@ -614,6 +648,22 @@ private:
     // Broadcasts to the clones when the view manager's selection option
     // holds.
     void tellClones(uint32_t message, uint32_t arg, void* data);
+    // Hands each control of the rest of the selection chain to change, one
+    // after the other (a long selection does not deepen the stack). With
+    // onlyWhileSelected, the walk starts only at a selected control and each
+    // control passes it on only while it is selected itself.
+    template <typename Change> void forRestOfSelection(bool onlyWhileSelected, Change change)
+    {
+        if (onlyWhileSelected && (state_ & kStateSelected) == 0) {
+            return;
+        }
+        for (AM_ViewControl* c = nextSelected_; c != nullptr && c != this; c = c->nextSelected_) {
+            change(c);
+            if (onlyWhileSelected && (c->state_ & kStateSelected) == 0) {
+                break;
+            }
+        }
+    }
 
     std::vector<AM_PortRecord> ports_;
     const char (*graphicNames_)[kGuiNameBytes] = nullptr;
@@ -627,6 +677,9 @@ private:
     // opened).
     bool wheelBracketOpen_ = false;
     bool renamePending_ = false;
+    // Set while the control tells its clones of a change, so that a change
+    // coming back to it through them is not passed on again.
+    bool tellingClones_ = false;
     // The word set by the edit menu's "reserved" command.
     uint32_t reservedWord_ = 0;
     // The name being edited by the rename prompt or the inspector.

@@ -57,6 +57,28 @@ const AM_ParamInfo* cloneBinding(AM_View_Interface* host, const AM_ParamInfo* pa
 AM_ViewControl* AM_ViewControl::clone(bool withSiblings, AM_ViewControl* newParent, float dx,
                                       float dy)
 {
+    AM_ViewControl* copy = cloneOne(withSiblings, newParent, dx, dy);
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    // The rest of the selection, one control after the other; a control
+    // that cannot be cloned ends it.
+    AM_ViewControl* next = nextSelected_ != this ? nextSelected_ : nullptr;
+    nextSelected_ = nullptr;
+    while (next != nullptr && next != this) {
+        AM_ViewControl* after = next->nextSelected_;
+        next->nextSelected_ = nullptr;
+        if (next->cloneOne(false, nullptr, dx, dy) == nullptr) {
+            break;
+        }
+        next = after;
+    }
+    return copy;
+}
+
+AM_ViewControl* AM_ViewControl::cloneOne(bool withSiblings, AM_ViewControl* newParent, float dx,
+                                         float dy)
+{
     if (factory_ == nullptr || viewMan_ == nullptr) {
         return nullptr;
     }
@@ -92,7 +114,7 @@ AM_ViewControl* AM_ViewControl::clone(bool withSiblings, AM_ViewControl* newPare
     }
     copy->setVisible(isVisible(), kAllLayers, false);
     copy->state_ = state_ & ~kStateDisposed;
-    copy->prototype_ = this;
+    copy->setPrototype(this);
     state_ &= ~kStateSelected;
 
     AM_View_Interface* host = viewMan_->getInterface();
@@ -106,18 +128,13 @@ AM_ViewControl* AM_ViewControl::clone(bool withSiblings, AM_ViewControl* newPare
     }
 
     if (AM_ViewControl* child = getFirstChildControl()) {
-        if (child->clone(true, copy, 0.0f, 0.0f) == nullptr) {
+        if (child->cloneOne(true, copy, 0.0f, 0.0f) == nullptr) {
             AM_STD::printv("ERROR: couldn't clone child of %s\n", getName());
         }
     }
     copyProperties(copy);
     for (AM_ViewControl* sibling : siblings) {
-        sibling->clone(false, parent, dx, dy);
-    }
-    if (nextSelected_ != nullptr && nextSelected_ != this) {
-        AM_ViewControl* next = nextSelected_;
-        nextSelected_ = nullptr;
-        next->clone(false, nullptr, dx, dy);
+        sibling->cloneOne(false, parent, dx, dy);
     }
     return copy;
 }

@@ -29,12 +29,13 @@ void AM_ViewControl::moveBy(float dx, float dy, bool withSiblings, bool withSele
     redrawIfVisible();
     boundsChanged();
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
-            next->moveBy(dx, dy, true, withSelection);
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            next->moveBy(dx, dy, false, withSelection);
         }
     }
-    if (withSelection && (state_ & kStateSelected) != 0 && nextSelected_ != nullptr) {
-        nextSelected_->moveBy(dx, dy, false, true);
+    if (withSelection) {
+        forRestOfSelection(true, [dx, dy](AM_ViewControl* c) { c->moveBy(dx, dy, false, false); });
     }
 }
 
@@ -61,8 +62,9 @@ void AM_ViewControl::growBy(float dLeft, float dTop, float dRight, float dBottom
     }
     redrawIfVisible();
     boundsChanged();
-    if (withSelection && nextSelected_ != nullptr) {
-        nextSelected_->growBy(dLeft, dTop, dRight, dBottom, true);
+    if (withSelection) {
+        forRestOfSelection(
+            false, [&](AM_ViewControl* c) { c->growBy(dLeft, dTop, dRight, dBottom, false); });
     }
     // Five words: 0, then the four deltas.
     float deltas[5] = {0.0f, dLeft, dTop, dRight, dBottom};
@@ -87,12 +89,13 @@ void AM_ViewControl::scaleBy(float fx, float fy, bool withSiblings, bool withSel
     redrawIfVisible();
     boundsChanged();
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
-            next->scaleBy(fx, fy, true, withSelection);
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            next->scaleBy(fx, fy, false, withSelection);
         }
     }
-    if (withSelection && (state_ & kStateSelected) != 0 && nextSelected_ != nullptr) {
-        nextSelected_->scaleBy(fx, fy, false, true);
+    if (withSelection) {
+        forRestOfSelection(true, [fx, fy](AM_ViewControl* c) { c->scaleBy(fx, fy, false, false); });
     }
 }
 
@@ -105,8 +108,9 @@ void AM_ViewControl::alignTo(const float* point, int32_t mode, bool withSelectio
     const AM_Rect target{point[0], point[1], 0.0f, 0.0f};
     alignRect(&aligned, &target, mode);
     moveBy(aligned.x - bounds_.x, aligned.y - bounds_.y, false, false);
-    if (withSelection && (state_ & kStateSelected) != 0 && nextSelected_ != nullptr) {
-        nextSelected_->alignTo(point, mode, true);
+    if (withSelection) {
+        forRestOfSelection(true,
+                           [point, mode](AM_ViewControl* c) { c->alignTo(point, mode, false); });
     }
 }
 
@@ -131,8 +135,9 @@ void AM_ViewControl::setDisposeFlag(bool disposed, bool withSiblings)
 {
     setDisposeFlagTree(disposed);
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
-            next->setDisposeFlag(disposed, true);
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            next->setDisposeFlag(disposed, false);
         }
     }
 }
@@ -175,25 +180,40 @@ void AM_ViewControl::setTimer(bool on)
     }
 }
 
+namespace {
+
+// Timer walks are numbered; the first walk that is still running (0: none)
+// marks where the walks in progress begin (a tick may start another walk).
+uint64_t g_timerWalks = 0;
+uint64_t g_firstRunningWalk = 0;
+
+} // namespace
+
 void AM_ViewControl::runTimerChain()
 {
-    if (timerGuard_ != 0) {
-        AM_STD::printv("circular timer!");
-        return;
+    // One control after the other, so a long chain does not deepen the
+    // stack. A control that a running walk has ticked already (a chain
+    // that comes back to it) ends the walk.
+    const uint64_t walk = ++g_timerWalks;
+    const bool outermost = g_firstRunningWalk == 0;
+    if (outermost) {
+        g_firstRunningWalk = walk;
     }
-    timerGuard_ = 1;
-    onTimer();
-    if (nextInTimerChain != nullptr) {
-        nextInTimerChain->runTimerChain();
+    for (AM_ViewControl* c = this; c != nullptr; c = c->nextInTimerChain) {
+        if (c->timerWalk_ >= g_firstRunningWalk) {
+            AM_STD::printv("circular timer!");
+            break;
+        }
+        c->timerWalk_ = walk;
+        c->onTimer();
     }
-    timerGuard_ = 0;
+    if (outermost) {
+        g_firstRunningWalk = 0;
+    }
 }
 
-void AM_ViewControl::addUndo(const char* name, int32_t kind, bool withChildren, bool withSiblings)
+void AM_ViewControl::addStep(const char* name, int32_t kind, bool withChildren)
 {
-    if (viewMan_ == nullptr) {
-        return;
-    }
     switch (kind) {
     case kUndoResize:
         viewMan_->addUndo(new AM_ViewControl_BoundsUndo(this, name, true));
@@ -207,19 +227,32 @@ void AM_ViewControl::addUndo(const char* name, int32_t kind, bool withChildren, 
     default:
         break;
     }
-    if (withChildren) {
-        if (auto* child = dynamic_cast<AM_ViewControl*>(getFirstChild())) {
-            child->addUndo(name, kind, true, true);
-        }
+    if (!withChildren) {
+        return;
     }
+    for (AM_ViewControl* child = getFirstChildControl(); child != nullptr;
+         child = child->getNextControl()) {
+        child->addStep(name, kind, true);
+    }
+}
+
+void AM_ViewControl::addUndo(const char* name, int32_t kind, bool withChildren, bool withSiblings)
+{
+    if (viewMan_ == nullptr) {
+        return;
+    }
+    addStep(name, kind, withChildren);
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
-            next->addUndo(name, kind, withChildren, true);
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            next->addStep(name, kind, withChildren);
         }
     }
-    if (nextSelected_ != nullptr && nextSelected_ != this) {
-        nextSelected_->addUndo(name, kind, false, false);
-    }
+    forRestOfSelection(false, [name, kind](AM_ViewControl* c) {
+        if (c->viewMan_ != nullptr) {
+            c->addStep(name, kind, false);
+        }
+    });
 }
 
 void AM_ViewControl::onDoubleClick(const float* point, uint32_t buttons)

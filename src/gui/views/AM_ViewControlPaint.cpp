@@ -129,12 +129,33 @@ AM_ViewControl* AM_ViewControl::getControlInPoint(const float* point, uint32_t f
     if (flags != 0) {
         AM_STD::printv("getControlInPoint RELATIVE");
     }
+    // The siblings one after the other, so that a long list does not
+    // deepen the stack.
+    AM_ViewControl* last = this;
+    for (AM_ViewControl* c = this; c != nullptr; c = c->getNextControl()) {
+        if (c->claimsPoint(point)) {
+            return c;
+        }
+        last = c;
+    }
     // The last painted control answers first.
-    if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
-        if (AM_ViewControl* found = next->getControlInPoint(point, flags)) {
+    for (AM_ViewControl* c = last; c != nullptr;
+         c = c == this ? nullptr : dynamic_cast<AM_ViewControl*>(c->getPrevious())) {
+        if (AM_ViewControl* found = c->getControlInSubtree(point, flags)) {
             return found;
         }
     }
+    return nullptr;
+}
+
+bool AM_ViewControl::claimsPoint(const float* point) const
+{
+    (void)point;
+    return false;
+}
+
+AM_ViewControl* AM_ViewControl::getControlInSubtree(const float* point, uint32_t flags)
+{
     if (!isVisible()) {
         return nullptr;
     }

@@ -178,8 +178,9 @@ void AM_ViewControl::reconnectPorts(int32_t moduleIndex, bool withSiblings)
         child->reconnectPorts(moduleIndex, true);
     }
     if (withSiblings) {
-        if (auto* next = dynamic_cast<AM_ViewControl*>(getNext())) {
-            next->reconnectPorts(moduleIndex, true);
+        for (AM_ViewControl* next = getNextControl(); next != nullptr;
+             next = next->getNextControl()) {
+            next->reconnectPorts(moduleIndex, false);
         }
     }
 }

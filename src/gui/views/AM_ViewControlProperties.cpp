@@ -106,7 +106,7 @@ void AM_ViewControl::setProperty(const char* name, int32_t id, const char* value
         if (prototype == this) {
             AM_STD::printv("%s cannot be its own prototype\n", getName());
         } else if (prototype != nullptr) {
-            setPrototype(prototype);
+            setPrototype(prototype); // refuses a cycle, with a trace line
         }
         return;
     }

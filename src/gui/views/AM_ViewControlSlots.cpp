@@ -1,5 +1,6 @@
 // Colour and graphic slots of controls.
 
+#include "foundation/AM_STD.h"
 #include "gui/graphics/AM_Colour.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_ControlMessages.h"
@@ -60,9 +61,37 @@ AM_Colour* AM_ViewControl::getColour(int32_t slot) const
 
 void AM_ViewControl::tellClones(uint32_t message, uint32_t arg, void* data)
 {
-    if (viewMan_ != nullptr && viewMan_->getSelectionOption()) {
-        sendMessage(kGuiControlBit, message, arg, data);
+    if (viewMan_ == nullptr || !viewMan_->getSelectionOption()) {
+        return;
     }
+    if (tellingClones_) {
+        AM_STD::printv("%s: a change came back through its clones, not passed on again\n",
+                       getName());
+        return;
+    }
+    tellingClones_ = true;
+    sendMessage(kGuiControlBit, message, arg, data);
+    tellingClones_ = false;
+}
+
+bool AM_ViewControl::setPrototype(AM_ViewControl* prototype)
+{
+    int32_t links = 0;
+    for (const AM_ViewControl* p = prototype; p != nullptr; p = p->getPrototype()) {
+        if (p == this) {
+            AM_STD::printv("%s cannot follow %s: the prototypes would make a cycle\n", getName(),
+                           prototype->getName());
+            return false;
+        }
+        if (++links > kMaxPrototypeChain - 1) {
+            AM_STD::printv("%s cannot follow %s: a chain of prototypes holds at most %d "
+                           "controls\n",
+                           getName(), prototype->getName(), int(kMaxPrototypeChain));
+            return false;
+        }
+    }
+    prototype_ = prototype;
+    return true;
 }
 
 void AM_ViewControl::setGraphic(AM_Graphic* graphic, int32_t slot)
@@ -92,6 +121,14 @@ void AM_ViewControl::setGraphicByName(AM_Graphic* graphic, const char* slotName)
     if (slotName == nullptr) {
         return;
     }
+    setOwnGraphicByName(graphic, slotName);
+    forRestOfSelection(false, [graphic, slotName](AM_ViewControl* c) {
+        c->setOwnGraphicByName(graphic, slotName);
+    });
+}
+
+void AM_ViewControl::setOwnGraphicByName(AM_Graphic* graphic, const char* slotName)
+{
     for (int32_t slot = 0; slot < getGraphicCount(); ++slot) {
         if (std::strncmp(graphicNames_[slot], slotName, kGuiNameBytes) == 0) {
             graphics_[static_cast<size_t>(slot)] = graphic;
@@ -101,9 +138,6 @@ void AM_ViewControl::setGraphicByName(AM_Graphic* graphic, const char* slotName)
             redraw();
             tellClones(kCtlMsgPrototypeGraphic, static_cast<uint32_t>(slot), graphic);
         }
-    }
-    if (nextSelected_ != nullptr && nextSelected_ != this) {
-        nextSelected_->setGraphicByName(graphic, slotName);
     }
 }
 
@@ -128,14 +162,18 @@ void AM_ViewControl::setColourByName(AM_Colour* colour, const char* slotName)
     if (slotName == nullptr) {
         return;
     }
+    setOwnColourByName(colour, slotName);
+    forRestOfSelection(
+        false, [colour, slotName](AM_ViewControl* c) { c->setOwnColourByName(colour, slotName); });
+}
+
+void AM_ViewControl::setOwnColourByName(AM_Colour* colour, const char* slotName)
+{
     for (int32_t slot = 0; slot < getColourCount(); ++slot) {
         if (std::strncmp(colourNames_[slot], slotName, kGuiNameBytes) == 0) {
             colours_[static_cast<size_t>(slot)] = colour;
             redraw();
             tellClones(kCtlMsgPrototypeColour, static_cast<uint32_t>(slot), colour);
         }
-    }
-    if (nextSelected_ != nullptr && nextSelected_ != this) {
-        nextSelected_->setColourByName(colour, slotName);
     }
 }

@@ -50,3 +50,8 @@ void AM_ViewControl_BoundsUndo::forgetControl(AM_ViewControl* control)
         control_ = nullptr;
     }
 }
+
+size_t AM_ViewControl_BoundsUndo::memoryBytes() const
+{
+    return sizeof(*this);
+}

@@ -20,6 +20,7 @@ public:
     void undo() override;
     void redo() override;
     void forgetControl(AM_ViewControl* control) override;
+    size_t memoryBytes() const override;
 
     const AM_Rect& getOldBounds() const { return oldBounds_; }
     const AM_Rect& getNewBounds() const { return newBounds_; }

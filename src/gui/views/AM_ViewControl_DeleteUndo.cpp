@@ -95,3 +95,8 @@ void AM_ViewControl_DeleteUndo::forgetControl(AM_ViewControl* control)
         previous_ = nullptr;
     }
 }
+
+size_t AM_ViewControl_DeleteUndo::memoryBytes() const
+{
+    return sizeof(*this);
+}

@@ -26,6 +26,7 @@ public:
     // back after the sibling before that one, or not at all without a
     // parent).
     void forgetControl(AM_ViewControl* control) override;
+    size_t memoryBytes() const override;
 
     AM_ViewControl* getControl() const { return control_; }
 

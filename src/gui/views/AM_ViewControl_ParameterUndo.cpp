@@ -143,3 +143,8 @@ void AM_ViewControl_ParameterUndo::forgetControl(AM_ViewControl* control)
         control_ = nullptr;
     }
 }
+
+size_t AM_ViewControl_ParameterUndo::memoryBytes() const
+{
+    return sizeof(*this) + oldBlock_.capacity() + newBlock_.capacity();
+}

@@ -33,6 +33,7 @@ public:
     void undo() override;
     void redo() override;
     void forgetControl(AM_ViewControl* control) override;
+    size_t memoryBytes() const override;
 
     // Whether the parameter's kind is one this step records (0, 1, 2, 4, 5).
     static bool recordsKind(uint32_t kind);

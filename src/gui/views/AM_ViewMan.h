@@ -272,6 +272,10 @@ public:
     // platform view manager then shows the dialog (true when it saved).
     virtual bool presetSaveDialog(const char* modulePath, const char* title, const char* name);
     int32_t askThreeWay(const char* name) override;
+    // Tells the user of a failure (a save that did not happen): the trace
+    // line "title: text" here; the editor's view manager also puts up its
+    // notice over the window.
+    virtual void showAlert(const char* title, const char* text);
 
     // Info lines.
     AM_InfoLine* getInfoLine(int32_t index) override;
@@ -326,8 +330,13 @@ public:
     // the step trunc(v) + 3 of the table, held to its ends.
     static float zoomForScale(float scale);
     virtual void newRootView();
+    // Write the GUI script (the script opened for editing) and a control's
+    // children (beside it, named after the control). A failed save keeps the
+    // old file and shows the user why (showAlert, titled kSaveFailedTitle);
+    // false then.
     virtual bool saveScript();
     virtual bool saveControlScript(AM_ViewControl* control);
+    static constexpr const char* kSaveFailedTitle = "GUI script not saved";
     virtual void setVProperty(const char* name, int32_t id, const char* value);
 
     // Edit mode, cloning and undo.

@@ -68,6 +68,11 @@ void AM_ViewMan::acceptTextEntry(const std::string& text)
     endTextEntry();
 }
 
+void AM_ViewMan::showAlert(const char* title, const char* text)
+{
+    AM_STD::printv("%s: %s", title != nullptr ? title : "", text != nullptr ? text : "");
+}
+
 void AM_ViewMan::loadImages(const char* folder, uint32_t alternative)
 {
     (void)folder;

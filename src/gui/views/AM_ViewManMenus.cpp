@@ -170,7 +170,9 @@ bool AM_ViewMan::performAction(uint32_t code, const char* address)
             focused->addUndo("move", AM_ViewControl::kUndoMove, false, false);
             focused->moveBy(float(transform.x), float(transform.y), false, false);
         } else {
-            focused->addUndo("scale", AM_ViewControl::kUndoResize, false, false);
+            // A scale resizes and moves every control inside: each one's
+            // bounds are recorded, so that one undo puts all of them back.
+            focused->addUndo("scale", AM_ViewControl::kUndoResize, true, false);
             focused->moveBy(float(transform.x), float(transform.y), false, false);
             focused->scaleBy(scaleX, scaleY, false, false);
         }

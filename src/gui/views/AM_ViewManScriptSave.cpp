@@ -22,13 +22,44 @@ constexpr uint32_t kMsgDisposeControls = 17;
 constexpr const char* kScriptSuffix = ".txt";
 constexpr const char* kPlaceholderName = "*placeholder*";
 
-bool writeScriptFile(const std::string& path, const std::string& text)
+// Why a file could not be written, in words for the user.
+std::string failureReason(platform::FileError error)
+{
+    namespace fe = platform::fileerror;
+    switch (error) {
+    case fe::kAccessDenied:
+    case fe::kSharingViolation:
+        return "access denied";
+    case fe::kWriteProtected:
+        return "the disk is write-protected";
+    case fe::kDiskFull:
+        return "the disk is full";
+    case fe::kFileNotFound:
+    case fe::kPathNotFound:
+        return "its folder is missing";
+    case fe::kNameTooLong:
+        return "the path is too long";
+    case fe::kInvalidName:
+        return "the name is not valid";
+    default:
+        return "error " + std::to_string(error);
+    }
+}
+
+// Writes the file; a failure is traced and shown to the user.
+bool writeScriptFile(AM_ViewMan& viewMan, const std::string& path, const std::string& text)
 {
     const platform::FileError error =
         platform::writeFileReplacing(path.c_str(), text.data(), text.size());
     if (error != 0) {
         AM_STD::printv("Can't write script %s: error %d, the old file is kept", path.c_str(),
                        int(error));
+        const char* name = AM_STD::getFileName(path.c_str());
+        viewMan.showAlert(AM_ViewMan::kSaveFailedTitle,
+                          (std::string(name != nullptr ? name : path.c_str()) +
+                           " could not be written (" + failureReason(error) +
+                           "). The old file is kept.")
+                              .c_str());
         return false;
     }
     return true;
@@ -41,6 +72,7 @@ bool AM_ViewMan::saveScript()
     const std::string target = scriptState->saveTarget;
     if (target.empty()) {
         AM_STD::printv("No editable script loaded: nothing to save to");
+        showAlert(kSaveFailedTitle, "This GUI was not opened from a script that can be edited.");
         return false;
     }
     if (topControl_ != nullptr)
@@ -73,6 +105,10 @@ bool AM_ViewMan::saveScript()
         writer.banner(AM_ScriptSection::kControls);
         first->writeControlTree(&text);
         writer.banner(AM_ScriptSection::kProperties);
+        // The root view's own lines first: its listener entries carry the
+        // GUI's gamma and font settings.
+        if (holder == rootView_)
+            rootView_->writeProperties(&text);
         first->writePropertyTree(&text);
     }
     writer.line("\n\n", "V_PROPERTY")
@@ -80,7 +116,7 @@ bool AM_ViewMan::saveScript()
         .integer("id", 0)
         .integer("value", int32_t(nextObjectId_));
 
-    const bool written = writeScriptFile(target, text);
+    const bool written = writeScriptFile(*this, target, text);
     if (written) {
         clearUndo();
         updateTimerChain();
@@ -101,6 +137,9 @@ bool AM_ViewMan::saveControlScript(AM_ViewControl* control)
     const std::string oldName = control->getName();
     if (oldName.empty() || oldName.find_first_of("/\\") != std::string::npos) {
         AM_STD::printv("Control %s can't name a file: not saved", oldName.c_str());
+        showAlert(kSaveFailedTitle,
+                  ("The name \"" + oldName + "\" cannot be a file name: rename the control first.")
+                      .c_str());
         return false;
     }
     const std::string path = base + oldName + kScriptSuffix;
@@ -117,7 +156,7 @@ bool AM_ViewMan::saveControlScript(AM_ViewControl* control)
         first->writePropertyTree(&text);
         control->setName(oldName.c_str());
     }
-    return writeScriptFile(path, text);
+    return writeScriptFile(*this, path, text);
 }
 
 bool AM_ViewMan::makeDefault()
@@ -150,5 +189,5 @@ bool AM_ViewMan::makeDefault()
     std::string path = scripts != nullptr ? scripts : "";
     path += getPluginName();
     path += "default.txt";
-    return writeScriptFile(path, line);
+    return writeScriptFile(*this, path, line);
 }

@@ -5,6 +5,7 @@
 #include "ControlFixture.h"
 #include "FixtureGui.h"
 #include "GoldenImage.h"
+#include "SmallStackThread.h"
 #include "TempDir.h"
 #include "TraceCapture.h"
 
@@ -185,6 +186,58 @@ TEST_F(OpenGuiTest, ANewZoomResizesTheCanvasAndAsksTheHostForTheZoomedSize)
     EXPECT_EQ(ui.windowSizes.back(), std::make_pair(360, 180));
     vm->setZoom(-1.0f);
     EXPECT_EQ(context()->bufferWidth(), 360) << "a refused zoom changes nothing";
+}
+
+} // namespace
+
+namespace {
+
+using namespace controltest;
+
+// Panes nested `levels` deep, each on layers 1 and 2 (so a pane showing
+// its layer reaches each child on two of them), the first under the editor.
+std::string nestedPanes(int levels)
+{
+    std::string gui;
+    for (int i = 0; i < levels; ++i) {
+        gui += "CONTROL type='Pane' name='P" + std::to_string(i) +
+               "' bounds='1 1 400 300' parent='" +
+               (i == 0 ? std::string("editRootControl") : "P" + std::to_string(i - 1)) +
+               "' layerMask='3'\n";
+    }
+    return gui;
+}
+
+TEST_F(OpenGuiTest, APaneTreeDeeperThanTheReaderTakesStopsThereAndRunsOnASmallStack)
+{
+    testsupport::TraceCapture trace;
+    const std::string gui = nestedPanes(20000);
+    bool opened = false;
+    bool deepestKept = false;
+    bool tooDeepRead = true;
+    ASSERT_TRUE(testsupport::runWithStack(testsupport::kGuiThreadStack, [&]() {
+        openEditor(gui.c_str(), 0);
+        opened = vm != nullptr;
+        deepestKept = vm->getTopControl()->findByName("P126") != nullptr;
+        tooDeepRead = vm->getTopControl()->findByName("P127") != nullptr;
+        vm->onTimer();
+        vm->onTimer();
+        vm->repaintAll();
+        vm->handleMouseDown(20, 20, 0);
+        vm->handleMouseUp(20, 20, 0);
+        vm->newRootView(); // the GUI goes: every control of it is deleted
+        vm->loadScriptFile(nullptr, -1);
+        vm.reset();
+    }));
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(deepestKept);
+    EXPECT_FALSE(tooDeepRead);
+    // The editor pane and the root view are above P0: P126 has 128 controls
+    // above it, P127 would have 129.
+    EXPECT_TRUE(
+        trace.contains("stops at line 128: control P127 would be nested more than 128 deep"))
+        << trace.text().substr(0, 2000);
+    EXPECT_EQ(trace.count("stops at line"), 2) << "once per load";
 }
 
 } // namespace

@@ -102,15 +102,20 @@ TEST(ScriptIncludeGuardTest, RefusesAFileThatIsOpenAndChainsTooDeep)
     EXPECT_TRUE(guard.enter("/s/part.txt"));
     EXPECT_EQ(guard.depth(), 2u);
     guard.leave();
-    EXPECT_TRUE(guard.enter("/s/part.txt")); // closed files may be read again
-    guard.leave();
+    EXPECT_FALSE(guard.enter("/s/part.txt")) << "one load reads a file once";
+    EXPECT_EQ(guard.filesRead(), 2u);
     for (size_t i = 1; i < AM_ScriptIncludeGuard::kMaxDepth; ++i)
         EXPECT_TRUE(guard.enter(("/s/" + std::to_string(i) + ".txt").c_str()));
     EXPECT_FALSE(guard.enter("/s/one-too-many.txt"));
     EXPECT_EQ(guard.outermost(), "/s/main.txt");
+    EXPECT_EQ(guard.innermost(), "/s/7.txt");
     while (guard.depth() > 0)
         guard.leave();
     EXPECT_EQ(guard.outermost(), "");
+    // The next load starts afresh.
+    EXPECT_TRUE(guard.enter("/s/main.txt"));
+    EXPECT_TRUE(guard.enter("/s/part.txt"));
+    EXPECT_EQ(guard.filesRead(), 2u);
 }
 
 } // namespace

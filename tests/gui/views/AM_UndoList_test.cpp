@@ -1,4 +1,5 @@
 #include "ParameterFixture.h"
+#include "TraceCapture.h"
 
 #include "gui/views/AM_ControlMessages.h"
 #include "gui/views/AM_UndoList.h"
@@ -192,6 +193,61 @@ TEST_F(UndoListTest, ClearDeletesTheOpenGroupAndTheList)
     EXPECT_FALSE(list.canUndo());
 }
 
+// A step that keeps a given amount of memory.
+class HeavyStep : public NumberStep {
+public:
+    HeavyStep(Log* log, int* target, int after, size_t bytes)
+        : NumberStep("heavy", log, target, after), bytes_(bytes)
+    {
+    }
+    size_t memoryBytes() const override { return bytes_; }
+
+private:
+    size_t bytes_;
+};
+
+TEST_F(UndoListTest, PastItsBoundsTheListDropsItsOldestGroups)
+{
+    testsupport::TraceCapture trace;
+    constexpr int kExtra = 10;
+    for (int i = 1; i <= AM_UndoList::kMaxGroups + kExtra; ++i)
+        gesture("step", i);
+    EXPECT_EQ(list.groupCount(), AM_UndoList::kMaxGroups);
+    EXPECT_EQ(log.deleted, kExtra);
+    EXPECT_EQ(trace.count("Undo list full"), 1) << "said once per list";
+    // Everything kept undoes; the dropped steps' changes stay.
+    for (int i = 0; i < AM_UndoList::kMaxGroups; ++i)
+        ASSERT_TRUE(list.undo());
+    EXPECT_FALSE(list.undo());
+    EXPECT_EQ(value, kExtra);
+    while (list.redo()) {
+    }
+    EXPECT_EQ(value, AM_UndoList::kMaxGroups + kExtra);
+
+    // Memory: groups that keep a quarter of the bound each fit three at a
+    // time; one group larger than the bound is kept alone.
+    list.clear();
+    log.deleted = 0;
+    const size_t quarter = AM_UndoList::kMaxBytes / 4 + 1;
+    for (int i = 1; i <= 5; ++i) {
+        auto* step = new HeavyStep(&log, &value, 100 + i, quarter);
+        list.add(step);
+        step->apply();
+        list.close();
+    }
+    EXPECT_EQ(list.groupCount(), 3);
+    EXPECT_LE(list.bytes(), AM_UndoList::kMaxBytes);
+    EXPECT_EQ(log.deleted, 2);
+    auto* huge = new HeavyStep(&log, &value, 200, 2 * AM_UndoList::kMaxBytes);
+    list.add(huge);
+    huge->apply();
+    list.close();
+    EXPECT_EQ(list.groupCount(), 1);
+    EXPECT_EQ(list.first(), huge);
+    EXPECT_TRUE(list.undo());
+    EXPECT_EQ(value, 105);
+}
+
 class ParameterUndoTest : public viewtest::ParameterTest {};
 
 TEST_F(ParameterUndoTest, AWordParameterUndoesAndRedoesItsValue)
@@ -243,6 +299,8 @@ TEST_F(ParameterUndoTest, ABlockParameterUndoesAsAWholeBlock)
     interface.setBlock(kCurve, after);
     EXPECT_TRUE(step.commit());
     EXPECT_EQ(step.getNewBlock(), after);
+    EXPECT_GE(step.memoryBytes(), sizeof step + before.size() + after.size())
+        << "the list's memory bound counts both blocks";
     step.undo();
     EXPECT_EQ(interface.block(kCurve), before);
     step.redo();

@@ -450,6 +450,28 @@ TEST_F(ZoomedEditTest, AnArrayContinuesTheRowFromThePrototype)
     EXPECT_FALSE(vm->performAction(AM_fourCC("xarr")));
 }
 
+TEST_F(EditTest, UndoingATransformScaleRestoresTheContainerAndEveryControlInside)
+{
+    a->setContainer(true);
+    EditControl* inner = add("Inner", {4, 6, 20, 10}, a);
+    EditControl* deeper = add("Deeper", {2, 2, 8, 6}, inner);
+    const AM_Rect before[3] = {a->getBounds(), inner->getBounds(), deeper->getBounds()};
+    vm->setFocus(a, true);
+    ASSERT_EQ(vm->getFocusedControl(), a);
+    vm->setEditTransform({10, -5, 200, 150, 8});
+    ASSERT_TRUE(vm->performAction(AM_fourCC("xfrm")));
+    const AM_Rect after[3] = {a->getBounds(), inner->getBounds(), deeper->getBounds()};
+    expectBounds(inner, {30 + 8, 35 + 9, 40, 15});
+
+    vm->undo();
+    const AM_ViewControl* controls[3] = {a, inner, deeper};
+    for (int i = 0; i < 3; ++i)
+        expectBounds(controls[i], before[i]);
+    vm->redo();
+    for (int i = 0; i < 3; ++i)
+        expectBounds(controls[i], after[i]);
+}
+
 // The edit-mode picture over the root view's grid: a selection of two
 // controls with their handles, a control inside a selected one and an
 // unselected control.

@@ -4,6 +4,7 @@
 #include "gui/views/AM_ControlMessages.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -133,6 +134,51 @@ TEST_F(GeometryTest, ClonesFollowTheirPrototypesColoursAndGrowth)
     clone->setSelectedForTest(true);
     knob->growBy(1, 1, 1, 1, false);
     expectBounds(clone, 49, -2, 24, 26);
+}
+
+TEST_F(GeometryTest, PrototypeCyclesAreRefusedAndAChangeNeverComesBackRoundAgain)
+{
+    auto* red = new AM_Colour(vm, "Red", 0xFF0000FF);
+    vm->addColour(red);
+    PaintControl* a = addPaintControl(vm, root, "A", {0, 0, 20, 20});
+    PaintControl* b = addPaintControl(vm, root, "B", {30, 0, 20, 20});
+    PaintControl* c = addPaintControl(vm, root, "C", {60, 0, 20, 20});
+    testsupport::TraceCapture trace;
+    EXPECT_FALSE(a->setPrototype(a));
+    ASSERT_TRUE(b->setPrototype(a));
+    ASSERT_TRUE(c->setPrototype(b));
+    EXPECT_FALSE(a->setPrototype(b)) << "two controls following each other";
+    EXPECT_FALSE(a->setPrototype(c)) << "a cycle of three";
+    EXPECT_EQ(a->getPrototype(), nullptr);
+    EXPECT_TRUE(trace.contains("A cannot follow C: the prototypes would make a cycle"));
+    a->setColour(red, 0);
+    EXPECT_EQ(c->getColour(0), red);
+    a->growBy(1, 0, 0, 0, false);
+    expectBounds(c, 59, 0, 21, 20);
+
+    // A cycle made past the checks: each change goes round once and stops.
+    a->forcePrototype(c);
+    trace.clear();
+    a->setColour(nullptr, 0);
+    EXPECT_EQ(b->getColour(0), nullptr);
+    EXPECT_EQ(c->getColour(0), nullptr);
+    EXPECT_TRUE(trace.contains("A: a change came back through its clones")) << trace.text();
+    a->growBy(0, 0, 1, 0, false);
+    expectBounds(c, 59, 0, 22, 20);
+    a->forcePrototype(nullptr);
+
+    // A chain of prototypes has a length limit.
+    std::vector<PaintControl*> chain{a};
+    while (chain.size() < size_t(AM_ViewControl::kMaxPrototypeChain)) {
+        PaintControl* next = addPaintControl(vm, root, "Link", {0, 40, 20, 20});
+        ASSERT_TRUE(next->setPrototype(chain.back()));
+        chain.push_back(next);
+    }
+    PaintControl* tooFar = addPaintControl(vm, root, "TooFar", {0, 40, 20, 20});
+    EXPECT_FALSE(tooFar->setPrototype(chain.back()));
+    EXPECT_TRUE(trace.contains("a chain of prototypes holds at most 256 controls"));
+    a->growBy(0, 0, 0, 1, false);
+    expectBounds(chain.back(), 0, 40, 20, 21);
 }
 
 TEST_F(GeometryTest, HidingClearsTheSelectionAndReachesTheSubtree)

@@ -1,10 +1,13 @@
 #include "ScriptFixture.h"
 
 #include "FileSizeLimit.h"
+#include "PortFixture.h"
 #include "foundation/AM_DataFolder.h"
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_InstanceRecord.h"
+#include "gui/views/AM_RootView.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,19 @@ std::string prefsFilePath()
     char path[1024];
     folder.path().getNarrow(path, sizeof path - 1);
     return std::string(path) + "com.TestMaker.TestSynth.UIprefs.txt";
+}
+
+// Registers the port fixture's class as the type "TestPort".
+void registerPortType(AM_ViewMan* vm)
+{
+    AM_ControlTypeRecord type{};
+    std::snprintf(type.name, sizeof type.name, "TestPort");
+    type.defaultWidth = 20;
+    type.defaultHeight = 20;
+    type.factory = [](AM_ViewMan* v, const AM_Rect* b) -> AM_ViewControl* {
+        return new viewtest::PortControl(v, b);
+    };
+    vm->registerControlType(&type, sizeof(viewtest::PortControl));
 }
 
 std::string fileText(const std::string& path)
@@ -172,6 +188,38 @@ TEST_F(ScriptTest, IncludesAndThemesStopAtCyclesMissingFilesAndDepth)
         EXPECT_TRUE(trace.contains("saving to " + scriptPath(first))) << c.what;
         views.clear();
     }
+}
+
+TEST_F(ScriptTest, ScriptsThatIncludeEachOtherAreEachReadOnceByOneLoad)
+{
+    // Each file includes all the others (no cycle once a file has closed):
+    // without a bound one load reads 1 + 4 + 4*3 + 4*3*2 + 4*3*2*1 files.
+    constexpr int kFiles = 5;
+    for (int i = 0; i < kFiles; ++i) {
+        std::string text;
+        for (int j = 0; j < kFiles; ++j)
+            if (j != i)
+                text += "INCLUDE filename='f" + std::to_string(j) + ".txt'\n";
+        text += "CONTROL type='Knob' name='C" + std::to_string(i) +
+                "' bounds='0 0 10 10' parent='editRootControl'\n";
+        dir.writeFile("f" + std::to_string(i) + ".txt", text);
+    }
+    AM_ViewMan* vm = openEditor();
+    const auto controls = [vm]() {
+        int count = 0;
+        for (AM_ViewControl* c = vm->getTopControl()->getFirstChildControl(); c != nullptr;
+             c = c->getNextControl())
+            ++count;
+        return count;
+    };
+    trace.clear();
+    vm->loadScriptFile(scriptPath("f0.txt").c_str(), 1);
+    EXPECT_EQ(controls(), kFiles);
+    EXPECT_TRUE(trace.contains("f2.txt was read already by this load: not read again"))
+        << trace.text();
+    // The next load reads each of them again, once.
+    vm->loadScriptFile(scriptPath("f1.txt").c_str(), 1);
+    EXPECT_EQ(controls(), 2 * kFiles);
 }
 
 TEST_F(ScriptTest, AThemeRecordThatIsAFolderReadsNothingAndTheParseGoesOn)
@@ -380,21 +428,120 @@ TEST_F(ScriptTest, DefaultAndPreferenceLinesFillThePreferenceLists)
     EXPECT_EQ(vm->peekNextObjectId(), 77u);
 }
 
-TEST_F(ScriptTest, SavingKeepsTheOldScriptWhenTheNewOneCannotBeWritten)
+TEST_F(ScriptTest, TheRootViewsFontAndGammaListenersAreSavedAndReadBack)
 {
-    std::string big = "CONTROL type='Knob' name='K' bounds='0 0 28 28' parent='editRootControl'\n";
-    dir.writeFile("gui.txt", big);
-    AM_ViewMan* vm = openEditor();
+    const std::string text =
+        "CONTROL type='TestPort' name='_Face' bounds='0 0 20 20' parent='root'\n"
+        "CONTROL type='TestPort' name='_Gamma' bounds='30 0 20 20' parent='root'\n"
+        "LISTENER control='root' port='FontFace' listento='_Face' extport='value'\n"
+        "LISTENER control='root' port='Gamma' listento='_Gamma' extport='value'\n";
+    dir.writeFile("gui.txt", text);
+    const auto openWithRoot = [&]() {
+        auto* vm = openEditor();
+        registerPortType(vm);
+        vm->newRootView();
+        return vm;
+    };
+    const auto followed = [](AM_ViewMan* vm, int32_t listener) -> std::string {
+        const AM_PortRecord* port =
+            static_cast<AM_RootView*>(vm->getRootView())->getListener(listener);
+        const auto* owner = port != nullptr ? dynamic_cast<AM_ViewControl*>(port->owner) : nullptr;
+        return owner != nullptr ? owner->getName() : "";
+    };
+
+    AM_ViewMan* vm = openWithRoot();
     ASSERT_TRUE(vm->loadScriptFile(scriptPath("gui.txt").c_str(), 1));
+    ASSERT_EQ(followed(vm, AM_RootView::kListenFontFace), "_Face");
+    ASSERT_TRUE(vm->saveScript());
+    const std::string saved = dir.readFile("gui.txt");
+    EXPECT_NE(saved.find("\nLISTENER control='root' port='Gamma' listento='_Gamma' "
+                         "extport='value'"),
+              std::string::npos)
+        << saved;
+    views.clear();
+
+    // Reopened, the root follows the same controls and saves the same text.
+    AM_ViewMan* next = openWithRoot();
+    ASSERT_TRUE(next->loadScriptFile(scriptPath("gui.txt").c_str(), 1));
+    EXPECT_EQ(followed(next, AM_RootView::kListenFontFace), "_Face");
+    EXPECT_EQ(followed(next, AM_RootView::kListenGamma), "_Gamma");
+    ASSERT_TRUE(next->saveScript());
+    EXPECT_EQ(dir.readFile("gui.txt"), saved);
+}
+
+TEST_F(ScriptTest, TwoControlsNamingEachOtherAsPrototypeMakeNoCycle)
+{
+    const std::string text =
+        "CONTROL type='TestPort' name='A' bounds='0 0 20 20' parent='editRootControl'\n"
+        "CONTROL type='TestPort' name='B' bounds='30 0 20 20' parent='editRootControl'\n"
+        "PROPERTY control='A' name='prototype' id='0' value='B'\n"
+        "PROPERTY control='B' name='prototype' id='0' value='A'\n";
+    dir.writeFile("gui.txt", text);
+    AM_ViewMan* vm = openEditor();
+    registerPortType(vm);
+    ASSERT_TRUE(vm->loadScriptFile(scriptPath("gui.txt").c_str(), 1));
+    auto* a = dynamic_cast<AM_ViewControl*>(vm->getTopControl()->findByName("A"));
+    auto* b = dynamic_cast<AM_ViewControl*>(vm->getTopControl()->findByName("B"));
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(a->getPrototype(), b);
+    EXPECT_EQ(b->getPrototype(), nullptr);
+    EXPECT_TRUE(trace.contains("B cannot follow A: the prototypes would make a cycle"));
+    // The first change after opening reaches the clone once.
+    b->growBy(0, 0, 4, 0, false);
+    EXPECT_EQ(a->getBounds().w, 24.0f);
+    EXPECT_EQ(b->getBounds().w, 24.0f);
+}
+
+TEST_F(ScriptTest, SavingKeepsTheOldScriptWhenTheNewOneCannotBeWrittenAndSaysSo)
+{
+    std::string big = "CONTROL type='Pane' name='P' bounds='0 0 50 50' parent='editRootControl'\n"
+                      "CONTROL type='Knob' name='K' bounds='0 0 28 28' parent='P'\n";
+    dir.writeFile("gui.txt", big);
+    auto* vm = openEditor();
+    ASSERT_TRUE(vm->loadScriptFile(scriptPath("gui.txt").c_str(), 1));
+    vm->newRootView();
+    vm->setEditModeForTest(true);
+    auto* root = static_cast<AM_RootView*>(vm->getRootView());
+    // Past the size limit a write fails as on a full disk.
+    const std::string notWritten = "GUI script not saved: gui.txt could not be written (the disk "
+                                   "is full). The old file is kept.";
     {
         // The saved text is far longer than the file the limit allows.
         testsupport::FileSizeLimit limit(big.size() + 10);
         EXPECT_FALSE(vm->saveScript());
+        // The root menu's "save changes" tells the user too.
+        const float point[2] = {1, 1};
+        root->buildEditMenu(point, true, 0);
+        const AM_MenuTable& table = vm->getMenuTable();
+        const AM_MenuItem* save = nullptr;
+        for (uint32_t i = 1; i <= table.itemCount(); ++i)
+            if (table.item(i)->text == "save changes")
+                save = table.item(i);
+        ASSERT_NE(save, nullptr);
+        EXPECT_TRUE(root->handleMenuCommand(point, 0x7FFFFFFF, true, save));
+        // So does a pane's "save to file".
+        EXPECT_FALSE(vm->saveControlScript(placeholder(vm, "P")));
     }
     EXPECT_EQ(dir.readFile("gui.txt"), big);
     EXPECT_TRUE(trace.contains("the old file is kept"));
+    ASSERT_EQ(vm->alerts.size(), 3u);
+    EXPECT_EQ(vm->alerts[0], notWritten);
+    EXPECT_EQ(vm->alerts[1], notWritten);
+    EXPECT_EQ(vm->alerts[2], "GUI script not saved: guiP.txt could not be written (the disk is "
+                             "full). The old file is kept.");
+
     EXPECT_TRUE(vm->saveScript());
     EXPECT_NE(dir.readFile("gui.txt"), big);
+    EXPECT_EQ(vm->alerts.size(), 3u) << "a save that worked says nothing";
+
+    // A GUI that was not opened for editing has no script to save into.
+    views.clear();
+    auto* viewer = openEditor(false);
+    EXPECT_FALSE(viewer->saveScript());
+    ASSERT_EQ(viewer->alerts.size(), 1u);
+    EXPECT_EQ(viewer->alerts[0], "GUI script not saved: This GUI was not opened from a script "
+                                 "that can be edited.");
 }
 
 TEST_F(ScriptTest, AControlsChildrenAreSavedBesideTheScript)

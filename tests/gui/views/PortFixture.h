@@ -140,6 +140,8 @@ public:
     {
         setState(on ? (getState() | kStateSelected) : (getState() & ~kStateSelected));
     }
+    // A prototype link made past the checks of setPrototype.
+    void forcePrototype(AM_ViewControl* prototype) { prototype_ = prototype; }
 
     int drawn = 0;
     int ticks = 0;

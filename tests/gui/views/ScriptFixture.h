@@ -12,14 +12,23 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace viewtest {
 
-// Opens the editor-setup switch that the editor sets in GUI-editing mode.
+// Opens the editor-setup switch that the editor sets in GUI-editing mode,
+// and records the alerts shown to the user ("title: text").
 class ScriptViewMan : public AM_ViewMan {
 public:
     using AM_ViewMan::AM_ViewMan;
     void setEditorSetupMode(bool on) { editorSetupMode_ = on ? 1 : 0; }
+    void setEditModeForTest(bool on) { editMode_ = on ? 1 : 0; }
+    void showAlert(const char* title, const char* text) override
+    {
+        alerts.push_back(std::string(title) + ": " + text);
+        AM_ViewMan::showAlert(title, text);
+    }
+    std::vector<std::string> alerts;
 };
 
 // The text of a file of tests/gui/views/scripts/.
