@@ -54,13 +54,16 @@ void AM_Graphic::load(uint32_t argument)
 
 AM_Graphic* AM_Graphic::find(const char* name, uint32_t key)
 {
-    if (key == key_ && name != nullptr && std::strncmp(getName(), name, kGuiNameBytes) == 0)
-        return this;
-    if (auto* child = dynamic_cast<AM_Graphic*>(getFirstChild()))
-        if (AM_Graphic* found = child->find(name, key))
-            return found;
-    if (auto* next = dynamic_cast<AM_Graphic*>(getNext()))
-        return next->find(name, key);
+    // The following graphics one after the other, so that a long list does
+    // not deepen the stack.
+    for (AM_Graphic* g = this; g != nullptr; g = dynamic_cast<AM_Graphic*>(g->getNext())) {
+        if (key == g->key_ && name != nullptr &&
+            std::strncmp(g->getName(), name, kGuiNameBytes) == 0)
+            return g;
+        if (auto* child = dynamic_cast<AM_Graphic*>(g->getFirstChild()))
+            if (AM_Graphic* found = child->find(name, key))
+                return found;
+    }
     return nullptr;
 }
 

@@ -47,6 +47,8 @@ AM_GuiObject::~AM_GuiObject()
 {
     // Cut the list off before this node, so that nothing keeps pointing at
     // the nodes deleted here.
+    if (parent_ != nullptr)
+        parent_->lastChildHint_ = nullptr;
     if (previous_ != nullptr)
         previous_->next_ = nullptr;
     else if (parent_ != nullptr && parent_->firstChild_ == this)
@@ -169,15 +171,22 @@ void AM_GuiObject::addChild(AM_GuiObject* obj)
     if (firstChild_ == nullptr) {
         firstChild_ = obj;
         obj->parent_ = this;
+        lastChildHint_ = obj;
         if (host_ != nullptr)
             obj->setHost(host_);
         return;
     }
-    firstChild_->appendSibling(obj);
+    AM_GuiObject* from =
+        lastChildHint_ != nullptr && lastChildHint_->parent_ == this ? lastChildHint_ : firstChild_;
+    from->appendSibling(obj);
+    if (obj->parent_ == this)
+        lastChildHint_ = obj;
 }
 
 void AM_GuiObject::unlink()
 {
+    if (parent_ != nullptr && parent_->lastChildHint_ == this)
+        parent_->lastChildHint_ = previous_;
     if (previous_ != nullptr)
         previous_->next_ = next_;
     else if (parent_ != nullptr && parent_->firstChild_ == this)

@@ -59,7 +59,8 @@ public:
     virtual uint32_t getFlags() const;
     // Appends obj at the end of this node's sibling list.
     virtual void appendSibling(AM_GuiObject* obj);
-    // Appends obj at the end of this node's children.
+    // Appends obj at the end of this node's children; the node remembers
+    // its last child, so a long list of children grows in constant time.
     virtual void addChild(AM_GuiObject* obj);
 
     // Takes the node out of its list; its children stay with it.
@@ -85,5 +86,9 @@ protected:
     AM_GuiObject* next_ = nullptr;
     AM_GuiObject* parent_ = nullptr;
     AM_GuiObject* firstChild_ = nullptr;
+    // The child addChild appended last (null: not known). Cleared when that
+    // child leaves the list; it may no longer be the last child when others
+    // were linked in after it, so it is only a place to start looking from.
+    AM_GuiObject* lastChildHint_ = nullptr;
     char name_[kGuiNameBytes] = {};
 };

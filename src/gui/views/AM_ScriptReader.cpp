@@ -106,11 +106,11 @@ bool AM_ScriptReader::readLine(const AM_ScriptLine& line)
     return true;
 }
 
-AM_ViewControl* AM_ScriptReader::findControl(AM_ViewControl* from, const char* name)
+AM_ViewControl* AM_ScriptReader::findControl(AM_ViewControl* from, const char* name) const
 {
     if (from == nullptr || name == nullptr)
         return nullptr;
-    return dynamic_cast<AM_ViewControl*>(from->findByName(name));
+    return viewMan_.findControl(from, name);
 }
 
 bool AM_ScriptReader::readId(const AM_ScriptLine& line, int32_t row, int32_t& id)
@@ -178,6 +178,11 @@ bool AM_ScriptReader::readControl(const AM_ScriptLine& line)
     if (type == nullptr)
         return true;
     const char* name = line.value(kRowControlName);
+    if (viewMan_.getControlCount() >= kMaxControls) {
+        AM_STD::printv("Script %s stops at line %d: the GUI holds %d controls, the most it takes",
+                       state.files.innermost().c_str(), int(lineNumber_), int(kMaxControls));
+        return false;
+    }
     AM_Rect bounds{};
     const bool hasBounds = line.value(kRowControlBounds) != nullptr;
     if (hasBounds) {
@@ -274,6 +279,16 @@ void AM_ScriptReader::readGraphic(const AM_ScriptLine& line)
         return;
     const char* name = line.value(kRowGraphicName);
     AM_Graphic* graphic = name != nullptr ? viewMan_.getGraphic(name) : nullptr;
+    if (graphic == nullptr && !is(type, "png") && viewMan_.getGraphicCount() >= kMaxGraphics) {
+        if (!tooManyGraphicsTraced_) {
+            tooManyGraphicsTraced_ = true;
+            AM_STD::printv("Script %s: the GUI holds %d graphics, the most it takes; from line %d "
+                           "on no graphic is made",
+                           viewMan_.scriptState->files.innermost().c_str(), int(kMaxGraphics),
+                           int(lineNumber_));
+        }
+        return;
+    }
     if (graphic == nullptr) {
         // Images come from the image folders; the shapes are made here.
         AM_Shape* shape = is(type, "png")
@@ -336,6 +351,16 @@ void AM_ScriptReader::readColour(const AM_ScriptLine& line)
         return;
     if (AM_Colour* colour = viewMan_.getColour(name)) {
         colour->setRGBA(rgba);
+        return;
+    }
+    if (viewMan_.getColourCount() >= kMaxColours) {
+        if (!tooManyColoursTraced_) {
+            tooManyColoursTraced_ = true;
+            AM_STD::printv("Script %s: the GUI holds %d colours, the most it takes; from line %d "
+                           "on no colour is made",
+                           viewMan_.scriptState->files.innermost().c_str(), int(kMaxColours),
+                           int(lineNumber_));
+        }
         return;
     }
     auto* colour = new AM_Colour(&viewMan_, name, rgba);

@@ -3,8 +3,14 @@
 // keyword's line turned into controls, colours, graphics, bindings,
 // listeners, preferences and nested script loads. A line the reader cannot
 // use is skipped (most with a line on the trace); only a THEME line that
-// names no script, and a control nested deeper than kMaxNesting, end the
-// text early (the trace names the line).
+// names no script, a control nested deeper than kMaxNesting and a control
+// past kMaxControls end the text early (the trace names the line).
+//
+// A GUI many times the size of any real one still opens in proportion to its
+// size: controls are found by name through the view manager's index, and the
+// view manager takes at most kMaxControls controls, kMaxColours colours and
+// kMaxGraphics graphics from scripts (past them, messages between controls,
+// which reach every control, would grow with the square of the count).
 //
 // GUI thread only.
 
@@ -28,6 +34,12 @@ public:
     // once per level, and this keeps the deepest within a small part of a
     // GUI thread's stack.
     static constexpr int32_t kMaxNesting = 128;
+    // The most controls, colours and graphics of a view manager (the
+    // instrument's GUI and the editor's own have about 320 controls, 30
+    // colours and 250 images).
+    static constexpr int32_t kMaxControls = 4096;
+    static constexpr int32_t kMaxColours = 4096;
+    static constexpr int32_t kMaxGraphics = 4096;
 
 private:
     // False when the line ends the text.
@@ -48,7 +60,7 @@ private:
 
     // The control of that name in the subtree of `from` (null from or name:
     // none).
-    static AM_ViewControl* findControl(AM_ViewControl* from, const char* name);
+    AM_ViewControl* findControl(AM_ViewControl* from, const char* name) const;
     // The id of a PROPERTY or GR_PROPERTY line: 0 when absent, false (traced)
     // when negative.
     static bool readId(const AM_ScriptLine& line, int32_t row, int32_t& id);
@@ -57,4 +69,7 @@ private:
     bool editable_;
     // The number of the line being read (1 for the first).
     int32_t lineNumber_ = 0;
+    // The text has said that it holds more colours / graphics than taken.
+    bool tooManyColoursTraced_ = false;
+    bool tooManyGraphicsTraced_ = false;
 };

@@ -15,6 +15,10 @@ AM_ViewControl::AM_ViewControl(AM_ViewMan* viewMan, const AM_Rect* bounds)
     char name[kGuiNameBytes];
     AM_STD::sprintn(name, sizeof name, "Control %d", int(id_));
     AM_GuiObject::setName(name);
+    if (viewMan_ != nullptr) {
+        viewMan_->countControl(1);
+        viewMan_->controlNames().add(this, getName());
+    }
 }
 
 void AM_ViewControl::setName(const char* name)
@@ -23,7 +27,13 @@ void AM_ViewControl::setName(const char* name)
         AM_STD::printv("Control name refused (a quote, tab, '=' or line break): %s", name);
         return;
     }
+    if (viewMan_ != nullptr) {
+        viewMan_->controlNames().remove(this, getName());
+    }
     AM_GuiObject::setName(name);
+    if (viewMan_ != nullptr) {
+        viewMan_->controlNames().add(this, getName());
+    }
 }
 
 AM_ViewControl::~AM_ViewControl()
@@ -43,6 +53,8 @@ AM_ViewControl::~AM_ViewControl()
     sendMessage(0, kCtlMsgGoingAway, 0, nullptr);
     if (viewMan_ != nullptr) {
         viewMan_->forgetControl(this);
+        viewMan_->countControl(-1);
+        viewMan_->controlNames().remove(this, getName());
     }
 }
 

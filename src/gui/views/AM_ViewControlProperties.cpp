@@ -101,8 +101,7 @@ void AM_ViewControl::setProperty(const char* name, int32_t id, const char* value
     }
     if (std::strcmp(name, kPrototypeKey) == 0) {
         AM_ViewControl* top = viewMan_ != nullptr ? viewMan_->getTopControl() : nullptr;
-        auto* prototype =
-            top != nullptr ? dynamic_cast<AM_ViewControl*>(top->findByName(value)) : nullptr;
+        AM_ViewControl* prototype = top != nullptr ? viewMan_->findControl(top, value) : nullptr;
         if (prototype == this) {
             AM_STD::printv("%s cannot be its own prototype\n", getName());
         } else if (prototype != nullptr) {

@@ -118,9 +118,13 @@ AM_ViewMan::~AM_ViewMan()
     scriptState.reset();
     AM_GuiObject* graphics = graphics_;
     graphics_ = nullptr;
+    lastGraphic_ = nullptr;
+    graphicIndex_.clear();
     delete graphics;
     AM_GuiObject* colours = colours_;
     colours_ = nullptr;
+    lastColour_ = nullptr;
+    colourIndex_.clear();
     delete colours;
     AM_GuiObject* valueToStrings = valueToStrings_;
     valueToStrings_ = nullptr;
@@ -220,6 +224,7 @@ void AM_ViewMan::invalidateTimerChain()
 
 void AM_ViewMan::updateDisplayChain()
 {
+    displayChainDirty_ = 0;
     displayChain_ = nullptr;
     AM_ViewControl** tail = &displayChain_;
     collectChain(topControl_, tail, &AM_ViewControl::nextInDisplayChain,
@@ -345,11 +350,21 @@ void AM_ViewMan::registerControl(AM_ViewControl* control, AM_ViewControl* parent
         }
     }
     const uint32_t flags = control->getFlags();
+    // While a script loads the chains are made once, at its end.
+    const bool loading = scriptState != nullptr && scriptState->files.depth() > 0;
     if ((flags & kControlHasTimerBit) != 0) {
-        updateTimerChain();
+        if (loading) {
+            timerChainDirty_ = 1;
+        } else {
+            updateTimerChain();
+        }
     }
     if ((flags & kControlShowsValuesBit) != 0) {
-        updateDisplayChain();
+        if (loading) {
+            displayChainDirty_ = 1;
+        } else {
+            updateDisplayChain();
+        }
     }
 }
 
@@ -369,16 +384,71 @@ void appendToList(T*& head, T* object, AM_ObjectHost* host)
         head->appendSibling(object);
     }
 }
+
+// Appends to a list whose last object is known; `last` follows.
+template <typename T>
+void appendToList(T*& head, AM_GuiObject*& last, T* object, AM_ObjectHost* host)
+{
+    if (object == nullptr) {
+        return;
+    }
+    if (head == nullptr || last == nullptr || last->getNext() != nullptr) {
+        appendToList(head, object, host);
+    } else {
+        if (object->getHost() == nullptr) {
+            object->setHost(host);
+        }
+        last->appendSibling(object);
+    }
+    last = object;
+}
+
+// Enters a graphic and the graphics below it (the frames of a strip), in
+// list order.
+void indexGraphicTree(AM_NameIndex& index, const AM_Graphic* graphic)
+{
+    index.add(graphic, graphic->getKey());
+    for (const AM_GuiObject* child = graphic->getFirstChild(); child != nullptr;
+         child = child->getNext()) {
+        if (const auto* frame = dynamic_cast<const AM_Graphic*>(child)) {
+            indexGraphicTree(index, frame);
+        }
+    }
+}
 } // namespace
 
 void AM_ViewMan::addGraphic(AM_Graphic* graphic)
 {
-    appendToList(graphics_, graphic, objectHost_.get());
+    if (graphic == nullptr) {
+        return;
+    }
+    appendToList(graphics_, lastGraphic_, graphic, objectHost_.get());
+    indexGraphicTree(graphicIndex_, graphic);
+    ++graphicCount_;
 }
 
 void AM_ViewMan::addColour(AM_Colour* colour)
 {
-    appendToList(colours_, colour, objectHost_.get());
+    if (colour == nullptr) {
+        return;
+    }
+    appendToList(colours_, lastColour_, colour, objectHost_.get());
+    colourIndex_.add(colour, 0);
+    ++colourCount_;
+}
+
+void AM_ViewMan::rebuildResourceIndexes()
+{
+    graphicIndex_.clear();
+    for (const AM_GuiObject* g = graphics_; g != nullptr; g = g->getNext()) {
+        if (const auto* graphic = dynamic_cast<const AM_Graphic*>(g)) {
+            indexGraphicTree(graphicIndex_, graphic);
+        }
+    }
+    colourIndex_.clear();
+    for (const AM_GuiObject* c = colours_; c != nullptr; c = c->getNext()) {
+        colourIndex_.add(c, 0);
+    }
 }
 
 void AM_ViewMan::addValueToString(AM_ValueToStringObject* object)
@@ -439,6 +509,18 @@ AM_Graphic* AM_ViewMan::findGraphic(const char* name, uint32_t alternative)
     if (graphics_ == nullptr || name == nullptr) {
         return nullptr;
     }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto* found = dynamic_cast<AM_Graphic*>(graphicIndex_.find(name, alternative));
+        if (found == nullptr) {
+            return nullptr;
+        }
+        if (found->getKey() == alternative &&
+            std::strncmp(found->getName(), name, kGuiNameBytes) == 0) {
+            return found;
+        }
+        // Renamed since it joined the list: the index is made afresh.
+        rebuildResourceIndexes();
+    }
     return graphics_->find(name, alternative);
 }
 
@@ -454,6 +536,17 @@ AM_Colour* AM_ViewMan::getColour(const char* name)
 {
     if (colours_ == nullptr || name == nullptr) {
         return nullptr;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto* found = dynamic_cast<AM_Colour*>(colourIndex_.find(name, 0));
+        if (found == nullptr) {
+            return nullptr;
+        }
+        if (std::strncmp(found->getName(), name, kGuiNameBytes) == 0) {
+            return found;
+        }
+        // Renamed since it joined the list: the index is made afresh.
+        rebuildResourceIndexes();
     }
     return dynamic_cast<AM_Colour*>(colours_->findByName(name));
 }

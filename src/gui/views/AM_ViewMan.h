@@ -15,8 +15,10 @@
 #include "engine/module/AM_PluginInfo.h"
 #include "gui/graphics/AM_GuiServices.h"
 #include "gui/graphics/AM_Rect.h"
+#include "gui/views/AM_ControlNameIndex.h"
 #include "gui/views/AM_ControlTypes.h"
 #include "gui/views/AM_MenuTable.h"
+#include "gui/views/AM_NameIndex.h"
 #include "gui/views/AM_Preferences.h"
 #include "gui/views/AM_UndoList.h"
 #include "gui/views/AM_ViewControl.h"
@@ -380,6 +382,21 @@ public:
     // The view manager's own preferences (scope 2 and above).
     const AM_PreferenceList& getOwnPreferences() const { return preferences_; }
     uint32_t peekNextObjectId() const { return nextObjectId_; }
+    // The numbers of controls, colours and graphics the view manager holds.
+    int32_t getControlCount() const { return controlCount_; }
+    int32_t getColourCount() const { return colourCount_; }
+    int32_t getGraphicCount() const { return graphicCount_; }
+    // Counts a control that is made (+1) or goes (-1).
+    void countControl(int32_t change) { controlCount_ += change; }
+    // The control names: a control joins with its first name, follows its
+    // renames and leaves when it goes (AM_ViewControl does all three).
+    AM_ControlNameIndex& controlNames() { return controlNames_; }
+    // The control of that name that a walk of the tree from `from` finds
+    // first (its subtree, its following siblings and theirs); null: none.
+    AM_ViewControl* findControl(AM_ViewControl* from, const char* name) const
+    {
+        return controlNames_.find(from, name);
+    }
     void setNextObjectId(uint32_t id) { nextObjectId_ = id; }
     bool isRefreshPending() const { return refreshPending_ != 0; }
     bool getRefreshFlag() const { return refreshFlag_ != 0; }
@@ -461,6 +478,8 @@ protected:
     // Draws one rectangle of a repaint: the tree clipped to it, the top
     // layer, and the copy to the window.
     void paintArea(AM_Context* context, const AM_Rect& area);
+    // Makes the name indexes of the colours and the graphics afresh.
+    void rebuildResourceIndexes();
     // Takes the zoom from the patch's GUI scale parameter.
     void applyZoomScale();
     // Ticks the timer chain from its first control.
@@ -510,6 +529,19 @@ protected:
     void* ownerWindow_;
     AM_Graphic* graphics_ = nullptr;
     AM_Colour* colours_ = nullptr;
+    // The last colour and graphic of the lists, and the lists by name: the
+    // lists grow and are searched in constant time.
+    AM_GuiObject* lastGraphic_ = nullptr;
+    AM_GuiObject* lastColour_ = nullptr;
+    AM_NameIndex graphicIndex_;
+    AM_NameIndex colourIndex_;
+    int32_t graphicCount_ = 0;
+    int32_t colourCount_ = 0;
+    // Controls of this view manager alive now, and their names.
+    int32_t controlCount_ = 0;
+    AM_ControlNameIndex controlNames_;
+    // A script load put off rebuilding the display chain.
+    uint8_t displayChainDirty_ = 0;
     AM_ValueToStringObject* valueToStrings_ = nullptr;
     AM_ViewControl* topControl_ = nullptr;
     AM_ViewControl* activeControl_ = nullptr;

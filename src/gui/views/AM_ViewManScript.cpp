@@ -111,8 +111,14 @@ bool AM_ViewMan::loadScriptFile(const char* path, int32_t editable)
     else
         AM_STD::printv("Empty File...");
     state.files.leave();
-    if (state.files.depth() == 0)
+    if (state.files.depth() == 0) {
         state.readingDefaultFile = false;
+        // The chains the load's controls joined, made once for all of them.
+        if (timerChainDirty_ != 0)
+            updateTimerChain();
+        if (displayChainDirty_ != 0)
+            updateDisplayChain();
+    }
     if (rootView_ != nullptr)
         rootView_->setVisible(true, kAllLayers, false);
     return read;

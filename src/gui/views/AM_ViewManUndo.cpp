@@ -77,7 +77,7 @@ void AM_ViewMan::updateUndoButtons()
     } buttons[] = {{"UndoButton", "UndoHighlight", undoList_.canUndo()},
                    {"RedoButton", "RedoHighlight", undoList_.canRedo()}};
     for (const auto& b : buttons) {
-        auto* control = dynamic_cast<AM_ViewControl*>(topControl_->findByName(b.button));
+        AM_ViewControl* control = findControl(topControl_, b.button);
         if (control == nullptr) {
             continue;
         }

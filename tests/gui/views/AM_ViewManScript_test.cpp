@@ -6,6 +6,7 @@
 #include "gui/graphics/AM_Graphic.h"
 #include "gui/views/AM_InstanceRecord.h"
 #include "gui/views/AM_RootView.h"
+#include "gui/views/AM_ScriptReader.h"
 
 #include <cstdio>
 #include <string>
@@ -220,6 +221,43 @@ TEST_F(ScriptTest, ScriptsThatIncludeEachOtherAreEachReadOnceByOneLoad)
     // The next load reads each of them again, once.
     vm->loadScriptFile(scriptPath("f1.txt").c_str(), 1);
     EXPECT_EQ(controls(), 2 * kFiles);
+}
+
+TEST_F(ScriptTest, PastItsLimitsAScriptMakesNoMoreControlsColoursOrGraphics)
+{
+    AM_ViewMan* vm = openEditor();
+    const int32_t controlsBefore = vm->getControlCount();
+    const int32_t coloursBefore = vm->getColourCount();
+    std::string text;
+    for (int32_t i = 0; i < AM_ScriptReader::kMaxColours - coloursBefore + 2; ++i)
+        text += "COLOUR name='C" + std::to_string(i) + "' rgba='ff'\n";
+    for (int32_t i = 0; i < AM_ScriptReader::kMaxGraphics + 2; ++i)
+        text += "GRAPHIC name='S" + std::to_string(i) + "' path='1' type='circ'\n";
+    const int32_t controls = AM_ScriptReader::kMaxControls - controlsBefore;
+    for (int32_t i = 0; i < controls + 2; ++i)
+        text += "CONTROL type='Knob' name='K" + std::to_string(i) +
+                "' bounds='0 0 28 28' parent='editRootControl'\n";
+    text += "COLOUR name='Last' rgba='ff'\n";
+    dir.writeFile("big.txt", text);
+    ASSERT_TRUE(vm->loadScriptFile(scriptPath("big.txt").c_str(), 1));
+
+    EXPECT_EQ(vm->getColourCount(), AM_ScriptReader::kMaxColours);
+    EXPECT_EQ(vm->getGraphicCount(), AM_ScriptReader::kMaxGraphics);
+    EXPECT_EQ(vm->getControlCount(), AM_ScriptReader::kMaxControls);
+    EXPECT_NE(vm->findControl(vm->getTopControl(), ("K" + std::to_string(controls - 1)).c_str()),
+              nullptr);
+    EXPECT_EQ(vm->findControl(vm->getTopControl(), ("K" + std::to_string(controls)).c_str()),
+              nullptr);
+    EXPECT_EQ(trace.count("the most it takes"), 3) << "one line each";
+    const int32_t stopLine = AM_ScriptReader::kMaxColours - coloursBefore + 2 +
+                             AM_ScriptReader::kMaxGraphics + 2 + controls + 1;
+    EXPECT_TRUE(trace.contains("stops at line " + std::to_string(stopLine) +
+                               ": the GUI holds 4096 controls, the most it takes"))
+        << trace.text().substr(0, 2000);
+    // An existing colour still takes a new value past the limit.
+    const std::string again = "COLOUR name='C0' rgba='11223344'\n";
+    vm->parseScript(again.data(), int32_t(again.size()), true);
+    EXPECT_EQ(vm->getColour("C0")->getPacked(), 0x11223344u);
 }
 
 TEST_F(ScriptTest, AThemeRecordThatIsAFolderReadsNothingAndTheParseGoesOn)
