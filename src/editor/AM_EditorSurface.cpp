@@ -2,6 +2,8 @@
 
 #include "editor/AM_EditorSurface.h"
 
+#include "gui/graphics/text/AM_TextWrap.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -69,29 +71,9 @@ void AM_EditorSurface::showNotice(const char* title, const char* text, int windo
 
 void AM_EditorSurface::wrapText(float width)
 {
-    lines_.clear();
-    std::string line;
-    size_t p = 0;
-    while (p < text_.size()) {
-        size_t space = text_.find(' ', p);
-        if (space == std::string::npos)
-            space = text_.size();
-        const std::string word = text_.substr(p, space - p);
-        const std::string tried = line.empty() ? word : line + " " + word;
-        if (!line.empty() && notice_.getTextWidth(tried.c_str()) > width) {
-            if (static_cast<int>(lines_.size()) + 1 == kMaxTextLines) {
-                // The last line takes the rest; drawing cuts it to fit.
-                line += " " + text_.substr(p);
-                break;
-            }
-            lines_.push_back(line);
-            line = word;
-        } else {
-            line = tried;
-        }
-        p = space + 1;
-    }
-    lines_.push_back(line);
+    lines_ = AM_wrapText(text_, width, kMaxTextLines, [this](const std::string& line) {
+        return notice_.getTextWidth(line.c_str());
+    });
 }
 
 void AM_EditorSurface::drawNotice(float zoom, const char* fontFolder)

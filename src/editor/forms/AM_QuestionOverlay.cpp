@@ -5,6 +5,7 @@
 #include "editor/forms/AM_FormsLook.h"
 #include "editor/forms/AM_OverlaySurface.h"
 #include "editor/forms/AM_TextFieldView.h"
+#include "gui/graphics/text/AM_TextWrap.h"
 #include "platform/Trace.h"
 
 #include <algorithm>
@@ -22,41 +23,6 @@ constexpr int kMaxLines = 12;
 constexpr QuestionAnswer kAnswers[3] = {QuestionAnswer::kAccept, QuestionAnswer::kOther,
                                         QuestionAnswer::kCancel};
 
-// The text broken into lines no wider than width, at spaces where it can
-// be and at line ends.
-std::vector<std::string> wrap(AM_AGG_Context& c, const std::string& text, float width)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= text.size() && static_cast<int>(lines.size()) < kMaxLines) {
-        const size_t lf = text.find('\n', start);
-        const std::string paragraph =
-            text.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
-        std::string line;
-        size_t p = 0;
-        while (p < paragraph.size()) {
-            size_t space = paragraph.find(' ', p);
-            if (space == std::string::npos) {
-                space = paragraph.size();
-            }
-            const std::string word = paragraph.substr(p, space - p);
-            const std::string tried = line.empty() ? word : line + " " + word;
-            if (!line.empty() && AM_TextFieldView::measure(c, tried) > width) {
-                lines.push_back(line);
-                line = word;
-            } else {
-                line = tried;
-            }
-            p = space + 1;
-        }
-        lines.push_back(line);
-        if (lf == std::string::npos) {
-            break;
-        }
-        start = lf + 1;
-    }
-    return lines;
-}
 } // namespace
 
 AM_QuestionOverlay::AM_QuestionOverlay(AM_OverlaySurface& surface) : surface_(surface)
@@ -74,7 +40,9 @@ void AM_QuestionOverlay::layout()
     const float w = std::min(kQuestionWidth, winW);
     {
         AM_FontSizeScope font(c, kFontSize);
-        lines_ = wrap(c, text_.text, w - 2 * kMargin);
+        lines_ = AM_wrapText(text_.text, w - 2 * kMargin, kMaxLines, [&c](const std::string& line) {
+            return AM_TextFieldView::measure(c, line);
+        });
     }
     const float h = kMargin + kTitleHeight + kGap +
                     static_cast<float>(lines_.size()) * kLineHeight + 2 * kGap + kButtonHeight +
