@@ -13,13 +13,13 @@ void AM_AudioMan::reset()
 {
     if (!context_)
         return;
-    if (resetDone_ != 0) {
-        ++resetDone_;
-        return;
-    }
-    resetEngine();
     // The host resumes: from now on changes from other threads go through the
-    // parameter manager's queue.
+    // parameter manager's queue, also when the engine was just reset (by a
+    // new sample rate) and needs no second reset.
+    if (resetDone_ != 0)
+        ++resetDone_;
+    else
+        resetEngine();
     paraMan_->beginProcessing();
 }
 

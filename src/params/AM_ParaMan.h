@@ -32,6 +32,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -143,7 +144,7 @@ public:
     void switchQueueOff() { queueOff_.store(true, std::memory_order_release); }
     // From now on every change goes through the queue (also done by the
     // first block). Any thread, before the audio thread may start.
-    void beginProcessing() { running_.store(true, std::memory_order_release); }
+    void beginProcessing();
     // True once changes go through the queue. Any thread.
     bool isProcessing() const { return running_.load(std::memory_order_acquire); }
     // Pushes that found the change queue full (see AM_ParamChangeQueue).
@@ -320,6 +321,11 @@ private:
     int32_t moduleCursor_ = 0;
 
     std::atomic<bool> running_{false};
+    // Before processing begins, changes are applied by the threads that make
+    // them (an automation thread and a state being read may overlap): they
+    // take turns here. Never taken once processing has begun. Recursive: a
+    // module told of a change may change another parameter.
+    std::recursive_mutex directChanges_;
     std::atomic<bool> queueOff_{false};
     std::atomic<bool> loading_{false};
     std::atomic<bool> emptyRequested_{false};

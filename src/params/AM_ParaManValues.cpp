@@ -82,8 +82,12 @@ void AM_ParaMan::setParam(int32_t* idPointer, float* value, AM_ParamChangeContex
         checkOwnAssignment(info.localNumber, value);
     setRequested(id, *value);
     if (!running) {
-        applyChange(id, *value, context, true);
-        return;
+        const std::lock_guard<std::recursive_mutex> turn(directChanges_);
+        // Processing may have begun while this thread waited its turn.
+        if (!running_.load(std::memory_order_acquire)) {
+            applyChange(id, *value, context, true);
+            return;
+        }
     }
     changeQueue_.post(static_cast<uint32_t>(id), *value, immediate);
 }
@@ -190,6 +194,14 @@ void AM_ParaMan::storeValue(int32_t id, float value, AM_ParamChangeContext* cont
     if ((info.flags & k_paramBroadcast) != 0)
         sendMessage(0, k_msgParameterChanged, static_cast<uint32_t>(info.moduleIndex),
                     module ? module->getGlobalMemory() : nullptr);
+}
+
+void AM_ParaMan::beginProcessing()
+{
+    // Waits for a change being applied directly, so the audio thread never
+    // meets one half done.
+    const std::lock_guard<std::recursive_mutex> turn(directChanges_);
+    running_.store(true, std::memory_order_release);
 }
 
 void AM_ParaMan::process(int32_t*, int32_t*, AM_ChildRecord* record, AM_ProcessContext* context)

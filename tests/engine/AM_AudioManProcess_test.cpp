@@ -412,6 +412,19 @@ TEST(AudioManProcess, MidiActivityDecaysOncePerBlock)
     EXPECT_FLOAT_EQ(*activity, 0.97f * 0.97f);
 }
 
+// A host that sets the sample rate before it resumes (as most do) must still
+// find changes from other threads queued for the audio thread once it has
+// resumed, although the new rate already reset the engine.
+TEST(AudioManProcess, ResumingAfterANewSampleRateQueuesChangesFromOtherThreads)
+{
+    BareAudioMan engine;
+    engine.init();
+    engine.setSampleRate(48000.0f);
+    EXPECT_FALSE(engine.getParaMan()->isProcessing());
+    engine.reset();
+    EXPECT_TRUE(engine.getParaMan()->isProcessing());
+}
+
 TEST(AudioManProcess, NothingHappensBeforeInit)
 {
     BareAudioMan engine;
