@@ -5,6 +5,7 @@
 #include "editor/forms/AM_FormsDrawing.h"
 #include "editor/forms/AM_FormsLook.h"
 #include "editor/forms/AM_OverlaySurface.h"
+#include "gui/graphics/text/AM_TextWrap.h"
 
 #include <algorithm>
 
@@ -20,6 +21,8 @@ constexpr float kSingleHeight = kLineHeight + 8;
 constexpr float kFieldHeights[4] = {kSingleHeight, kSingleHeight, 4 * kLineHeight + 6,
                                     3 * kLineHeight + 6};
 constexpr const char* kLabels[4] = {"Name", "Author", "Description", "Usage"};
+// An error takes as many lines as its words need, up to this many.
+constexpr int kMaxErrorLines = 4;
 } // namespace
 
 AM_SaveFormOverlay::AM_SaveFormOverlay(AM_OverlaySurface& surface) : surface_(surface)
@@ -41,9 +44,8 @@ bool AM_SaveFormOverlay::open(const platform::SaveFormFields& fields,
     fields_[2].reset(fields.description, true, limits.description);
     fields_[3].reset(fields.usage, true, limits.usage);
     for (int i = 1; i < kFieldCount; ++i) {
-        // Only the focused field starts selected.
-        fields_[static_cast<size_t>(i)].setCaret(fields_[static_cast<size_t>(i)].text().size(),
-                                                 false);
+        // Only the focused field starts selected; each shows its beginning.
+        fields_[static_cast<size_t>(i)].setCaret(0, false);
     }
     for (AM_TextFieldView& v : views_) {
         v.scrollX = 0;
@@ -67,14 +69,25 @@ bool AM_SaveFormOverlay::open(const platform::SaveFormFields& fields,
 
 void AM_SaveFormOverlay::layout()
 {
+    const float winW = surface_.widthUnits();
+    const float winH = surface_.heightUnits();
+    const float w = std::min(kFormWidth, winW);
+    AM_AGG_Context& c = surface_.context();
+    errorLines_.clear();
+    if (!error_.empty()) {
+        AM_FontSizeScope font(c, kFontSize);
+        errorLines_ = AM_wrapText(error_, w - 2 * kMargin - kLabelWidth, kMaxErrorLines,
+                                  [&c](const std::string& line) {
+                                      return AM_TextFieldView::measure(c, line);
+                                  });
+    }
+    const float errorHeight =
+        static_cast<float>(std::max<size_t>(errorLines_.size(), 1)) * kLineHeight;
     float height = kMargin + kTitleHeight + kGap;
     for (float h : kFieldHeights) {
         height += h + kGap;
     }
-    height += kLineHeight + kGap + kButtonHeight + kMargin;
-    const float winW = surface_.widthUnits();
-    const float winH = surface_.heightUnits();
-    const float w = std::min(kFormWidth, winW);
+    height += errorHeight + kGap + kButtonHeight + kMargin;
     bounds_ = AM_Rect{std::max(0.0f, (winW - w) * 0.5f), std::max(0.0f, (winH - height) * 0.5f), w,
                       height};
     float y = bounds_.y + kMargin + kTitleHeight + kGap;
@@ -85,8 +98,7 @@ void AM_SaveFormOverlay::layout()
         y += kFieldHeights[i] + kGap;
     }
     errorLine_ = AM_Rect{fieldX, y, fieldW, kLineHeight};
-    y += kLineHeight + kGap;
-    AM_AGG_Context& c = surface_.context();
+    y += errorHeight + kGap;
     const float wSave = AM_FormsDrawing::buttonWidth(c, "Save");
     const float wCancel = AM_FormsDrawing::buttonWidth(c, "Cancel");
     cancel_ = AM_Rect{bounds_.x + bounds_.w - kMargin - wCancel, y, wCancel, kButtonHeight};
@@ -103,6 +115,10 @@ void AM_SaveFormOverlay::showError(const std::string& text)
 {
     error_ = text;
     if (open_) {
+        // The form grows or shrinks with the error's lines.
+        const AM_Rect before = bounds_;
+        layout();
+        surface_.refresh(before);
         surface_.refresh(bounds_);
     }
 }
@@ -183,9 +199,11 @@ void AM_SaveFormOverlay::drawOverlay(AM_AGG_Context& c, bool caretOn)
             c.setColourPacked(focus_ == i ? kText : kTextDim);
             c.drawText(kLabels[i], &label, 0, true);
         }
-        if (!error_.empty()) {
-            c.setColourPacked(kError);
-            c.drawText(error_.c_str(), &errorLine_, 0, true);
+        c.setColourPacked(kError);
+        AM_Rect line = errorLine_;
+        for (const std::string& text : errorLines_) {
+            c.drawText(text.c_str(), &line, 0, true);
+            line.y += kLineHeight;
         }
     }
     for (int i = 0; i < kFieldCount; ++i) {

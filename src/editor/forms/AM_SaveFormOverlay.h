@@ -1,11 +1,13 @@
 #pragma once
 // The preset-save form drawn in the middle of the editor's window: Name and
-// Author on one line each, Description and Usage on several, a line for an
-// error the client shows, and Save and Cancel. Tab and Shift+Tab walk the
-// fields and buttons; Return saves (in the multi-line fields it starts a
-// new line, Control+Return saves); Escape cancels. Save leaves the form
-// open until the client closes it, so nothing typed is lost when the save
-// is refused. While open it takes every pointer and key event.
+// Author on one line each, Description and Usage on several (each field
+// opens showing the beginning of its text), the lines of an error the
+// client shows (wrapped at spaces; the form grows with them), and Save and
+// Cancel. Tab and Shift+Tab walk the fields and buttons; Return saves (in
+// the multi-line fields it starts a new line, Control+Return saves); Escape
+// cancels. Save leaves the form open until the client closes it, so nothing
+// typed is lost when the save is refused. While open it takes every pointer
+// and key event.
 //
 // GUI thread only.
 
@@ -16,6 +18,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class AM_OverlaySurface;
 
@@ -46,6 +49,10 @@ public:
     const AM_Rect& saveButton() const { return save_; }
     const AM_Rect& cancelButton() const { return cancel_; }
     const std::string& error() const { return error_; }
+    // The error as drawn: its lines, and where the first is.
+    const std::vector<std::string>& errorLines() const { return errorLines_; }
+    const AM_Rect& errorLine() const { return errorLine_; }
+    const AM_TextFieldView& fieldView(int i) const { return views_[static_cast<size_t>(i)]; }
     platform::SaveFormFields values() const;
 
 private:
@@ -64,6 +71,7 @@ private:
     AM_Rect cancel_{};
     AM_Rect errorLine_{};
     std::string error_;
+    std::vector<std::string> errorLines_;
     platform::SaveFormClient* client_ = nullptr;
     bool open_ = false;
     int focus_ = 0;

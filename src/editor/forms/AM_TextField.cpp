@@ -50,8 +50,10 @@ void AM_TextField::reset(std::string_view text, bool multiLine, size_t maxBytes)
 
 void AM_TextField::selectAll()
 {
-    anchor_ = 0;
-    caret_ = text_.size();
+    // The caret at the start: a field scrolled to its caret shows the
+    // beginning of a long text.
+    anchor_ = text_.size();
+    caret_ = 0;
 }
 
 size_t AM_TextField::previousBoundary(size_t pos) const

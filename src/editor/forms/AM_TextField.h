@@ -16,7 +16,7 @@
 class AM_TextField {
 public:
     // New text, cut to maxBytes without splitting a character, all of it
-    // selected.
+    // selected (as selectAll).
     void reset(std::string_view text, bool multiLine, size_t maxBytes);
 
     const std::string& text() const { return text_; }
@@ -28,6 +28,7 @@ public:
     size_t selectionStart() const { return caret_ < anchor_ ? caret_ : anchor_; }
     size_t selectionEnd() const { return caret_ < anchor_ ? anchor_ : caret_; }
 
+    // The whole text, with the caret at its start and the anchor at its end.
     void selectAll();
     // The caret to pos (moved back to a character's start); extend keeps
     // the anchor.

@@ -1,5 +1,9 @@
 #include "editor/forms/AM_SaveFormOverlay.h"
 
+#include "editor/forms/AM_FontSizeScope.h"
+#include "editor/forms/AM_FormsLook.h"
+#include "editor/forms/AM_TextFieldView.h"
+
 #include "OverlayFixture.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +59,69 @@ TEST_F(SaveFormTest, LooksRightWithAnError)
         ASSERT_EQ(client.saved.size(), 1u);
         EXPECT_TRUE(forms->saveForm().isOpen());
         EXPECT_EQ(compare(zoom == 1.0f ? "save_form_error_z1" : "save_form_error_z2"), "");
+        forms->closeAll();
+    }
+}
+
+// Texts longer than their fields open at their beginning; the caret walks
+// through them and the view follows it. An error longer than a line wraps
+// at spaces, every word shown, and the form grows to hold it.
+TEST_F(SaveFormTest, LongTextsShowTheirBeginningAndLongErrorsEveryWord)
+{
+    const std::string longLine = "One saw through a resonant 24 dB filter with a snappy "
+                                 "envelope and legato glide, for sixteenth-note lines";
+    const std::string error = "Not saved: a preset of that name exists. Choose another name.";
+    for (const float zoom : {1.0f, 2.0f}) {
+        SCOPED_TRACE(zoom);
+        make(480, 400, zoom);
+        client = FormClient{};
+        client.form = &forms->saveForm();
+        ASSERT_TRUE(forms->saveForm().open(
+            SaveFormFields{"A name longer than the field shows at once", "Someone", longLine,
+                           longLine},
+            {}, &client));
+        for (int i = 0; i < AM_SaveFormOverlay::kFieldCount; ++i) {
+            EXPECT_EQ(form().field(i).caret(), 0u) << i;
+            EXPECT_EQ(form().fieldView(i).scrollX, 0.0f) << i;
+        }
+        const float oneLineHeight = form().overlayBounds().h;
+        forms->saveForm().showError(error);
+        const std::vector<std::string>& lines = form().errorLines();
+        ASSERT_GT(lines.size(), 1u);
+        std::string joined;
+        {
+            AM_FontSizeScope font(*frame, AM_FormsLook::kFontSize);
+            for (const std::string& line : lines) {
+                EXPECT_LE(AM_TextFieldView::measure(*frame, line), form().errorLine().w) << line;
+                joined += (joined.empty() ? "" : " ") + line;
+            }
+        }
+        EXPECT_EQ(joined, error);
+        EXPECT_FLOAT_EQ(form().overlayBounds().h,
+                        oneLineHeight + float(lines.size() - 1) * AM_FormsLook::kLineHeight);
+        pump();
+        EXPECT_EQ(compare(zoom == 1.0f ? "save_form_long_z1" : "save_form_long_z2"), "");
+
+        // Into the description: all of it selected, its beginning shown.
+        key(kVirtualKeyTab);
+        key(kVirtualKeyTab);
+        pump();
+        ASSERT_EQ(form().focus(), 2);
+        EXPECT_EQ(form().fieldView(2).scrollX, 0.0f);
+        struct Step {
+            int key;
+            size_t caret;
+            bool scrolled;
+        } steps[] = {{kVirtualKeyEnd, longLine.size(), true},
+                     {kVirtualKeyLeft, longLine.size() - 1, true},
+                     {kVirtualKeyHome, 0, false},
+                     {kVirtualKeyRight, 1, false}};
+        for (const Step& step : steps) {
+            key(step.key);
+            pump();
+            EXPECT_EQ(form().field(2).caret(), step.caret) << step.key;
+            EXPECT_EQ(form().fieldView(2).scrollX > 0.0f, step.scrolled) << step.key;
+        }
         forms->closeAll();
     }
 }
