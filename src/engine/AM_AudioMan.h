@@ -118,6 +118,12 @@ public:
     // ID, the published numbering and the default preset. Called at the end
     // of init.
     virtual void loadStartupFiles();
+    // True while the state is the one the default preset gave at start-up:
+    // any later state (a host's, a preset's) ends it. Any thread.
+    bool startedFromDefaultPreset() const
+    {
+        return startedFromDefaultPreset_.load(std::memory_order_relaxed);
+    }
     // XY pads and targets per pad of the parameter manager; effective only
     // before the first module is added and before init.
     virtual void setXYPadLayout(uint32_t pads, uint32_t targetsPerPad);
@@ -527,4 +533,5 @@ private:
     AM_DataBlockStaging dataBlockStaging_;
     // Counts the starts and ends of writes into data-block storage.
     std::atomic<uint32_t> storageWrites_{0};
+    std::atomic<bool> startedFromDefaultPreset_{false};
 };

@@ -106,6 +106,7 @@ bool AM_AudioMan::setChunk(const void* data, int32_t size, int32_t mode)
         return false;
     if (!paraMan_->readState(static_cast<const char*>(data), size, mode))
         return false;
+    startedFromDefaultPreset_.store(false, std::memory_order_relaxed);
     // Before audio runs the bus channels are cleared here. Once blocks run,
     // every sub-block refills each bus row before the modules read it, so
     // nothing of the old state can be heard, and the rows belong to the

@@ -118,5 +118,6 @@ bool AM_AudioMan::selectProgram(int32_t program, char* name, uint32_t nameCapaci
     }
     copyName(name, nameCapacity, item->name());
     paraMan_->readSnapshot(snapshot.data(), static_cast<uint32_t>(snapshot.size()));
+    startedFromDefaultPreset_.store(false, std::memory_order_relaxed);
     return true;
 }

@@ -145,8 +145,9 @@ void AM_AudioMan::loadDefaultPreset()
     PresetFolder local(std::make_unique<AM_Directory>(presets.path()), 0, kLocalFolderName);
     PresetListItem item(std::make_unique<AM_File>(path), &local);
     paraMan_->setLoadingDefaults(kLoadingDefaults);
-    loadPresetFile(&item);
+    const bool loaded = loadPresetFile(&item);
     paraMan_->setLoadingDefaults(0);
+    startedFromDefaultPreset_.store(loaded, std::memory_order_relaxed);
 }
 
 // A map file with lines the reader did not take is copied to "<name>.bak"

@@ -91,6 +91,8 @@ protected:
 
 private:
     AM_VST_base* plugin() const;
+    // The name the editor shows for a program name of the plug-in.
+    const char* shownProgramName(const char* program);
     // True for a list of a single module (selected through "SelMod").
     bool selectForState(const char* modulePath, bool announce);
     void setSelectedModule(float id);

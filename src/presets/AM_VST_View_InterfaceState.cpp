@@ -25,6 +25,12 @@ constexpr uint32_t kFxpVersion = 1;
 constexpr uint32_t kFxpPluginVersion = 1;
 // "PFile" texts shorter than this hold no name and extension worth taking.
 constexpr size_t kShortestPatchFile = 5;
+// The plug-in's initial program name stands for no preset; the editor
+// shows the sound it holds under a name a musician reads: the default
+// preset's, when the engine started from one, else the start-up sound's.
+constexpr const char* kInitialProgram = "initialize";
+constexpr const char* kDefaultPresetShown = "default";
+constexpr const char* kStartupSoundShown = "Init Patch";
 
 void putBigEndian(uint8_t* at, uint32_t value)
 {
@@ -172,6 +178,8 @@ void AM_VST_View_Interface::hostProgramChanged()
     if (effect != nullptr)
         effect->getProgramName(program);
     program[sizeof program - 1] = 0;
+    if (const char* shown = shownProgramName(program); shown != program)
+        viewtext::copy(program, sizeof program, shown);
 
     // The list's preset takes the program's name; its extension stays.
     const char* extension = getCurrentPresetExtension(nullptr);
@@ -209,9 +217,18 @@ void AM_VST_View_Interface::hostProgramChanged()
     }
 }
 
+const char* AM_VST_View_Interface::shownProgramName(const char* program)
+{
+    if (program == nullptr || std::strcmp(program, kInitialProgram) != 0)
+        return program;
+    const AM_AudioMan* audio = getAudioMan();
+    return audio != nullptr && audio->startedFromDefaultPreset() ? kDefaultPresetShown
+                                                                 : kStartupSoundShown;
+}
+
 void AM_VST_View_Interface::hostProgramNameChanged(const char* name)
 {
-    setCurrentPreset(name, kHostExtension, nullptr);
+    setCurrentPreset(shownProgramName(name), kHostExtension, nullptr);
     if (viewMan_ != nullptr)
         viewMan_->parametersRefreshed();
 }

@@ -9,6 +9,7 @@
 
 #include "foundation/AM_DataFolder.h"
 #include "params/object/AM_ParamInfo.h"
+#include "gui/controls/AM_View_InfoDisplay.h"
 #include "gui/controls/AM_View_Knob.h"
 #include "gui/controls/AM_View_Label.h"
 #include "gui/graphics/AM_Colour.h"
@@ -181,6 +182,64 @@ TEST_F(SurfaceTest, EveryParameterAMusicianSeesIsBoundToAControl)
             << info->longName << ") has no control";
     }
     EXPECT_GT(visible, 90) << "the instrument's parameters were listed";
+}
+
+// A control that can bind parameters but binds none shows something that
+// does nothing (a keyboard without notes to play, a knob without a
+// setting): the surface has none. Labels, panes, the info display and the
+// preset browser serve without one.
+TEST_F(SurfaceTest, EveryControlThatTakesParametersIsBoundToOne)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    idle(e);
+    const std::set<std::string> servingWithout = {
+        "Label", "Pane", "InfoDisplay", "PresetManager", "PresetSelector", "PresetSaver"};
+    std::string unbound;
+    std::function<void(AM_ViewControl*)> walk = [&](AM_ViewControl* c) {
+        for (; c != nullptr; c = c->getNextControl()) {
+            bool bound = false;
+            for (int32_t i = 0; i < c->getNumPorts(); ++i) {
+                const AM_PortRecord* port = c->getPort(i);
+                bound = bound || (port != nullptr && port->parameter != nullptr);
+            }
+            if (c->getNumPorts() > 0 && !bound && servingWithout.count(c->getTypeName()) == 0)
+                unbound += std::string(" ") + c->getTypeName() + " '" + c->getName() + "'";
+            walk(c->getFirstChildControl());
+        }
+    };
+    walk(vm(e).getRootView()->getFirstChildControl());
+    EXPECT_EQ(unbound, "");
+}
+
+// At first open the info display names the sound the instrument holds: the
+// default preset when the engine started from one, else the start-up sound.
+TEST_F(SurfaceTest, AtFirstOpenTheInfoDisplayNamesTheSound)
+{
+    const std::string defaultPreset =
+        dataRoot().file("KestanK4.data/Presets/KestanK4/default.h2p");
+    struct Case {
+        const char* what;
+        bool withDefaultPreset;
+        const char* shown;
+    } cases[] = {{"the start-up sound", false, "Init Patch"},
+                 {"a default preset", true, "default"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(defaultPreset);
+        if (c.withDefaultPreset)
+            std::filesystem::copy_file(KK_SOURCE_DATA "/Presets/KestanK4/Basses/Acid Line.h2p",
+                                       defaultPreset);
+        AEffect* e = openWithEditor();
+        ASSERT_NE(e, nullptr);
+        idle(e);
+        const auto* info =
+            dynamic_cast<const AM_View_InfoDisplay*>(vm(e).getTopControl()->findByName("Info"));
+        ASSERT_NE(info, nullptr);
+        EXPECT_STREQ(info->getPresetName(), c.shown);
+        close(e);
+    }
+    std::filesystem::remove(defaultPreset);
 }
 
 // Every CONTROL line of the script makes a control (an unknown type makes
