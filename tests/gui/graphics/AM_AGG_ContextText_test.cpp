@@ -139,4 +139,46 @@ TEST_F(ContextText, NothingOutsideTheClipOrWithoutFont)
     EXPECT_EQ(trace.standardOutput(), "No load font, arrrgh!\n");
 }
 
+// Labels whose bounds reach the ends of the int range: the rectangle meets
+// the canvas, so the text is placed, but only glyphs that land on the canvas
+// may be drawn; the rest are far away and must not reach the scanline code
+// (whose int coordinates they would overflow). Every glyph mode, zooms 1 and 2.
+TEST_F(ContextText, LabelsNearTheEndsOfTheIntRangeDrawOnlyWhatIsVisible)
+{
+    constexpr float kLow = -2147483648.0f;
+    struct Case {
+        AM_Rect r;
+        int hAlign;
+        bool vCentre;
+        bool inked; // some of the text lands on the canvas
+    };
+    // At these magnitudes a float steps by 256 or 512, so the sizes below
+    // are multiples of that.
+    const Case cases[] = {
+        {{kLow, 5, -kLow + 256, 20}, 0, false, false},         // starts far left
+        {{kLow, 5, -kLow + 256, 20}, 2, false, true},          // ends at 256
+        {{kLow, 5, -2 * kLow, 20}, 1, false, true},            // centred on 0
+        {{0, 5, -2 * kLow, 20}, 2, false, false},              // ends far right
+        {{5, kLow, 80, -kLow + 256}, 0, false, false},         // baseline far above
+        {{5, 0, 80, -2 * kLow}, 0, true, false},               // baseline far below
+        {{kLow, kLow, -2 * kLow, -2 * kLow}, 1, false, false}, // far above, centred across
+    };
+    for (const uint32_t mode : {uint32_t(kGlyphNativeMono), uint32_t(kGlyphNativeGrey),
+                                uint32_t(kGlyphOutline), uint32_t(kGlyphGrey)}) {
+        for (const float zoom : {1.0f, 2.0f}) {
+            for (const Case& k : cases) {
+                SCOPED_TRACE(testing::Message() << "mode " << mode << " zoom " << zoom << " at "
+                                                << k.r.x << "," << k.r.y << " align " << k.hAlign);
+                testsupport::HeadlessCanvas canvas(300, 40, zoom);
+                canvas.begin();
+                AM_AGG_Context& c = canvas.context();
+                c.setGlyphMode(mode);
+                c.setFontSize(12);
+                c.drawText("Wide label", &k.r, k.hAlign, k.vCentre);
+                EXPECT_EQ(canvas.inkCount() > 0, k.inked);
+            }
+        }
+    }
+}
+
 } // namespace

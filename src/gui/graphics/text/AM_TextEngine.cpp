@@ -229,8 +229,16 @@ void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& c
         // A glyph without ink (a space) has an empty box and nothing to render.
         const bool inked = glyph->data_size > 0 && glyph->bounds.x1 <= glyph->bounds.x2 &&
                            glyph->bounds.y1 <= glyph->bounds.y2;
-        cache.init_embedded_adaptors(glyph, x, y);
-        switch (inked ? glyph->data_type : agg::glyph_data_invalid) {
+        // Only glyphs that meet the clip are handed to the scanline code: it
+        // keeps coordinates in int, and a pen far outside (a label placed
+        // near the ends of the int range) would overflow them. A pen that is
+        // not a number meets nothing.
+        const bool meets =
+            x + glyph->bounds.x2 >= clip.x1 - 1 && x + glyph->bounds.x1 <= clip.x2 + 1 &&
+            y + glyph->bounds.y2 >= clip.y1 - 1 && y + glyph->bounds.y1 <= clip.y2 + 1;
+        if (inked && meets)
+            cache.init_embedded_adaptors(glyph, x, y);
+        switch (inked && meets ? glyph->data_type : agg::glyph_data_invalid) {
         case agg::glyph_data_mono:
             agg::render_scanlines(cache.mono_adaptor(), cache.mono_scanline(), binary);
             break;
