@@ -44,6 +44,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 class AM_AudioObject;
 class AM_CircuitObject;
@@ -223,6 +224,7 @@ public:
     void* getBinaryParameterData(int32_t index) override;
     bool copyBinaryParameterData(int32_t index, void* to, uint32_t size) override;
     void setBinaryParameterData(int32_t index, const void* data, uint32_t size) override;
+    void writeSharedStorage(void* to, uint32_t capacity, const void* data, uint32_t size) override;
     void readLevels(float* inputLevels, float* outputLevels) override;
     void setMeteringCount(uint32_t blocks) override;
     float* getMidiActivityAddress() override;
@@ -528,10 +530,17 @@ private:
     void storeDataBlock(const AM_ParamInfo& info, const void* data, uint32_t size);
     // Writes capacity bytes of module storage (data, then zeros) byte by
     // byte through atomic stores, with storageWrites_ odd meanwhile, so a
-    // reader on another thread can tell a copy that overlapped a write.
+    // reader on another thread can tell a copy that overlapped a write. The
+    // audio thread's writes; the other threads' go through
+    // writeSharedStorage.
     void writeStorage(void* to, uint32_t capacity, const void* data, uint32_t size);
     AM_DataBlockStaging dataBlockStaging_;
     // Counts the starts and ends of writes into data-block storage.
     std::atomic<uint32_t> storageWrites_{0};
+    // The same for writeSharedStorage, whose writers (never the audio
+    // thread) take turns through sharedWriteLock_, so that each count has
+    // one writer at a time.
+    std::atomic<uint32_t> sharedWrites_{0};
+    std::mutex sharedWriteLock_;
     std::atomic<bool> startedFromDefaultPreset_{false};
 };

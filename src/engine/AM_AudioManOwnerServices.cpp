@@ -160,7 +160,8 @@ bool AM_AudioMan::copyBinaryParameterData(int32_t index, void* to, uint32_t size
     const auto* from = static_cast<const uint8_t*>(address);
     for (;;) {
         const uint32_t before = storageWrites_.load(std::memory_order_acquire);
-        if (before & 1u) {
+        const uint32_t sharedBefore = sharedWrites_.load(std::memory_order_acquire);
+        if ((before | sharedBefore) & 1u) {
             std::this_thread::yield();
             continue;
         }
@@ -168,7 +169,8 @@ bool AM_AudioMan::copyBinaryParameterData(int32_t index, void* to, uint32_t size
         // start with it (acquire), so the count read below differs.
         for (uint32_t i = 0; i < copied; ++i)
             out[i] = std::atomic_ref<const uint8_t>(from[i]).load(std::memory_order_acquire);
-        if (storageWrites_.load(std::memory_order_relaxed) == before)
+        if (storageWrites_.load(std::memory_order_relaxed) == before &&
+            sharedWrites_.load(std::memory_order_relaxed) == sharedBefore)
             return true;
     }
 }
@@ -182,6 +184,18 @@ void AM_AudioMan::writeStorage(void* to, uint32_t capacity, const void* data, ui
     for (uint32_t i = 0; i < capacity; ++i)
         std::atomic_ref<uint8_t>(out[i]).store(i < copied ? in[i] : 0, std::memory_order_release);
     storageWrites_.fetch_add(1, std::memory_order_release);
+}
+
+void AM_AudioMan::writeSharedStorage(void* to, uint32_t capacity, const void* data, uint32_t size)
+{
+    auto* out = static_cast<uint8_t*>(to);
+    const auto* in = static_cast<const uint8_t*>(data);
+    const uint32_t copied = in ? std::min(size, capacity) : 0;
+    std::lock_guard<std::mutex> turn(sharedWriteLock_);
+    sharedWrites_.fetch_add(1, std::memory_order_relaxed);
+    for (uint32_t i = 0; i < capacity; ++i)
+        std::atomic_ref<uint8_t>(out[i]).store(i < copied ? in[i] : 0, std::memory_order_release);
+    sharedWrites_.fetch_add(1, std::memory_order_release);
 }
 
 void AM_AudioMan::setBinaryParameterData(int32_t index, const void* data, uint32_t size)
@@ -207,8 +221,14 @@ void AM_AudioMan::setBinaryParameterData(int32_t index, const void* data, uint32
 void AM_AudioMan::storeDataBlock(const AM_ParamInfo& info, const void* data, uint32_t size)
 {
     AM_AudioObject* module = moduleTable_[info.moduleIndex];
-    if (void* address = module->getParameterAddress(info.localNumber))
-        writeStorage(address, static_cast<uint32_t>(info.max), data, size);
+    // Each count of writes has one writer at a time: the audio thread
+    // counts its own, the other threads take turns on theirs.
+    if (void* address = module->getParameterAddress(info.localNumber)) {
+        if (platform::isRealtimeThread())
+            writeStorage(address, static_cast<uint32_t>(info.max), data, size);
+        else
+            writeSharedStorage(address, static_cast<uint32_t>(info.max), data, size);
+    }
     if (info.flags >= kNotifyDataFlags) {
         uint32_t local = info.localNumber;
         float value = 0.0f;

@@ -11,6 +11,7 @@
 #include "params/ParamKeyWords.h"
 #include "params/object/AM_Messages.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -297,6 +298,22 @@ char* AM_ParaMan::getMetaText(int32_t which) const
 uint32_t AM_ParaMan::getMetaSize(int32_t which) const
 {
     return (which >= 0 && which < kMetaBuffers) ? metaSize_[which] : 0;
+}
+
+void AM_ParaMan::storeMetaText(int32_t which, const char* text, uint32_t length)
+{
+    char* buffer = getMetaText(which);
+    if (!buffer)
+        return;
+    const uint32_t size = metaSize_[which];
+    if (owner_) {
+        owner_->writeSharedStorage(buffer, size, text, length);
+        return;
+    }
+    const uint32_t copied = text ? std::min(length, size) : 0;
+    if (copied > 0)
+        std::memcpy(buffer, text, copied);
+    std::memset(buffer + copied, 0, size - copied);
 }
 
 void AM_ParaMan::setVersion(uint32_t version, bool quiet)

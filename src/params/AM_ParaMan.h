@@ -162,6 +162,10 @@ public:
     void allocMetaBuffers(uint32_t authorSize, uint32_t descriptionSize, uint32_t usageSize);
     char* getMetaText(int32_t which) const; // 0 author, 1 description, 2 usage
     uint32_t getMetaSize(int32_t which) const;
+    // Writes a meta text: length bytes of text (null: none), zeros up to
+    // the buffer's end. The editor copies the texts on its own thread, so
+    // writes go through the owner's shared-storage writer.
+    void storeMetaText(int32_t which, const char* text, uint32_t length);
     // Stores the state version here and in the process context; unless
     // quiet, a changed version is first broadcast (message 65).
     void setVersion(uint32_t version, bool quiet);

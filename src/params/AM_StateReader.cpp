@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -247,14 +248,19 @@ uint32_t AM_StateReader::readMetaBlock(uint32_t from)
     // The block is the patch's: a text it lacks is empty.
     man_.allocMetaBuffers(found[0] ? textLength[0] + 1 : 0, found[1] ? textLength[1] + 1 : 0,
                           found[2] ? textLength[2] + 1 : 0);
+    std::string unescaped;
     for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
-        char* buffer = man_.getMetaText(k);
-        if (buffer)
-            std::memset(buffer, 0, man_.getMetaSize(k));
-        if (!found[k] || !buffer)
+        if (!man_.getMetaText(k))
             continue;
+        if (!found[k]) {
+            man_.storeMetaText(k, nullptr, 0);
+            continue;
+        }
         metaFound_[k] = true;
-        metatext::unescape(text_.get() + textStart[k], textLength[k], buffer);
+        unescaped.assign(textLength[k] + 1, '\0');
+        const uint32_t length =
+            metatext::unescape(text_.get() + textStart[k], textLength[k], unescaped.data());
+        man_.storeMetaText(k, unescaped.data(), length);
     }
     return next;
 }
@@ -772,11 +778,9 @@ void AM_StateReader::markAllPending()
 void AM_StateReader::finish()
 {
     if (defaults_ == kResetUnmentioned) {
-        for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k) {
-            char* text = man_.getMetaText(k);
-            if (!metaFound_[k] && text)
-                std::memset(text, 0, man_.getMetaSize(k));
-        }
+        for (int32_t k = 0; k < AM_ParaMan::kMetaTexts; ++k)
+            if (!metaFound_[k])
+                man_.storeMetaText(k, nullptr, 0);
         if (version_ != 0)
             man_.setVersion(version_, false);
         AM_EngineOwner* owner = man_.getOwner();

@@ -82,6 +82,18 @@ public:
     // reaches the module at the start of the next block; reads answer it at
     // once. Any thread.
     virtual void setBinaryParameterData(int32_t index, const void* data, uint32_t size) = 0;
+    // Writes capacity bytes at `to` (the first min(size, capacity) bytes of
+    // data, zeros after; data may be null) so that copyBinaryParameterData
+    // never copies part of the write: for storage behind a data-block
+    // parameter that a thread other than the audio thread writes in place
+    // (the meta texts). Not on the audio thread.
+    virtual void writeSharedStorage(void* to, uint32_t capacity, const void* data, uint32_t size)
+    {
+        const uint32_t copied = data ? (size < capacity ? size : capacity) : 0;
+        if (copied > 0)
+            std::memcpy(to, data, copied);
+        std::memset(static_cast<char*>(to) + copied, 0, capacity - copied);
+    }
     // Hook called by the parameter manager's set-up once the joint table
     // exists; the owner may hide parameters and change defaults there.
     virtual void setupParameters() = 0;

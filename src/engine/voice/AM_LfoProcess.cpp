@@ -10,6 +10,7 @@
 #include "params/object/AM_Messages.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <iterator>
 #include <numbers>
@@ -206,7 +207,7 @@ struct Run {
             out[s] = value;
         }
         v.offsetPhase = p;
-        g.meter = value;
+        std::atomic_ref<float>(g.meter).store(value, std::memory_order_relaxed);
         messages(startOffset, p, true);
     }
 
@@ -239,7 +240,7 @@ struct Run {
         }
         v.rampTarget = value;
         v.offsetPhase = p;
-        g.meter = v.low;
+        std::atomic_ref<float>(g.meter).store(v.low, std::memory_order_relaxed);
         messages(startOffset, p, false);
     }
 };
