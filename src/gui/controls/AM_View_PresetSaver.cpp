@@ -37,6 +37,7 @@ constexpr char kColourNames[][kGuiNameBytes] = {"Background", "Border", "Text", 
 constexpr char kGraphicNames[][kGuiNameBytes] = {"PresetSaverBackground", "PresetSaverForeGround"};
 
 constexpr const char* kClientPaneKey = "clientpane";
+constexpr const char* kQuickSaveFailedTitle = "Preset not saved";
 
 constexpr uint32_t kShift = 1;
 constexpr uint32_t kRight = 2;
@@ -213,11 +214,19 @@ void AM_View_PresetSaver::mainListClick(uint32_t buttons)
     if (host == nullptr) {
         return;
     }
-    // Saved over without asking, then stepped on.
+    // Saved over without asking, then stepped on. A save that did not
+    // happen is shown, and the preset stays, edits and all.
     char name[kTextBytes] = {};
     const char* current = host->getCurrentPresetName(nullptr);
     std::snprintf(name, sizeof name, "%s", current != nullptr ? current : "");
-    host->savePreset(name, nullptr, true);
+    const PresetSaveResult result = host->savePreset(name, nullptr, true);
+    if (const char* failure = presetSaveFailureText(result)) {
+        viewMan_->showAlert(kQuickSaveFailedTitle, failure);
+        return;
+    }
+    if (result == PresetSaveResult::kCancelled) {
+        return;
+    }
     if ((buttons & kControl) != 0) {
         host->previousPreset(nullptr);
     } else if ((buttons & kShift) != 0) {

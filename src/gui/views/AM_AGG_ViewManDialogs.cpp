@@ -9,6 +9,7 @@
 #include "platform/ThreeWayQuestion.h"
 #include "platform/Utf8Limit.h"
 #include "presets/AM_View_Interface.h"
+#include "presets/library/ModulePresetList.h"
 #include "presets/library/PresetNameRules.h"
 
 #include <algorithm>
@@ -27,8 +28,8 @@ constexpr int32_t kMetaTexts = 3;
 // Bytes of the stored (escaped) texts, terminator not counted.
 constexpr size_t kMetaAuthorBytes = 127;
 constexpr size_t kMetaTextBytes = 511;
-// The preset name's limit, terminator not counted.
-constexpr size_t kPresetNameBytes = 255;
+// The preset name's limit, terminator not counted: what the library saves.
+constexpr size_t kPresetNameBytes = ModulePresetList::kMaxPresetNameBytes;
 constexpr char kUntitled[] = "untitled";
 constexpr char kExistsNote[] = "Not saved: a preset of that name exists. Choose another name.";
 
@@ -174,6 +175,12 @@ void AM_AGG_ViewMan::saveFormAccepted(const platform::SaveFormFields& fields)
     if (form == nullptr || interface_ == nullptr) {
         return;
     }
+    if (fields.name.size() > kPresetNameBytes) {
+        form->showError("Not saved: the name is too long. A preset name takes at most " +
+                        std::to_string(kPresetNameBytes) +
+                        " bytes (a character outside ASCII takes two to four).");
+        return;
+    }
     if (!isValidPathComponent(fields.name.c_str(), kPresetNameBytes, "preset")) {
         form->showError("A preset name must not be empty, \".\" or \"..\", nor hold '/', '\\' "
                         "or control characters.");
@@ -216,11 +223,8 @@ void AM_AGG_ViewMan::saveFormAccepted(const platform::SaveFormFields& fields)
         form->showError(kExistsNote);
         break;
     case PresetSaveResult::kRefused:
-        form->showError(
-            "Not saved: no preset folder is selected, or the name cannot be a file name.");
-        break;
     case PresetSaveResult::kFailed:
-        form->showError("The preset could not be written; the old file is unchanged.");
+        form->showError(presetSaveFailureText(result));
         break;
     }
 }

@@ -31,6 +31,9 @@ enum class PresetSaveResult : int32_t {
     kFailed,    // the data, the backup or the write failed: the old file is untouched
 };
 
+// What the user is told of a save refused or failed; null for the others.
+const char* presetSaveFailureText(PresetSaveResult result);
+
 class PresetLibrary {
 public:
     // The whole-patch list's module path.

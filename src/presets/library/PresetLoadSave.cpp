@@ -206,6 +206,18 @@ PresetLoadResult PresetLibrary::applyFile(const std::string& extension,
     return PresetLoadResult::kLoaded;
 }
 
+const char* presetSaveFailureText(PresetSaveResult result)
+{
+    switch (result) {
+    case PresetSaveResult::kRefused:
+        return "Not saved: no preset folder is selected, or the name cannot be a file name.";
+    case PresetSaveResult::kFailed:
+        return "The preset could not be written; the old file is unchanged.";
+    default:
+        return nullptr;
+    }
+}
+
 PresetSaveResult PresetLibrary::savePreset(char* name, const char* modulePath, bool force)
 {
     if (name == nullptr)

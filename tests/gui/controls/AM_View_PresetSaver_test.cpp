@@ -34,6 +34,16 @@ public:
         formats.push_back(flag);
         NamedInterface::setNativeFormat(flag);
     }
+    const char* getCurrentPresetName(const char*) override { return "Current"; }
+    PresetSaveResult savePreset(char* name, const char*, bool force) override
+    {
+        steps.push_back(std::string("save ") + name + (force ? " forced" : ""));
+        return saveResult;
+    }
+    void nextPreset(const char*) override { steps.emplace_back("next"); }
+    void previousPreset(const char*) override { steps.emplace_back("previous"); }
+    PresetSaveResult saveResult = PresetSaveResult::kSaved;
+    std::vector<std::string> steps;
     static constexpr uint32_t kPresetBytes = 80;
     int32_t presetA = -1, presetB = -1, tuning = -1, format = -1;
     std::vector<uint32_t> formats;
@@ -48,7 +58,12 @@ public:
         dialogs.emplace_back(modulePath != nullptr ? modulePath : "(main)");
         return MenuViewMan::presetSaveDialog(modulePath, title, name);
     }
+    void showAlert(const char* title, const char* text) override
+    {
+        alerts.push_back(std::string(title) + ": " + text);
+    }
     std::vector<std::string> dialogs;
+    std::vector<std::string> alerts;
 };
 
 class PresetSaverTest : public ::testing::Test {
@@ -166,6 +181,37 @@ TEST_F(PresetSaverTest, MenusAndClicksSaveThroughTheSaveForm)
     // Alt saves over the current preset without the form.
     main->onMouseDown(at(12, 42), 8);
     EXPECT_EQ(vm->dialogs.size(), 2u);
+}
+
+TEST_F(PresetSaverTest, AQuickSaveThatDidNotHappenIsShownAndStaysOnThePreset)
+{
+    // Alt saves over the current preset, with Shift stepping on to the next;
+    // a save refused or failed is shown, and stepping on would lose the
+    // edits that were not saved.
+    const struct {
+        PresetSaveResult result;
+        std::vector<std::string> steps;
+        const char* alert; // a part of the alert, or null for none
+    } cases[] = {
+        {PresetSaveResult::kSaved, {"save Current forced", "next"}, nullptr},
+        {PresetSaveResult::kFailed, {"save Current forced"}, "could not be written"},
+        {PresetSaveResult::kRefused, {"save Current forced"}, "no preset folder"},
+        {PresetSaveResult::kCancelled, {"save Current forced"}, nullptr},
+    };
+    AM_View_PresetSaver* main = saver("Main", -1, {10, 40, 60, 14});
+    for (const auto& c : cases) {
+        ui.saveResult = c.result;
+        ui.steps.clear();
+        vm->alerts.clear();
+        main->onMouseDown(at(12, 42), 8 | 1);
+        EXPECT_EQ(ui.steps, c.steps);
+        ASSERT_EQ(vm->alerts.size(), c.alert != nullptr ? 1u : 0u);
+        if (c.alert != nullptr) {
+            EXPECT_NE(vm->alerts[0].find("Preset not saved: "), std::string::npos);
+            EXPECT_NE(vm->alerts[0].find(c.alert), std::string::npos) << vm->alerts[0];
+        }
+    }
+    EXPECT_TRUE(vm->dialogs.empty());
 }
 
 TEST_F(PresetSaverTest, ValuesShowTheNameAndSetTheFormat)

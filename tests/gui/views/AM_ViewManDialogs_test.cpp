@@ -347,6 +347,30 @@ TEST_F(SaveFormTest, LongTextsAreCutWithoutSplittingAnEscape)
     EXPECT_EQ(meta->texts[40], std::string(126, 'a'));
 }
 
+TEST_F(SaveFormTest, TheNameTakesWhatTheLibrarySavesAndNoMore)
+{
+    // The library saves names of up to 63 bytes; the field stops there,
+    // never inside a character.
+    const std::string e = "\xc3\xa9"; // two bytes
+    const struct {
+        std::string typed;
+        std::string saved;
+    } cases[] = {
+        {std::string(63, 'a'), std::string(63, 'a')},
+        {std::string(70, 'a'), std::string(63, 'a')},
+        {std::string(62, 'a') + e, std::string(62, 'a')},
+        {std::string(61, 'a') + e, std::string(61, 'a') + e},
+    };
+    for (const auto& c : cases) {
+        vm->presetSaveDialog("Osc1", "Save", nullptr);
+        form.setField(platform::HeadlessSaveForm::Field::kName, c.typed);
+        form.pressSave();
+        EXPECT_FALSE(form.isOpen()) << c.typed;
+        ASSERT_FALSE(meta->saves.empty());
+        EXPECT_EQ(meta->saves.back(), c.saved);
+    }
+}
+
 TEST_F(SaveFormTest, NamesThatCannotBeFileNamesKeepTheFormOpenAndChangeNothing)
 {
     for (const char* name : {"", "..", "a/b", "back\\slash", "tab\there"}) {
