@@ -4,7 +4,11 @@
 
 #include "EditorFixture.h"
 
+#include "TraceCapture.h"
+#include "gui/controls/AM_View_PresetManager.h"
 #include "presets/folders/PresetFileFilters.h"
+
+#include <unistd.h>
 
 #include <string>
 
@@ -57,6 +61,38 @@ TEST_F(PresetSaverEditorTest, AClickOnTheButtonSavesThePatchThroughTheForm)
     idle(e);
     EXPECT_TRUE(dir.exists(std::string(kPatches) + "/Pads/Night.h2p"));
     EXPECT_STREQ(ui(e).getCurrentPresetName(nullptr), "Night");
+}
+
+TEST_F(PresetSaverEditorTest, ADropThatBringsInNoPresetIsToldInTheNotice)
+{
+    dir.makeDir(std::string(kPatches) + "/Pads");
+    dir.writeFile("secret", "root:x:0:0:secret\n");
+    ASSERT_EQ(::symlink(dir.file("secret").c_str(), dir.file("shadow.h2p").c_str()), 0);
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    ui(e).addModulePresetList(PresetLibrary::kPatchListPath, PresetListType::kPatch);
+    ui(e).rescanPresets(nullptr);
+    const AM_Rect bounds{100, 0, 120, 200};
+    auto* folders =
+        dynamic_cast<AM_View_PresetManager*>(vm(e).createControl("PresetManager", &bounds));
+    ASSERT_NE(folders, nullptr);
+    panel.pane->addControl(folders, kAllLayers, false);
+    folders->setVisible(true, kAllLayers, false);
+    folders->setEditMode(false);
+    const float onFirstFolder[2] = {140, 4};
+    ASSERT_NE(folders->folderAtPoint(onFirstFolder), nullptr);
+
+    testsupport::TraceCapture trace;
+    const std::string files = dir.file("shadow.h2p") + "\n" + dir.file("secret");
+    folders->dropData(onFirstFolder, 0, AM_View_PresetManager::kDropKindFiles,
+                      uint32_t(files.size()), files.c_str());
+    folders->onTimer();
+    EXPECT_TRUE(trace.contains("Presets not imported: 2 of the 2 dropped files were not imported. "
+                               "The first: \"shadow.h2p\" is a link; only files themselves are "
+                               "taken."))
+        << trace.text();
+    EXPECT_FALSE(dir.exists(std::string(kPatches) + "/shadow.h2p"));
 }
 
 } // namespace

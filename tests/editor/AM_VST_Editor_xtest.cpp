@@ -374,8 +374,8 @@ protected:
     {
         dir.makeDir(std::string(kPatches) + "/Leads");
         dir.makeDir(std::string(kPatches) + "/Pads");
-        dir.writeFile(std::string(kPatches) + "/Pads/Cold.aupreset", "cold");
-        dir.writeFile(std::string(kPatches) + "/Pads/Warm.aupreset", "warm");
+        dir.writeFile(std::string(kPatches) + "/Pads/Cold.aupreset", "<plist>cold</plist>");
+        dir.writeFile(std::string(kPatches) + "/Pads/Warm.aupreset", "<plist>warm</plist>");
     }
     std::string preset(const std::string& relative) { return std::string(kPatches) + "/" + relative; }
     void buildBrowser(AEffect* e)
@@ -452,7 +452,7 @@ TEST_F(PresetBrowserDisplayTest, APresetDraggedOntoAFolderMovesAndWithControlCop
 
     dragWarmTo(e, e, false);
     EXPECT_FALSE(dir.exists(preset("Pads/Warm.aupreset")));
-    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "<plist>warm</plist>");
     EXPECT_EQ(listed(e), std::vector<std::string>{"Cold"}) << "the list was refreshed";
 
     // "Leads" made current, to copy the preset from there.
@@ -462,8 +462,8 @@ TEST_F(PresetBrowserDisplayTest, APresetDraggedOntoAFolderMovesAndWithControlCop
     ASSERT_EQ(listed(e), std::vector<std::string>{"Warm"});
     // Copied onto its own folder it gets a number.
     dragWarmTo(e, e, true);
-    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
-    EXPECT_EQ(dir.readFile(preset("Leads/Warm 1.aupreset")), "warm");
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "<plist>warm</plist>");
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm 1.aupreset")), "<plist>warm</plist>");
     EXPECT_EQ(listed(e), (std::vector<std::string>{"Warm", "Warm 1"}));
 }
 
@@ -509,8 +509,9 @@ TEST_F(PresetBrowserDisplayTest, APresetDroppedFromAnotherEditorIsImported)
     testsupport::TraceCapture trace;
     dragWarmTo(source, target, true);
     EXPECT_TRUE(trace.contains("it is a patch list!")) << trace.text();
-    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "warm");
-    EXPECT_EQ(dir.readFile(preset("Pads/Warm.aupreset")), "warm") << "copied: the source stays";
+    EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "<plist>warm</plist>");
+    EXPECT_EQ(dir.readFile(preset("Pads/Warm.aupreset")), "<plist>warm</plist>")
+        << "copied: the source stays";
 }
 
 } // namespace

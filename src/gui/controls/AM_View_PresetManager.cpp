@@ -17,10 +17,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr const char* kTypeName = "PresetManager";
+constexpr const char* kImportRefusedTitle = "Presets not imported";
 
 constexpr uint32_t kTextTypes[] = {k_typeTextData};
 const AM_PortDescriptor kPorts[] = {{0, "MPreset", 1, kTextTypes}};
@@ -396,10 +398,21 @@ void AM_View_PresetManager::onTimer()
     if (dropTarget_ != nullptr && host != nullptr) {
         // The folders may have been rescanned since the drop.
         if (inChain(folders(), dropTarget_)) {
+            PresetImportReport report;
             if (ModulePresetList* list = host->getModulePresetList(listName())) {
-                list->importFiles(dropData_.c_str(), dropTarget_, dropCopies_);
+                list->importFiles(dropData_.c_str(), dropTarget_, dropCopies_, &report);
             }
             host->refreshCurrentFolder(listName());
+            if (report.refused > 0) {
+                const int32_t dropped = report.imported + report.refused;
+                const std::string text =
+                    (report.refused == 1 && dropped == 1
+                         ? std::string("The dropped file was not imported: ")
+                         : std::to_string(report.refused) + " of the " + std::to_string(dropped) +
+                               " dropped files were not imported. The first: ") +
+                    report.firstReason + ".";
+                viewMan_->showAlert(kImportRefusedTitle, text.c_str());
+            }
         } else {
             AM_STD::printv("%s: the drop's folder is gone, nothing imported\n", getName());
         }

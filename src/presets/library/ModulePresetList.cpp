@@ -1,14 +1,24 @@
 #include "presets/library/ModulePresetList.h"
 
 #include "foundation/AM_FileOperations.h"
+#include "foundation/AM_NarrowPath.h"
 #include "foundation/AM_STD.h"
+#include "params/AM_WholeFile.h"
 #include "platform/FileErrors.h"
+#include "platform/FileSystem.h"
 #include "platform/TextConversion.h"
 #include "presets/folders/PresetFileFilters.h"
+#include "presets/library/PresetFxp.h"
+#include "presets/library/PresetLibrary.h"
 #include "presets/library/PresetNameRules.h"
 #include "presets/library/PresetTagger.h"
+#include "presets/library/TuningFile.h"
 
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -278,15 +288,42 @@ PresetTagResult ModulePresetList::setTagOnSelected(const char* tagName, bool on)
     return first;
 }
 
-int32_t ModulePresetList::importFiles(const char* pathList, PresetFolder* target, bool copy)
+struct ModulePresetList::ImportRun {
+    PresetImportReport report;
+    int32_t files = 0;
+    uint64_t bytes = 0;
+    // The files taken so far, by their path with the folders' links
+    // resolved.
+    std::set<std::string> seen;
+    // The next number to try for a name taken in the target folder.
+    std::map<std::string, int32_t> nextNumber;
+
+    // Traces the refusal and counts it; the first one's text is kept for
+    // the user.
+    void refuse(const std::string& line, const std::string& why)
+    {
+        AM_STD::printv("'%s' %s; it is passed over", line.c_str(), why.c_str());
+        ++report.refused;
+        if (report.firstReason.empty()) {
+            const size_t slash = line.rfind('/');
+            report.firstReason =
+                "\"" + (slash != std::string::npos ? line.substr(slash + 1) : line) + "\" " + why;
+        }
+    }
+};
+
+int32_t ModulePresetList::importFiles(const char* pathList, PresetFolder* target, bool copy,
+                                      PresetImportReport* report)
 {
+    if (report != nullptr)
+        *report = PresetImportReport{};
     if (target == nullptr || target->directory() == nullptr || !ownsFolder(target)) {
         AM_STD::printv("couldn't copy files into non-existing directory!");
         return 0;
     }
     if (pathList == nullptr)
         return 0;
-    int32_t imported = 0;
+    ImportRun run;
     const char* at = pathList;
     while (*at != 0) {
         const char* end = std::strchr(at, '\n');
@@ -300,42 +337,167 @@ int32_t ModulePresetList::importFiles(const char* pathList, PresetFolder* target
         if (line.size() > kMaxImportLineBytes) {
             AM_STD::printv("A dropped path of %d bytes is too long; it is passed over",
                            static_cast<int32_t>(line.size()));
+            ++run.report.refused;
+            if (run.report.firstReason.empty())
+                run.report.firstReason = "A dropped path is too long.";
             continue;
         }
-        imported += importOne(line, *target, copy);
+        importOne(line, *target, copy, run);
     }
-    return imported;
+    if (report != nullptr)
+        *report = run.report;
+    return run.report.imported;
 }
 
-int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& target, bool copy)
+namespace {
+
+bool endsWith(const std::string& text, const char* end)
+{
+    const size_t n = std::strlen(end);
+    return text.size() >= n && text.compare(text.size() - n, n, end) == 0;
+}
+
+// A patch-state text: an "#AM=" line, as every state the plug-in writes has.
+bool isStateText(const char* data, size_t size)
+{
+    const std::string_view text(data, size);
+    for (size_t at = text.find("#AM="); at != std::string_view::npos;
+         at = text.find("#AM=", at + 1))
+        if (at == 0 || text[at - 1] == '\n')
+            return true;
+    return false;
+}
+
+// Whether the bytes read as a preset of the kind the name ends in, as the
+// library would load it.
+bool readsAsPreset(const std::string& fileName, const std::vector<char>& data, uint32_t pluginId)
+{
+    // The data ends with a zero byte of its own, not counted here.
+    const size_t size = data.size() - 1;
+    if (endsWith(fileName, "h2p"))
+        return isStateText(data.data(), size);
+    if (endsWith(fileName, "fxp")) {
+        const uint8_t* chunk = nullptr;
+        uint32_t chunkSize = 0;
+        return PresetFxp::findChunk(reinterpret_cast<const uint8_t*>(data.data()), size, pluginId,
+                                    &chunk, &chunkSize) == PresetFxp::Check::kOk &&
+               isStateText(reinterpret_cast<const char*>(chunk), chunkSize);
+    }
+    if (endsWith(fileName, "tun")) {
+        float table[kTuningNotes];
+        return readTuningFile(data.data(), size, table);
+    }
+    if (endsWith(fileName, "aupreset"))
+        return std::string_view(data.data(), size).find("<plist") != std::string_view::npos;
+    return false;
+}
+
+// Creates the file (never replacing one) with the bytes; a file that could
+// not be written whole is removed again.
+platform::FileError writeNewFile(const AM_String& to, const std::vector<char>& data)
+{
+    const AM_NarrowPath narrow(to);
+    if (narrow.error())
+        return narrow.error();
+    const char* path = narrow.c_str();
+    platform::FileHandle handle = platform::kNoFile;
+    platform::FileError error = platform::createFile(path, false, handle);
+    if (error != 0)
+        return error;
+    size_t done = 0;
+    error = platform::writeFile(handle, data.data(), data.size() - 1, done);
+    const platform::FileError closed = platform::closeFile(handle);
+    if (error == 0 && done != data.size() - 1)
+        error = platform::fileerror::kDiskFull;
+    if (error == 0)
+        error = closed;
+    if (error != 0)
+        platform::removeFile(path);
+    return error;
+}
+
+} // namespace
+
+void ModulePresetList::importOne(const std::string& line, PresetFolder& target, bool copy,
+                                 ImportRun& run)
 {
     AM_STD::printv("copying '%s'", line.c_str());
     const size_t slash = line.rfind('/');
     if (slash == std::string::npos || line[0] != '/') {
-        AM_STD::printv("'%s' is not a full path; it is passed over", line.c_str());
-        return 0;
+        run.refuse(line, "is not a full path");
+        return;
     }
     const std::string fileName = line.substr(slash + 1);
     const std::string parentPath = line.substr(0, slash + 1);
-    if (!isValidPathComponent(fileName.c_str(), kMaxPathComponentBytes, "dropped file"))
-        return 0;
-    AM_FileObject dropped(AM_String(line.c_str()), AM_FileObject::kTypeUnset);
-    const int32_t type = dropped.getType();
-    if (type == AM_FileObject::kTypeFolder) {
-        AM_STD::printv("'%s' is a folder; only files are taken", line.c_str());
-        return 0;
+    if (!isValidPathComponent(fileName.c_str(), kMaxPathComponentBytes, "dropped file")) {
+        run.refuse(line, "cannot be a file name");
+        return;
     }
-    if (type != AM_FileObject::kTypeFile) {
-        AM_STD::printv("'%s' does not exist; it is passed over", line.c_str());
-        return 0;
+    // The entry itself, links not followed: a link would bring in whatever
+    // it points to.
+    std::error_code failed;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(line, failed);
+    if (status.type() == std::filesystem::file_type::not_found || failed) {
+        run.refuse(line, "does not exist");
+        return;
+    }
+    if (status.type() == std::filesystem::file_type::symlink) {
+        run.refuse(line, "is a link; only files themselves are taken");
+        return;
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
+        AM_STD::printv("'%s' is a folder; only files are taken", line.c_str());
+        ++run.report.refused;
+        if (run.report.firstReason.empty())
+            run.report.firstReason = "\"" + fileName + "\" is a folder; only files are taken";
+        return;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        run.refuse(line, "is not a regular file");
+        return;
     }
     // Only files the list shows are taken: a dropped text of any other kind
     // never brings foreign files into the presets.
+    AM_FileObject dropped(AM_String(line.c_str()), AM_FileObject::kTypeFile);
     const AM_FileFilter filter = presetFilterForListType(listType_);
     if (filter != nullptr && !filter(&dropped)) {
-        AM_STD::printv("'%s' is not a preset file of this list; it is passed over", line.c_str());
-        return 0;
+        run.refuse(line, "is not a preset file of this list");
+        return;
     }
+    // A file named twice (by the same or another path) is taken once.
+    const std::filesystem::path resolved = std::filesystem::canonical(line, failed);
+    if (!failed && !run.seen.insert(resolved.string()).second) {
+        AM_STD::printv("'%s' was taken already", line.c_str());
+        return;
+    }
+    if (run.files >= kMaxImportFiles) {
+        run.refuse(line, "was not taken: a drop brings in at most " +
+                             std::to_string(kMaxImportFiles) + " files");
+        return;
+    }
+    const uintmax_t size = std::filesystem::file_size(line, failed);
+    if (failed || size > PresetLibrary::kMaxPresetFileBytes) {
+        run.refuse(line, "is larger than the " +
+                             std::to_string(PresetLibrary::kMaxPresetFileBytes >> 20) +
+                             " MiB a preset may have");
+        return;
+    }
+    if (run.bytes + size > kMaxImportBytes) {
+        run.refuse(line, "was not taken: a drop brings in at most " +
+                             std::to_string(kMaxImportBytes >> 20) + " MiB");
+        return;
+    }
+    std::vector<char> data;
+    if (!AM_readWholeFile(AM_String(line.c_str()), data, PresetLibrary::kMaxPresetFileBytes).ok()) {
+        run.refuse(line, "could not be read");
+        return;
+    }
+    if (!readsAsPreset(fileName, data, programPluginId_)) {
+        run.refuse(line, "does not read as a preset of this instrument");
+        return;
+    }
+    ++run.files;
+    run.bytes += data.size() - 1;
 
     PresetFolder* source = nullptr;
     for (PresetFolder* f = folders_.get(); f != nullptr; f = f->next())
@@ -345,7 +507,7 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
         }
     if (source == &target && !copy) {
         AM_STD::printv("copy within same folder, nothing to do here...");
-        return 0;
+        return;
     }
     if (source == nullptr) {
         AM_STD::printv("file comes from outer space - we duplicate anyway!");
@@ -367,7 +529,8 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
     const std::string dotExtension = fileName.find('.') != std::string::npos ? "." + extension : "";
     std::string destination;
     bool done = false;
-    for (int32_t number = 0; number <= kMaxImportNumber && !done; ++number) {
+    int32_t& number = run.nextNumber[fileName];
+    for (; number <= kMaxImportNumber && !done; ++number) {
         destination = fileName;
         if (number > 0) {
             char suffix[16];
@@ -380,7 +543,7 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
             continue;
         AM_String to = folder.path();
         to.append(AM_String(destination.c_str()));
-        const AM_FileErr error = copy ? AM_copyFile(from, to, true) : AM_moveFile(from, to);
+        const AM_FileErr error = copy ? writeNewFile(to, data) : AM_moveFile(from, to);
         // A name taken in the meantime: the next number.
         if (error == platform::fileerror::kFileExists ||
             error == platform::fileerror::kAlreadyExists)
@@ -388,13 +551,15 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
         if (error != 0) {
             AM_STD::printv(copy ? "CopyFile says %d" : "MoveFileEx says %d",
                            static_cast<int32_t>(error));
-            return 0;
+            run.refuse(line, "could not be written into the folder");
+            return;
         }
         done = true;
     }
     if (!done) {
         AM_STD::printv("No free name for '%s' in the folder", fileName.c_str());
-        return 0;
+        run.refuse(line, "found no free name in the folder");
+        return;
     }
 
     const std::string targetEntry = presetEntryOfFileName(destination);
@@ -403,5 +568,5 @@ int32_t ModulePresetList::importOne(const std::string& line, PresetFolder& targe
             tagger->removeTag(source->relativePath(), sourceEntry.c_str());
         tagger->addTag(target.relativePath(), targetEntry.c_str());
     }
-    return 1;
+    ++run.report.imported;
 }

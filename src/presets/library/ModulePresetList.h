@@ -41,6 +41,16 @@ std::string presetEntryOfFileName(const std::string& fileName);
 // when it has no file.
 std::string presetEntryOfItem(const PresetListItem& item);
 
+// What an import of dropped files brought in and what it refused.
+struct PresetImportReport {
+    int32_t imported = 0;
+    // Lines naming files that were not taken (a file named twice counts
+    // once, and is taken once).
+    int32_t refused = 0;
+    // Why the first of them was refused, in words for the user.
+    std::string firstReason;
+};
+
 class ModulePresetList {
 public:
     static constexpr size_t kMaxRootNameBytes = 31;
@@ -51,6 +61,11 @@ public:
     static constexpr size_t kMaxImportLineBytes = 511;
     // Numbers tried for a free name when importing.
     static constexpr int32_t kMaxImportNumber = 9999;
+    // Files and bytes one import brings in at most: a drop holds a few banks
+    // of ordinary presets, or the largest file the library loads, and no
+    // drop (which any client of the display can send) fills the disk.
+    static constexpr int32_t kMaxImportFiles = 256;
+    static constexpr uint64_t kMaxImportBytes = 64u << 20;
 
     // Name "...", extension "host", no folders, no tuning parameter, no
     // taggers. The names are cut to their limits.
@@ -130,13 +145,23 @@ public:
     // replaces a file and keeps the source's tags, adding them to the new
     // file; a move never replaces a file and carries the tags over once it
     // succeeded. A file from outside the list's folders is always copied.
-    // Folders are not taken.
-    // Answers the files imported; failures are traced and the next line
-    // follows. The caller lists the folder again afterwards.
-    int32_t importFiles(const char* pathList, PresetFolder* target, bool copy);
+    // Folders are not taken, nor symbolic links, nor anything but a regular
+    // file of at most the size the library loads whose bytes read as a
+    // preset of its kind (a state text, a program of this plug-in, a tuning
+    // table, a property list); a file named twice is taken once, and past
+    // kMaxImportFiles files or kMaxImportBytes bytes the rest is refused.
+    // The copy written is the bytes checked.
+    // Answers the files imported; each refusal is traced, counted in the
+    // report (when given) and the next line follows. The caller lists the
+    // folder again afterwards.
+    int32_t importFiles(const char* pathList, PresetFolder* target, bool copy,
+                        PresetImportReport* report = nullptr);
+    // The plug-in ID that dropped program files must carry.
+    void setProgramPluginId(uint32_t id) { programPluginId_ = id; }
 
 private:
-    int32_t importOne(const std::string& line, PresetFolder& target, bool copy);
+    struct ImportRun;
+    void importOne(const std::string& line, PresetFolder& target, bool copy, ImportRun& run);
 
     std::string rootName_;
     std::string moduleName_;
@@ -147,6 +172,7 @@ private:
     std::string presetName_ = "...";
     std::string presetExtension_ = "host";
     int32_t listType_;
+    uint32_t programPluginId_ = 0;
     uint32_t tuningTableParameter_ = 0;
     PresetTagger* junk_ = nullptr;
     PresetTagger* favourites_ = nullptr;

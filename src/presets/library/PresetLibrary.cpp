@@ -64,6 +64,7 @@ ModulePresetList* PresetLibrary::addModulePresetList(const char* modulePath, int
     auto created =
         std::make_unique<ModulePresetList>(host_.presetProductName(), name.c_str(), listType);
     ModulePresetList* list = created.get();
+    list->setProgramPluginId(host_.presetPluginId());
     if (lists_)
         lists_->append(std::move(created));
     else
@@ -97,6 +98,7 @@ const char* PresetLibrary::addTuningPresetList(const AM_ParamInfo* tuningRecord)
     auto created = std::make_unique<ModulePresetList>(host_.presetProductName(), name.c_str(),
                                                       PresetListType::kTuning);
     ModulePresetList* list = created.get();
+    list->setProgramPluginId(host_.presetPluginId());
     if (lists_)
         lists_->append(std::move(created));
     else
