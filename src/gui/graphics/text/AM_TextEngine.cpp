@@ -84,6 +84,57 @@ struct AM_TextEngine::Impl {
     agg::rasterizer_scanline_aa<> rasterizer;
     agg::scanline_p8 scanline;
 
+    // What the engine was last set to. Every setter of the engine formats
+    // the font's signature afresh (and a gamma builds a table of powers), so
+    // a call finding the engine as it left it sets nothing: the face, sizes,
+    // signature and glyph cache stay exactly those of the same settings.
+    struct Setting {
+        std::string path;
+        agg::glyph_rendering rendering = agg::glyph_ren_native_mono;
+        bool hinting = false;
+        double size = 0;
+        // The engine's gamma when the signature was formed (it takes part).
+        bool gammaSet = false;
+        float gamma = 0;
+    };
+    bool settingValid = false;
+    Setting setting;
+    // The gamma last given to the engine, if any.
+    bool engineGammaSet = false;
+    float engineGamma = 0;
+
+    // Sets the engine to the font at a size: flipped, loaded, hinting,
+    // height and width in that order, as every measure and draw does. False
+    // when the font does not load.
+    bool useFont(const std::string& path, agg::glyph_rendering rendering, bool hinting,
+                 double size)
+    {
+        if (settingValid && setting.path == path && setting.rendering == rendering &&
+            setting.hinting == hinting && setting.size == size &&
+            setting.gammaSet == engineGammaSet &&
+            (!engineGammaSet || setting.gamma == engineGamma))
+            return true;
+        settingValid = false;
+        engine.flip_y(true);
+        if (!engine.load_font(path.c_str(), 0, rendering))
+            return false;
+        engine.hinting(hinting);
+        engine.height(size);
+        engine.width(size);
+        setting = {path, rendering, hinting, size, engineGammaSet, engineGamma};
+        settingValid = true;
+        return true;
+    }
+
+    void useGamma(float gamma)
+    {
+        if (engineGammaSet && engineGamma == gamma)
+            return;
+        engine.gamma(agg::gamma_power(gamma));
+        engineGammaSet = true;
+        engineGamma = gamma;
+    }
+
     // Makes room in the glyph cache for the engine's current font. The
     // cache keeps a fixed number of fonts and its own way of dropping the
     // oldest overlaps memory; a full cache is started afresh instead.
@@ -107,6 +158,8 @@ struct AM_TextEngine::Impl {
     const std::string& fontPath(AM_FontSettings::FontUse use, const AM_TextStyle& style)
     {
         if (!AM_FontSettings::isResolved(use)) {
+            // A system font tried here leaves the engine on another face.
+            settingValid = false;
             const char* name = style.fontFileName != nullptr ? style.fontFileName : "";
             std::string systemPath;
             if (name[0] == kSystemFontMark && platform::findSystemFontFile(name + 1, systemPath) &&
@@ -159,13 +212,9 @@ float AM_TextEngine::textWidth(const char* text, const AM_TextStyle& style)
     const double size = glyphPixels(AM_FontSettings::size());
     if (text == nullptr || size == 0)
         return 0;
-    d.engine.flip_y(true);
     const std::string& path = d.fontPath(AM_FontSettings::FontUse::measuring, style);
-    if (!d.engine.load_font(path.c_str(), 0, renderingOf(style.glyphMode)))
+    if (!d.useFont(path, renderingOf(style.glyphMode), style.hinting, size))
         return 0;
-    d.engine.hinting(style.hinting);
-    d.engine.height(size);
-    d.engine.width(size);
 
     FontCache& cache = d.cacheForCurrentFont();
     double x = 0;
@@ -190,20 +239,15 @@ void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& c
     const double size = glyphPixels(pixelSize);
     if (text == nullptr || size == 0 || buffer.buf() == nullptr)
         return;
-    d.engine.flip_y(true);
     const std::string& path = d.fontPath(AM_FontSettings::FontUse::drawing, style);
-    if (!d.engine.load_font(path.c_str(), 0, renderingOf(style.glyphMode))) {
+    if (!d.useFont(path, renderingOf(style.glyphMode), style.hinting, size)) {
         platform::standardOutput("No load font, arrrgh!\n");
         return;
     }
-    d.engine.hinting(style.hinting);
-    d.engine.height(size);
-    d.engine.width(size);
-    d.engine.gamma(agg::gamma_power(style.gamma));
+    d.useGamma(style.gamma);
+    // The outline rasterizer is left without gamma after every line.
     if (style.glyphMode == kGlyphOutline)
         d.rasterizer.gamma(agg::gamma_power(style.gamma));
-    else
-        d.rasterizer.gamma(agg::gamma_none());
 
     PixelFormat pixels(buffer);
     RendererBase base(pixels);
@@ -256,7 +300,8 @@ void AM_TextEngine::drawLine(agg::rendering_buffer& buffer, const agg::rect_i& c
         x += glyph->advance_x;
         y += glyph->advance_y;
     }
-    d.rasterizer.gamma(agg::gamma_none());
+    if (style.glyphMode == kGlyphOutline)
+        d.rasterizer.gamma(agg::gamma_none());
 }
 
 void AM_TextEngine::penStart(float x, float y, float w, float h, float fontSize, float textWidth,

@@ -185,6 +185,37 @@ TEST_F(TextEngine, EveryGlyphModeDrawsInsideTheClip)
     }
 }
 
+// One engine keeps its font set up from text to text; a change of any
+// setting between two texts must still reach the glyphs: each text in turn,
+// after the one before it, matches what an engine drawing only it makes.
+TEST_F(TextEngine, SettingsChangedBetweenTextsDrawAsAFreshEngineDoes)
+{
+    struct Case {
+        uint32_t mode;
+        bool hinting;
+        float size;
+    };
+    constexpr Case kCases[] = {{kGlyphGrey, true, 12},       {kGlyphGrey, true, 12},
+                               {kGlyphGrey, false, 12},      {kGlyphGrey, true, 17},
+                               {kGlyphNativeMono, true, 17}, {kGlyphNativeGrey, true, 17},
+                               {kGlyphOutline, true, 17},    {kGlyphGrey, true, 17},
+                               {kGlyphMono, false, 9},       {kGlyphGrey, true, 12}};
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.mode << " " << c.hinting << " " << c.size);
+        style.glyphMode = c.mode;
+        style.hinting = c.hinting;
+        AM_FontSettings::setSize(c.size);
+        AM_TextEngine fresh;
+        EXPECT_EQ(engine.textWidth("Wave 1", style), fresh.textWidth("Wave 1", style));
+        Canvas reused(70, 30);
+        Canvas alone(70, 30);
+        engine.drawLine(reused.buffer, reused.whole(), kBlack, "Wave 1", 2.3, 21, c.size, style);
+        fresh.drawLine(alone.buffer, alone.whole(), kBlack, "Wave 1", 2.3, 21, c.size, style);
+        EXPECT_NE(reused.inkBounds().x1, -1);
+        EXPECT_TRUE(reused.pixels == alone.pixels);
+    }
+}
+
 // Regression: past 32 font sizes the glyph cache dropped its oldest font by
 // copying overlapping memory.
 TEST_F(TextEngine, ManyFontSizesKeepMeasuringAndDrawing)
