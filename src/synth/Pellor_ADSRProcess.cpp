@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -162,6 +163,10 @@ bool runVoice(const Pellor_ADSR& self, const Pellor_ADSRGlobal& g, Pellor_ADSRVo
     const float levelShare = g.levelMod * kPercent;
     Segment segment = lookUp(g, v.stage);
     int32_t lookedUp = v.stage;
+    // The coefficient of the last time: without rate modulation the time
+    // stays for a whole segment, and its exponential need not be taken again.
+    double lastTime = std::numeric_limits<double>::quiet_NaN();
+    double c = 0.0;
     for (int32_t unit = firstUnit; unit < endUnit; ++unit) {
         if (v.stage != lookedUp) {
             segment = lookUp(g, v.stage);
@@ -172,7 +177,10 @@ bool runVoice(const Pellor_ADSR& self, const Pellor_ADSRGlobal& g, Pellor_ADSRVo
         double t = segment.tau * AM_PowerOfTwo::cubic(g.rateMod * kRateModScale * r);
         if (g.snappy != 0)
             t *= kSnappyFactor * AM_PowerOfTwo::cubic(kSnappyOctaves * v.output);
-        const double c = coefficient(t, ctx->sampleRate);
+        if (!(t == lastTime)) {
+            c = coefficient(t, ctx->sampleRate);
+            lastTime = t;
+        }
         const float l = levelFromOwn ? v.output : AM_controlRowValue(ctx, g.levelSource, step);
         const float gain = ((velocityGain - levelShare) + levelShare * l) * kPercent;
         for (int32_t k = 0; k < k_stepsPerUnit; ++k) {

@@ -34,8 +34,14 @@ constexpr double kCyclesPerBeat[] = {16.0,     8.0,      4.0,      2.0,      1.0
 static_assert(std::size(kCyclesPerBeat) == AM_Lfo::kLastSync + 1, "one entry per note value");
 
 // The fraction of a phase in [0, 1); 0 for anything that is not finite.
+// A phase that moved by less than a cycle needs no rounding: in (0, 1) it
+// is its own fraction, in [1, 2) the difference to 1 is exact.
 double wrap(double phase)
 {
+    if (phase > 0.0 && phase < 1.0)
+        return phase;
+    if (phase >= 1.0 && phase < 2.0)
+        return phase - 1.0;
     const double f = phase - std::floor(phase);
     return std::isfinite(f) && f < 1.0 ? f : 0.0;
 }
@@ -198,14 +204,19 @@ struct Run {
         const double startOffset = v.offsetPhase;
         const float depth = shared() ? depthFactor() : 1.0f;
         const float rise = shared() ? delayStep(g, ctx) : 0.0f;
+        // The phase and offset in locals: the stores to the row would
+        // otherwise make the compiler reload them every step.
+        const float offset = g.phaseOffset * kPercent;
+        double phase = v.phase;
         double p = startOffset;
         float value = 0.0f;
         for (int32_t s = first; s < end; ++s) {
-            v.phase = wrap(v.phase + step);
-            p = offsetPhase();
+            phase = wrap(phase + step);
+            p = wrap(phase + offset);
             value = shape(wave(p), rise, depth);
             out[s] = value;
         }
+        v.phase = phase;
         v.offsetPhase = p;
         std::atomic_ref<float>(g.meter).store(value, std::memory_order_relaxed);
         messages(startOffset, p, true);
