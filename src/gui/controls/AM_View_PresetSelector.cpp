@@ -269,6 +269,9 @@ void AM_View_PresetSelector::followCurrentPreset(const char* list)
                         : host->getModulePresetList(list) != presetList()) {
         return;
     }
+    // Whatever the folder holds is shown from here on, nothing included:
+    // rows of the folder left behind must not stay on screen.
+    redraw();
     const char* name = host->getCurrentPresetName(listName());
     const char* extension = host->getCurrentPresetExtension(listName());
     PresetListItem* first = items();
@@ -292,7 +295,6 @@ void AM_View_PresetSelector::followCurrentPreset(const char* list)
             firstRow_ = std::max(row - visibleRows_ / 2, 0);
         }
     }
-    redraw();
 }
 
 // --- Mouse.

@@ -34,8 +34,14 @@ public:
         uint32_t kind;
         std::string text;
     };
+    void invalidateRect(const AM_Rect* rect) override
+    {
+        ++invalidations;
+        MenuViewMan::invalidateRect(rect);
+    }
     std::vector<Drag> drags;
     bool dragPerformed = false;
+    int invalidations = 0;
 };
 
 // The whole-patch list of the real preset library over a temporary tree:
@@ -359,6 +365,22 @@ TEST_F(PresetSelectorTest, ALoadedPresetIsSelectedAndScrolledIntoView)
     v->receiveMessage(nullptr, AM_ViewManServices::kMsgPresetLoaded, 0,
                       const_cast<char*>("Other"));
     EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(PresetSelectorTest, AFolderWithoutPresetsEmptiesTheList)
+{
+    // The list once kept showing the rows of the folder left behind.
+    dir.makeDir("Empty");
+    openList({"Warm.aupreset", "Cold.aupreset"});
+    AM_View_PresetSelector* v = view();
+    ASSERT_EQ(v->getItemCount(), 2);
+    const int before = drags->invalidations;
+    interface.setCurrentFolder(list->folders()->findByName("Empty"), "Presets");
+    EXPECT_GT(drags->invalidations, before);
+    draw(v);
+    EXPECT_EQ(v->getItemCount(), 0);
+    EXPECT_EQ(nameAt(v, 40, rowY(0)), "");
+    EXPECT_FALSE(v->hasScrollBar());
 }
 
 TEST_F(PresetSelectorTest, ScriptLinesRoundTripAndColumnsStayInRange)
