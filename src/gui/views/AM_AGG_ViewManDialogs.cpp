@@ -7,6 +7,7 @@
 #include "gui/views/AM_PromptText.h"
 #include "params/object/AM_ParamInfo.h"
 #include "platform/ThreeWayQuestion.h"
+#include "platform/UserName.h"
 #include "platform/Utf8Limit.h"
 #include "presets/AM_View_Interface.h"
 #include "presets/library/ModulePresetList.h"
@@ -145,15 +146,18 @@ bool AM_AGG_ViewMan::presetSaveDialog(const char* modulePath, const char* title,
     if (const AM_ParamInfo* author = interface_->findParameter(kMetaModule, kMetaAuthor)) {
         metaAuthorIndex_ = int32_t(author->index);
         AM_STD::printv("PCore:MetaA is id %d\n", metaAuthorIndex_);
-        fields.author = storedText(interface_, metaAuthorIndex_, false);
         fields.description = storedText(interface_, metaAuthorIndex_ + 1, true);
         fields.usage = storedText(interface_, metaAuthorIndex_ + 2, true);
     }
+    // The one saving signs: the name typed at the last save, else the
+    // login's. The patch's own author (a loaded preset's maker) is not
+    // offered, so nobody signs another's name by leaving the field alone.
+    std::vector<char> author(kMetaAuthorBytes + 1, 0);
+    std::strncpy(author.data(), getAuthor(), kMetaAuthorBytes);
+    AM_STD::unescapeString(author.data());
+    fields.author = AM_toPromptText(author.data(), false);
     if (fields.author.empty()) {
-        std::vector<char> author(kMetaAuthorBytes + 1, 0);
-        std::strncpy(author.data(), getAuthor(), kMetaAuthorBytes);
-        AM_STD::unescapeString(author.data());
-        fields.author = AM_toPromptText(author.data(), false);
+        fields.author = AM_toPromptText(platform::currentUserName().c_str(), false);
     }
     fields.author.resize(
         platform::utf8PrefixLength(fields.author.data(), fields.author.size(), kMetaAuthorBytes));

@@ -6,6 +6,7 @@
 
 #include "gui/views/AM_PromptText.h"
 #include "params/object/AM_ParamInfo.h"
+#include "platform/UserName.h"
 
 #include <gtest/gtest.h>
 
@@ -264,6 +265,8 @@ protected:
     SaveFormTest()
     {
         vm.reset();
+        // The author typed at an earlier save is process-wide.
+        AM_ViewMan::resetProcessState();
         meta = std::make_unique<MetaInterface>();
         vm = std::make_unique<EditorViewMan>(meta.get());
         const AM_PluginInfo info = pluginInfo("TestSynth");
@@ -290,14 +293,16 @@ TEST_F(SaveFormTest, TheFormOpensWithThePresetNameAndThePatchTexts)
     EXPECT_EQ(meta->selectedModules, std::vector<std::string>{"Osc1"});
     ASSERT_TRUE(form.isOpen());
     EXPECT_EQ(form.fields().name, "Bright Pad");
-    EXPECT_EQ(form.fields().author, "Ann \"A\"");
+    EXPECT_EQ(form.fields().author, platform::currentUserName())
+        << "the one saving signs, not the loaded preset's maker";
     EXPECT_EQ(form.fields().description, "warm\nslow");
     EXPECT_EQ(form.fields().usage, "use the wheel");
     EXPECT_TRUE(trace.contains("PCore:MetaA is id 40\n"));
 }
 
-TEST_F(SaveFormTest, WithoutAPresetNameOrAuthorTheFormTakesUntitledAndTheEditorsAuthor)
+TEST_F(SaveFormTest, WithoutAPresetNameTheFormTakesUntitledAndTheAuthorLastTyped)
 {
+    meta->texts[40] = "KestanK4 Factory";
     ASSERT_TRUE(vm->setAuthor("Sam"));
     vm->presetSaveDialog("Osc1", "Save", nullptr);
     EXPECT_EQ(form.fields().name, "untitled");
