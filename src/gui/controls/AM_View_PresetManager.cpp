@@ -42,6 +42,13 @@ constexpr char kGraphicNames[][kGuiNameBytes] = {"PresetManagerBackground"};
 
 // Width of the scroll-bar column.
 constexpr float kScrollColumn = 16.0f;
+// The drop target's band: the highlight colour this strong, or the text
+// colour this strong when the view has no highlight colour.
+constexpr float kDropTintAlpha = 0.55f;
+constexpr float kDropTintAlphaNoHilite = 0.2f;
+// The words at the right of the drop target.
+constexpr const char* kDropMoveText = "move here";
+constexpr const char* kDropCopyText = "copy here";
 
 char gNewFolderName[AM_View_PresetManager::kNewFolderBytes] = {};
 
@@ -290,14 +297,20 @@ bool AM_View_PresetManager::onMouseDown(const float* point, uint32_t buttons)
             buildFolderMenu(point, nullptr);
             return false;
         }
-        const bool onThumb = point[0] >= thumb_.x && point[0] <= thumb_.x + thumb_.w &&
-                             point[1] >= thumb_.y && point[1] <= thumb_.y + thumb_.h;
-        if (onThumb && rowStep_ > 0.0f) {
+        if (!bar_.shown()) {
+            return false;
+        }
+        if (bar_.onThumb(point)) {
             lastPoint_[0] = point[0];
             lastPoint_[1] = point[1];
             thumbDrag_ = 1;
             return true;
         }
+        // Beside the thumb: a page towards the click.
+        const int32_t page = bar_.pageRows();
+        firstRow_ += point[1] < bar_.thumb.y ? -page : page;
+        clampFirstRow(folderCount_);
+        redraw();
         return false;
     }
     PresetFolder* folder = folderAtPoint(point);
@@ -327,17 +340,18 @@ bool AM_View_PresetManager::onMouseDown(const float* point, uint32_t buttons)
 void AM_View_PresetManager::onMouseDrag(const float* point, uint32_t buttons)
 {
     (void)buttons;
-    if (point == nullptr || thumbDrag_ != 1 || rowStep_ <= 0.0f) {
+    if (point == nullptr || !std::isfinite(point[1]) || thumbDrag_ != 1 || !bar_.shown()) {
         return;
     }
-    int32_t d = static_cast<int32_t>((point[1] - lastPoint_[1]) / rowStep_);
+    const float steps = (point[1] - lastPoint_[1]) / bar_.rowStep;
+    int32_t d = static_cast<int32_t>(std::clamp(steps, -1.0e6f, 1.0e6f));
     if (d == 0) {
         return;
     }
     const int32_t last = std::max(folderCount_ - visibleRows_, 0);
     d = std::clamp(firstRow_ + d, 0, last) - firstRow_;
     firstRow_ += d;
-    lastPoint_[1] += float(d) * rowStep_;
+    lastPoint_[1] += float(d) * bar_.rowStep;
     redraw();
 }
 
@@ -352,13 +366,14 @@ void AM_View_PresetManager::onMouseWheel(float steps)
 
 void AM_View_PresetManager::onDragOver(const float* point, uint32_t modifiers, uint32_t state)
 {
-    (void)modifiers;
     if (state != kDragStateOver) {
         return;
     }
     PresetFolder* folder = folderAtPoint(point);
-    if (folder != hoverFolder_) {
+    const bool copies = (modifiers & kDropCopyFlag) != 0;
+    if (folder != hoverFolder_ || copies != hoverCopies_) {
         hoverFolder_ = folder;
+        hoverCopies_ = copies;
         redraw();
     }
 }
@@ -366,6 +381,7 @@ void AM_View_PresetManager::onDragOver(const float* point, uint32_t modifiers, u
 void AM_View_PresetManager::onDragLeave()
 {
     hoverFolder_ = nullptr;
+    hoverCopies_ = false;
     redraw();
 }
 
@@ -513,18 +529,37 @@ void AM_View_PresetManager::draw(AM_Context* context)
     int32_t drawn = 0;
     PresetFolder* f = visibleAt(first, firstRow_);
     for (; f != nullptr && drawn < visibleRows_; f = nextShown(f), ++drawn) {
-        if (f == current) {
-            if (hiliteBack != nullptr) {
-                context->setColourFromObject(hiliteBack);
-                const AM_Rect lit{row.x, row.y + 3, row.w, 15};
-                context->fillRect(&lit);
+        const bool lit = f == current;
+        const bool target = f == hoverFolder_;
+        if (lit && hiliteBack != nullptr) {
+            context->setColourFromObject(hiliteBack);
+            const AM_Rect band{row.x, row.y + 3, row.w, 15};
+            context->fillRect(&band);
+        } else if (target) {
+            // The drop target stands out from the rows even without a
+            // highlight colour of its own.
+            const AM_Colour* tint = hiliteBack != nullptr ? hiliteBack : text;
+            const float alpha = hiliteBack != nullptr ? kDropTintAlpha : kDropTintAlphaNoHilite;
+            if (tint != nullptr) {
+                context->setColour(tint->r, tint->g, tint->b, tint->a * alpha);
+            } else {
+                context->setColour(0.0f, 0.0f, 0.0f, kDropTintAlphaNoHilite);
             }
-            useText(hiliteText != nullptr ? hiliteText : text);
-        } else {
-            useText(text);
+            const AM_Rect band{row.x, row.y + 3, row.w, 15};
+            context->fillRect(&band);
         }
-        if (f == hoverFolder_) {
+        useText((lit || target) && hiliteText != nullptr ? hiliteText : text);
+        float nameRight = row.x + row.w;
+        if (target) {
             frame(context, AM_Rect{row.x + 0.5f, row.y + 3.5f, row.w - 1, 14});
+            // What the drop does: move, or copy with Control held.
+            const char* action = hoverCopies_ ? kDropCopyText : kDropMoveText;
+            context->setFontSize(std::max(label_.size - 2.0f, 6.0f));
+            const float actionWidth = context->getTextWidth(action);
+            const AM_Rect tag{row.x + row.w - actionWidth - 6.0f, row.y, actionWidth + 2.0f, row.h};
+            context->drawText(action, &tag, 0, label_.vAlignment == 1);
+            context->setFontSize(label_.size);
+            nameRight = tag.x - 4.0f;
         }
         const float indent = float(f->depth()) * kIndent;
         if (hasSubFolders(f)) {
@@ -535,30 +570,15 @@ void AM_View_PresetManager::draw(AM_Context* context)
                 frame(context, AM_Rect{box.x + 0.5f, box.y + 0.5f, 7, 7});
             }
         }
-        AM_Rect label{row.x + indent + 16, row.y, std::max(0.0f, row.w - indent - 16), row.h};
+        const float nameLeft = row.x + indent + 16;
+        AM_Rect label{nameLeft, row.y, std::max(0.0f, nameRight - nameLeft), row.h};
         context->drawText(context->fitText(f->name(), label.w), &label, label_.alignment,
                           label_.vAlignment == 1);
         row.y += kRowHeight;
     }
 
-    rowStep_ = 0.0f;
-    thumb_ = AM_Rect{};
-    if (folderCount_ > visibleRows_ && visibleRows_ > 0) {
-        track_ = AM_Rect{bounds_.x + rowWidth + 2.5f, bounds_.y + 2.5f, 11, bounds_.h - 5};
-        if (AM_Colour* border = getColour(kScrollBorder)) {
-            context->setColourFromObject(border);
-            frame(context, track_);
-        }
-        const float thumbHeight =
-            (track_.h - 1) * float(visibleRows_) / float(folderCount_);
-        rowStep_ = (track_.h - 1 - thumbHeight) / float(folderCount_ - visibleRows_);
-        thumb_ = AM_Rect{track_.x + 0.5f, track_.y + 0.5f + float(firstRow_) * rowStep_, 10,
-                         thumbHeight};
-        if (AM_Colour* bar = getColour(kScrollBar)) {
-            context->setColourFromObject(bar);
-            context->fillRect(&thumb_);
-        }
-    }
+    bar_.layout(bounds_, bounds_.x + rowWidth + 2.5f, visibleRows_, folderCount_, firstRow_);
+    bar_.draw(context, getColour(kScrollBorder), getColour(kScrollBar), text);
 }
 
 // --- Label settings and the script.

@@ -12,6 +12,7 @@
 //
 // GUI thread only; the new-folder name buffer is process-wide.
 
+#include "gui/controls/AM_ListScrollBar.h"
 #include "gui/controls/AM_RowLabelSettings.h"
 #include "gui/views/AM_ViewControl.h"
 
@@ -87,6 +88,7 @@ public:
     int32_t getFirstRow() const { return firstRow_; }
     int32_t getVisibleRows() const { return visibleRows_; }
     PresetFolder* getHoverFolder() const { return hoverFolder_; }
+    bool hoverCopies() const { return hoverCopies_; }
     bool hasPendingDrop() const { return dropTarget_ != nullptr; }
     bool dropCopies() const { return dropCopies_; }
     float getTextSize() const { return label_.size; }
@@ -115,11 +117,11 @@ private:
     int32_t visibleRows_ = 0;
     int32_t thumbDrag_ = 0;
     float lastPoint_[2] = {0.0f, 0.0f};
-    AM_Rect track_{};
-    AM_Rect thumb_{};
-    float rowStep_ = 0.0f;
+    AM_ListScrollBar bar_;
     std::string presetList_;
     PresetFolder* hoverFolder_ = nullptr;
+    // The drag over hoverFolder_ would copy (Control held), not move.
+    bool hoverCopies_ = false;
     PresetFolder* dropTarget_ = nullptr;
     std::string dropData_;
     bool dropCopies_ = false;

@@ -70,12 +70,6 @@ constexpr int32_t kTagInfoLine = 0;
 constexpr const char* kNameNotTaggableText = "name can't be tagged";
 constexpr const char* kTagFileLockedText = "tag file can't be written";
 
-void frame(AM_Context* context, const AM_Rect& r)
-{
-    const float points[] = {r.x, r.y, r.x + r.w, r.y, r.x + r.w, r.y + r.h, r.x, r.y + r.h};
-    context->drawPolyline(points, 4, 1.0f, true);
-}
-
 AM_View_Interface* interfaceOf(AM_ViewMan* viewMan)
 {
     return viewMan != nullptr ? viewMan->getInterface() : nullptr;
@@ -308,18 +302,17 @@ bool AM_View_PresetSelector::onMouseDown(const float* point, uint32_t buttons)
     }
     const Layout l = layout();
     if (point[0] >= l.listRight) {
-        if (rowStep_ <= 0.0f || (buttons & kRight) != 0) {
+        if (!bar_.shown() || (buttons & kRight) != 0) {
             return false;
         }
-        if (point[1] >= thumb_.y && point[1] <= thumb_.y + thumb_.h) {
+        if (bar_.onThumb(point)) {
             lastPoint_[0] = point[0];
             lastPoint_[1] = point[1];
             thumbDrag_ = 1;
             return true;
         }
-        const float rows = std::min(thumb_.h / rowStep_, float(std::max(l.rowsPerColumn, 1)));
-        const int32_t page = std::max(static_cast<int32_t>(rows), 1);
-        firstRow_ += point[1] < thumb_.y ? -page : page;
+        const int32_t page = std::min(bar_.pageRows(), std::max(l.rowsPerColumn, 1));
+        firstRow_ += point[1] < bar_.thumb.y ? -page : page;
         clampFirstRow(l.rowsPerColumn);
         redraw();
         return false;
@@ -430,11 +423,11 @@ void AM_View_PresetSelector::loadItem(PresetListItem* item)
 void AM_View_PresetSelector::onMouseDrag(const float* point, uint32_t buttons)
 {
     (void)buttons;
-    if (point == nullptr || !std::isfinite(point[1]) || thumbDrag_ != 1 || rowStep_ <= 0.0f) {
+    if (point == nullptr || !std::isfinite(point[1]) || thumbDrag_ != 1 || !bar_.shown()) {
         thumbDrag_ = -1;
         return;
     }
-    const float steps = (point[1] - lastPoint_[1]) / rowStep_;
+    const float steps = (point[1] - lastPoint_[1]) / bar_.rowStep;
     const Layout l = layout();
     const int32_t rows = static_cast<int32_t>(bounds_.h / kRowHeight);
     const int32_t last = std::max(l.rowsPerColumn - rows, 0);
@@ -445,7 +438,7 @@ void AM_View_PresetSelector::onMouseDrag(const float* point, uint32_t buttons)
     }
     const int32_t moved = std::clamp(firstRow_ + d, 0, last) - firstRow_;
     firstRow_ += moved;
-    lastPoint_[1] += float(moved) * rowStep_;
+    lastPoint_[1] += float(moved) * bar_.rowStep;
     redraw();
 }
 
@@ -676,8 +669,7 @@ void AM_View_PresetSelector::draw(AM_Context* context)
     const Layout l = layout();
     itemCount_ = l.count;
     rowsPerColumn_ = l.rowsPerColumn;
-    rowStep_ = 0.0f;
-    thumb_ = AM_Rect{};
+    bar_ = AM_ListScrollBar{};
     if (l.count == 0 || l.columnWidth <= 0.0f) {
         return;
     }
@@ -749,23 +741,9 @@ void AM_View_PresetSelector::draw(AM_Context* context)
         }
     }
 
-    if (l.rowsPerColumn > visibleRows_ && visibleRows_ > 0) {
-        track_ = AM_Rect{bounds_.x + float(columns_) * l.columnWidth + 2.5f, bounds_.y + 2.5f, 11,
-                         bounds_.h - 5};
-        if (AM_Colour* border = colour(kScrollBorder)) {
-            context->setColourFromObject(border);
-            frame(context, track_);
-        }
-        const float thumbHeight =
-            (track_.h - 1) * float(visibleRows_) / float(l.rowsPerColumn);
-        rowStep_ = (track_.h - 1 - thumbHeight) / float(l.rowsPerColumn - visibleRows_);
-        thumb_ = AM_Rect{track_.x + 0.5f, track_.y + 0.5f + float(firstRow_) * rowStep_, 10,
-                         thumbHeight};
-        if (AM_Colour* bar = colour(kScrollBar)) {
-            context->setColourFromObject(bar);
-            context->fillRect(&thumb_);
-        }
-    }
+    bar_.layout(bounds_, bounds_.x + float(columns_) * l.columnWidth + 2.5f, visibleRows_,
+                l.rowsPerColumn, firstRow_);
+    bar_.draw(context, colour(kScrollBorder), colour(kScrollBar), colour(kText));
 }
 
 // --- Label settings and the script.

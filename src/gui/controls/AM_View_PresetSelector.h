@@ -12,6 +12,7 @@
 //
 // GUI thread only.
 
+#include "gui/controls/AM_ListScrollBar.h"
 #include "gui/controls/AM_RowLabelSettings.h"
 #include "gui/views/AM_ViewControl.h"
 
@@ -96,7 +97,7 @@ public:
     int32_t getRowsPerColumn() const { return rowsPerColumn_; }
     int32_t getItemCount() const { return itemCount_; }
     bool showsJunk() const { return showJunk_; }
-    bool hasScrollBar() const { return rowStep_ > 0.0f; }
+    bool hasScrollBar() const { return bar_.shown(); }
     float getTextSize() const { return label_.size; }
 
 private:
@@ -135,9 +136,7 @@ private:
     int32_t visibleRows_ = 0;
     int32_t thumbDrag_ = 0;
     float lastPoint_[2] = {0.0f, 0.0f};
-    AM_Rect track_{};
-    AM_Rect thumb_{};
-    float rowStep_ = 0.0f;
+    AM_ListScrollBar bar_;
     std::string presetListName_;
     AM_ViewControl* ownerSaver_ = nullptr;
     PresetListItem* clickedItem_ = nullptr;

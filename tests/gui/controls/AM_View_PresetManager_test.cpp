@@ -254,6 +254,75 @@ TEST_F(PresetManagerTest, DropsWaitForTheNextTickAndCopyOnlyWithTheKeyFlag)
     EXPECT_FALSE(v->hasPendingDrop());
 }
 
+TEST_F(PresetManagerTest, ADragShowsItsTargetFolderAndWhetherItMovesOrCopies)
+{
+    smallTree();
+    AM_View_PresetManager* v = view({0, 0, 200, 160});
+    struct Case {
+        float y;
+        uint32_t modifiers;
+        const char* target;
+        bool copies;
+    };
+    for (const Case c : {Case{16 * 4 + 4, 0, "Leads", false}, Case{16 * 4 + 4, 4, "Leads", true},
+                         Case{16 * 1 + 4, 4 | 1, "Pads", true}, Case{16 * 1 + 4, 8, "Pads", false},
+                         Case{150, 0, "", false}}) {
+        vm->handleDragOver(80, c.y, c.modifiers, kDragStateOver);
+        PresetFolder* target = v->getHoverFolder();
+        EXPECT_EQ(target != nullptr ? target->name() : "", std::string(c.target)) << c.y;
+        if (target != nullptr) {
+            EXPECT_EQ(v->hoverCopies(), c.copies) << c.modifiers;
+        }
+    }
+    // Leaving the window, or the drop, clears the target.
+    vm->handleDragOver(80, 16 * 4 + 4, 4, kDragStateOver);
+    vm->handleDragOver(0, 0, 0, kDragStateLeft);
+    EXPECT_EQ(v->getHoverFolder(), nullptr);
+    EXPECT_FALSE(v->hoverCopies());
+    vm->handleDragOver(80, 16 * 4 + 4, 4, kDragStateOver);
+    ASSERT_NE(v->getHoverFolder(), nullptr);
+    EXPECT_TRUE(vm->handleDrop(80, 16 * 4 + 4, 4, 1, 10, "/tmp/a.h2p"));
+    EXPECT_EQ(v->getHoverFolder(), nullptr);
+    EXPECT_TRUE(v->dropCopies());
+    v->onTimer();
+}
+
+TEST_F(PresetManagerTest, ThumbAndTrackScrollAListThatDoesNotFit)
+{
+    // Eleven folders in ten rows: the first folder a user adds pushed the
+    // last one out of sight, with no bar shown (the script gave no colours).
+    for (int k = 0; k < 11; ++k)
+        folders.add(("F" + std::to_string(k)).c_str(), k == 0 ? 0 : 1);
+    folders.current = folders.chain.get();
+    AM_View_PresetManager* v = view({0, 0, 176, 164});
+    AM_Colour* back = new AM_Colour(vm.get(), "Back", 0x16181DFF);
+    AM_Colour* text = new AM_Colour(vm.get(), "Words", 0xD5DBE3FF);
+    vm->addColour(back);
+    vm->addColour(text);
+    v->setColour(back, 0);
+    v->setColour(text, 1);
+    testsupport::HeadlessCanvas canvas(176, 164, 1.0f);
+    canvas.begin();
+    v->draw(&canvas.context());
+    EXPECT_EQ(v->getVisibleRows(), 10);
+    // The thumb is drawn in the text colour, dimmed: not the background.
+    EXPECT_NE(canvas.pixel(176 - 8, 20) & 0xFFFFFF, 0x16181Du) << "no thumb to be seen";
+    EXPECT_EQ(canvas.pixel(176 - 8, 155) & 0xFFFFFF, 0x16181Du)
+        << "the thumb ends above the last row";
+
+    EXPECT_FALSE(v->onMouseDown(at(170, 150), 0)) << "below the thumb: a page down";
+    EXPECT_EQ(v->getFirstRow(), 1);
+    EXPECT_EQ(rowName(v, 9), "F10");
+    EXPECT_FALSE(v->onMouseDown(at(170, 1), 0)) << "above it: a page up";
+    EXPECT_EQ(v->getFirstRow(), 0);
+    // The thumb follows the pointer and stops at the last row.
+    EXPECT_TRUE(v->onMouseDown(at(170, 20), 0));
+    v->onMouseDrag(at(170, 400), 0);
+    EXPECT_EQ(v->getFirstRow(), 1);
+    v->onMouseDrag(at(170, -400), 0);
+    EXPECT_EQ(v->getFirstRow(), 0);
+}
+
 TEST_F(PresetManagerTest, TheViewManagersDropCarriesTheCopyKeyAndTheKind)
 {
     // The view manager's drop path once lost the key flags: every drop moved.
