@@ -8,6 +8,8 @@
 
 #include "gui/controls/AM_View_EditMenus.h"
 #include "gui/controls/AM_View_Knob.h"
+#include "gui/controls/AM_View_PresetManager.h"
+#include "gui/controls/AM_View_PresetSelector.h"
 
 #include <algorithm>
 #include <cmath>
@@ -423,6 +425,36 @@ TEST_F(SurfaceTest, TheFactoryLibraryIsListedByFolderLoadsAndASavedPresetLoadsBa
     EXPECT_EQ(ui(e).loadPreset(saved, nullptr), PresetLoadResult::kLoaded);
     process(e);
     EXPECT_FLOAT_EQ(engineValue(e, cutoff), savedCutoff);
+}
+
+TEST_F(SurfaceTest, TheBrowserOpensOnPresetsAndListsWhatTheChosenFolderHolds)
+{
+    if (usingStandIn())
+        GTEST_SKIP() << "the stand-in surface has no preset browser";
+    AEffect* e = openSurface();
+    ASSERT_NE(e, nullptr);
+    AM_ViewControl* root = vm(e).getRootView();
+    auto* folders = dynamic_cast<AM_View_PresetManager*>(vm(e).findControl(root, "PresetFolders"));
+    auto* presets = dynamic_cast<AM_View_PresetSelector*>(vm(e).findControl(root, "PresetList"));
+    ASSERT_NE(folders, nullptr);
+    ASSERT_NE(presets, nullptr);
+
+    // The first view: a folder with presets, listed (the root holds none).
+    PresetFolder* opened = ui(e).getCurrentFolder(nullptr);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_NE(opened, ui(e).getPresetFolders(nullptr)) << "opened on the empty root";
+    EXPECT_GT(presets->getItemCount(), 0);
+
+    // Choosing the empty root empties the list on screen; a folder with
+    // presets fills it again.
+    const AM_Rect b = folders->getBounds();
+    const float zoom = vm(e).getZoom();
+    click(e, int((b.x + 40) * zoom), int((b.y + 8) * zoom));
+    EXPECT_EQ(ui(e).getCurrentFolder(nullptr), ui(e).getPresetFolders(nullptr));
+    EXPECT_EQ(presets->getItemCount(), 0) << "the rows of the folder left stay on screen";
+    click(e, int((b.x + 40) * zoom), int((b.y + 8 + 16) * zoom));
+    EXPECT_NE(ui(e).getCurrentFolder(nullptr), ui(e).getPresetFolders(nullptr));
+    EXPECT_GT(presets->getItemCount(), 0);
 }
 
 } // namespace

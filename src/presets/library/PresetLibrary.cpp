@@ -77,12 +77,39 @@ ModulePresetList* PresetLibrary::addModulePresetList(const char* modulePath, int
     }
     if (listType == PresetListType::kPatch) {
         std::string saved;
-        if (readCoreText("PFold", saved) && saved.size() > 1) {
-            if (PresetFolder* folder = list->folders()->findByPath(saved.c_str()))
-                setCurrentFolder(folder, modulePath);
+        PresetFolder* folder = nullptr;
+        if (readCoreText("PFold", saved) && saved.size() > 1)
+            folder = list->folders()->findByPath(saved.c_str());
+        // No folder remembered (or it is gone): the browser opens on the
+        // remembered preset file's folder, else on presets, not on an empty root.
+        if (folder == nullptr) {
+            std::string file;
+            readCoreText("PFile", file);
+            folder = openingFolder(*list, file);
         }
+        if (folder != nullptr && folder != list->currentFolder())
+            setCurrentFolder(folder, modulePath);
     }
     return list;
+}
+
+PresetFolder* PresetLibrary::openingFolder(ModulePresetList& list, const std::string& file)
+{
+    PresetFolder* firstFilled = nullptr;
+    for (PresetFolder* folder = list.folders(); folder != nullptr; folder = folder->next()) {
+        const std::unique_ptr<PresetListItem> items = folder->listFiles(list.listType());
+        if (items == nullptr)
+            continue;
+        if (firstFilled == nullptr)
+            firstFilled = folder;
+        if (file.empty())
+            break;
+        for (const PresetListItem* item = items.get(); item != nullptr; item = item->next()) {
+            if (presetEntryName(item->name(), item->extension()) == file)
+                return folder;
+        }
+    }
+    return firstFilled;
 }
 
 const char* PresetLibrary::addTuningPresetList(const AM_ParamInfo* tuningRecord)

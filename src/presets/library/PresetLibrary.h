@@ -55,7 +55,9 @@ public:
 
     // Creates the list of the path's module once (a list of that name keeps
     // its type), finds its place and folders, and for the whole-patch list
-    // selects the folder named by "PCore"/"PFold". Answers the list.
+    // selects the folder named by "PCore"/"PFold"; when that names none, the
+    // folder holding the file named by "PFile", else the first holding presets.
+    // Answers the list.
     ModulePresetList* addModulePresetList(const char* modulePath, int32_t listType);
     // Creates the tuning list "%s Tuning" of the record's module, whose loaded
     // tables go to the parameter after the record. Answers the list name, or
@@ -142,6 +144,10 @@ private:
     PresetLoadResult applyFile(const std::string& extension, const std::vector<char>& data,
                                ModulePresetList* list, const char* modulePath, bool& keepOldName);
     void loadFirstOf(PresetListItem* item, const char* modulePath);
+    // The folder a list opens on when none was remembered: the first that
+    // holds the preset file of that name ("Soft.h2p"; empty: none), else the
+    // first that holds presets; null when no folder holds any.
+    static PresetFolder* openingFolder(ModulePresetList& list, const std::string& file);
     // The text value of a "PCore" text parameter, bounded by its size.
     bool readCoreText(const char* name, std::string& out);
     void writeCoreText(const char* name, const std::string& text);

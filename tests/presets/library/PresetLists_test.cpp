@@ -1,6 +1,8 @@
 #include "LibraryFixture.h"
 
+#include <filesystem>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,16 +119,58 @@ TEST_F(LibraryTest, FoldersListingsAndTheSavedFolder)
     EXPECT_EQ(host.text(kPFold), "Local/Pads/Warm");
     EXPECT_EQ(host.text(kPFile), "Soft.h2p");
 
-    // No folder is restored from a name that is not there, nor by a type-1
-    // list.
+    // No folder is restored from a name that is not there (the root holds
+    // presets and no file is remembered), nor by a type-1 list.
     restart();
     host.setText(kPFold, "Local/Gone");
+    host.setText(kPFile, "");
     patch = library->addModulePresetList("Presets", PresetListType::kPatch);
     EXPECT_EQ(patch->currentFolder(), patch->folders());
     restart();
     host.setText(kPFold, "Local/Pads/Warm");
     patch = library->addModulePresetList("Presets", PresetListType::kPatchKeepFolder);
     EXPECT_EQ(patch->currentFolder(), patch->folders());
+}
+
+TEST_F(LibraryTest, WithoutARememberedFolderTheListOpensOnPresets)
+{
+    // The browser once opened on an empty root with the factory folders
+    // below it: an empty list on the first view.
+    struct Case {
+        const char* what;
+        std::vector<std::string> files;
+        const char* savedFolder;
+        const char* savedFile;
+        const char* opens;
+        const char* listed;
+    };
+    const Case cases[] = {
+        {"the first folder holding presets", {"Leads/Saw.h2p", "Pads/Warm/Soft.h2p"}, "", "",
+         "Leads", "Saw.h2p"},
+        {"the root when it holds presets", {"Init.h2p", "Leads/Saw.h2p"}, "", "", "Local",
+         "Init.h2p"},
+        {"the folder of the remembered file", {"Leads/Saw.h2p", "Pads/Warm/Soft.h2p"}, "",
+         "Soft.h2p", "Warm", "Soft.h2p"},
+        {"the remembered file's folder when its own is gone",
+         {"Leads/Saw.h2p", "Pads/Soft.h2p"}, "Local/Gone", "Soft.h2p", "Pads", "Soft.h2p"},
+        {"a remembered file found nowhere", {"Leads/Saw.h2p", "Pads/Soft.h2p"}, "", "Other.h2p",
+         "Leads", "Saw.h2p"},
+        {"the remembered folder, even empty", {"Leads/Saw.h2p", "Empty/notes.txt"},
+         "Local/Empty", "", "Empty", ""},
+        {"the root when no folder holds presets", {"Leads/notes.txt"}, "", "", "Local", ""},
+    };
+    for (const Case& c : cases) {
+        restart();
+        std::filesystem::remove_all(dir.file(presets()));
+        for (const std::string& f : c.files)
+            write(presets() + "/" + f, "s");
+        host.setText(kPFold, c.savedFolder);
+        host.setText(kPFile, c.savedFile);
+        ModulePresetList* list = library->addModulePresetList("Presets", PresetListType::kPatch);
+        ASSERT_NE(list->currentFolder(), nullptr) << c.what;
+        EXPECT_STREQ(list->currentFolder()->name(), c.opens) << c.what;
+        EXPECT_EQ(listed("Presets"), c.listed) << c.what;
+    }
 }
 
 TEST_F(LibraryTest, RescanAndNewFolders)
