@@ -88,7 +88,11 @@ private:
     void onWindowEvent(const platform::WindowEvent& event) override;
     bool dragOver(int x, int y, int modifiers) override;
     void dragLeave() override;
-    void drop(int x, int y, int modifiers, const uint8_t* data, size_t size) override;
+    platform::DropResult drop(int x, int y, int modifiers, const uint8_t* data,
+                              size_t size) override;
+    platform::DropResult dropResult() override;
+    // Null when a drop at the window pixel may land now; otherwise why not.
+    const char* dropRefusal(int x, int y) const;
     void dragEnded(platform::DragResult result) override;
 
     void pressed(const platform::WindowEvent& event);

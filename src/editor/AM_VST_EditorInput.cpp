@@ -180,13 +180,43 @@ bool AM_VST_Editor::onWheel(float distance)
 
 // --- Drops on the window.
 
+namespace {
+
+platform::DropResult dropResultOfOutcome(uint32_t outcome)
+{
+    switch (outcome) {
+    case kDropCopied:
+        return platform::DropResult::Copied;
+    case kDropMoved:
+        return platform::DropResult::Moved;
+    case kDropPending:
+        return platform::DropResult::Pending;
+    default:
+        return platform::DropResult::Refused;
+    }
+}
+
+} // namespace
+
+const char* AM_VST_Editor::dropRefusal(int x, int y) const
+{
+    if (!viewManager_ || !window_)
+        return "drop refused: the editor is closed";
+    // Input to the GUI is blocked while a menu, prompt, form or question is up.
+    if (dialogs_ && (dialogs_->menuOpen() || dialogs_->overlayOpen()))
+        return "drop refused: a menu or form is open";
+    if (x < 0 || y < 0 || x >= window_->width() || y >= window_->height())
+        return "drop refused: outside the window";
+    return nullptr;
+}
+
 bool AM_VST_Editor::dragOver(int x, int y, int modifiers)
 {
     pointerX_ = x;
     pointerY_ = y;
     pointerModifiers_ = modifiers;
     // The window offers only copies of our own data.
-    const bool welcome = viewManager_ != nullptr &&
+    const bool welcome = dropRefusal(x, y) == nullptr &&
                          AM_dropEffect(modifiers, kAM_DropEffectCopy, true) != kAM_DropEffectNone;
     if (!welcome) {
         // A drag that is no longer welcome leaves whatever it was over.
@@ -205,13 +235,28 @@ void AM_VST_Editor::dragLeave()
     dropWelcome_ = false;
 }
 
-void AM_VST_Editor::drop(int x, int y, int modifiers, const uint8_t* data, size_t size)
+platform::DropResult AM_VST_Editor::drop(int x, int y, int modifiers, const uint8_t* data,
+                                          size_t size)
 {
+    // What opened since the drag was last welcomed still turns it away.
+    if (const char* refusal = dropRefusal(x, y)) {
+        AM_STD::printv("%s", refusal);
+        dragLeave();
+        return platform::DropResult::Refused;
+    }
     pointerX_ = x;
     pointerY_ = y;
     pointerModifiers_ = modifiers;
     dropWelcome_ = false;
-    handleDrop(data, size);
+    if (!handleDrop(data, size))
+        return platform::DropResult::Refused;
+    return dropResultOfOutcome(viewManager_->getDropOutcome());
+}
+
+platform::DropResult AM_VST_Editor::dropResult()
+{
+    return viewManager_ ? dropResultOfOutcome(viewManager_->getDropOutcome())
+                        : platform::DropResult::Refused;
 }
 
 void AM_VST_Editor::dragEnded(platform::DragResult result)

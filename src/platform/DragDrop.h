@@ -45,6 +45,14 @@ public:
     virtual void cancel() = 0;
 };
 
+// What became of a drop, as the source is told it.
+enum class DropResult : int {
+    Refused, // nothing was taken
+    Copied,  // the data was taken and its source left as it is
+    Moved,   // the data was taken and what it names moved here
+    Pending, // taken for now; what becomes of it is told later (dropResult)
+};
+
 // Implemented by the editor: told where a drag carrying the private data type
 // is and what is dropped. Points are in the window's pixel coordinates;
 // modifiers are the WindowEvent bits.
@@ -55,8 +63,11 @@ public:
     virtual bool dragOver(int x, int y, int modifiers) = 0;
     // The drag left the window or was cancelled.
     virtual void dragLeave() = 0;
-    // The bytes were dropped at the point.
-    virtual void drop(int x, int y, int modifiers, const uint8_t* data, size_t size) = 0;
+    // The bytes were dropped at the point: what the editor did with them.
+    virtual DropResult drop(int x, int y, int modifiers, const uint8_t* data, size_t size) = 0;
+    // After a drop answered Pending, asked on each later idle call until it
+    // says something else.
+    virtual DropResult dropResult() { return DropResult::Refused; }
 };
 
 } // namespace platform

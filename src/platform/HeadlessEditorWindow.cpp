@@ -62,14 +62,32 @@ void HeadlessEditorWindow::dragAway()
 
 bool HeadlessEditorWindow::dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes)
 {
+    lastDrop_ = DropResult::Refused;
     if (dropTarget_ == nullptr || !alive_)
         return false;
     if (!dropTarget_->dragOver(x, y, modifiers)) {
         dropTarget_->dragLeave();
         return false;
     }
-    dropTarget_->drop(x, y, modifiers, bytes.data(), bytes.size());
+    lastDrop_ = dropTarget_->drop(x, y, modifiers, bytes.data(), bytes.size());
     return true;
+}
+
+bool HeadlessEditorWindow::dropAfterMove(int x, int y, int modifiers,
+                                         const std::vector<uint8_t>& bytes)
+{
+    lastDrop_ = DropResult::Refused;
+    if (dropTarget_ == nullptr || !alive_)
+        return false;
+    lastDrop_ = dropTarget_->drop(x, y, modifiers, bytes.data(), bytes.size());
+    return true;
+}
+
+DropResult HeadlessEditorWindow::dropResult()
+{
+    if (lastDrop_ == DropResult::Pending && dropTarget_ != nullptr)
+        lastDrop_ = dropTarget_->dropResult();
+    return lastDrop_;
 }
 
 void HeadlessEditorWindow::destroyFromOutside()

@@ -51,6 +51,13 @@ public:
     // A drag carrying bytes moves over the point and drops there, as the
     // drop target welcomes it: true when it was dropped.
     bool dropHere(int x, int y, int modifiers, const std::vector<uint8_t>& bytes);
+    // The drop of a drag that was welcome at its last move, made without
+    // asking again (what changed since is the target's to notice): true
+    // when there was a target to take it; dropResult() tells its answer.
+    bool dropAfterMove(int x, int y, int modifiers, const std::vector<uint8_t>& bytes);
+    // What the target answered to the last drop (Refused before any); one
+    // it decides later is asked again here, as a window asks on each idle.
+    DropResult dropResult();
     // The window is destroyed from outside: the next pump reports it.
     void destroyFromOutside();
     // The connection to the display breaks: the next pump reports it (the
@@ -74,6 +81,7 @@ private:
     HeadlessSurface surface_;
     ScriptedDragSource dragSource_;
     DropTarget* dropTarget_ = nullptr;
+    DropResult lastDrop_ = DropResult::Refused;
     HeadlessPopupHost* popupHost_ = nullptr;
     std::deque<WindowEvent> pending_;
     int focusRequests_ = 0;

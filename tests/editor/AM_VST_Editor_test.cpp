@@ -4,9 +4,12 @@
 #include "gui/graphics/text/AM_FontSettings.h"
 #include "gui/views/AM_MenuTable.h"
 #include "platform/HeadlessPopupHost.h"
+#include "platform/SaveForm.h"
 #include "platform/TextPrompt.h"
+#include "platform/ThreeWayQuestion.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -346,6 +349,155 @@ TEST_F(EditorTest, AMenuStaysUpAcrossIdleCallsAndItsChoiceComesBackLater)
     idle(e);
     EXPECT_TRUE(popups->openPanels().empty());
     EXPECT_EQ(opener->chosen.size(), 1u);
+}
+
+// A control that takes every drop and says it did, as the view manager
+// hears it from a control that takes drops: at once, or on its next tick.
+class DropTaker : public AM_ViewControl {
+public:
+    DropTaker(AM_ViewMan* vm, const AM_Rect& bounds) : AM_ViewControl(vm, &bounds)
+    {
+        initControl(0, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, false);
+    }
+    const char* getTypeName() const override { return "DropTaker"; }
+    void dropData(const float*, uint32_t keyFlags, uint32_t, uint32_t length,
+                  const char* data) override
+    {
+        texts.emplace_back(data, length);
+        if (!later) {
+            viewMan_->setDropOutcome((keyFlags & 4) != 0 ? kDropCopied : kDropMoved);
+            return;
+        }
+        viewMan_->setDropOutcome(kDropPending);
+        setTimer(true);
+    }
+    void onTimer() override
+    {
+        viewMan_->setDropOutcome(kDropCopied);
+        setTimer(false);
+    }
+    bool later = false;
+    std::vector<std::string> texts;
+};
+
+std::vector<uint8_t> patchList(const char* text)
+{
+    return AM_encodePrivateData(kAM_DragKindPatchList, text, kAM_DragLengthOfText);
+}
+
+// The source hears what the editor did with a drop: the action the control
+// performed, or refused when nothing took it.
+TEST_F(EditorTest, ADropIsAnsweredWithWhatTheControlUnderItDid)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    auto* taker = addToPanel<DropTaker>(vm(e), panel, AM_Rect{100, 100, 50, 50});
+    using platform::DropResult;
+    const std::string noLineFeed(80, 'x');
+    const std::string unknownType = "text/plain\nhello";
+    struct Row {
+        const char* name;
+        int x;
+        int modifiers;
+        std::vector<uint8_t> bytes;
+        DropResult result;
+    };
+    const Row rows[] = {
+        {"moved", 120, 0, patchList("/a.preset"), DropResult::Moved},
+        {"copied with Control", 120, platform::kModifierControl, patchList("/a.preset"),
+         DropResult::Copied},
+        {"over a control that takes nothing", 10, 0, patchList("/a.preset"), DropResult::Refused},
+        {"a block without a line feed", 120, 0,
+         std::vector<uint8_t>(noLineFeed.begin(), noLineFeed.end()), DropResult::Refused},
+        {"an unknown type", 120, 0, std::vector<uint8_t>(unknownType.begin(), unknownType.end()),
+         DropResult::Refused},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const size_t before = taker->texts.size();
+        win(e).dropHere(row.x, 120, row.modifiers, row.bytes);
+        EXPECT_EQ(win(e).dropResult(), row.result);
+        EXPECT_EQ(taker->texts.size() - before, row.result == DropResult::Refused ? 0u : 1u);
+    }
+
+    // A control that does it on its tick: pending until then.
+    taker->later = true;
+    EXPECT_TRUE(win(e).dropHere(120, 120, 0, patchList("/b.preset")));
+    EXPECT_EQ(win(e).dropResult(), DropResult::Pending);
+    idle(e);
+    EXPECT_EQ(win(e).dropResult(), DropResult::Copied);
+}
+
+// While a menu, prompt, save form or question is up, input to the GUI is
+// blocked: drops too, whether the drag came before it opened or after.
+TEST_F(EditorTest, DropsAreRefusedWhileAMenuOrFormIsOpenAndOutsideTheWindow)
+{
+    AEffect* e = openWithEditor();
+    ASSERT_NE(e, nullptr);
+    const Panel panel = buildPanel(vm(e), ui(e));
+    auto* taker = addToPanel<DropTaker>(vm(e), panel, AM_Rect{100, 100, 50, 50});
+    addToPanel<MenuOpener>(vm(e), panel, AM_Rect{200, 100, 50, 50});
+    const AM_PlatformDialogs dialogs = vm(e).getDialogs();
+    struct Client : platform::SaveFormClient, platform::ThreeWayQuestionClient {
+        void saveFormAccepted(const platform::SaveFormFields&) override {}
+        void saveFormCancelled() override {}
+        void questionAnswered(platform::QuestionAnswer) override {}
+    } client;
+    char text[32] = "name";
+    struct Row {
+        const char* name;
+        std::function<void()> open;
+        std::function<void()> close;
+    };
+    const Row rows[] = {
+        {"a menu",
+         [&] {
+             post(e, WindowEventKind::ButtonDown, 220, 120);
+             idle(e);
+         },
+         [&] {
+             win(e).popupHost()->postKey(platform::kVirtualKeyEscape);
+             idle(e);
+         }},
+        {"a prompt",
+         [&] { vm(e).beginTextEntry(panel.knob, 1, text, sizeof text, nullptr, false); },
+         [&] { dialogs.prompt->close(); }},
+        {"the save form",
+         [&] { dialogs.saveForm->open(platform::SaveFormFields{"n", "", "", ""}, {}, &client); },
+         [&] { dialogs.saveForm->close(); }},
+        {"a question", [&] { dialogs.question->ask(platform::QuestionText{}, &client); },
+         [&] { dialogs.question->close(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::TraceCapture trace;
+        // Welcome before, refused once it is up: at the drop of a drag that
+        // was welcome just before it opened, and at the next move.
+        EXPECT_TRUE(win(e).dragHere(120, 120, 0));
+        row.open();
+        EXPECT_TRUE(win(e).dropAfterMove(120, 120, 0, patchList("/a.preset")));
+        EXPECT_EQ(win(e).dropResult(), platform::DropResult::Refused);
+        EXPECT_TRUE(trace.contains("drop refused: a menu or form is open")) << trace.text();
+        EXPECT_FALSE(win(e).dragHere(121, 120, 0));
+        EXPECT_FALSE(win(e).dropHere(120, 120, 0, patchList("/a.preset")));
+        EXPECT_TRUE(taker->texts.empty());
+        row.close();
+        EXPECT_TRUE(win(e).dropHere(120, 120, 0, patchList("/a.preset")));
+        EXPECT_EQ(win(e).dropResult(), platform::DropResult::Moved);
+        taker->texts.clear();
+    }
+
+    // Outside the window (a source's position the window does not cover).
+    testsupport::TraceCapture trace;
+    for (const auto& [x, y] : {std::pair{-1, 120}, std::pair{120, -1},
+                               std::pair{win(e).width(), 120}, std::pair{120, win(e).height()}}) {
+        EXPECT_FALSE(win(e).dragHere(x, y, 0));
+        EXPECT_TRUE(win(e).dropAfterMove(x, y, 0, patchList("/a.preset")));
+        EXPECT_EQ(win(e).dropResult(), platform::DropResult::Refused);
+    }
+    EXPECT_TRUE(trace.contains("drop refused: outside the window"));
+    EXPECT_TRUE(taker->texts.empty());
 }
 
 // A menu whose control goes away, or whose editor closes, goes down with

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -142,6 +143,21 @@ protected:
             sleepMs(5);
         }
     }
+    // Idles the editors in turn, as a host's interface timer does, until
+    // done() says so. The bound is far longer than anything takes even on a
+    // loaded machine: it only ends a test that would otherwise wait for ever.
+    static constexpr int kPatientMs = 60000;
+    bool idleUntil(const std::vector<AEffect*>& editors, const std::function<bool()>& done)
+    {
+        for (int t = 0; t < kPatientMs; t += 5) {
+            for (AEffect* e : editors)
+                idle(e);
+            if (done())
+                return true;
+            sleepMs(5);
+        }
+        return done();
+    }
     void movePointer(Window window, int x, int y)
     {
         Window unused = 0;
@@ -229,13 +245,14 @@ TEST_F(EditorDisplayTest, TheEditorMapsAtTheGuiSizeAndShowsTheBackBuffer)
     EXPECT_EQ(attributes.map_state, IsViewable);
     EXPECT_NE(std::find(host.sizes.begin(), host.sizes.end(), "300x200"), host.sizes.end())
         << "the host was asked for the GUI's size";
-    EXPECT_EQ(differences(e), 0);
+    // The editor's connection and the test's are served in their own order.
+    EXPECT_TRUE(idleUntil({e}, [&] { return differences(e) == 0; }));
 
     // After an Expose.
     XClearArea(display_, child(e), 0, 0, 0, 0, True);
     XSync(display_, False);
     idleFor(e, 60);
-    EXPECT_EQ(differences(e), 0);
+    EXPECT_TRUE(idleUntil({e}, [&] { return differences(e) == 0; }));
 
     // After a zoom change.
     ed(e).invalidateAllWithAlert();
@@ -245,19 +262,21 @@ TEST_F(EditorDisplayTest, TheEditorMapsAtTheGuiSizeAndShowsTheBackBuffer)
     // The host's window follows the size asked for, as a host's does.
     hosts_[0]->resize(600, 400);
     ed(e).invalidateAllWithAlert();
-    idleFor(e, 80);
-    ASSERT_TRUE(XGetWindowAttributes(display_, child(e), &attributes));
+    EXPECT_TRUE(idleUntil({e}, [&] {
+        return XGetWindowAttributes(display_, child(e), &attributes) && attributes.width == 600 &&
+               attributes.height == 400;
+    }));
     EXPECT_EQ(attributes.width, 600);
     EXPECT_EQ(attributes.height, 400);
+    idleFor(e, 40);
     screenshot(0, "editor_z2");
     // The notice lies over the frame; closed, the window is the back buffer again.
     const platform::PixelRect notice = ed(e).editorSurface().noticeArea();
     movePointer(child(e), notice.x + 4, notice.y + 4);
     button(true);
     button(false);
-    idleFor(e, 80);
-    EXPECT_FALSE(ed(e).editorSurface().noticeUp());
-    EXPECT_EQ(differences(e), 0);
+    EXPECT_TRUE(idleUntil({e}, [&] { return !ed(e).editorSurface().noticeUp(); }));
+    EXPECT_TRUE(idleUntil({e}, [&] { return differences(e) == 0; }));
 }
 
 TEST_F(EditorDisplayTest, DraggingAKnobGivesTheHostBeginAutomateAndEnd)
@@ -279,14 +298,16 @@ TEST_F(EditorDisplayTest, DraggingAKnobGivesTheHostBeginAutomateAndEnd)
         idleFor(e, 20);
     }
     button(false);
-    idleFor(e, 40);
+    const std::string end = "end " + std::to_string(panel.published);
+    EXPECT_TRUE(idleUntil({e}, [&] { return !host.edits.empty() && host.edits.back() == end; }));
 
     EXPECT_NE(value(e, panel.parameter), before);
     ASSERT_GE(host.edits.size(), 2u);
     EXPECT_EQ(host.edits.front(), "begin " + std::to_string(panel.published));
     EXPECT_EQ(host.edits.back(), "end " + std::to_string(panel.published));
     EXPECT_FALSE(host.automations.empty());
-    EXPECT_EQ(differences(e), 0) << "the captured drag repainted at once";
+    EXPECT_TRUE(idleUntil({e}, [&] { return differences(e) == 0; }))
+        << "the captured drag repainted";
 }
 
 TEST_F(EditorDisplayTest, APatchListDraggedToAnotherEditorArrivesWhole)
@@ -311,8 +332,9 @@ TEST_F(EditorDisplayTest, APatchListDraggedToAnotherEditorArrivesWhole)
     const std::string list = "Bank/Lead.preset\nBank/Pad.preset";
     EXPECT_FALSE(vm(source).startDragDrop(nullptr, kAM_DragKindPatchList, kAM_DragLengthOfText,
                                           list.c_str()));
-    idleAllFor({source, target}, 200);
-    EXPECT_TRUE(trace.contains("DragDrop: the drag was dropped")) << trace.text();
+    EXPECT_TRUE(idleUntil({source, target}, [&] { return trace.contains("DragDrop: the drag was"); }));
+    // Nothing on the plain panel takes a patch list: the source hears so.
+    EXPECT_TRUE(trace.contains("DragDrop: the drag was refused")) << trace.text();
     EXPECT_TRUE(trace.contains("it is a patch list!"));
     EXPECT_TRUE(trace.contains("Drop of kind 1, " + std::to_string(list.size() + 1) +
                                " bytes at 60 70"))
@@ -424,12 +446,31 @@ protected:
         movePointer(child(to), kFolderX + 10, kLeadsY);
         movePointer(child(to), kFolderX, kLeadsY);
         button(false);
-        idleAllFor(to != from ? std::vector<AEffect*>{from, to} : std::vector<AEffect*>{from}, 150);
+        // The source hears the outcome only once the target has done the drop.
+        bool seen = false;
+        EXPECT_TRUE(idleUntil(to != from ? std::vector<AEffect*>{from, to} : std::vector<AEffect*>{from},
+                              [&] {
+                                  const bool on = ed(from).editorWindow()->dragSource().dragging();
+                                  seen = seen || on;
+                                  return seen && !on;
+                              }));
         if (copy) {
             XTestFakeKeyEvent(display_, control, False, CurrentTime);
             XSync(display_, False);
         }
         idleFor(to, 60);
+    }
+    // The tree, and two editors side by side showing its browser.
+    bool openTwoBrowsers(AEffect*& source, AEffect*& target)
+    {
+        writeTree();
+        source = openOnDisplay(10, 10);
+        target = openOnDisplay(400, 10);
+        if (source == nullptr || target == nullptr)
+            return false;
+        buildBrowser(source);
+        buildBrowser(target);
+        return true;
     }
     static std::vector<std::string> listed(AEffect* e)
     {
@@ -481,8 +522,12 @@ TEST_F(PresetBrowserDisplayTest, AClickLoadsAPresetAndTheArrowKeysStepOn)
     movePointer(child(e), kListX, 8);
     button(true);
     button(false);
-    idleFor(e, 60);
-    EXPECT_EQ(ui(e).getCurrentPresetName(nullptr), first);
+    const auto current = [&] {
+        const char* name = ui(e).getCurrentPresetName(nullptr);
+        return std::string(name != nullptr ? name : "");
+    };
+    EXPECT_TRUE(idleUntil({e}, [&] { return current() == first; }));
+    EXPECT_EQ(current(), first);
     const auto tap = [this](KeySym key) {
         const KeyCode code = XKeysymToKeycode(display_, key);
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
@@ -490,28 +535,56 @@ TEST_F(PresetBrowserDisplayTest, AClickLoadsAPresetAndTheArrowKeysStepOn)
         XSync(display_, False);
     };
     tap(XK_Down);
-    idleFor(e, 60);
-    EXPECT_EQ(ui(e).getCurrentPresetName(nullptr), second);
+    EXPECT_TRUE(idleUntil({e}, [&] { return current() == second; }));
     tap(XK_Up);
-    idleFor(e, 60);
-    EXPECT_EQ(ui(e).getCurrentPresetName(nullptr), first);
+    EXPECT_TRUE(idleUntil({e}, [&] { return current() == first; }));
 }
 
 TEST_F(PresetBrowserDisplayTest, APresetDroppedFromAnotherEditorIsImported)
 {
-    writeTree();
-    AEffect* source = openOnDisplay(10, 10);
-    AEffect* target = openOnDisplay(400, 10);
-    ASSERT_NE(source, nullptr);
-    ASSERT_NE(target, nullptr);
-    buildBrowser(source);
-    buildBrowser(target);
+    AEffect* source = nullptr;
+    AEffect* target = nullptr;
+    ASSERT_TRUE(openTwoBrowsers(source, target));
     testsupport::TraceCapture trace;
     dragWarmTo(source, target, true);
     EXPECT_TRUE(trace.contains("it is a patch list!")) << trace.text();
     EXPECT_EQ(dir.readFile(preset("Leads/Warm.aupreset")), "<plist>warm</plist>");
     EXPECT_EQ(dir.readFile(preset("Pads/Warm.aupreset")), "<plist>warm</plist>")
         << "copied: the source stays";
+}
+
+// The source hears whether the folder took the drop: a file the folder's
+// filters do not take is refused, a preset is taken (moved here).
+TEST_F(PresetBrowserDisplayTest, ADropOfAFileTheFolderDoesNotTakeIsRefusedToItsSource)
+{
+    AEffect* source = nullptr;
+    AEffect* target = nullptr;
+    ASSERT_TRUE(openTwoBrowsers(source, target));
+    dir.writeFile("notes.txt", "words");
+    struct Row {
+        std::string path;
+        const char* outcome;
+    };
+    const Row rows[] = {{dir.file("notes.txt"), "refused"},
+                        {dir.file(preset("Pads/Cold.aupreset")), "dropped"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        testsupport::TraceCapture trace;
+        // Pressed between the two views of the source, let go over "Leads".
+        movePointer(child(source), 125, 100);
+        button(true);
+        movePointer(child(target), kFolderX + 10, kLeadsY);
+        movePointer(child(target), kFolderX, kLeadsY);
+        button(false);
+        EXPECT_FALSE(vm(source).startDragDrop(nullptr, kAM_DragKindPatchList,
+                                              kAM_DragLengthOfText, row.path.c_str()));
+        EXPECT_TRUE(idleUntil({source, target},
+                              [&] { return trace.contains("DragDrop: the drag was"); }));
+        EXPECT_TRUE(trace.contains(std::string("DragDrop: the drag was ") + row.outcome))
+            << trace.text();
+    }
+    EXPECT_TRUE(dir.exists(preset("Leads/Cold.aupreset")));
+    EXPECT_FALSE(dir.exists(preset("Leads/notes.txt")));
 }
 
 } // namespace

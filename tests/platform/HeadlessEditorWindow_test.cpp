@@ -16,10 +16,11 @@ struct Sink : WindowEventSink {
 struct Target : DropTarget {
     bool dragOver(int, int, int) override { return welcome; }
     void dragLeave() override {}
-    void drop(int x, int, int, const uint8_t* data, size_t size) override
+    DropResult drop(int x, int, int, const uint8_t* data, size_t size) override
     {
         lastX = x;
         bytes.assign(data, data + size);
+        return DropResult::Copied;
     }
     bool welcome = true;
     int lastX = -1;

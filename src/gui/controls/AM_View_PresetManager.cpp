@@ -99,7 +99,12 @@ AM_View_PresetManager::AM_View_PresetManager(AM_ViewMan* viewMan, const AM_Rect*
     visibleRows_ = static_cast<int32_t>(bounds_.h / kRowHeight);
 }
 
-AM_View_PresetManager::~AM_View_PresetManager() = default;
+AM_View_PresetManager::~AM_View_PresetManager()
+{
+    // A drop still waiting for its tick is not done.
+    if (dropTarget_ != nullptr && viewMan_ != nullptr)
+        viewMan_->setDropOutcome(kDropRefused);
+}
 
 AM_ViewControl* AM_View_PresetManager::create(AM_ViewMan* viewMan, const AM_Rect* bounds)
 {
@@ -402,6 +407,8 @@ void AM_View_PresetManager::dropData(const float* point, uint32_t keyFlags, uint
             dropData_.assign(data, end != nullptr ? size_t(static_cast<const char*>(end) - data)
                                                   : size_t(length));
             setTimer(true);
+            if (viewMan_ != nullptr)
+                viewMan_->setDropOutcome(kDropPending);
         }
     }
     hoverFolder_ = nullptr;
@@ -411,12 +418,14 @@ void AM_View_PresetManager::dropData(const float* point, uint32_t keyFlags, uint
 void AM_View_PresetManager::onTimer()
 {
     AM_View_Interface* host = viewMan_ != nullptr ? viewMan_->getInterface() : nullptr;
+    int32_t imported = 0;
     if (dropTarget_ != nullptr && host != nullptr) {
         // The folders may have been rescanned since the drop.
         if (inChain(folders(), dropTarget_)) {
             PresetImportReport report;
             if (ModulePresetList* list = host->getModulePresetList(listName())) {
-                list->importFiles(dropData_.c_str(), dropTarget_, dropCopies_, &report);
+                imported =
+                    list->importFiles(dropData_.c_str(), dropTarget_, dropCopies_, &report);
             }
             host->refreshCurrentFolder(listName());
             if (report.refused > 0) {
@@ -433,6 +442,11 @@ void AM_View_PresetManager::onTimer()
             AM_STD::printv("%s: the drop's folder is gone, nothing imported\n", getName());
         }
     }
+    // The drop's source hears whether anything came in, and how.
+    if (dropTarget_ != nullptr && viewMan_ != nullptr)
+        viewMan_->setDropOutcome(imported <= 0 ? kDropRefused
+                                 : dropCopies_ ? kDropCopied
+                                               : kDropMoved);
     dropTarget_ = nullptr;
     dropData_.clear();
     setTimer(false);

@@ -85,6 +85,14 @@ constexpr uint32_t kAllLayers = 0xFFFFFFFFu;
 constexpr uint32_t kDragStateOver = 1;
 constexpr uint32_t kDragStateLeft = 0xFFFFFFFFu;
 
+// What became of a drop, as the control that took it tells the view manager
+// (setDropOutcome): nothing taken, taken as a copy, taken by moving what it
+// names, or taken to be done on a later tick (told again then).
+constexpr uint32_t kDropRefused = 0;
+constexpr uint32_t kDropCopied = 1;
+constexpr uint32_t kDropMoved = 2;
+constexpr uint32_t kDropPending = 3;
+
 // The selection chain while the selection walk builds it: its first and
 // its last control.
 struct AM_SelectionTail {

@@ -185,6 +185,10 @@ public:
     virtual bool handleDragOver(float x, float y, uint32_t modifiers, uint32_t state);
     virtual bool handleDrop(float x, float y, uint32_t modifiers, uint32_t kind, uint32_t length,
                             const char* text);
+    // What became of the last drop (kDropRefused until the control that
+    // takes it says otherwise, kDropPending until it has done it).
+    void setDropOutcome(uint32_t outcome) { dropOutcome_ = outcome; }
+    uint32_t getDropOutcome() const { return dropOutcome_; }
     // The wheel gesture's control, alive for holdTicks timer ticks.
     static constexpr int32_t kWheelHoldTicks = 20;
     virtual void setWheelControl(AM_ViewControl* control, int32_t holdTicks = kWheelHoldTicks);
@@ -545,6 +549,7 @@ protected:
     AM_ValueToStringObject* valueToStrings_ = nullptr;
     AM_ViewControl* topControl_ = nullptr;
     AM_ViewControl* activeControl_ = nullptr;
+    uint32_t dropOutcome_ = kDropRefused;
     AM_ViewControl* timerChain_ = nullptr;
     AM_ViewControl* wheelControl_ = nullptr;
     int32_t wheelHoldCount_ = 0;

@@ -319,6 +319,7 @@ bool AM_ViewMan::handleDragOver(float x, float y, uint32_t modifiers, uint32_t s
 bool AM_ViewMan::handleDrop(float x, float y, uint32_t modifiers, uint32_t kind,
                             uint32_t length, const char* text)
 {
+    dropOutcome_ = kDropRefused;
     if (pendingScript_ >= 0 || scriptLoading_ != 0) {
         return false;
     }

@@ -23,6 +23,7 @@ bool X11Atoms::intern(Display* display)
         {"XdndSelection", &X11Atoms::xdndSelection},
         {"XdndTypeList", &X11Atoms::xdndTypeList},
         {"XdndActionCopy", &X11Atoms::xdndActionCopy},
+        {"XdndActionMove", &X11Atoms::xdndActionMove},
         {"TARGETS", &X11Atoms::targets},
         {"INCR", &X11Atoms::incr},
         {kPrivateDataTypeName, &X11Atoms::privateData},

@@ -17,6 +17,7 @@ struct X11Atoms {
     Atom xdndSelection = None;
     Atom xdndTypeList = None;
     Atom xdndActionCopy = None;
+    Atom xdndActionMove = None;
     Atom targets = None;
     Atom incr = None;
     Atom privateData = None; // the private data type

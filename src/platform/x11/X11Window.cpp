@@ -9,7 +9,6 @@
 #include "platform/x11/X11EventTranslator.h"
 #include "platform/x11/X11PopupWindow.h"
 #include "platform/x11/X11Surface.h"
-#include "platform/x11/X11Wait.h"
 
 #include <X11/Xatom.h>
 
@@ -33,11 +32,6 @@ std::vector<X11Window*>& openWindows()
 {
     static std::vector<X11Window*> windows;
     return windows;
-}
-
-Bool isTransferOf(Display*, XEvent* event, XPointer arg)
-{
-    return reinterpret_cast<const X11Window*>(arg)->isTransferEvent(*event);
 }
 
 Bool isLaterMotion(Display*, XEvent* event, XPointer arg)
@@ -272,19 +266,19 @@ bool X11Window::isTransferEvent(const XEvent& event) const
     switch (event.type) {
     case SelectionRequest:
         return event.xselectionrequest.owner == window_;
+    case SelectionNotify:
+        return receiver_ && receiver_->wantsEvent(event);
     case PropertyNotify:
-        return sender_ && sender_->wantsPropertyEvent(event.xproperty);
+        return (sender_ && sender_->wantsPropertyEvent(event.xproperty)) ||
+               (receiver_ && receiver_->wantsEvent(event));
     case ClientMessage: {
         if (event.xclient.window != window_)
             return false;
         const Atom type = event.xclient.message_type;
-        const bool toTarget = type == atoms_.xdndEnter || type == atoms_.xdndPosition ||
-                              type == atoms_.xdndLeave || type == atoms_.xdndDrop;
-        // A drop being fetched finishes before the next drag is looked at.
-        if (toTarget)
-            return !(receiver_ && receiver_->busy());
-        // Answers to a drag of ours (the sender passes over late ones).
-        return type == atoms_.xdndStatus || type == atoms_.xdndFinished;
+        return type == atoms_.xdndEnter || type == atoms_.xdndPosition ||
+               type == atoms_.xdndLeave || type == atoms_.xdndDrop ||
+               // Answers to a drag of ours (the sender passes over late ones).
+               type == atoms_.xdndStatus || type == atoms_.xdndFinished;
     }
     default:
         return false;
@@ -295,30 +289,19 @@ void X11Window::handleTransferEvent(XEvent& event)
 {
     if (event.type == SelectionRequest) {
         sender_->serveRequest(event.xselectionrequest);
+    } else if (event.type == SelectionNotify) {
+        receiver_->handleEvent(event);
     } else if (event.type == PropertyNotify) {
-        sender_->handlePropertyEvent(event.xproperty);
+        if (sender_->wantsPropertyEvent(event.xproperty))
+            sender_->handlePropertyEvent(event.xproperty);
+        else
+            receiver_->handleEvent(event);
     } else if (event.type == ClientMessage) {
         const Atom type = event.xclient.message_type;
         if (type == atoms_.xdndStatus || type == atoms_.xdndFinished)
             sender_->handleMessage(event.xclient);
         else
             receiver_->handleMessage(event.xclient);
-    }
-}
-
-void X11Window::serviceAllWindows()
-{
-    // Copied: a window may be closed by what a drop does.
-    const std::vector<X11Window*> windows = openWindows();
-    for (X11Window* window : windows) {
-        const auto& open = openWindows();
-        if (std::find(open.begin(), open.end(), window) == open.end() ||
-            !X11ConnectionWatch::check(window->display_))
-            continue;
-        XEvent event;
-        while (takeQueuedEvent(window->display_, isTransferOf, reinterpret_cast<XPointer>(window),
-                               &event))
-            window->handleTransferEvent(event);
     }
 }
 
@@ -409,8 +392,11 @@ void X11Window::pumpEvents(WindowEventSink& sink)
         if (display_ == nullptr || !alive_)
             break;
     }
-    if (display_ != nullptr && !connectionLost(sink))
-        sender_->tick(tickCount());
+    if (display_ != nullptr && !connectionLost(sink)) {
+        const uint32_t now = tickCount();
+        sender_->tick(now);
+        receiver_->tick(now);
+    }
 }
 
 } // namespace platform::x11

@@ -61,15 +61,10 @@ public:
     void setSideWindows(X11SideWindows* side) { side_ = side; }
 
     // Drag-and-drop and selection traffic of this window: true when the event
-    // is one (handled or not). The drop side is skipped while it is in the
-    // middle of a transfer.
+    // is one (handled or not).
     bool isTransferEvent(const XEvent& event) const;
     void handleTransferEvent(XEvent& event);
 
-    // Serves the drag-and-drop and selection traffic already waiting on every
-    // open window's connection (nested loops call it, so that drags between
-    // the windows of one process go on).
-    static void serviceAllWindows();
     // Open X11 windows of the process.
     static int openWindowCount();
 

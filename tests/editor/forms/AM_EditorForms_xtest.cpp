@@ -120,7 +120,8 @@ protected:
     // is opened at its point (the editor's view manager does so while it
     // handles the press) and the call returns. Then idle calls as the host
     // makes them, with `input` given once on the first one that finds the
-    // menu up, until the menu answers.
+    // menu's window mapped on the screen (the editor's connection and the
+    // test's are served in their own order), until the menu answers.
     uint32_t rightClickMenu(const std::function<void()>& input)
     {
         movePointer(static_cast<Window>(window_->nativeHandle()), 30, 30);
@@ -138,9 +139,11 @@ protected:
         FormsSink sink;
         sink.forms = forms_.get();
         bool given = false;
-        for (int i = 0; i < 400 && client.answers.empty(); ++i) {
+        const uint64_t start = platform::tickCount64();
+        while (client.answers.empty() &&
+               platform::tickCount64() - start < static_cast<uint64_t>(kPatientMs)) {
             idle(sink);
-            if (!given && forms_->menuOpen()) {
+            if (!given && forms_->menuOpen() && popups().size() == 1) {
                 given = true;
                 input();
             }

@@ -239,9 +239,11 @@ TEST_F(PresetManagerTest, DropsWaitForTheNextTickAndCopyOnlyWithTheKeyFlag)
         ASSERT_TRUE(v->hasPendingDrop());
         EXPECT_EQ(v->dropCopies(), c.copies) << c.flags;
         EXPECT_TRUE(v->hasTimer());
+        EXPECT_EQ(vm->getDropOutcome(), kDropPending) << "decided on the tick";
         const int before = folders.refreshes;
         v->onTimer();
         EXPECT_EQ(folders.refreshes, before + 1);
+        EXPECT_EQ(vm->getDropOutcome(), kDropRefused) << "nothing was imported";
         EXPECT_FALSE(v->hasPendingDrop());
         EXPECT_FALSE(v->hasTimer());
     }

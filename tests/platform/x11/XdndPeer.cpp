@@ -25,15 +25,27 @@ struct PeerAtoms {
           status(XInternAtom(d, "XdndStatus", False)), leave(XInternAtom(d, "XdndLeave", False)),
           drop(XInternAtom(d, "XdndDrop", False)), finished(XInternAtom(d, "XdndFinished", False)),
           selection(XInternAtom(d, "XdndSelection", False)),
-          copy(XInternAtom(d, "XdndActionCopy", False)), targets(XInternAtom(d, "TARGETS", False)),
+          copy(XInternAtom(d, "XdndActionCopy", False)),
+          move(XInternAtom(d, "XdndActionMove", False)), targets(XInternAtom(d, "TARGETS", False)),
           incr(XInternAtom(d, "INCR", False)),
           privateType(XInternAtom(d, "ORL_CLIPBOARD_FORMAT", False)),
           property(XInternAtom(d, "PEER_DATA", False))
     {
     }
-    Atom aware, enter, position, status, leave, drop, finished, selection, copy, targets, incr,
-        privateType, property;
+    Atom aware, enter, position, status, leave, drop, finished, selection, copy, move, targets,
+        incr, privateType, property;
 };
+
+// The line a source reports for XdndFinished.
+std::string finishedLine(const PeerAtoms& atoms, const XClientMessageEvent& m)
+{
+    const Atom action = Atom(m.data.l[2]);
+    const char* name = action == atoms.copy   ? "copy"
+                       : action == atoms.move ? "move"
+                       : action == None       ? "none"
+                                              : "other";
+    return "finished " + std::to_string(m.data.l[1] & 1) + " " + name;
+}
 
 void sendClient(Display* d, Window to, Atom type, long l0, long l1, long l2, long l3, long l4)
 {
@@ -162,11 +174,12 @@ std::string XdndPeer::readLine(int timeoutMs)
             buffered_.erase(0, end + 1);
             return line;
         }
-        const uint64_t now = platform::tickCount64();
-        if (now >= deadline || readFd_ < 0)
+        if (readFd_ < 0)
             return "";
+        // With no time left, what has arrived is still read.
+        const uint64_t now = platform::tickCount64();
         pollfd fd{readFd_, POLLIN, 0};
-        if (::poll(&fd, 1, int(deadline - now)) <= 0)
+        if (::poll(&fd, 1, now >= deadline ? 0 : int(deadline - now)) <= 0)
             return "";
         char chunk[4096];
         const ssize_t n = ::read(readFd_, chunk, sizeof chunk);
@@ -242,7 +255,7 @@ void XdndPeer::runSource(XdndPeer& peer, Display* d)
             break;
         }
         if (e.type == ClientMessage && e.xclient.message_type == atoms.finished) {
-            peer.say("finished " + std::to_string(e.xclient.data.l[1] & 1));
+            peer.say(finishedLine(atoms, e.xclient));
             break;
         }
         if (e.type != SelectionRequest)
@@ -271,7 +284,8 @@ void XdndPeer::runSource(XdndPeer& peer, Display* d)
         XFlush(d);
         if (!incremental || peer.stall_)
             continue;
-        // Each deletion asks for the next piece; an empty piece ends it.
+        // Each deletion asks for the next piece; an empty piece ends it. A
+        // target that gives up tells so meanwhile.
         size_t sent = 0;
         bool more = true;
         while (more) {
@@ -280,9 +294,17 @@ void XdndPeer::runSource(XdndPeer& peer, Display* d)
                 peer.say("incr stalled");
                 return;
             }
+            if (p.type == ClientMessage && p.xclient.message_type == atoms.finished) {
+                peer.say("incr sent " + std::to_string(sent));
+                peer.say(finishedLine(atoms, p.xclient));
+                peer.say("done");
+                return;
+            }
             if (p.type != PropertyNotify || p.xproperty.window != r.requestor ||
                 p.xproperty.atom != r.property || p.xproperty.state != PropertyDelete)
                 continue;
+            if (peer.piecePauseMs_ > 0)
+                ::poll(nullptr, 0, peer.piecePauseMs_);
             const size_t n = std::min(peer.incrChunk_, peer.bytes_.size() - sent);
             XChangeProperty(d, r.requestor, r.property, type, 8, PropModeReplace,
                             peer.bytes_.data() + sent, int(n));

@@ -20,7 +20,8 @@ public:
     // point: enter, position, drop (even when refused, to see the refusal),
     // then serves the selection (in INCR pieces of incrChunk bytes when
     // incrChunk is not 0) until the target finishes.
-    // Reports "status <accepted>", "finished <accepted>", "done".
+    // Reports "status <accepted>", "finished <accepted> <action: copy, move
+    // or none>", "done".
     void startSource(Window target, int rootX, int rootY, const std::string& type,
                      std::vector<uint8_t> bytes, size_t incrChunk);
 
@@ -29,6 +30,8 @@ public:
     void listTypes(std::vector<std::string> types) { listedTypes_ = std::move(types); }
     // For a source started after: announce INCR and then send nothing.
     void stallAfterAnnouncing() { stall_ = true; }
+    // For a source started after: wait this long before each INCR piece.
+    void pauseBeforePieces(int ms) { piecePauseMs_ = ms; }
 
     // A target window at (x, y) of the given size, XDND version 5 aware, that
     // accepts drags offering the private type and reads them on a drop.
@@ -45,7 +48,8 @@ public:
     static constexpr int kPatientMs = 90000;
     static constexpr int kPeerPatientMs = 60000;
 
-    // The next line reported, "" when none came within timeoutMs.
+    // The next line reported, "" when none came within timeoutMs (0: only
+    // what has arrived).
     std::string readLine(int timeoutMs = kPatientMs);
     // Whether the peer has exited (reaped).
     bool finished();
@@ -69,6 +73,7 @@ private:
     size_t incrChunk_ = 0;
     std::vector<std::string> listedTypes_;
     bool stall_ = false;
+    int piecePauseMs_ = 0;
     bool neverFinish_ = false;
 
     static void runSource(XdndPeer& peer, Display* display);
