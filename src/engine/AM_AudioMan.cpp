@@ -3,6 +3,7 @@
 
 #include "engine/AM_AudioMan.h"
 
+#include "engine/AM_EngineBlockLayout.h"
 #include "engine/dsp/AM_RealFFT.h"
 #include "engine/module/AM_CircuitObject.h"
 #include "engine/module/AM_ModuleRecord.h"
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -89,7 +91,7 @@ AM_AudioMan::~AM_AudioMan()
     moduleRecords_ = nullptr;
     delete[] moduleTable_;
     moduleTable_ = nullptr;
-    std::free(engineBlock_);
+    ::operator delete(engineBlock_, std::align_val_t{k_engineBlockAlignment});
     engineBlock_ = nullptr;
     context_ = nullptr;
     if (ownHost_) {

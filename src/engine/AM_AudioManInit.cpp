@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -112,7 +113,8 @@ void AM_AudioMan::carveEngineBlock()
     const size_t bytes =
         (std::max(layout.blockBytes, layout.moduleEnd) + k_engineBlockAlignment - 1) &
         ~(k_engineBlockAlignment - 1);
-    engineBlock_ = static_cast<uint8_t*>(std::aligned_alloc(k_engineBlockAlignment, bytes));
+    engineBlock_ = static_cast<uint8_t*>(::operator new(
+        bytes, std::align_val_t{k_engineBlockAlignment}, std::nothrow));
     if (!engineBlock_) {
         AM_STD::printv("AM_AudioMan::init: no memory for an engine block of %d bytes",
                        static_cast<int32_t>(bytes));

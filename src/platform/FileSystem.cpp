@@ -41,11 +41,6 @@ bool entryExists(const char* path)
     return ::lstat(path, &st) == 0;
 }
 
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string joinPath(const char* folder, const std::string& name)
 {
     std::string path(folder);
@@ -426,20 +421,6 @@ FileError writeFileReplacing(const char* path, const void* data, size_t size)
         ::close(folderFd);
     }
     return fileerror::kNone;
-}
-
-int compareNames(const std::string& a, const std::string& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(lowerAscii(a[i]));
-        const auto cb = static_cast<unsigned char>(lowerAscii(b[i]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size() ? -1 : 1;
-    return a.compare(b);
 }
 
 FileError listFolder(const char* path, std::vector<FolderEntry>& entries)

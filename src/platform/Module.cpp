@@ -1,29 +1,16 @@
 #include "platform/Module.h"
 
+#include "platform/ModuleState.h"
 #include "platform/Paths.h"
 
 #include <atomic>
 #include <dlfcn.h>
 #include <link.h>
-#include <mutex>
 #include <stdlib.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
-
-struct ModuleState {
-    std::mutex mutex;
-    bool overridden = false;
-    std::string overridePath;
-    const void* address = nullptr;
-};
-
-ModuleState& state()
-{
-    static ModuleState s;
-    return s;
-}
 
 // The file of the running program, for an address in the main executable.
 bool executablePath(std::string& path)
@@ -44,34 +31,12 @@ bool getExecutablePath(std::string& path)
     return executablePath(path);
 }
 
-void setModuleAddress(const void* anyAddressInModule)
-{
-    ModuleState& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.address = anyAddressInModule;
-}
-
-void overrideModulePath(const char* utf8PathOrNull)
-{
-    ModuleState& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.overridden = utf8PathOrNull != nullptr;
-    s.overridePath = utf8PathOrNull ? utf8PathOrNull : "";
-}
-
 bool getModulePath(std::string& path)
 {
     path.clear();
-    const void* address;
-    {
-        ModuleState& s = state();
-        std::lock_guard<std::mutex> lock(s.mutex);
-        if (s.overridden) {
-            path = s.overridePath;
-            return !path.empty();
-        }
-        address = s.address;
-    }
+    const void* address = nullptr;
+    if (detail::moduleOverride(path, address))
+        return !path.empty();
     if (address == nullptr)
         address = reinterpret_cast<const void*>(&getModulePath);
     Dl_info info{};

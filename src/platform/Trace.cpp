@@ -1,83 +1,19 @@
 #include "platform/Trace.h"
 
+#include "platform/TraceDestination.h"
+
 #include <array>
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
-#include <unistd.h>
 
 namespace platform {
 namespace {
 
 enum class Channel : uint8_t { trace, standardOutput };
 
-void writeAll(int fd, const char* text)
-{
-    size_t left = std::strlen(text);
-    while (left > 0) {
-        ssize_t n = ::write(fd, text, left);
-        if (n <= 0)
-            return;
-        text += n;
-        left -= static_cast<size_t>(n);
-    }
-}
-
-// Where the default sinks write: what the environment variable names,
-// looked up at the first delivery. Guarded by the sink mutex.
-struct Destination {
-    bool resolved = false;
-    int fd = -1;
-    bool ownsFd = false;
-};
-
-Destination& destination()
-{
-    static Destination d;
-    return d;
-}
-
-// Caller holds the sink mutex.
-int destinationFd()
-{
-    Destination& d = destination();
-    if (d.resolved)
-        return d.fd;
-    d.resolved = true;
-    const char* name = ::getenv(kTraceVariable);
-    if (name == nullptr || name[0] == 0)
-        return d.fd;
-    if (std::strcmp(name, "stderr") == 0) {
-        d.fd = 2;
-    } else if (std::strcmp(name, "stdout") == 0) {
-        d.fd = 1;
-    } else {
-        int fd;
-        do {
-            fd = ::open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
-                        0644);
-        } while (fd < 0 && errno == EINTR);
-        if (fd >= 0) {
-            d.fd = fd;
-            d.ownsFd = true;
-        }
-    }
-    return d.fd;
-}
-
-void writeToDestination(const char* text)
-{
-    const int fd = destinationFd();
-    if (fd >= 0)
-        writeAll(fd, text);
-}
-
-void defaultTraceSink(void*, const char* text) { writeToDestination(text); }
-void defaultStdoutSink(void*, const char* text) { writeToDestination(text); }
+void defaultTraceSink(void*, const char* text) { writeTraceDestination(text, true); }
+void defaultStdoutSink(void*, const char* text) { writeTraceDestination(text, false); }
 void defaultMessageBox(void*, const char* title, const char* text)
 {
     debugOutput(title);
@@ -211,7 +147,7 @@ struct DeliverAtUnload {
     {
         sinks();
         ring();
-        destination();
+        prepareTraceDestination();
     }
     ~DeliverAtUnload()
     {
@@ -292,10 +228,7 @@ void resetTraceDestination()
     Sinks& s = sinks();
     std::lock_guard<std::mutex> lock(s.mutex);
     drainLocked(s);
-    Destination& d = destination();
-    if (d.ownsFd)
-        ::close(d.fd);
-    d = Destination{};
+    closeTraceDestination();
 }
 
 uint64_t droppedTracePieces() { return ring().dropped.load(std::memory_order_relaxed); }

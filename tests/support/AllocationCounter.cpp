@@ -3,17 +3,26 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 
 namespace {
 thread_local uint64_t tl_allocations = 0;
 thread_local bool tl_counting = false;
 
-void* countedAlloc(std::size_t size, std::size_t align)
+#ifdef _WIN32
+// Windows' free takes no aligned blocks: every block comes from the aligned
+// allocator, so every delete gives it back the same way.
+void* allocateBlock(std::size_t size, std::size_t align)
 {
-    if (tl_counting)
-        ++tl_allocations;
-    if (size == 0)
-        size = 1;
+    return _aligned_malloc(size, align > alignof(std::max_align_t) ? align
+                                                                   : alignof(std::max_align_t));
+}
+void release(void* p) noexcept { _aligned_free(p); }
+#else
+void* allocateBlock(std::size_t size, std::size_t align)
+{
     void* p = nullptr;
     if (align > alignof(std::max_align_t)) {
         if (posix_memalign(&p, align, size) != 0)
@@ -21,6 +30,18 @@ void* countedAlloc(std::size_t size, std::size_t align)
     } else {
         p = std::malloc(size);
     }
+    return p;
+}
+void release(void* p) noexcept { std::free(p); }
+#endif
+
+void* countedAlloc(std::size_t size, std::size_t align)
+{
+    if (tl_counting)
+        ++tl_allocations;
+    if (size == 0)
+        size = 1;
+    void* p = allocateBlock(size, align);
     if (p == nullptr)
         throw std::bad_alloc();
     return p;
@@ -82,15 +103,15 @@ void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&
         return nullptr;
     }
 }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { release(p); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }

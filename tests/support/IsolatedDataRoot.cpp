@@ -1,11 +1,15 @@
 // Every test program gets a data home of its own: a fresh temporary folder
-// set as XDG_DATA_HOME before main, removed when the program ends. So no test
-// reads or writes the data folder of the user who runs it, and no test sees
-// files another test left behind. Tests that need another root set their own.
+// set as XDG_DATA_HOME (on Windows, as the data home) before main, removed
+// when the program ends. So no test reads or writes the data folder of the
+// user who runs it, and no test sees files another test left behind. Tests
+// that need another root set their own.
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#ifdef _WIN32
+#include "platform/win32/Win32Folders.h"
+#endif
 
 namespace {
 
@@ -19,7 +23,12 @@ public:
         if (mkdtemp(pattern.data()) == nullptr)
             return;
         path_ = pattern;
+#ifdef _WIN32
+        // In place of the program-files or application-data folder.
+        platform::win32::overrideDataHomeFolder(path_.c_str());
+#else
         setenv("XDG_DATA_HOME", path_.c_str(), 1);
+#endif
     }
 
     ~IsolatedDataRoot()

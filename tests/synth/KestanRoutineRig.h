@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace synthtest {
@@ -48,8 +49,8 @@ public:
     }
     ~KestanRoutineRig()
     {
-        std::free(global_);
-        std::free(voiceRecords_);
+        ::operator delete(global_, std::align_val_t{kAlign});
+        ::operator delete(voiceRecords_, std::align_val_t{kAlign});
     }
     KestanRoutineRig(const KestanRoutineRig&) = delete;
     KestanRoutineRig& operator=(const KestanRoutineRig&) = delete;
@@ -121,11 +122,12 @@ public:
     KestanAudio& module() { return module_; }
 
 private:
+    static constexpr size_t kAlign = 16;
+
     template <typename T> static T* allocate(size_t count)
     {
-        constexpr size_t kAlign = 16;
         const size_t bytes = (sizeof(T) * count + kAlign - 1) / kAlign * kAlign;
-        void* memory = std::aligned_alloc(kAlign, bytes);
+        void* memory = ::operator new(bytes, std::align_val_t{kAlign});
         std::memset(memory, 0, bytes);
         return static_cast<T*>(memory);
     }

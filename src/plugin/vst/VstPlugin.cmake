@@ -24,6 +24,21 @@ function(kk_vst_plugin target)
   if(A_OUTPUT_DIRECTORY)
     set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${A_OUTPUT_DIRECTORY})
   endif()
+  if(WIN32)
+    # A DLL exports what its definition file lists; the test checks the
+    # export table and that only Windows' own DLLs are imported.
+    set_target_properties(${target} PROPERTIES LINK_DEPENDS ${KK_VST_DIR}/exports.def)
+    target_sources(${target} PRIVATE ${KK_VST_DIR}/exports.def)
+    # The entry's visibility attributes are ELF's; the definition file does
+    # their work on Windows.
+    set_source_files_properties(${KK_VST_DIR}/entry/VstPluginMain.cpp TARGET_DIRECTORY ${target}
+                                PROPERTIES COMPILE_OPTIONS -Wno-attributes)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    add_test(NAME ${target}.exports
+             COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DMODULE=$<TARGET_FILE:${target}>
+                     -P ${PROJECT_SOURCE_DIR}/cmake/CheckWindowsModule.cmake)
+    return()
+  endif()
   target_link_options(${target} PRIVATE
     -Wl,--version-script=${KK_VST_DIR}/exports.map
     -Wl,--no-undefined)
