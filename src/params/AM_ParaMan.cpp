@@ -12,9 +12,11 @@
 #include "params/object/AM_Messages.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -200,7 +202,8 @@ void* AM_ParaMan::getParameterAddress(uint32_t local)
         case k_globalMetaAuthor:
         case k_globalMetaDescription:
         case k_globalMetaUsage:
-            return meta_[place.first - k_globalMetaAuthor];
+            return std::atomic_ref<char*>(meta_[place.first - k_globalMetaAuthor])
+                .load(std::memory_order_acquire);
         case k_globalChannelLayout:
             return ctx ? &ctx->channelLayout : nullptr;
         case k_globalSurroundOptions:
@@ -281,9 +284,17 @@ void AM_ParaMan::allocMetaBuffers(uint32_t authorSize, uint32_t descriptionSize,
     for (int32_t k = 0; k < kMetaBuffers; ++k) {
         if (meta_[k] && metaSize_[k] >= sizes[k])
             continue;
-        delete[] meta_[k];
-        meta_[k] = new char[sizes[k] + kMetaSlack]();
-        metaSize_[k] = sizes[k];
+        // The editor may be copying the text it found a moment ago: the
+        // buffer it reads stays until this manager goes. Buffers at least
+        // double, so those kept add up to less than the one in use.
+        const uint32_t size = std::max(sizes[k], 2 * metaSize_[k]);
+        auto grown = std::make_unique<char[]>(size + kMetaSlack);
+        char* replaced = meta_[k];
+        std::atomic_ref<char*>(meta_[k]).store(grown.get(), std::memory_order_release);
+        metaSize_[k] = size;
+        if (replaced)
+            retiredMeta_.emplace_back(replaced);
+        grown.release();
         if (table_ && block_.storage && getFirstParameterId() >= 0)
             block_.storage[ownId(layout_.globalLocal(k_globalMetaAuthor + k))] =
                 reinterpret_cast<float*>(meta_[k]);

@@ -32,6 +32,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -346,6 +347,8 @@ private:
     char guiFile_[k_guiFileBytes] = {};
     char* meta_[3] = {};
     uint32_t metaSize_[3] = {};
+    // Meta text buffers replaced by larger ones (see allocMetaBuffers).
+    std::vector<std::unique_ptr<char[]>> retiredMeta_;
     uint8_t levels_[k_levelsBytes] = {};
 
     int32_t currentModule_ = -1;

@@ -212,6 +212,25 @@ TEST(StateReader, AResetClearsTheMetaTextsTheTextLacks)
     EXPECT_STREQ(t.man().getMetaText(2), "new");
 }
 
+// The editor copies a meta text from the buffer it found; a longer text read
+// meanwhile goes into a new buffer and must leave the old one readable (under
+// AddressSanitizer a freed one stops the test).
+TEST(StateReader, ALongerMetaTextLeavesTheBufferFoundBeforeReadable)
+{
+    StateTree t;
+    setMeta(t);
+    const char* before = t.man().getMetaText(1);
+    const std::string longText(5000, 'd');
+    for (int round = 0; round < 3; ++round) {
+        const std::string text = longText.substr(0, 1000 + 1500 * round);
+        ASSERT_TRUE(t.read("/*@meta\n\nDescription:\n'" + text + "'\n\n*/\n#cm=OSC1\n"));
+        EXPECT_EQ(std::string(t.man().getMetaText(1)), text);
+        EXPECT_GE(t.man().getMetaSize(1), text.size() + 1);
+    }
+    EXPECT_NE(t.man().getMetaText(1), before);
+    EXPECT_STREQ(before, kDescription);
+}
+
 TEST(StateReader, TheMetaBlockIsThePatchsWhereverItStands)
 {
     struct Case {
