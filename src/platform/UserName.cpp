@@ -1,16 +1,12 @@
+// Signing with the user's name: the full name from a password entry's comment
+// field, else the login name.
+
 #include "platform/UserName.h"
 
-#include <pwd.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstring>
-#include <vector>
 
 namespace platform {
 namespace {
-
-constexpr size_t kPasswordBuffer = 16384;
 
 bool isBlank(char c)
 {
@@ -34,25 +30,6 @@ std::string personName(const char* gecos, const char* login)
             return std::string(begin, end);
     }
     return login != nullptr ? std::string(login) : std::string();
-}
-
-std::string currentUserName()
-{
-    passwd entry{};
-    passwd* found = nullptr;
-    std::vector<char> buffer(kPasswordBuffer);
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
-        found != nullptr) {
-        const std::string name = personName(found->pw_gecos, found->pw_name);
-        if (!name.empty())
-            return name;
-    }
-    for (const char* variable : {"USER", "LOGNAME"}) {
-        const char* login = ::getenv(variable);
-        if (login != nullptr && login[0] != '\0')
-            return login;
-    }
-    return {};
 }
 
 } // namespace platform
