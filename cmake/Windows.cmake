@@ -35,7 +35,8 @@ list(REMOVE_DUPLICATES KK_WINDOWS_TEST_FOLDERS)
 
 # Test files about POSIX behaviour (permissions, symbolic links, errno, the
 # XDG folders, file size limits, child processes, fontconfig, the URL
-# opener, the import of dropped files, which makes links and pipes); the Win32 platform's own tests are in tests/platform/win32.
+# opener, the import of dropped files, which makes links and pipes); the
+# Win32 platform's own tests are in tests/platform/win32.
 set(KK_PLATFORM_TEST_EXCLUDES
   FileSystem_test.cpp PlatformServices_test.cpp ChildProcess_test.cpp
   SystemFonts_test.cpp UrlOpener_test.cpp Trace_test.cpp
